@@ -1,0 +1,379 @@
+#include "catalogue/DbHelper.h"
+
+#include <sqlite3.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <charconv>
+#include <cstring>
+#include <fstream>
+#include <mutex>
+#include <set>
+#include <strings.h>
+#include <sys/stat.h>
+
+namespace {
+
+struct TStatementDeleter {
+  void operator()(sqlite3_stmt* statement) const { sqlite3_finalize(statement); }
+};
+using TStatement = std::unique_ptr<sqlite3_stmt, TStatementDeleter>;
+
+std::mutex gSettingsMutex;
+std::string gCatalogueFile = "projects.mdb";
+TDbHelper::TStatementObserver gObserver;
+
+// The calling thread's connection and the catalogue file it was opened on.
+struct TThreadConnection {
+  sqlite3* db = nullptr;
+  std::string path;
+
+  ~TThreadConnection() { Close(); }
+  void Close() {
+    if (db != nullptr) sqlite3_close_v2(db);
+    db = nullptr;
+    path.clear();
+  }
+};
+thread_local TThreadConnection tConnection;
+
+// Columns the program reads and writes, table by table. A catalogue made by any
+// tool must have at least these.
+struct TTableColumns {
+  const char* table;
+  std::vector<const char*> columns;
+};
+const std::vector<TTableColumns>& RequiredColumns() {
+  static const std::vector<TTableColumns> required = {
+      {"t_project", {"projectId", "projectName"}},
+      {"t_class", {"classId", "projectId", "className", "friendName"}},
+      {"t_member",
+       {"memberId", "projectId", "classId", "memberName", "memberType", "memberLength", "memberIsPri",
+        "memberComment", "memberIsMust", "memberIsInteger", "memberIsFloat", "queryFlag",
+        "memberIsDisplay", "memberQueryDisplay"}},
+  };
+  return required;
+}
+
+// Name columns compare without regard to ASCII case, as SQL Server and the file
+// system of the generated site do.
+const char* const kCreateSchema =
+    "CREATE TABLE t_project ("
+    "projectId INTEGER PRIMARY KEY AUTOINCREMENT, "
+    "projectName TEXT COLLATE NOCASE);"
+    "CREATE TABLE t_class ("
+    "classId INTEGER PRIMARY KEY AUTOINCREMENT, "
+    "projectId INTEGER, "
+    "className TEXT COLLATE NOCASE, "
+    "friendName TEXT);"
+    "CREATE TABLE t_member ("
+    "memberId INTEGER PRIMARY KEY AUTOINCREMENT, "
+    "projectId INTEGER, "
+    "classId INTEGER, "
+    "memberName TEXT COLLATE NOCASE, "
+    "memberType TEXT COLLATE NOCASE, "
+    "memberLength INTEGER, "
+    "memberIsPri INTEGER, "
+    "memberComment TEXT, "
+    "memberIsMust INTEGER, "
+    "memberIsInteger INTEGER, "
+    "memberIsFloat INTEGER, "
+    "queryFlag INTEGER, "
+    "memberIsDisplay INTEGER, "
+    "memberQueryDisplay INTEGER);";
+
+// Indexes on the searched id alone keep rows in id order within a search, the
+// order every list and generated file relies on.
+const char* const kCreateIndexes =
+    "CREATE INDEX IF NOT EXISTS ix_t_class_projectId ON t_class(projectId);"
+    "CREATE INDEX IF NOT EXISTS ix_t_member_classId ON t_member(classId);";
+
+std::string Quoted(const std::string& path) { return "“" + path + "”"; }
+
+[[noreturn]] void ThrowEngineError(sqlite3* db) { throw TDbError(sqlite3_errmsg(db)); }
+
+void Exec(sqlite3* db, const char* sql) {
+  char* message = nullptr;
+  if (sqlite3_exec(db, sql, nullptr, nullptr, &message) != SQLITE_OK) {
+    std::string text = message != nullptr ? message : sqlite3_errmsg(db);
+    sqlite3_free(message);
+    throw TDbError(text);
+  }
+}
+
+TStatement Prepare(sqlite3* db, const std::string& sql) {
+  sqlite3_stmt* raw = nullptr;
+  if (sqlite3_prepare_v2(db, sql.c_str(), static_cast<int>(sql.size()), &raw, nullptr) != SQLITE_OK)
+    ThrowEngineError(db);
+  return TStatement(raw);
+}
+
+void Notify(const std::string& sql) {
+  TDbHelper::TStatementObserver observer;
+  {
+    std::lock_guard<std::mutex> lock(gSettingsMutex);
+    observer = gObserver;
+  }
+  if (observer) observer(sql);
+}
+
+bool FileExists(const std::string& path) {
+  struct stat info {};
+  return ::stat(path.c_str(), &info) == 0;
+}
+
+// Builds an empty catalogue under a temporary name and links it into place, so
+// that a failed creation leaves nothing behind and two threads cannot both create.
+void CreateCatalogue(const std::string& path) {
+  static std::atomic<unsigned> counter{0};
+  const std::string temporary =
+      path + ".new-" + std::to_string(::getpid()) + "-" + std::to_string(counter.fetch_add(1));
+  sqlite3* db = nullptr;
+  int rc = sqlite3_open_v2(temporary.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+  try {
+    if (rc != SQLITE_OK) ThrowEngineError(db);
+    Exec(db, "BEGIN");
+    Exec(db, kCreateSchema);
+    Exec(db, kCreateIndexes);
+    Exec(db, "COMMIT");
+  } catch (const TDbError& error) {
+    sqlite3_close_v2(db);
+    ::unlink(temporary.c_str());
+    throw TDbError("无法创建目录文件" + Quoted(path) + "：" + error.what());
+  }
+  sqlite3_close_v2(db);
+  if (::link(temporary.c_str(), path.c_str()) != 0 && errno != EEXIST) {
+    // Some file systems have no hard links; a plain rename does there.
+    if (FileExists(path) || ::rename(temporary.c_str(), path.c_str()) != 0) {
+      const int error = errno;
+      ::unlink(temporary.c_str());
+      if (FileExists(path)) return;
+      throw TDbError("无法创建目录文件" + Quoted(path) + "：" + std::strerror(error));
+    }
+    return;
+  }
+  ::unlink(temporary.c_str());
+}
+
+// Refuses files that are not SQLite databases before the engine touches them.
+void CheckFileHeader(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  if (!file) throw TDbError("无法读取目录文件" + Quoted(path) + "：" + std::strerror(errno));
+  char header[64] = {};
+  file.read(header, sizeof header);
+  const std::string head(header, static_cast<std::size_t>(file.gcount()));
+  if (head.empty()) return;  // an empty file is an empty SQLite database; the table check names it
+  if (head.compare(0, 16, std::string("SQLite format 3\0", 16)) == 0) return;
+  if (head.find("Standard Jet DB") != std::string::npos || head.find("Standard ACE DB") != std::string::npos)
+    throw TDbError("目录文件" + Quoted(path) +
+                   "是Access数据库，本程序不能直接打开Access数据库；请使用SQLite格式的目录文件，"
+                   "或删除该文件后由程序新建一个空目录。");
+  throw TDbError("目录文件" + Quoted(path) + "不是SQLite数据库文件，无法作为工程目录使用。");
+}
+
+// Checks, without writing anything, that the file holds the three catalogue tables.
+void CheckSchema(sqlite3* db, const std::string& path) {
+  for (const TTableColumns& table : RequiredColumns()) {
+    std::set<std::string> present;
+    TStatement statement = Prepare(db, std::string("PRAGMA table_info(") + table.table + ")");
+    int rc;
+    while ((rc = sqlite3_step(statement.get())) == SQLITE_ROW) {
+      std::string name = reinterpret_cast<const char*>(sqlite3_column_text(statement.get(), 1));
+      for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+      present.insert(name);
+    }
+    if (rc != SQLITE_DONE) ThrowEngineError(db);
+    if (present.empty())
+      throw TDbError("目录文件" + Quoted(path) + "缺少表" + table.table + "，不是本程序的工程目录。");
+    for (const char* column : table.columns) {
+      std::string lower = column;
+      for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+      if (present.count(lower) == 0)
+        throw TDbError("目录文件" + Quoted(path) + "的表" + table.table + "缺少列" + column +
+                       "，不是本程序的工程目录。");
+    }
+  }
+}
+
+sqlite3* OpenCatalogue(const std::string& path) {
+  if (!FileExists(path)) CreateCatalogue(path);
+  CheckFileHeader(path);
+  sqlite3* db = nullptr;
+  if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr) != SQLITE_OK) {
+    const std::string message = db != nullptr ? sqlite3_errmsg(db) : "out of memory";
+    sqlite3_close_v2(db);
+    throw TDbError("无法打开目录文件" + Quoted(path) + "：" + message);
+  }
+  try {
+    sqlite3_busy_timeout(db, 5000);
+    CheckSchema(db, path);
+    Exec(db, "PRAGMA journal_mode=WAL");
+    Exec(db, kCreateIndexes);
+  } catch (const TDbError& error) {
+    sqlite3_close_v2(db);
+    const std::string text = error.what();
+    if (text.find(Quoted(path)) != std::string::npos) throw;
+    throw TDbError("无法打开目录文件" + Quoted(path) + "：" + text);
+  }
+  return db;
+}
+
+std::unique_ptr<TDbQuery> ReadAll(sqlite3* db, const std::string& sql) {
+  TStatement statement = Prepare(db, sql);
+  std::vector<std::string> columns;
+  const int count = sqlite3_column_count(statement.get());
+  for (int i = 0; i < count; ++i) columns.emplace_back(sqlite3_column_name(statement.get(), i));
+  std::vector<std::vector<TDbField>> rows;
+  int rc;
+  while ((rc = sqlite3_step(statement.get())) == SQLITE_ROW) {
+    std::vector<TDbField> row;
+    row.reserve(static_cast<std::size_t>(count));
+    for (int i = 0; i < count; ++i) {
+      const bool isNull = sqlite3_column_type(statement.get(), i) == SQLITE_NULL;
+      const unsigned char* text = sqlite3_column_text(statement.get(), i);
+      const int size = sqlite3_column_bytes(statement.get(), i);
+      row.emplace_back(columns[static_cast<std::size_t>(i)],
+                       text != nullptr ? std::string(reinterpret_cast<const char*>(text), static_cast<std::size_t>(size))
+                                       : std::string(),
+                       isNull);
+    }
+    rows.push_back(std::move(row));
+  }
+  if (rc != SQLITE_DONE) ThrowEngineError(db);
+  return std::make_unique<TDbQuery>(std::move(columns), std::move(rows));
+}
+
+void Run(sqlite3* db, const std::string& sql) {
+  TStatement statement = Prepare(db, sql);
+  int rc;
+  while ((rc = sqlite3_step(statement.get())) == SQLITE_ROW) {
+  }
+  if (rc != SQLITE_DONE) ThrowEngineError(db);
+}
+
+}  // namespace
+
+TDbField::TDbField(std::string name, std::string text, bool isNull)
+    : FName(std::move(name)), FText(std::move(text)), FIsNull(isNull) {}
+
+int TDbField::AsInteger() const {
+  if (FIsNull) return 0;
+  std::size_t begin = FText.find_first_not_of(' ');
+  std::size_t end = FText.find_last_not_of(' ');
+  if (begin != std::string::npos) {
+    const char* first = FText.data() + begin;
+    const char* last = FText.data() + end + 1;
+    if (*first == '+') ++first;
+    int value = 0;
+    const auto result = std::from_chars(first, last, value);
+    if (result.ec == std::errc() && result.ptr == last) return value;
+  }
+  throw TDbError("'" + FText + "' is not a valid integer value for field '" + FName + "'");
+}
+
+TDbQuery::TDbQuery(std::vector<std::string> columns, std::vector<std::vector<TDbField>> rows)
+    : FColumns(std::move(columns)), FRows(std::move(rows)) {}
+
+const TDbField& TDbQuery::FieldByName(const std::string& name) const {
+  for (std::size_t i = 0; i < FColumns.size(); ++i)
+    if (strcasecmp(FColumns[i].c_str(), name.c_str()) == 0) return Fields(static_cast<int>(i));
+  throw TDbError("Field '" + name + "' not found");
+}
+
+const TDbField& TDbQuery::Fields(int index) const {
+  if (Eof()) throw TDbError("Cannot read a field: the result set is at its end");
+  if (index < 0 || index >= FieldCount()) throw TDbError("Field index out of range");
+  return FRows[FRow][static_cast<std::size_t>(index)];
+}
+
+TDbHelper::TDbHelper() : FConnectionString(CatalogueFile()) {}
+
+void TDbHelper::SetCatalogueFile(const std::string& path) {
+  std::lock_guard<std::mutex> lock(gSettingsMutex);
+  gCatalogueFile = path;
+}
+
+std::string TDbHelper::CatalogueFile() {
+  std::lock_guard<std::mutex> lock(gSettingsMutex);
+  return gCatalogueFile;
+}
+
+void TDbHelper::SetStatementObserver(TStatementObserver observer) {
+  std::lock_guard<std::mutex> lock(gSettingsMutex);
+  gObserver = std::move(observer);
+}
+
+std::string TDbHelper::Quote(const std::string& value) {
+  std::string quoted = "'";
+  for (char c : value) {
+    quoted += c;
+    if (c == '\'') quoted += '\'';
+  }
+  return quoted + "'";
+}
+
+sqlite3* TDbHelper::GetConnection() {
+  // The catalogue may have been moved since this helper was made (tests, --dir).
+  FConnectionString = CatalogueFile();
+  if (tConnection.db != nullptr && tConnection.path == FConnectionString) return tConnection.db;
+  tConnection.Close();
+  // Only a connection that opened is kept: after a failure the next call tries again.
+  tConnection.db = OpenCatalogue(FConnectionString);
+  tConnection.path = FConnectionString;
+  return tConnection.db;
+}
+
+std::unique_ptr<TDbQuery> TDbHelper::OpenQuery(const std::string& sql) {
+  sqlite3* db = GetConnection();
+  Notify(sql);
+  return ReadAll(db, sql);
+}
+
+void TDbHelper::ExecSql(const std::string& sql) {
+  sqlite3* db = GetConnection();
+  Notify(sql);
+  Run(db, sql);
+}
+
+void TDbHelper::ExecBatch(const std::vector<std::string>& statements) {
+  sqlite3* db = GetConnection();
+  Exec(db, "BEGIN IMMEDIATE");
+  try {
+    for (const std::string& sql : statements) {
+      Notify(sql);
+      Run(db, sql);
+    }
+    Exec(db, "COMMIT");
+  } catch (...) {
+    if (sqlite3_get_autocommit(db) == 0) sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+    throw;
+  }
+}
+
+int TDbHelper::GetScalarInt(const std::string& sql) {
+  std::unique_ptr<TDbQuery> query = OpenQuery(sql);
+  if (query->RecordCount() > 0) return query->Fields(0).AsInteger();
+  return -1;
+}
+
+std::string TDbHelper::GetScalarString(const std::string& sql) {
+  std::unique_ptr<TDbQuery> query = OpenQuery(sql);
+  if (query->RecordCount() > 0) return query->Fields(0).AsString();
+  return std::string();
+}
+
+TDbReadTransaction::TDbReadTransaction() : FDb(TDbHelper().GetConnection()) {
+  Exec(FDb, "BEGIN");
+  try {
+    // A deferred transaction takes its snapshot at the first read.
+    Run(FDb, "select count(*) from t_project");
+  } catch (...) {
+    sqlite3_exec(FDb, "ROLLBACK", nullptr, nullptr, nullptr);
+    throw;
+  }
+}
+
+TDbReadTransaction::~TDbReadTransaction() {
+  if (sqlite3_get_autocommit(FDb) == 0) sqlite3_exec(FDb, "COMMIT", nullptr, nullptr, nullptr);
+}

@@ -1,0 +1,104 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+struct sqlite3;
+
+// A failure of the catalogue database: the engine's own message, or a message
+// saying why the catalogue file cannot be used.
+class TDbError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// One value of a result row, convertible to text or to an integer.
+class TDbField {
+ public:
+  TDbField() = default;
+  TDbField(std::string name, std::string text, bool isNull);
+
+  std::string AsString() const { return FText; }
+  // The value as a decimal integer; NULL reads as 0, text that is no integer raises TDbError.
+  int AsInteger() const;
+  bool IsNull() const { return FIsNull; }
+
+ private:
+  std::string FName;
+  std::string FText;
+  bool FIsNull = true;
+};
+
+// A result set read in full when it is opened. Walk it with First/Next/Eof and
+// read columns by name (without regard to case, as the column names are written).
+class TDbQuery {
+ public:
+  TDbQuery(std::vector<std::string> columns, std::vector<std::vector<TDbField>> rows);
+
+  void First() { FRow = 0; }
+  void Next() {
+    if (FRow < FRows.size()) ++FRow;
+  }
+  bool Eof() const { return FRow >= FRows.size(); }
+  int RecordCount() const { return static_cast<int>(FRows.size()); }
+  int FieldCount() const { return static_cast<int>(FColumns.size()); }
+  // The named column of the current row; TDbError when there is no such column or no current row.
+  const TDbField& FieldByName(const std::string& name) const;
+  // The column at a position (0 = first) of the current row.
+  const TDbField& Fields(int index) const;
+
+ private:
+  std::vector<std::string> FColumns;
+  std::vector<std::vector<TDbField>> FRows;
+  std::size_t FRow = 0;
+};
+
+// The only code that talks to the catalogue file. Every thread has its own
+// connection, opened on its first operation and kept for the thread's life.
+class TDbHelper {
+ public:
+  TDbHelper();
+
+  // Where the catalogue lives for the whole process (default: projects.mdb in the
+  // current directory). Each thread's connection follows a change on its next operation.
+  static void SetCatalogueFile(const std::string& path);
+  static std::string CatalogueFile();
+
+  // Test seam: called with the SQL text of every statement the stores hand in.
+  using TStatementObserver = std::function<void(const std::string& sql)>;
+  static void SetStatementObserver(TStatementObserver observer);
+
+  // Writes a text value for catalogue SQL: between single quotes, every quote doubled.
+  static std::string Quote(const std::string& value);
+
+  // The calling thread's connection, opened (and the catalogue created or checked) when needed.
+  sqlite3* GetConnection();
+
+  std::unique_ptr<TDbQuery> OpenQuery(const std::string& sql);
+  void ExecSql(const std::string& sql);
+  // Runs the statements in order in one transaction; on a failure rolls back and raises it.
+  void ExecBatch(const std::vector<std::string>& statements);
+  // First column of the first row; -1 when there is no row.
+  int GetScalarInt(const std::string& sql);
+  // First column of the first row as text; empty when there is no row.
+  std::string GetScalarString(const std::string& sql);
+
+ private:
+  std::string FConnectionString;
+};
+
+// Keeps every catalogue read of the calling thread inside one snapshot until it is
+// destroyed, so a long reader sees one consistent catalogue while another thread writes.
+class TDbReadTransaction {
+ public:
+  TDbReadTransaction();
+  ~TDbReadTransaction();
+  TDbReadTransaction(const TDbReadTransaction&) = delete;
+  TDbReadTransaction& operator=(const TDbReadTransaction&) = delete;
+
+ private:
+  sqlite3* FDb = nullptr;
+};

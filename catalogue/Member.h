@@ -1,0 +1,66 @@
+#pragma once
+
+#include <string>
+
+// One row of t_member in memory. Setters store what they are given and derive nothing.
+class TMember {
+ public:
+  int GetMemberId() const { return FMemberId; }
+  void SetMemberId(int value) { FMemberId = value; }
+  int GetProjectId() const { return FProjectId; }
+  void SetProjectId(int value) { FProjectId = value; }
+  int GetClassId() const { return FClassId; }
+  void SetClassId(int value) { FClassId = value; }
+  const std::string& GetMemberName() const { return FMemberName; }
+  void SetMemberName(const std::string& value) { FMemberName = value; }
+  const std::string& GetMemberType() const { return FMemberType; }
+  void SetMemberType(const std::string& value) { FMemberType = value; }
+  int GetMemberLength() const { return FMemberLength; }
+  void SetMemberLength(int value) { FMemberLength = value; }
+  int GetMemberIsPri() const { return FMemberIsPri; }
+  void SetMemberIsPri(int value) { FMemberIsPri = value; }
+  const std::string& GetMemberComment() const { return FMemberComment; }
+  void SetMemberComment(const std::string& value) { FMemberComment = value; }
+  int GetMemberIsMust() const { return FMemberIsMust; }
+  void SetMemberIsMust(int value) { FMemberIsMust = value; }
+  int GetMemberIsInteger() const { return FMemberIsInteger; }
+  void SetMemberIsInteger(int value) { FMemberIsInteger = value; }
+  int GetMemberIsFloat() const { return FMemberIsFloat; }
+  void SetMemberIsFloat(int value) { FMemberIsFloat = value; }
+  int GetQueryFlag() const { return FQueryFlag; }
+  void SetQueryFlag(int value) { FQueryFlag = value; }
+  int GetMemberIsDisplay() const { return FMemberIsDisplay; }
+  void SetMemberIsDisplay(int value) { FMemberIsDisplay = value; }
+  // A new member counts as shown on the query page until something clears it.
+  int GetMemberQueryDisplay() const { return FMemberQueryDisplay; }
+  void SetMemberQueryDisplay(int value) { FMemberQueryDisplay = value; }
+
+ private:
+  int FMemberId = 0;
+  int FProjectId = 0;
+  int FClassId = 0;
+  std::string FMemberName;
+  std::string FMemberType;
+  int FMemberLength = 0;
+  int FMemberIsPri = 0;
+  std::string FMemberComment;
+  int FMemberIsMust = 0;
+  int FMemberIsInteger = 0;
+  int FMemberIsFloat = 0;
+  int FQueryFlag = 0;
+  int FMemberIsDisplay = 0;
+  int FMemberQueryDisplay = 1;
+};
+
+// The five built-in member types, in the order the member dialogs offer them.
+// Any other type is the name of a class of the same project (a reference).
+namespace MemberTypes {
+inline const char* const kString = "字符串";
+inline const char* const kInteger = "整型";
+inline const char* const kFloat = "浮点型";
+inline const char* const kDate = "日期型";
+inline const char* const kPicture = "图片型";
+inline bool IsBuiltIn(const std::string& type) {
+  return type == kString || type == kInteger || type == kFloat || type == kDate || type == kPicture;
+}
+}  // namespace MemberTypes
