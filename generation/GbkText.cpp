@@ -1,0 +1,99 @@
+#include "generation/GbkText.h"
+
+#include <iconv.h>
+
+#include <cerrno>
+#include <cstdio>
+
+namespace {
+
+// One iconv conversion descriptor for the length of one call.
+class TConverter {
+ public:
+  TConverter(const char* to, const char* from) : FHandle(iconv_open(to, from)) {
+    if (FHandle == reinterpret_cast<iconv_t>(-1))
+      throw TGbkEncodingError(std::string("iconv cannot convert from ") + from + " to " + to);
+  }
+  ~TConverter() { iconv_close(FHandle); }
+  TConverter(const TConverter&) = delete;
+  TConverter& operator=(const TConverter&) = delete;
+
+  // Converts all of input; on a character it cannot convert returns false and
+  // sets failedAt to that character's offset in input.
+  bool Convert(const std::string& input, std::string& output, std::size_t& failedAt) {
+    output.clear();
+    char* in = const_cast<char*>(input.data());
+    std::size_t inLeft = input.size();
+    char buffer[4096];
+    while (inLeft > 0) {
+      char* out = buffer;
+      std::size_t outLeft = sizeof buffer;
+      const std::size_t rc = iconv(FHandle, &in, &inLeft, &out, &outLeft);
+      output.append(buffer, sizeof buffer - outLeft);
+      if (rc == static_cast<std::size_t>(-1) && errno != E2BIG) {
+        failedAt = input.size() - inLeft;
+        return false;
+      }
+    }
+    return true;
+  }
+
+ private:
+  iconv_t FHandle;
+};
+
+// Length of the UTF-8 sequence that starts with this byte (1 for a stray byte).
+std::size_t SequenceLength(unsigned char lead) {
+  if (lead >= 0xF0) return 4;
+  if (lead >= 0xE0) return 3;
+  if (lead >= 0xC0) return 2;
+  return 1;
+}
+
+std::string DescribeCharacter(const std::string& utf8, std::size_t at) {
+  const auto lead = static_cast<unsigned char>(utf8[at]);
+  const std::size_t length = SequenceLength(lead);
+  if (at + length > utf8.size() || lead < 0xC0) {
+    char text[64];
+    std::snprintf(text, sizeof text, "字节0x%02X不是有效的UTF-8文本", lead);
+    return text;
+  }
+  unsigned codePoint = length == 2 ? (lead & 0x1Fu) : length == 3 ? (lead & 0x0Fu) : (lead & 0x07u);
+  for (std::size_t i = 1; i < length; ++i) codePoint = (codePoint << 6) | (static_cast<unsigned char>(utf8[at + i]) & 0x3Fu);
+  char code[16];
+  std::snprintf(code, sizeof code, "U+%04X", codePoint);
+  return "字符“" + utf8.substr(at, length) + "”(" + code + ")无法用GBK编码";
+}
+
+}  // namespace
+
+namespace GbkText {
+
+std::string FromUtf8(const std::string& utf8) {
+  TConverter converter("CP936", "UTF-8");
+  std::string gbk;
+  std::size_t failedAt = 0;
+  if (!converter.Convert(utf8, gbk, failedAt)) throw TGbkEncodingError(DescribeCharacter(utf8, failedAt));
+  return gbk;
+}
+
+std::string ToUtf8(const std::string& gbk) {
+  TConverter converter("UTF-8", "CP936");
+  std::string utf8;
+  std::size_t failedAt = 0;
+  if (!converter.Convert(gbk, utf8, failedAt)) {
+    char text[64];
+    std::snprintf(text, sizeof text, "第%zu个字节处的内容不是GBK文本", failedAt + 1);
+    throw TGbkEncodingError(text);
+  }
+  return utf8;
+}
+
+bool CanEncode(const std::string& utf8) {
+  TConverter converter("CP936", "UTF-8");
+  std::string ignored;
+  std::size_t failedAt = 0;
+  return converter.Convert(utf8, ignored, failedAt);
+}
+
+}  // namespace GbkText

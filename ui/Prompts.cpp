@@ -1,0 +1,120 @@
+#include "ui/Prompts.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QQueue>
+#include <QUrl>
+#include <optional>
+
+namespace {
+
+struct TScript {
+  bool scripted = false;
+  QQueue<bool> confirms;
+  QQueue<std::optional<QString>> inputs;
+  QQueue<QString> saveNames;
+  QList<Prompts::TShown> shown;
+};
+
+TScript& Script() {
+  static TScript script;
+  return script;
+}
+
+void Record(const QString& kind, const QString& caption, const QString& text) {
+  Script().shown.append({kind, caption, text});
+}
+
+QWidget* Parent() { return QApplication::activeWindow(); }
+
+QString ApplicationTitle() { return QApplication::applicationDisplayName(); }
+
+}  // namespace
+
+void Prompts::ShowMessage(const QString& text) {
+  Record("message", ApplicationTitle(), text);
+  if (Script().scripted) return;
+  QMessageBox::information(Parent(), ApplicationTitle(), text, QMessageBox::Ok);
+}
+
+void Prompts::ShowBox(const QString& text, const QString& caption, TIcon icon) {
+  Record("box", caption, text);
+  if (Script().scripted) return;
+  QMessageBox box(Parent());
+  box.setWindowTitle(caption);
+  box.setText(text);
+  box.setStandardButtons(QMessageBox::Ok);
+  switch (icon) {
+    case TIcon::Information: box.setIcon(QMessageBox::Information); break;
+    case TIcon::Warning: box.setIcon(QMessageBox::Warning); break;
+    case TIcon::Error: box.setIcon(QMessageBox::Critical); break;
+    case TIcon::None: break;
+  }
+  box.exec();
+}
+
+void Prompts::ShowError(const QString& text) {
+  Record("error", ApplicationTitle(), text);
+  if (Script().scripted) return;
+  QMessageBox::critical(Parent(), ApplicationTitle(), text, QMessageBox::Ok);
+}
+
+bool Prompts::Confirm(const QString& text, const QString& caption) {
+  Record("confirm", caption, text);
+  if (Script().scripted) return !Script().confirms.isEmpty() && Script().confirms.dequeue();
+  QMessageBox box(QMessageBox::Information, caption, text, QMessageBox::Ok | QMessageBox::Cancel, Parent());
+  return box.exec() == QMessageBox::Ok;
+}
+
+QString Prompts::InputBox(const QString& caption, const QString& prompt, const QString& defaultText) {
+  Record("input", caption, prompt);
+  if (Script().scripted) {
+    if (Script().inputs.isEmpty()) return defaultText;
+    const std::optional<QString> answer = Script().inputs.dequeue();
+    return answer ? *answer : defaultText;
+  }
+  bool ok = false;
+  const QString typed = QInputDialog::getText(Parent(), caption, prompt, QLineEdit::Normal, defaultText, &ok);
+  return ok ? typed : defaultText;
+}
+
+QString Prompts::AskSaveFileName(const QString& caption, const QString& suggestedPath, const QString& filter) {
+  Record("save", caption, suggestedPath);
+  if (Script().scripted) return Script().saveNames.isEmpty() ? QString() : Script().saveNames.dequeue();
+  return QFileDialog::getSaveFileName(Parent(), caption, suggestedPath, filter);
+}
+
+void Prompts::OpenWithShell(const QString& target) {
+  Record("open", QString(), target);
+  if (Script().scripted) return;
+  const QUrl url = target.contains("://") ? QUrl(target) : QUrl::fromLocalFile(target);
+  QDesktopServices::openUrl(url);
+}
+
+void Prompts::SetScripted(bool scripted) {
+  Script() = TScript();
+  Script().scripted = scripted;
+}
+
+bool Prompts::IsScripted() { return Script().scripted; }
+void Prompts::QueueConfirm(bool ok) { Script().confirms.enqueue(ok); }
+void Prompts::QueueInput(const QString& typed) { Script().inputs.enqueue(typed); }
+void Prompts::QueueInputCancel() { Script().inputs.enqueue(std::nullopt); }
+void Prompts::QueueSaveFileName(const QString& path) { Script().saveNames.enqueue(path); }
+QList<Prompts::TShown> Prompts::Shown() { return Script().shown; }
+
+QStringList Prompts::ShownTexts(const QStringList& kinds) {
+  QStringList texts;
+  for (const TShown& shown : Script().shown)
+    if (kinds.isEmpty() || kinds.contains(shown.kind)) texts << shown.text;
+  return texts;
+}
+
+void Prompts::ClearShown() { Script().shown.clear(); }
+
+int Prompts::PendingAnswers() {
+  return static_cast<int>(Script().confirms.size() + Script().inputs.size() + Script().saveNames.size());
+}

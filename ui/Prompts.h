@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+// The one place that shows a message box, asks for confirmation or a line of
+// text, asks for a file name, or opens something through the desktop shell.
+//
+// Tests switch it to scripted mode: no box is ever shown, questions take their
+// answers from queues filled by the test (an empty queue answers Cancel), and
+// everything that would have been shown is recorded.
+class Prompts {
+ public:
+  enum class TIcon { None, Information, Warning, Error };
+
+  // A modal box with the text and an OK button; the caption is the application's title.
+  static void ShowMessage(const QString& text);
+  // A modal box with a caption, an icon and an OK button.
+  static void ShowBox(const QString& text, const QString& caption, TIcon icon);
+  // The standard error box for a failed command; the text is the error's own.
+  static void ShowError(const QString& text);
+  // OK and Cancel with an information icon; true for OK.
+  static bool Confirm(const QString& text, const QString& caption);
+  // A line of text: OK gives the typed text, Cancel gives defaultText unchanged.
+  static QString InputBox(const QString& caption, const QString& prompt, const QString& defaultText);
+  // The path of a file to save to; empty when cancelled.
+  static QString AskSaveFileName(const QString& caption, const QString& suggestedPath, const QString& filter);
+  // A folder path or a web address, opened by the desktop (file browser or web browser).
+  static void OpenWithShell(const QString& target);
+
+  // ---- test seam ----
+  struct TShown {
+    QString kind;  // "message", "box", "error", "confirm", "input", "save", "open"
+    QString caption;
+    QString text;  // the message, question or prompt; the target for "open"
+  };
+  static void SetScripted(bool scripted);
+  static bool IsScripted();
+  static void QueueConfirm(bool ok);
+  static void QueueInput(const QString& typed);
+  static void QueueInputCancel();
+  static void QueueSaveFileName(const QString& path);  // empty: Cancel
+  static QList<TShown> Shown();
+  // The texts of what was shown, in order, of the given kinds (all kinds when empty).
+  static QStringList ShownTexts(const QStringList& kinds = {});
+  static void ClearShown();
+  // Answers still queued (a test that queued too many has a fault).
+  static int PendingAnswers();
+};
