@@ -32,9 +32,8 @@ void TClassDAO::UpdateClass(int projectId, int classId, const std::string& class
   const std::string oldName = GetClassNameById(classId);
   FDbHelper.ExecBatch({"update t_class set friendName=" + TDbHelper::Quote(friendName) +
                            ",className=" + TDbHelper::Quote(className) + " where classId=" + std::to_string(classId),
-                       "update t_member set memberType=" + TDbHelper::Quote(className) +
-                           " where projectId=" + std::to_string(projectId) +
-                           " and memberType=" + TDbHelper::Quote(oldName)});
+                       "update t_member set memberType=" + TDbHelper::Quote(className) + " where projectId=" +
+                           std::to_string(projectId) + " and memberType=" + TDbHelper::Quote(oldName)});
 }
 
 TNameIdList TClassDAO::ListClassesOfProject(int projectId) {
@@ -65,8 +64,8 @@ bool TClassDAO::CheckDisplayMembers(const TNameIdList& classes, const std::funct
 bool TClassDAO::CheckOneMemberWithFlag(const TNameIdList& classes, const std::string& flagCondition,
                                        const std::function<void(int classId)>& onFailure) {
   for (const TNameId& entry : classes) {
-    const int count =
-        FDbHelper.GetScalarInt("select count(*) from t_member where classId=" + std::to_string(entry.id) + flagCondition);
+    const int count = FDbHelper.GetScalarInt("select count(*) from t_member where classId=" + std::to_string(entry.id) +
+                                             flagCondition);
     if (count != 1) {
       if (onFailure) onFailure(entry.id);
       return false;

@@ -1,6 +1,8 @@
 #include "catalogue/DbHelper.h"
 
 #include <sqlite3.h>
+#include <strings.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -10,8 +12,6 @@
 #include <fstream>
 #include <mutex>
 #include <set>
-#include <strings.h>
-#include <sys/stat.h>
 
 namespace {
 
@@ -49,9 +49,8 @@ const std::vector<TTableColumns>& RequiredColumns() {
       {"t_project", {"projectId", "projectName"}},
       {"t_class", {"classId", "projectId", "className", "friendName"}},
       {"t_member",
-       {"memberId", "projectId", "classId", "memberName", "memberType", "memberLength", "memberIsPri",
-        "memberComment", "memberIsMust", "memberIsInteger", "memberIsFloat", "queryFlag",
-        "memberIsDisplay", "memberQueryDisplay"}},
+       {"memberId", "projectId", "classId", "memberName", "memberType", "memberLength", "memberIsPri", "memberComment",
+        "memberIsMust", "memberIsInteger", "memberIsFloat", "queryFlag", "memberIsDisplay", "memberQueryDisplay"}},
   };
   return required;
 }
@@ -89,9 +88,13 @@ const char* const kCreateIndexes =
     "CREATE INDEX IF NOT EXISTS ix_t_class_projectId ON t_class(projectId);"
     "CREATE INDEX IF NOT EXISTS ix_t_member_classId ON t_member(classId);";
 
-std::string Quoted(const std::string& path) { return "“" + path + "”"; }
+std::string Quoted(const std::string& path) {
+  return "“" + path + "”";
+}
 
-[[noreturn]] void ThrowEngineError(sqlite3* db) { throw TDbError(sqlite3_errmsg(db)); }
+[[noreturn]] void ThrowEngineError(sqlite3* db) {
+  throw TDbError(sqlite3_errmsg(db));
+}
 
 void Exec(sqlite3* db, const char* sql) {
   char* message = nullptr;
@@ -234,8 +237,9 @@ std::unique_ptr<TDbQuery> ReadAll(sqlite3* db, const std::string& sql) {
       const unsigned char* text = sqlite3_column_text(statement.get(), i);
       const int size = sqlite3_column_bytes(statement.get(), i);
       row.emplace_back(columns[static_cast<std::size_t>(i)],
-                       text != nullptr ? std::string(reinterpret_cast<const char*>(text), static_cast<std::size_t>(size))
-                                       : std::string(),
+                       text != nullptr
+                           ? std::string(reinterpret_cast<const char*>(text), static_cast<std::size_t>(size))
+                           : std::string(),
                        isNull);
     }
     rows.push_back(std::move(row));

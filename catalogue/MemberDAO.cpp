@@ -3,7 +3,9 @@
 #include "catalogue/ClassDAO.h"
 
 namespace {
-std::string Int(int value) { return std::to_string(value); }
+std::string Int(int value) {
+  return std::to_string(value);
+}
 }  // namespace
 
 void TMemberDAO::AddMember(const TMember& m) {
@@ -18,16 +20,19 @@ void TMemberDAO::AddMember(const TMember& m) {
 }
 
 void TMemberDAO::UpdateMember(const TMember& m) {
-  FDbHelper.ExecSql("update t_member set memberName=" + TDbHelper::Quote(m.GetMemberName()) +
-                    ",memberType=" + TDbHelper::Quote(m.GetMemberType()) + ",memberLength=" + Int(m.GetMemberLength()) +
-                    ",memberIsPri=" + Int(m.GetMemberIsPri()) + ",memberComment=" + TDbHelper::Quote(m.GetMemberComment()) +
-                    ",memberIsMust=" + Int(m.GetMemberIsMust()) + ",memberIsInteger=" + Int(m.GetMemberIsInteger()) +
-                    ",memberIsFloat=" + Int(m.GetMemberIsFloat()) + ",queryFlag=" + Int(m.GetQueryFlag()) +
-                    ",memberIsDisplay=" + Int(m.GetMemberIsDisplay()) +
-                    ",memberQueryDisplay=" + Int(m.GetMemberQueryDisplay()) + " where memberId=" + Int(m.GetMemberId()));
+  FDbHelper.ExecSql(
+      "update t_member set memberName=" + TDbHelper::Quote(m.GetMemberName()) +
+      ",memberType=" + TDbHelper::Quote(m.GetMemberType()) + ",memberLength=" + Int(m.GetMemberLength()) +
+      ",memberIsPri=" + Int(m.GetMemberIsPri()) + ",memberComment=" + TDbHelper::Quote(m.GetMemberComment()) +
+      ",memberIsMust=" + Int(m.GetMemberIsMust()) + ",memberIsInteger=" + Int(m.GetMemberIsInteger()) +
+      ",memberIsFloat=" + Int(m.GetMemberIsFloat()) + ",queryFlag=" + Int(m.GetQueryFlag()) +
+      ",memberIsDisplay=" + Int(m.GetMemberIsDisplay()) + ",memberQueryDisplay=" + Int(m.GetMemberQueryDisplay()) +
+      " where memberId=" + Int(m.GetMemberId()));
 }
 
-void TMemberDAO::DeleteMember(int memberId) { FDbHelper.ExecSql("delete from t_member where memberId=" + Int(memberId)); }
+void TMemberDAO::DeleteMember(int memberId) {
+  FDbHelper.ExecSql("delete from t_member where memberId=" + Int(memberId));
+}
 
 std::unique_ptr<TDbQuery> TMemberDAO::OpenMembersOfClass(int classId) {
   return FDbHelper.OpenQuery("select * from t_member where classId=" + Int(classId));

@@ -59,7 +59,8 @@ std::string DescribeCharacter(const std::string& utf8, std::size_t at) {
     return text;
   }
   unsigned codePoint = length == 2 ? (lead & 0x1Fu) : length == 3 ? (lead & 0x0Fu) : (lead & 0x07u);
-  for (std::size_t i = 1; i < length; ++i) codePoint = (codePoint << 6) | (static_cast<unsigned char>(utf8[at + i]) & 0x3Fu);
+  for (std::size_t i = 1; i < length; ++i)
+    codePoint = (codePoint << 6) | (static_cast<unsigned char>(utf8[at + i]) & 0x3Fu);
   char code[16];
   std::snprintf(code, sizeof code, "U+%04X", codePoint);
   return "字符“" + utf8.substr(at, length) + "”(" + code + ")无法用GBK编码";

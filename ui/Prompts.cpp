@@ -28,9 +28,13 @@ void Record(const QString& kind, const QString& caption, const QString& text) {
   Script().shown.append({kind, caption, text});
 }
 
-QWidget* Parent() { return QApplication::activeWindow(); }
+QWidget* Parent() {
+  return QApplication::activeWindow();
+}
 
-QString ApplicationTitle() { return QApplication::applicationDisplayName(); }
+QString ApplicationTitle() {
+  return QApplication::applicationDisplayName();
+}
 
 }  // namespace
 
@@ -48,10 +52,17 @@ void Prompts::ShowBox(const QString& text, const QString& caption, TIcon icon) {
   box.setText(text);
   box.setStandardButtons(QMessageBox::Ok);
   switch (icon) {
-    case TIcon::Information: box.setIcon(QMessageBox::Information); break;
-    case TIcon::Warning: box.setIcon(QMessageBox::Warning); break;
-    case TIcon::Error: box.setIcon(QMessageBox::Critical); break;
-    case TIcon::None: break;
+    case TIcon::Information:
+      box.setIcon(QMessageBox::Information);
+      break;
+    case TIcon::Warning:
+      box.setIcon(QMessageBox::Warning);
+      break;
+    case TIcon::Error:
+      box.setIcon(QMessageBox::Critical);
+      break;
+    case TIcon::None:
+      break;
   }
   box.exec();
 }
@@ -99,12 +110,24 @@ void Prompts::SetScripted(bool scripted) {
   Script().scripted = scripted;
 }
 
-bool Prompts::IsScripted() { return Script().scripted; }
-void Prompts::QueueConfirm(bool ok) { Script().confirms.enqueue(ok); }
-void Prompts::QueueInput(const QString& typed) { Script().inputs.enqueue(typed); }
-void Prompts::QueueInputCancel() { Script().inputs.enqueue(std::nullopt); }
-void Prompts::QueueSaveFileName(const QString& path) { Script().saveNames.enqueue(path); }
-QList<Prompts::TShown> Prompts::Shown() { return Script().shown; }
+bool Prompts::IsScripted() {
+  return Script().scripted;
+}
+void Prompts::QueueConfirm(bool ok) {
+  Script().confirms.enqueue(ok);
+}
+void Prompts::QueueInput(const QString& typed) {
+  Script().inputs.enqueue(typed);
+}
+void Prompts::QueueInputCancel() {
+  Script().inputs.enqueue(std::nullopt);
+}
+void Prompts::QueueSaveFileName(const QString& path) {
+  Script().saveNames.enqueue(path);
+}
+QList<Prompts::TShown> Prompts::Shown() {
+  return Script().shown;
+}
 
 QStringList Prompts::ShownTexts(const QStringList& kinds) {
   QStringList texts;
@@ -113,7 +136,9 @@ QStringList Prompts::ShownTexts(const QStringList& kinds) {
   return texts;
 }
 
-void Prompts::ClearShown() { Script().shown.clear(); }
+void Prompts::ClearShown() {
+  Script().shown.clear();
+}
 
 int Prompts::PendingAnswers() {
   return static_cast<int>(Script().confirms.size() + Script().inputs.size() + Script().saveNames.size());

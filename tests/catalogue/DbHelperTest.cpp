@@ -1,9 +1,255 @@
 #include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <condition_variable>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <mutex>
+#include <sstream>
+#include <thread>
 
 #include "catalogue/DbHelper.h"
+#include "catalogue/ProjectDAO.h"
 #include "support/TempCatalogue.h"
 
-TEST(DbHelper, MissingCatalogueIsCreatedEmpty) {
+namespace {
+
+std::string ReadBytes(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  std::ostringstream bytes;
+  bytes << file.rdbuf();
+  return bytes.str();
+}
+
+void WriteBytes(const std::string& path, const std::string& bytes) {
+  std::ofstream(path, std::ios::binary) << bytes;
+}
+
+// Runs SQL on the file through a connection of its own, as another tool would.
+void RunWithSqlite(const std::string& path, const std::string& sql) {
+  sqlite3* db = nullptr;
+  ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
+  char* error = nullptr;
+  EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &error), SQLITE_OK) << (error ? error : "");
+  sqlite3_free(error);
+  sqlite3_close(db);
+}
+
+std::string FailureOf(const std::function<void()>& operation) {
+  try {
+    operation();
+  } catch (const TDbError& error) {
+    return error.what();
+  }
+  return "";
+}
+
+}  // namespace
+
+TEST(DbHelper, MissingCatalogueIsCreatedWithTheThreeTablesAndIndexes) {
   TTempCatalogue catalogue;
-  EXPECT_EQ(TDbHelper().GetScalarInt("select count(*) from t_project"), 0);
+  TDbHelper db;
+  EXPECT_EQ(db.GetScalarInt("select count(*) from t_project"), 0);
+  EXPECT_EQ(db.GetScalarInt("select count(*) from t_class"), 0);
+  EXPECT_EQ(db.GetScalarInt("select count(*) from t_member"), 0);
+  EXPECT_EQ(db.GetScalarInt("select count(*) from sqlite_master where type='index' and name like 'ix_%'"), 2);
+  // Nothing is left of the temporary file the catalogue was built in.
+  int entries = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(catalogue.Folder()))
+    if (entry.path().filename().string().find(".new-") != std::string::npos) ++entries;
+  EXPECT_EQ(entries, 0);
+}
+
+TEST(DbHelper, ScalarsDistinguishNoRowFromZero) {
+  TTempCatalogue catalogue;
+  TDbHelper db;
+  EXPECT_EQ(db.GetScalarInt("select count(*) from t_class where projectId=99"), 0);
+  EXPECT_EQ(db.GetScalarInt("select classId from t_class where projectId=99"), -1);
+  EXPECT_EQ(db.GetScalarString("select className from t_class where classId=99"), "");
+  db.ExecSql("insert into t_class(projectId,className,friendName) values (1,'Book','图书')");
+  EXPECT_EQ(db.GetScalarString("select friendName from t_class where projectId=1"), "图书");
+  EXPECT_EQ(db.GetScalarInt("select classId from t_class where projectId=1"), 1);
+}
+
+TEST(DbHelper, QueryWalksRowsAndReadsColumnsByNameInAnyCase) {
+  TTempCatalogue catalogue;
+  TDbHelper db;
+  db.ExecSql("insert into t_project(projectName) values ('A')");
+  db.ExecSql("insert into t_project(projectName) values ('B')");
+  std::unique_ptr<TDbQuery> query = db.OpenQuery("select projectId,projectName from t_project");
+  std::vector<std::string> seen;
+  for (query->First(); !query->Eof(); query->Next())
+    seen.push_back(query->FieldByName("PROJECTNAME").AsString() + query->FieldByName("projectId").AsString());
+  EXPECT_EQ(seen, (std::vector<std::string>{"A1", "B2"}));
+  query->First();
+  EXPECT_THROW(query->FieldByName("noSuchColumn"), TDbError);
+  std::unique_ptr<TDbQuery> empty = db.OpenQuery("select * from t_member");
+  empty->First();
+  EXPECT_TRUE(empty->Eof());
+  EXPECT_THROW(empty->FieldByName("memberId"), TDbError);
+}
+
+TEST(DbHelper, EngineErrorsCarryTheEngineMessage) {
+  TTempCatalogue catalogue;
+  EXPECT_NE(FailureOf([] { TDbHelper().ExecSql("select * from t_nothing"); }).find("no such table: t_nothing"),
+            std::string::npos);
+  EXPECT_THROW(TDbHelper().OpenQuery("selec nonsense"), TDbError);
+}
+
+TEST(DbHelper, FailedBatchRollsBackEverythingAndReportsTheError) {
+  TTempCatalogue catalogue;
+  TDbHelper db;
+  db.ExecSql("insert into t_project(projectName) values ('Keep')");
+  EXPECT_THROW(db.ExecBatch({"delete from t_project", "insert into t_nothing values (1)"}), TDbError);
+  EXPECT_EQ(db.GetScalarInt("select count(*) from t_project"), 1);
+  // The connection is usable afterwards: no transaction was left open.
+  db.ExecBatch({});
+  db.ExecBatch({"insert into t_project(projectName) values ('B')", "insert into t_project(projectName) values ('C')"});
+  EXPECT_EQ(db.GetScalarInt("select count(*) from t_project"), 3);
+}
+
+TEST(DbHelper, QuotesAreDoubledSoNoValueCanBreakAStatement) {
+  TTempCatalogue catalogue;
+  EXPECT_EQ(TDbHelper::Quote("Shop"), "'Shop'");
+  EXPECT_EQ(TDbHelper::Quote("O'Brien"), "'O''Brien'");
+  EXPECT_EQ(TDbHelper::Quote(""), "''");
+  TProjectDAO projects;
+  projects.AddProject("O'Brien");
+  projects.AddProject("x'); delete from t_project; --");
+  EXPECT_EQ(projects.CountProjectsByName("O'Brien"), 1);
+  const TNameIdList list = projects.ListProjects();
+  ASSERT_EQ(list.size(), 2u);
+  EXPECT_EQ(list[0].name, "O'Brien");
+  EXPECT_EQ(list[1].name, "x'); delete from t_project; --");
+}
+
+TEST(DbHelper, AccessFileIsRefusedWithItsOwnMessageAndLeftUntouched) {
+  TTempCatalogue catalogue;
+  std::string jet(2048, '\0');
+  jet.replace(4, 15, "Standard Jet DB");
+  WriteBytes(catalogue.File(), jet);
+  const std::string message = FailureOf([] { TDbHelper().GetScalarInt("select count(*) from t_project"); });
+  EXPECT_NE(message.find("Access"), std::string::npos) << message;
+  EXPECT_NE(message.find(catalogue.File()), std::string::npos) << message;
+  EXPECT_EQ(ReadBytes(catalogue.File()), jet);
+
+  std::string ace(2048, '\0');
+  ace.replace(4, 15, "Standard ACE DB");
+  WriteBytes(catalogue.File(), ace);
+  EXPECT_NE(FailureOf([] { TProjectDAO().ListProjects(); }).find("Access"), std::string::npos);
+  EXPECT_EQ(ReadBytes(catalogue.File()), ace);
+}
+
+TEST(DbHelper, ForeignFilesAreRefusedNamingTheFileAndLeftUntouched) {
+  TTempCatalogue catalogue;
+  WriteBytes(catalogue.File(), "just some text\n");
+  std::string message = FailureOf([] { TProjectDAO().ListProjects(); });
+  EXPECT_NE(message.find(catalogue.File()), std::string::npos) << message;
+  EXPECT_NE(message.find("不是SQLite数据库文件"), std::string::npos) << message;
+  EXPECT_EQ(ReadBytes(catalogue.File()), "just some text\n");
+
+  // A SQLite file of some other program: tables missing.
+  std::filesystem::remove(catalogue.File());
+  RunWithSqlite(catalogue.File(), "create table notes(x)");
+  const std::string before = ReadBytes(catalogue.File());
+  message = FailureOf([] { TProjectDAO().ListProjects(); });
+  EXPECT_NE(message.find("缺少表t_project"), std::string::npos) << message;
+  EXPECT_EQ(ReadBytes(catalogue.File()), before);
+  EXPECT_FALSE(std::filesystem::exists(catalogue.File() + "-wal"));
+
+  // The right tables with a column missing.
+  std::filesystem::remove(catalogue.File());
+  RunWithSqlite(catalogue.File(),
+                "create table t_project(projectId integer primary key, projectName text);"
+                "create table t_class(classId integer primary key, projectId, className, friendName);"
+                "create table t_member(memberId integer primary key, projectId, classId, memberName)");
+  message = FailureOf([] { TProjectDAO().ListProjects(); });
+  EXPECT_NE(message.find("t_member缺少列memberType"), std::string::npos) << message;
+}
+
+TEST(DbHelper, AFailedOpenIsRetriedOnceTheFileIsFixed) {
+  TTempCatalogue catalogue;
+  WriteBytes(catalogue.File(), "garbage");
+  EXPECT_THROW(TProjectDAO().ListProjects(), TDbError);
+  std::filesystem::remove(catalogue.File());
+  EXPECT_TRUE(TProjectDAO().ListProjects().empty());
+}
+
+TEST(DbHelper, CatalogueMadeByAnotherToolWorksAndGetsItsIndexes) {
+  TTempCatalogue catalogue;
+  RunWithSqlite(catalogue.File(),
+                "create table t_project(projectId integer primary key autoincrement, projectName text);"
+                "create table t_class(classId integer primary key autoincrement, projectId integer, className text,"
+                " friendName text);"
+                "create table t_member(memberId integer primary key autoincrement, projectId integer, classId integer,"
+                " memberName text, memberType text, memberLength integer, memberIsPri integer, memberComment text,"
+                " memberIsMust integer, memberIsInteger integer, memberIsFloat integer, queryFlag integer,"
+                " memberIsDisplay integer, memberQueryDisplay integer);"
+                "insert into t_project(projectName) values ('Old')");
+  TProjectDAO projects;
+  ASSERT_EQ(projects.ListProjects().size(), 1u);
+  EXPECT_EQ(projects.ListProjects()[0].name, "Old");
+  EXPECT_EQ(TDbHelper().GetScalarInt("select count(*) from sqlite_master where type='index' and name like 'ix_%'"), 2);
+}
+
+TEST(DbHelper, EachThreadHasItsOwnConnectionAndASnapshotHoldsWhileAnotherThreadWrites) {
+  TTempCatalogue catalogue;
+  TProjectDAO().AddProject("First");
+  sqlite3* mainConnection = TDbHelper().GetConnection();
+  EXPECT_EQ(TDbHelper().GetConnection(), mainConnection);  // kept between operations
+
+  sqlite3* workerConnection = nullptr;
+  int countInSnapshot = -1, countAfter = -1;
+  std::mutex mutex;
+  std::condition_variable changed;
+  bool snapshotTaken = false, written = false;
+  std::thread worker([&] {
+    workerConnection = TDbHelper().GetConnection();
+    {
+      TDbReadTransaction snapshot;
+      {
+        std::lock_guard<std::mutex> lock(mutex);
+        snapshotTaken = true;
+      }
+      changed.notify_all();
+      std::unique_lock<std::mutex> lock(mutex);
+      changed.wait(lock, [&] { return written; });
+      countInSnapshot = TDbHelper().GetScalarInt("select count(*) from t_project");
+    }
+    countAfter = TDbHelper().GetScalarInt("select count(*) from t_project");
+  });
+  {
+    std::unique_lock<std::mutex> lock(mutex);
+    changed.wait(lock, [&] { return snapshotTaken; });
+  }
+  TProjectDAO().AddProject("Second");  // the window writes while the worker reads
+  {
+    std::lock_guard<std::mutex> lock(mutex);
+    written = true;
+  }
+  changed.notify_all();
+  worker.join();
+  EXPECT_NE(workerConnection, mainConnection);
+  EXPECT_EQ(countInSnapshot, 1);
+  EXPECT_EQ(countAfter, 2);
+}
+
+TEST(DbHelper, StatementObserverSeesEachStatementAsSent) {
+  TTempCatalogue catalogue;
+  std::vector<std::string> sent;
+  TDbHelper::SetStatementObserver([&](const std::string& sql) { sent.push_back(sql); });
+  TDbHelper().ExecBatch({"delete from t_project where projectId=1", "delete from t_class where projectId=1"});
+  TDbHelper::SetStatementObserver(nullptr);
+  EXPECT_EQ(sent, (std::vector<std::string>{"delete from t_project where projectId=1",
+                                            "delete from t_class where projectId=1"}));
+}
+
+TEST(DbField, ConvertsTextAndNullsToIntegers) {
+  EXPECT_EQ(TDbField("n", "42", false).AsInteger(), 42);
+  EXPECT_EQ(TDbField("n", "-7", false).AsInteger(), -7);
+  EXPECT_EQ(TDbField("n", "", true).AsInteger(), 0);
+  EXPECT_EQ(TDbField("n", "", true).AsString(), "");
+  EXPECT_THROW(TDbField("n", "abc", false).AsInteger(), TDbError);
+  EXPECT_THROW(TDbField("n", "12x", false).AsInteger(), TDbError);
 }
