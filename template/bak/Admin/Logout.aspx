@@ -1,0 +1,1 @@
+<%@ Page Language="C#" AutoEventWireup="true" Src="Logout.aspx.cs" Inherits="Admin_Logout" %>
