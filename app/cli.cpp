@@ -1,21 +1,28 @@
-// The headless command line: lists projects and, with later commands, generates
-// a project's site or its table script without opening a window.
+// The headless command line: lists projects, writes a project's table script and,
+// with later commands, generates a project's site without opening a window.
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <exception>
 #include <iostream>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "catalogue/DbHelper.h"
 #include "catalogue/ProjectDAO.h"
+#include "generation/DataBaseSql.h"
 
 namespace {
 
 const char* const kUsage =
     "Usage:\n"
     "  corvanthel-cli [--dir FOLDER] list                     one project name per line\n"
+    "  corvanthel-cli [--dir FOLDER] sql PROJECT [-o FILE]    the SQL Server table script\n"
     "  corvanthel-cli --help | --version\n"
     "\n"
     "FOLDER holds projects.mdb, bak/ and projects/ (default: the folder of this program).\n"
@@ -37,9 +44,73 @@ int List() {
   return 0;
 }
 
+// The id of the first project of that name in catalogue order; -1 when there is none.
+int FindProject(const std::string& name) {
+  for (const TNameId& project : TProjectDAO().ListProjects())
+    if (project.name == name) return project.id;
+  return -1;
+}
+
+// Writes the bytes to a temporary file beside the target and renames it over the
+// target only when everything is written, so a failure leaves an existing file whole.
+void WriteFileAtomically(const std::string& path, const std::string& bytes) {
+  std::string temporary = path + ".XXXXXX";
+  const int fd = ::mkstemp(temporary.data());
+  if (fd < 0) throw std::runtime_error("cannot write " + path + ": " + std::strerror(errno));
+  // mkstemp makes the file private; give it the mode a newly created file would have.
+  const mode_t mask = ::umask(0);
+  ::umask(mask);
+  ::fchmod(fd, 0666 & ~mask);
+  std::size_t written = 0;
+  while (written < bytes.size()) {
+    const ssize_t n = ::write(fd, bytes.data() + written, bytes.size() - written);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) break;
+    written += static_cast<std::size_t>(n);
+  }
+  const int error = written < bytes.size() ? errno : 0;
+  if (::close(fd) != 0 || error != 0 || std::rename(temporary.c_str(), path.c_str()) != 0) {
+    const std::string reason = std::strerror(error != 0 ? error : errno);
+    std::remove(temporary.c_str());
+    throw std::runtime_error("cannot write " + path + ": " + reason);
+  }
+}
+
 int UsageError(const std::string& message) {
   std::cerr << "corvanthel-cli: " << message << "\n\n" << kUsage;
   return kExitFailure;
+}
+
+int Sql(const std::vector<std::string>& args) {
+  std::string project;
+  std::string outputFile;
+  bool toFile = false;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    if (args[i] == "-o") {
+      if (toFile || i + 1 >= args.size()) return UsageError("-o needs one file name");
+      toFile = true;
+      outputFile = args[++i];
+    } else if (project.empty() && !args[i].empty()) {
+      project = args[i];
+    } else {
+      return UsageError("sql takes one project name");
+    }
+  }
+  if (project.empty()) return UsageError("sql needs a project name");
+
+  const int projectId = FindProject(project);
+  if (projectId < 0) {
+    std::cerr << "corvanthel-cli: no project named '" << project << "'\n";
+    return kExitFailure;
+  }
+  const std::string script = TDataBaseSql().BuildScript(projectId);
+  if (toFile) {
+    WriteFileAtomically(outputFile, script);
+  } else {
+    std::cout << script << std::flush;
+    if (!std::cout) throw std::runtime_error("cannot write the script to standard output");
+  }
+  return 0;
 }
 
 }  // namespace
@@ -71,6 +142,7 @@ int main(int argc, char** argv) {
       if (!rest.empty()) return UsageError("list takes no arguments");
       return List();
     }
+    if (command == "sql") return Sql(rest);
     return UsageError("unknown command '" + command + "'");
   } catch (const std::exception& error) {
     std::cerr << error.what() << '\n';
