@@ -83,7 +83,7 @@ void TFormMain::CreateControls() {
 
   GroupBox1 = new QGroupBox("项目操作区", client);
   GroupBox1->setObjectName("GroupBox1");
-  GroupBox1->setGeometry(0, kBannerHeight, kClientWidth, kClientHeight - kBannerHeight);
+  GroupBox1->setGeometry(4, kBannerHeight + 2, kClientWidth - 8, kClientHeight - kBannerHeight - 6);
 
   Label1 = new QLabel("项目:", GroupBox1);
   Label1->setObjectName("Label1");
@@ -107,7 +107,7 @@ void TFormMain::CreateControls() {
 
   LV_Member = new QTableWidget(0, static_cast<int>(std::size(kMemberColumns)), GroupBox1);
   LV_Member->setObjectName("LV_Member");
-  LV_Member->setGeometry(165, 19, kClientWidth - 165 - 8, 289);
+  LV_Member->setGeometry(165, 19, GroupBox1->width() - 165 - 8, 289);
   LV_Member->setShowGrid(true);
   LV_Member->setSelectionBehavior(QAbstractItemView::SelectRows);
   LV_Member->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -125,7 +125,7 @@ void TFormMain::CreateControls() {
 
   GroupBox2 = new QGroupBox("生成进度", GroupBox1);
   GroupBox2->setObjectName("GroupBox2");
-  GroupBox2->setGeometry(6, 310, kClientWidth - 12, 152 - 6);
+  GroupBox2->setGeometry(8, 310, GroupBox1->width() - 16, GroupBox1->height() - 310 - 4);
   Memo_State = new QPlainTextEdit(GroupBox2);
   Memo_State->setObjectName("Memo_State");
   Memo_State->setReadOnly(true);
