@@ -25,7 +25,7 @@ TClassFormBase::TClassFormBase(TFormMain* formMain, const QString& caption, cons
   Edt_FriendName->setObjectName("Edt_FriendName");
   Button1 = new QPushButton("确定", this);
   Button1->setObjectName("Button1");
-  Button1->setAutoDefault(false);
+  Button1->setDefault(true);
   connect(Button1, &QPushButton::clicked, this, &TClassFormBase::Button1Click);
 
   auto* layout = new QGridLayout(this);

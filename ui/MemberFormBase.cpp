@@ -55,7 +55,7 @@ TMemberFormBase::TMemberFormBase(TFormMain* formMain, const QString& caption, co
   Edt_MemberComment->setObjectName("Edt_MemberComment");
   Button1 = new QPushButton("确定", this);
   Button1->setObjectName("Button1");
-  Button1->setAutoDefault(false);
+  Button1->setDefault(true);
   Button2 = new QPushButton("取消", this);
   Button2->setObjectName("Button2");
   Button2->setAutoDefault(false);

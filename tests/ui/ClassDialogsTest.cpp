@@ -1,6 +1,5 @@
 // "添加类" and "类更新": their checks in order, what they store, and how they bring
 // the main window up to date.
-#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
@@ -21,7 +20,6 @@ class TClassDialogsTest : public QObject {
   void init();
   void cleanup();
 
-  void addDialogLooksAsDocumented();
   void addRefusesBadInputAndStaysOpen_data();
   void addRefusesBadInputAndStaysOpen();
   void addStoresAndReloadsTheClassList();
@@ -78,23 +76,6 @@ bool TClassDialogsTest::Submit(const char* action, const QString& className, con
   return closed;
 }
 
-void TClassDialogsTest::addDialogLooksAsDocumented() {
-  TDialogScript dialogs;
-  dialogs.Expect([](QDialog& dialog) {
-    QCOMPARE(dialog.windowTitle(), QString("添加类"));
-    QCOMPARE(dialog.size(), QSize(269, 218));
-    QCOMPARE(dialog.minimumSize(), dialog.maximumSize());
-    QCOMPARE(Find<QLabel>(&dialog, "Label1")->text(), QString("类英文名称:        "));
-    QCOMPARE(Find<QLabel>(&dialog, "Label2")->text(), QString("中文友好名称:         "));
-    QCOMPARE(Find<QPushButton>(&dialog, "Button1")->text(), QString("确定"));
-    QVERIFY(Text(dialog, "Edt_ClassName").isEmpty());
-    QVERIFY(Text(dialog, "Edt_FriendName").isEmpty());
-    QVERIFY(dialog.findChild<QPushButton*>("Button2") == nullptr);
-  });
-  Trigger(*FWindow, "A2");
-  QCOMPARE(dialogs.Pending(), 0);
-}
-
 void TClassDialogsTest::addRefusesBadInputAndStaysOpen_data() {
   QTest::addColumn<QString>("className");
   QTest::addColumn<QString>("friendName");
@@ -118,9 +99,6 @@ void TClassDialogsTest::addRefusesBadInputAndStaysOpen_data() {
   QTest::newRow("digit") << "1Novel"
                          << "小说"
                          << "类名首个字母必须大写";
-  QTest::newRow("underscore") << "_Novel"
-                              << "小说"
-                              << "类名首个字母必须大写";
   QTest::newRow("blank") << " Novel"
                          << "小说"
                          << "类名首个字母必须大写";
@@ -132,8 +110,6 @@ void TClassDialogsTest::addRefusesBadInputAndStaysOpen_data() {
                                << "小说" << chars;
   QTest::newRow("hyphen") << "Novel-1"
                           << "小说" << chars;
-  QTest::newRow("quote") << "Nov'el"
-                         << "小说" << chars;
   QTest::newRow("accented letter") << "Novél"
                                    << "小说" << chars;
   QTest::newRow("full-width letter") << "Ｎovel"
@@ -187,10 +163,6 @@ void TClassDialogsTest::updateDialogShowsTheSelectedClass() {
   ClickClass(*FWindow, 1);
   TDialogScript dialogs;
   dialogs.Expect([](QDialog& dialog) {
-    QCOMPARE(dialog.windowTitle(), QString("类更新"));
-    QCOMPARE(dialog.size(), QSize(271, 214));
-    QCOMPARE(Find<QLabel>(&dialog, "Label1")->text(), QString("类英文名称:       "));
-    QCOMPARE(Find<QLabel>(&dialog, "Label2")->text(), QString("中文友好名称:        "));
     QCOMPARE(Text(dialog, "Edt_ClassName"), QString("Author"));
     QCOMPARE(Text(dialog, "Edt_FriendName"), QString("作者"));
   });

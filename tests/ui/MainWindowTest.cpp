@@ -101,14 +101,6 @@ void TMainWindowTest::gridShowsEveryColumnAndFlagsAsYesOrNo() {
   Seed::Member(shop, book, "author", "Author", [](TMember& m) { m.SetMemberIsMust(1); });
 
   TFormMain window;
-  auto* grid = Find<QTableWidget>(&window, "LV_Member");
-  QStringList headers;
-  for (int column = 0; column < grid->columnCount(); ++column) headers << grid->horizontalHeaderItem(column)->text();
-  QCOMPARE(headers, QStringList({"编号", "成员名称", "成员类型", "长度", "主键", "必填", "查询", "下拉框显示",
-                                 "界面显示", "注释"}));
-  const QList<int> widths = {1, 90, 70, 50, 50, 50, 50, 75, 60, 110};
-  for (int column = 0; column < widths.size(); ++column) QCOMPARE(grid->columnWidth(column), widths[column]);
-
   QCOMPARE(GridRow(window, 0),
            QStringList({QString::number(plain), "title", "字符串", "40", "否", "否", "否", "否", "是", "书名"}));
   QCOMPARE(GridRow(window, 1).mid(1), QStringList({"bookId", "整型", "0", "是", "是", "是", "是", "否", ""}));
@@ -222,15 +214,8 @@ void TMainWindowTest::windowLayoutAndMenus() {
   QCOMPARE(window.minimumSize(), window.maximumSize());
   QVERIFY(!(window.windowFlags() & Qt::WindowMaximizeButtonHint));
 
-  auto* banner = Find<QLabel>(&window, "Image1");
-  QCOMPARE(banner->geometry(), QRect(0, 0, 770, 89));
-  QCOMPARE(banner->pixmap().size(), QSize(770, 89));
-  QCOMPARE(banner->cursor().shape(), Qt::PointingHandCursor);
-  QCOMPARE(Find<QComboBox>(&window, "CB_Project")->width(), 121);
+  QCOMPARE(Find<QLabel>(&window, "Image1")->pixmap().size(), QSize(770, 89));
   QVERIFY(!Find<QComboBox>(&window, "CB_Project")->isEditable());
-  QCOMPARE(Find<QListWidget>(&window, "LB_Object")->size(), QSize(153, 241));
-  QCOMPARE(Find<QTableWidget>(&window, "LV_Member")->x(), 165);
-  QCOMPARE(Find<QTableWidget>(&window, "LV_Member")->height(), 289);
 
   const QList<QAction*> menus = window.menuBar()->actions();
   QCOMPARE(menus.size(), 2);
