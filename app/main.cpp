@@ -1,0 +1,23 @@
+// The window program: opens the main window on the catalogue beside the program.
+#include <QApplication>
+#include <QDir>
+#include <QIcon>
+
+#include "catalogue/DbHelper.h"
+#include "ui/MainForm.h"
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  QApplication::setApplicationName("Corvanthel");
+  QApplication::setApplicationVersion(CORVANTHEL_VERSION);
+
+  // The program works in its own folder: the catalogue, the template site and the
+  // generated sites all live beside it, whatever folder it was started from.
+  QDir::setCurrent(QCoreApplication::applicationDirPath());
+  TDbHelper::SetCatalogueFile(QDir::current().absoluteFilePath("projects.mdb").toStdString());
+
+  TFormMain formMain;
+  QApplication::setWindowIcon(QIcon(":/images/icon.png"));
+  formMain.show();
+  return app.exec();
+}

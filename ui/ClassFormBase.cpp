@@ -1,0 +1,41 @@
+#include "ui/ClassFormBase.h"
+
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "ui/MainForm.h"
+
+const char* const TClassFormBase::kFirstLetterMessage = "类名首个字母必须大写";
+
+TClassFormBase::TClassFormBase(TFormMain* formMain, const QString& caption, const QString& classLabel,
+                               const QString& friendLabel, const QSize& clientSize)
+    : QDialog(formMain), FFormMain(formMain) {
+  setWindowTitle(caption);
+  setFixedSize(clientSize);
+
+  Label1 = new QLabel(classLabel, this);
+  Label1->setObjectName("Label1");
+  Edt_ClassName = new QLineEdit(this);
+  Edt_ClassName->setObjectName("Edt_ClassName");
+  Label2 = new QLabel(friendLabel, this);
+  Label2->setObjectName("Label2");
+  Edt_FriendName = new QLineEdit(this);
+  Edt_FriendName->setObjectName("Edt_FriendName");
+  Button1 = new QPushButton("确定", this);
+  Button1->setObjectName("Button1");
+  Button1->setDefault(true);
+  connect(Button1, &QPushButton::clicked, this, &TClassFormBase::Button1Click);
+
+  auto* layout = new QGridLayout(this);
+  layout->setContentsMargins(20, 24, 20, 24);
+  layout->setVerticalSpacing(18);
+  layout->setRowStretch(0, 1);
+  layout->addWidget(Label1, 1, 0);
+  layout->addWidget(Edt_ClassName, 1, 1);
+  layout->addWidget(Label2, 2, 0);
+  layout->addWidget(Edt_FriendName, 2, 1);
+  layout->addWidget(Button1, 3, 0, 1, 2, Qt::AlignHCenter);
+  layout->setRowStretch(4, 1);
+}

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QDialog>
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class TFormMain;
+
+// What the add-class and change-class dialogs share: the class-name row, the
+// friendly-name row and the "确定" button, which runs Button1Click. There is no
+// cancel button; closing the window cancels.
+class TClassFormBase : public QDialog {
+  Q_OBJECT
+
+ public:
+  static const char* const kFirstLetterMessage;
+
+ protected:
+  TClassFormBase(TFormMain* formMain, const QString& caption, const QString& classLabel, const QString& friendLabel,
+                 const QSize& clientSize);
+
+ protected slots:
+  virtual void Button1Click() = 0;
+
+ protected:
+  TFormMain* FFormMain;
+  QLabel* Label1 = nullptr;
+  QLineEdit* Edt_ClassName = nullptr;
+  QLabel* Label2 = nullptr;
+  QLineEdit* Edt_FriendName = nullptr;
+  QPushButton* Button1 = nullptr;
+};

@@ -1,0 +1,57 @@
+#include "ui/FormUpdateClass.h"
+
+#include <QLineEdit>
+#include <QShowEvent>
+
+#include "catalogue/ClassDAO.h"
+#include "ui/CommandGuard.h"
+#include "ui/MainForm.h"
+#include "ui/NameRules.h"
+#include "ui/Prompts.h"
+
+TUpdateClassForm::TUpdateClassForm(TFormMain* formMain)
+    : TClassFormBase(formMain, "类更新", "类英文名称:       ", "中文友好名称:        ", QSize(271, 214)) {
+  setObjectName("UpdateClassForm");
+}
+
+void TUpdateClassForm::showEvent(QShowEvent* event) {
+  TClassFormBase::showEvent(event);
+  if (!event->spontaneous()) FormShow();
+}
+
+void TUpdateClassForm::FormShow() {
+  Guarded([this] { Edt_FriendName->setText(QString::fromStdString(TClassDAO().GetFriendNameById(FClassId))); });
+  Edt_ClassName->setText(FFormMain->SelectedClassName());
+}
+
+void TUpdateClassForm::Button1Click() {
+  const QString className = Edt_ClassName->text();
+  const QString friendName = Edt_FriendName->text();
+  if (className.isEmpty()) {
+    Prompts::ShowMessage("类名称不能为空");
+    return;
+  }
+  if (!NameRules::StartsWithUpperAscii(className)) {
+    Prompts::ShowMessage(kFirstLetterMessage);
+    return;
+  }
+  if (!NameRules::HasIdentifierTail(className)) {
+    Prompts::ShowMessage(NameRules::kClassNameCharsMessage);
+    return;
+  }
+  if (friendName.isEmpty()) {
+    Prompts::ShowMessage("友好名称不能为空");
+    return;
+  }
+  if (!NameRules::CanEncodeGbk(friendName)) {
+    Prompts::ShowMessage(NameRules::kGbkMessage);
+    return;
+  }
+  Guarded([&] {
+    TClassDAO().UpdateClass(FFormMain->SelectedProjectId(), FClassId, className.toStdString(),
+                            friendName.toStdString());
+    FFormMain->SetSelectedClassName(className);
+    Prompts::ShowMessage("类名称更新成功");
+    accept();
+  });
+}

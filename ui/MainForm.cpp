@@ -1,0 +1,467 @@
+#include "ui/MainForm.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QEvent>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLayout>
+#include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QSignalBlocker>
+#include <QTableWidget>
+#include <QTimer>
+#include <memory>
+
+#include "catalogue/ClassDAO.h"
+#include "catalogue/MemberDAO.h"
+#include "catalogue/ProjectDAO.h"
+#include "ui/BannerImage.h"
+#include "ui/CommandGuard.h"
+#include "ui/DialogRunner.h"
+#include "ui/FormAddClass.h"
+#include "ui/FormAddMember.h"
+#include "ui/FormUpdateClass.h"
+#include "ui/FormUpdateMember.h"
+#include "ui/NameRules.h"
+#include "ui/Prompts.h"
+
+namespace {
+
+constexpr int kClientWidth = 770;
+constexpr int kClientHeight = 547;
+constexpr int kBannerHeight = 89;
+constexpr int kTimerInterval = 5000;
+
+// Member grid columns: the member id first (kept practically invisible), then what the user reads.
+struct TColumn {
+  const char* caption;
+  int width;
+};
+const TColumn kMemberColumns[] = {{"编号", 1},  {"成员名称", 90}, {"成员类型", 70},   {"长度", 50},     {"主键", 50},
+                                  {"必填", 50}, {"查询", 50},     {"下拉框显示", 75}, {"界面显示", 60}, {"注释", 110}};
+
+QString Text(const std::string& utf8) {
+  return QString::fromStdString(utf8);
+}
+
+// A flag column shows "是" only for the value 1.
+QString YesNo(int flag) {
+  return flag == 1 ? QStringLiteral("是") : QStringLiteral("否");
+}
+
+}  // namespace
+
+TFormMain::TFormMain(QWidget* parent) : QMainWindow(parent) {
+  Q_INIT_RESOURCE(corvanthel);
+  CreateControls();
+  CreateMenus();
+  FormCreate();
+}
+
+void TFormMain::CreateControls() {
+  setWindowTitle("corvanthelasp.net代码生成器2.1版");
+  setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                 Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+
+  auto* client = new QWidget(this);
+  client->setFixedSize(kClientWidth, kClientHeight);
+  setCentralWidget(client);
+  // The window is as large as its menu bar and client area, and not resizable.
+  layout()->setSizeConstraint(QLayout::SetFixedSize);
+
+  Image1 = new TBannerImage(client);
+  Image1->setObjectName("Image1");
+  Image1->setGeometry(0, 0, kClientWidth, kBannerHeight);
+  Image1->setPixmap(QPixmap(":/images/banner.png"));
+  connect(Image1, &TBannerImage::clicked, this, &TFormMain::Image1Click);
+
+  GroupBox1 = new QGroupBox("项目操作区", client);
+  GroupBox1->setObjectName("GroupBox1");
+  GroupBox1->setGeometry(4, kBannerHeight + 2, kClientWidth - 8, kClientHeight - kBannerHeight - 6);
+
+  Label1 = new QLabel("项目:", GroupBox1);
+  Label1->setObjectName("Label1");
+  Label1->setGeometry(8, 20, 32, 22);
+
+  CB_Project = new QComboBox(GroupBox1);
+  CB_Project->setObjectName("CB_Project");
+  CB_Project->setGeometry(40, 19, 121, 24);
+  connect(CB_Project, &QComboBox::activated, this, &TFormMain::CB_ProjectChange);
+
+  Label2 = new QLabel("该项目所有类如下:", GroupBox1);
+  Label2->setObjectName("Label2");
+  Label2->setGeometry(8, 46, 153, 20);
+
+  LB_Object = new QListWidget(GroupBox1);
+  LB_Object->setObjectName("LB_Object");
+  LB_Object->setGeometry(8, 67, 153, 241);
+  LB_Object->setSelectionMode(QAbstractItemView::SingleSelection);
+  connect(LB_Object, &QListWidget::itemSelectionChanged, this, &TFormMain::LB_ObjectClick);
+  LB_Object->viewport()->installEventFilter(this);
+
+  LV_Member = new QTableWidget(0, static_cast<int>(std::size(kMemberColumns)), GroupBox1);
+  LV_Member->setObjectName("LV_Member");
+  LV_Member->setGeometry(165, 19, GroupBox1->width() - 165 - 8, 289);
+  LV_Member->setShowGrid(true);
+  LV_Member->setSelectionBehavior(QAbstractItemView::SelectRows);
+  LV_Member->setSelectionMode(QAbstractItemView::SingleSelection);
+  LV_Member->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  LV_Member->setWordWrap(false);
+  LV_Member->verticalHeader()->hide();
+  LV_Member->verticalHeader()->setDefaultSectionSize(22);
+  LV_Member->horizontalHeader()->setHighlightSections(false);
+  LV_Member->horizontalHeader()->setMinimumSectionSize(1);
+  for (int column = 0; column < LV_Member->columnCount(); ++column) {
+    LV_Member->setHorizontalHeaderItem(column, new QTableWidgetItem(kMemberColumns[column].caption));
+    LV_Member->setColumnWidth(column, kMemberColumns[column].width);
+  }
+  LV_Member->viewport()->installEventFilter(this);
+
+  GroupBox2 = new QGroupBox("生成进度", GroupBox1);
+  GroupBox2->setObjectName("GroupBox2");
+  GroupBox2->setGeometry(8, 310, GroupBox1->width() - 16, GroupBox1->height() - 310 - 4);
+  Memo_State = new QPlainTextEdit(GroupBox2);
+  Memo_State->setObjectName("Memo_State");
+  Memo_State->setReadOnly(true);
+  Memo_State->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  Memo_State->setStyleSheet("QPlainTextEdit { background-color: silver; }");
+  auto* progressLayout = new QHBoxLayout(GroupBox2);
+  progressLayout->setContentsMargins(4, 2, 4, 4);
+  progressLayout->addWidget(Memo_State);
+
+  Timer1 = new QTimer(this);
+  Timer1->setObjectName("Timer1");
+  Timer1->setInterval(kTimerInterval);
+  connect(Timer1, &QTimer::timeout, this, &TFormMain::Timer1Timer);
+}
+
+QAction* TFormMain::AddCommand(QMenu* menu, const char* name, const QString& caption, void (TFormMain::*handler)()) {
+  QAction* action = menu->addAction(caption);
+  action->setObjectName(name);
+  connect(action, &QAction::triggered, this, handler);
+  return action;
+}
+
+void TFormMain::CreateMenus() {
+  menuBar()->setObjectName("MainMenu1");
+  QMenu* projectMenu = menuBar()->addMenu("项目操作(&P)");
+  projectMenu->setObjectName("F1");
+  AddCommand(projectMenu, "F2", "新建项目(&F)", &TFormMain::F2Click);
+  AddCommand(projectMenu, "N1", "修改项目名称(&X)", &TFormMain::N1Click);
+  AddCommand(projectMenu, "D1", "删除当前项目(&D)", &TFormMain::D1Click);
+  AddCommand(projectMenu, "A2", "添加类(&A)", &TFormMain::A2Click);
+  AddCommand(projectMenu, "N2", "修改类名(&B)", &TFormMain::N2Click);
+  AddCommand(projectMenu, "S1", "删除类(&S)", &TFormMain::S1Click);
+  AddCommand(projectMenu, "M1", "添加成员(&M)", &TFormMain::M1Click);
+  AddCommand(projectMenu, "N3", "修改成员属性(&E)", &TFormMain::N3Click);
+  AddCommand(projectMenu, "C1", "删除成员(&C)", &TFormMain::C1Click);
+
+  QMenu* codeMenu = menuBar()->addMenu("代码管理(&A)");
+  codeMenu->setObjectName("P1");
+  AddCommand(codeMenu, "sql1", "生成建表sql语句", &TFormMain::sql1Click)->setEnabled(false);
+  AddCommand(codeMenu, "S2", "设置命名空间(&S)", &TFormMain::S2Click)->setEnabled(false);
+  AddCommand(codeMenu, "A1", "自动生成代码(&A)", &TFormMain::A1Click)->setEnabled(false);
+}
+
+void TFormMain::FormCreate() {
+  FProjectIndex = -1;
+  FNamespace = "corvanthel";
+  Guarded([this] { LoadProjects(); });
+  Timer1->start();
+}
+
+QString TFormMain::HelpPage() {
+  return QCoreApplication::applicationDirPath() + "/help/index.html";
+}
+
+// ---- views ----
+
+void TFormMain::LoadProjects() {
+  CB_Project->clear();
+  const TNameIdList projects = TProjectDAO().ListProjects();
+  for (const TNameId& project : projects) CB_Project->addItem(Text(project.name), project.id);
+  {
+    const QSignalBlocker blocker(LB_Object);
+    LB_Object->clear();
+  }
+  if (projects.empty()) {
+    // Nothing is selected, so no member rows may stay behind from a deleted project.
+    ClearMembers();
+    return;
+  }
+  int index = 0;
+  if (FProjectIndex != -1 && FProjectIndex < CB_Project->count()) index = FProjectIndex;
+  CB_Project->setCurrentIndex(index);
+  LoadClasses(CB_Project->currentData().toInt());
+}
+
+void TFormMain::LoadClasses(int projectId) {
+  const QSignalBlocker blocker(LB_Object);
+  LB_Object->clear();
+  const TNameIdList classes = TClassDAO().ListClassesOfProject(projectId);
+  for (const TNameId& aClass : classes) {
+    auto* item = new QListWidgetItem(Text(aClass.name));
+    item->setData(Qt::UserRole, aClass.id);
+    LB_Object->addItem(item);
+  }
+  if (classes.empty()) {
+    // The grid shows members of the selected class only; here there is none.
+    ClearMembers();
+    return;
+  }
+  LB_Object->setCurrentRow(0);
+  ShowMembers(classes.front().id);
+}
+
+void TFormMain::ShowMembers(int classId) {
+  ClearMembers();
+  std::unique_ptr<TDbQuery> members = TMemberDAO().OpenMembersOfClass(classId);
+  for (members->First(); !members->Eof(); members->Next()) {
+    const int row = LV_Member->rowCount();
+    LV_Member->insertRow(row);
+    const auto field = [&members](const char* name) { return members->FieldByName(name); };
+    const QString cells[] = {
+        QString::number(field("memberId").AsInteger()), Text(field("memberName").AsString()),
+        Text(field("memberType").AsString()),           QString::number(field("memberLength").AsInteger()),
+        YesNo(field("memberIsPri").AsInteger()),        YesNo(field("memberIsMust").AsInteger()),
+        YesNo(field("queryFlag").AsInteger()),          YesNo(field("memberIsDisplay").AsInteger()),
+        YesNo(field("memberQueryDisplay").AsInteger()), Text(field("memberComment").AsString())};
+    for (int column = 0; column < LV_Member->columnCount(); ++column)
+      LV_Member->setItem(row, column, new QTableWidgetItem(cells[column]));
+  }
+}
+
+void TFormMain::ClearMembers() {
+  LV_Member->clearSelection();
+  LV_Member->setRowCount(0);
+}
+
+int TFormMain::SelectedProjectId() const {
+  return CB_Project->currentIndex() < 0 ? -1 : CB_Project->currentData().toInt();
+}
+
+int TFormMain::SelectedClassId() const {
+  const QListWidgetItem* item = LB_Object->currentItem();
+  return item != nullptr && item->isSelected() ? item->data(Qt::UserRole).toInt() : -1;
+}
+
+QString TFormMain::SelectedClassName() const {
+  const QListWidgetItem* item = LB_Object->currentItem();
+  return item != nullptr && item->isSelected() ? item->text() : QString();
+}
+
+void TFormMain::SetSelectedClassName(const QString& name) {
+  QListWidgetItem* item = LB_Object->currentItem();
+  if (item != nullptr && item->isSelected()) item->setText(name);
+}
+
+int TFormMain::SelectedMemberId() const {
+  const QModelIndexList rows = LV_Member->selectionModel()->selectedRows(0);
+  if (rows.isEmpty()) return -1;
+  return LV_Member->item(rows.first().row(), 0)->text().toInt();
+}
+
+// ---- view events ----
+
+void TFormMain::CB_ProjectChange() {
+  ClearMembers();
+  if (CB_Project->currentIndex() < 0) return;
+  Guarded([this] { LoadClasses(CB_Project->currentData().toInt()); });
+}
+
+void TFormMain::LB_ObjectClick() {
+  const int classId = SelectedClassId();
+  if (classId < 0) return;
+  Guarded([this, classId] { ShowMembers(classId); });
+}
+
+void TFormMain::LB_ObjectDblClick() {
+  N2Click();
+}
+
+void TFormMain::LV_MemberDblClick() {
+  if (SelectedClassId() >= 0 && SelectedMemberId() < 0) {
+    M1Click();
+    return;
+  }
+  N3Click();
+}
+
+bool TFormMain::eventFilter(QObject* watched, QEvent* event) {
+  // A double click anywhere in a view counts, also on its empty part.
+  if (event->type() == QEvent::MouseButtonDblClick) {
+    if (watched == LB_Object->viewport()) LB_ObjectDblClick();
+    if (watched == LV_Member->viewport()) LV_MemberDblClick();
+  }
+  return QMainWindow::eventFilter(watched, event);
+}
+
+// ---- "项目操作(&P)" ----
+
+void TFormMain::F2Click() {
+  const QString name = Prompts::InputBox("请输入工程名称", "", "");
+  if (name.isEmpty()) {
+    Prompts::ShowMessage("工程名称不能为空!");
+    return;
+  }
+  if (!NameRules::IsSafeProjectName(name)) {
+    Prompts::ShowMessage(NameRules::kProjectNameMessage);
+    return;
+  }
+  if (!NameRules::CanEncodeGbk(name)) {
+    Prompts::ShowMessage(NameRules::kGbkMessage);
+    return;
+  }
+  Guarded([&] {
+    if (TProjectDAO().CountProjectsByName(name.toStdString()) >= 1) {
+      Prompts::ShowMessage("该工程名称已经存在!");
+      return;
+    }
+    TProjectDAO().AddProject(name.toStdString());
+    LoadProjects();
+    Prompts::ShowMessage("工程名称添加成功！");
+  });
+}
+
+void TFormMain::N1Click() {
+  if (CB_Project->currentIndex() < 0) {
+    Prompts::ShowMessage("当前未有任何项目被选中!");
+    return;
+  }
+  const QString name = Prompts::InputBox("请输入项目名称", "", "");
+  if (name.isEmpty()) {
+    Prompts::ShowMessage("工程项目名称不能为空!");
+    return;
+  }
+  if (!NameRules::IsSafeProjectName(name)) {
+    Prompts::ShowMessage(NameRules::kProjectNameMessage);
+    return;
+  }
+  if (!NameRules::CanEncodeGbk(name)) {
+    Prompts::ShowMessage(NameRules::kGbkMessage);
+    return;
+  }
+  Guarded([&] {
+    TProjectDAO().RenameProject(SelectedProjectId(), name.toStdString());
+    FProjectIndex = CB_Project->currentIndex();
+    Prompts::ShowMessage("工程名称修改成功！");
+    LoadProjects();
+  });
+}
+
+void TFormMain::D1Click() {
+  if (CB_Project->currentIndex() < 0) {
+    Prompts::ShowMessage("未有任何项目被选中!");
+    return;
+  }
+  if (!Prompts::Confirm("确认删除当前项目吗?", "删除提示")) return;
+  Guarded([this] {
+    TProjectDAO().DeleteProject(SelectedProjectId());
+    FProjectIndex = -1;
+    Prompts::ShowMessage("删除成功!");
+    LoadProjects();
+  });
+}
+
+void TFormMain::A2Click() {
+  if (CB_Project->currentIndex() < 0) {
+    Prompts::ShowMessage("当前未有任何项目被选中!");
+    return;
+  }
+  TAddClassForm dialog(this);
+  DialogRunner::Exec(dialog);
+}
+
+void TFormMain::N2Click() {
+  if (SelectedClassId() < 0) {
+    Prompts::ShowMessage("没有类被选中!");
+    return;
+  }
+  TUpdateClassForm dialog(this);
+  dialog.SetClassId(SelectedClassId());
+  DialogRunner::Exec(dialog);
+}
+
+void TFormMain::S1Click() {
+  if (SelectedClassId() < 0) {
+    Prompts::ShowMessage("没有类被选中!");
+    return;
+  }
+  if (!Prompts::Confirm("确认删除此类对象！", "提示")) return;
+  Guarded([this] {
+    TClassDAO().DeleteClass(SelectedClassId());
+    {
+      const QSignalBlocker blocker(LB_Object);
+      delete LB_Object->takeItem(LB_Object->currentRow());
+      LB_Object->setCurrentItem(nullptr);
+      LB_Object->clearSelection();
+    }
+    // The deleted class's members are gone with it; no row may point at them.
+    ClearMembers();
+    Prompts::ShowMessage("类对象删除成功!");
+  });
+}
+
+void TFormMain::M1Click() {
+  if (SelectedClassId() < 0) {
+    Prompts::ShowMessage("请先选择类对象");
+    return;
+  }
+  TAddMemberForm dialog(this);
+  DialogRunner::Exec(dialog);
+}
+
+void TFormMain::N3Click() {
+  const int memberId = SelectedMemberId();
+  if (memberId < 0) {
+    Prompts::ShowMessage("请先选择一个成员");
+    return;
+  }
+  bool exists = false;
+  if (!Guarded([&] { exists = TMemberDAO().GetMemberById(memberId) != nullptr; })) return;
+  if (!exists) {
+    Prompts::ShowMessage("该成员已不存在!");
+    return;
+  }
+  TUpdateMemberForm dialog(this, memberId);
+  DialogRunner::Exec(dialog);
+}
+
+void TFormMain::C1Click() {
+  const int memberId = SelectedMemberId();
+  if (memberId < 0) {
+    Prompts::ShowMessage("请先选择一个成员");
+    return;
+  }
+  if (!Prompts::Confirm("确定删除当前成员属性?", "删除提示")) return;
+  Guarded([this, memberId] {
+    TMemberDAO().DeleteMember(memberId);
+    Prompts::ShowMessage("成员属性删除成功");
+    ShowMembers(SelectedClassId());
+  });
+}
+
+// ---- "代码管理(&A)" ----
+
+void TFormMain::sql1Click() {}
+
+void TFormMain::S2Click() {}
+
+void TFormMain::A1Click() {}
+
+// ---- banner and start-up timer ----
+
+void TFormMain::Image1Click() {
+  Prompts::OpenWithShell(HelpPage());
+}
+
+void TFormMain::Timer1Timer() {
+  Prompts::OpenWithShell(HelpPage());
+  Timer1->stop();
+}

@@ -1,0 +1,101 @@
+#pragma once
+
+#include <QMainWindow>
+#include <QString>
+
+class QAction;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QListWidget;
+class QMenu;
+class QPlainTextEdit;
+class QTableWidget;
+class QTimer;
+class TBannerImage;
+
+// The program's one main window: project selector, class list, member grid,
+// progress log, and the menus with every command. The selection lives in the
+// controls: the items of CB_Project and LB_Object carry the ids of their
+// project and class, and the first column of an LV_Member row holds the member id.
+class TFormMain : public QMainWindow {
+  Q_OBJECT
+
+ public:
+  explicit TFormMain(QWidget* parent = nullptr);
+
+  // Rebuild the views from the catalogue. They raise the catalogue's errors.
+  void LoadProjects();
+  void LoadClasses(int projectId);
+  void ShowMembers(int classId);
+
+  // The ids carried by the selected items; -1 when nothing is selected.
+  int SelectedProjectId() const;
+  int SelectedClassId() const;
+  QString SelectedClassName() const;
+  // Renames the selected class-list item in place; it keeps its id and position.
+  void SetSelectedClassName(const QString& name);
+
+  // Position in the project selector to select again after LoadProjects; -1: the first.
+  int ProjectIndex() const { return FProjectIndex; }
+  // The namespace text handed to the generation run.
+  const QString& Namespace() const { return FNamespace; }
+  // The class that failed a generation check, for the error message.
+  int ErrorClassId() const { return FErrorClassId; }
+  void SetErrorClassId(int classId) { FErrorClassId = classId; }
+
+  // The help page shipped beside the program.
+  static QString HelpPage();
+
+ public slots:
+  void CB_ProjectChange();
+  void LB_ObjectClick();
+  void LB_ObjectDblClick();
+  void LV_MemberDblClick();
+
+  // "项目操作(&P)"
+  void F2Click();
+  void N1Click();
+  void D1Click();
+  void A2Click();
+  void N2Click();
+  void S1Click();
+  void M1Click();
+  void N3Click();
+  void C1Click();
+
+  // "代码管理(&A)": the actions sql1, S2 and A1 stay disabled until these commands exist.
+  void sql1Click();
+  void S2Click();
+  void A1Click();
+
+  void Image1Click();
+  void Timer1Timer();
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void FormCreate();
+  void CreateControls();
+  void CreateMenus();
+  QAction* AddCommand(QMenu* menu, const char* name, const QString& caption, void (TFormMain::*handler)());
+  // The member id in the first column of the selected grid row; -1 when no row is selected.
+  int SelectedMemberId() const;
+  void ClearMembers();
+
+  int FProjectIndex = -1;
+  QString FNamespace;
+  int FErrorClassId = 0;
+
+  TBannerImage* Image1 = nullptr;
+  QGroupBox* GroupBox1 = nullptr;
+  QLabel* Label1 = nullptr;
+  QComboBox* CB_Project = nullptr;
+  QLabel* Label2 = nullptr;
+  QListWidget* LB_Object = nullptr;
+  QTableWidget* LV_Member = nullptr;
+  QGroupBox* GroupBox2 = nullptr;
+  QPlainTextEdit* Memo_State = nullptr;
+  QTimer* Timer1 = nullptr;
+};
