@@ -151,7 +151,7 @@ class TPrintingObserver : public TAutoCodeObserver {
 
 // The folder as an absolute path without a trailing slash.
 std::string AbsoluteFolder(const std::string& folder) {
-  std::string path = AbsoluteFolder(folder);
+  std::string path = std::filesystem::absolute(folder).lexically_normal().string();
   while (path.size() > 1 && path.back() == '/') path.pop_back();
   return path;
 }
@@ -164,8 +164,7 @@ int Generate(const std::vector<std::string>& args, const std::string& folder) {
     return kExitFailure;
   }
   TPrintingObserver observer;
-  TAutoCode run({projectId, args[0], AbsoluteFolder(folder)}, "corvanthel",
-                observer);
+  TAutoCode run({projectId, args[0], AbsoluteFolder(folder)}, "corvanthel", observer);
   run.Start();
   run.Wait();
   return observer.ExitCode();

@@ -22,19 +22,22 @@ std::string DisplayMemberError(const std::string& className) {
   return className + "表显示成员设置错误，每个类有且只能设置一个显示成员!";
 }
 
-std::string ReferenceError(const std::string& className, const std::string& memberName,
-                           const std::string& memberType) {
+std::string ReferenceError(const std::string& className, const std::string& memberName, const std::string& memberType) {
   return className + "表的成员" + memberName + "的类型" + memberType + "不存在或没有唯一主键!";
 }
 
-std::string Failed(const std::string& error) { return "代码生成失败:" + error; }
+std::string Failed(const std::string& error) {
+  return "代码生成失败:" + error;
+}
 
 }  // namespace AutoCodeTexts
 
 TAutoCode::TAutoCode(TGenerationTarget target, std::string nameSpace, TAutoCodeObserver& observer)
     : FTarget(std::move(target)), FNamespace(std::move(nameSpace)), FObserver(observer) {}
 
-TAutoCode::~TAutoCode() { Wait(); }
+TAutoCode::~TAutoCode() {
+  Wait();
+}
 
 void TAutoCode::Start() {
   Wait();
@@ -62,6 +65,7 @@ void TAutoCode::Run() {
   {
     // One snapshot for the whole run: the window may go on editing the catalogue.
     TDbReadTransaction snapshot;
+    LayerCommon::TReferenceKindCache referenceKinds;
     TClassDAO classDAO;
     const TNameIdList classes = classDAO.ListClassesOfProject(FTarget.projectId);
     int failedClassId = 0;
