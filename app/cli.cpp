@@ -1,5 +1,5 @@
-// The headless command line: lists projects, writes a project's table script and,
-// with later commands, generates a project's site without opening a window.
+// The headless command line: lists projects, writes a project's table script and
+// generates a project's site without opening a window.
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -8,13 +8,16 @@
 #include <cstdlib>
 #include <cstring>
 #include <exception>
+#include <filesystem>
 #include <iostream>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "catalogue/ClassDAO.h"
 #include "catalogue/DbHelper.h"
 #include "catalogue/ProjectDAO.h"
+#include "generation/AutoCode.h"
 #include "generation/DataBaseSql.h"
 
 namespace {
@@ -22,12 +25,14 @@ namespace {
 const char* const kUsage =
     "Usage:\n"
     "  corvanthel-cli [--dir FOLDER] list                     one project name per line\n"
+    "  corvanthel-cli [--dir FOLDER] generate PROJECT         the generation run, headless\n"
     "  corvanthel-cli [--dir FOLDER] sql PROJECT [-o FILE]    the SQL Server table script\n"
     "  corvanthel-cli --help | --version\n"
     "\n"
     "FOLDER holds projects.mdb, bak/ and projects/ (default: the folder of this program).\n"
     "Exit codes: 0 success, 1 a project failed its checks, 2 any other failure.\n";
 
+constexpr int kExitCheckFailed = 1;
 constexpr int kExitFailure = 2;
 
 std::string ExecutableFolder() {
@@ -113,6 +118,58 @@ int Sql(const std::vector<std::string>& args) {
   return 0;
 }
 
+// Prints the run as the window's progress log shows it; the outcome sets the exit code.
+class TPrintingObserver : public TAutoCodeObserver {
+ public:
+  int ExitCode() const { return FExitCode; }
+
+  void Progress(const std::string& line) override { std::cout << line << '\n' << std::flush; }
+  void PrimaryKeyError(int classId) override {
+    Fail(kExitCheckFailed, AutoCodeTexts::PrimaryKeyError(TClassDAO().GetClassNameById(classId)));
+  }
+  void DisplayMemberError(int classId) override {
+    Fail(kExitCheckFailed, AutoCodeTexts::DisplayMemberError(TClassDAO().GetClassNameById(classId)));
+  }
+  void ReferenceError(const std::string& className, const std::string& memberName,
+                      const std::string& memberType) override {
+    Fail(kExitCheckFailed, AutoCodeTexts::ReferenceError(className, memberName, memberType));
+  }
+  void Done() override {
+    std::cout << AutoCodeTexts::kDone << '\n' << std::flush;
+    FExitCode = 0;
+  }
+  void Failed(const std::string& error) override { Fail(kExitFailure, AutoCodeTexts::Failed(error)); }
+
+ private:
+  void Fail(int exitCode, const std::string& message) {
+    std::cerr << message << '\n';
+    FExitCode = exitCode;
+  }
+
+  int FExitCode = kExitFailure;
+};
+
+// The folder as an absolute path without a trailing slash.
+std::string AbsoluteFolder(const std::string& folder) {
+  std::string path = std::filesystem::absolute(folder).lexically_normal().string();
+  while (path.size() > 1 && path.back() == '/') path.pop_back();
+  return path;
+}
+
+int Generate(const std::vector<std::string>& args, const std::string& folder) {
+  if (args.size() != 1 || args[0].empty()) return UsageError("generate takes one project name");
+  const int projectId = FindProject(args[0]);
+  if (projectId < 0) {
+    std::cerr << "corvanthel-cli: no project named '" << args[0] << "'\n";
+    return kExitFailure;
+  }
+  TPrintingObserver observer;
+  TAutoCode run({projectId, args[0], AbsoluteFolder(folder)}, "corvanthel", observer);
+  run.Start();
+  run.Wait();
+  return observer.ExitCode();
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -143,6 +200,7 @@ int main(int argc, char** argv) {
       return List();
     }
     if (command == "sql") return Sql(rest);
+    if (command == "generate") return Generate(rest, folder);
     return UsageError("unknown command '" + command + "'");
   } catch (const std::exception& error) {
     std::cerr << error.what() << '\n';

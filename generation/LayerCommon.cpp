@@ -5,18 +5,47 @@
 
 namespace LayerCommon {
 
+namespace {
+
+thread_local TReferenceKindCache* tCache = nullptr;
+
+// The kind of the key of a class named as a member type; empty when there is none.
+std::optional<TValueKind> ReferencedKeyKind(int projectId, const std::string& className) {
+  const std::unique_ptr<TMember> key = TMemberDAO().GetKeyMemberByClassName(projectId, className);
+  if (!key) return std::nullopt;
+  return key->GetMemberIsInteger() == 1 ? TValueKind::Integer : TValueKind::Text;
+}
+
+}  // namespace
+
 TValueKind ValueKindOf(int projectId, const std::string& className, const std::string& memberName,
                        const std::string& memberType) {
   if (memberType == MemberTypes::kString || memberType == MemberTypes::kPicture) return TValueKind::Text;
   if (memberType == MemberTypes::kDate) return TValueKind::Date;
   if (memberType == MemberTypes::kInteger) return TValueKind::Integer;
   if (memberType == MemberTypes::kFloat) return TValueKind::Float;
-  const std::unique_ptr<TMember> referencedKey = TMemberDAO().GetKeyMemberByClassName(projectId, memberType);
-  if (!referencedKey) {
+  const std::optional<TValueKind> kind =
+      tCache != nullptr ? tCache->KeyKindOf(projectId, memberType) : ReferencedKeyKind(projectId, memberType);
+  if (!kind) {
     throw TGenerationError("类“" + className + "”的成员“" + memberName + "”的类型“" + memberType +
                            "”既不是基本类型，也不是本工程中有主键的类，无法生成代码");
   }
-  return referencedKey->GetMemberIsInteger() == 1 ? TValueKind::Integer : TValueKind::Text;
+  return *kind;
+}
+
+TReferenceKindCache::TReferenceKindCache() : FPrevious(tCache) {
+  tCache = this;
+}
+
+TReferenceKindCache::~TReferenceKindCache() {
+  tCache = FPrevious;
+}
+
+std::optional<TValueKind> TReferenceKindCache::KeyKindOf(int projectId, const std::string& className) {
+  const auto key = std::make_pair(projectId, className);
+  const auto found = FKinds.find(key);
+  if (found != FKinds.end()) return found->second;
+  return FKinds[key] = ReferencedKeyKind(projectId, className);
 }
 
 const char* CSharpTypeOf(TValueKind kind) {

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <functional>
+#include <map>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
 
@@ -33,6 +35,25 @@ class TGenerationError : public std::runtime_error {
 enum class TValueKind { Text, Integer, Float, Date };
 
 namespace LayerCommon {
+
+// While one exists on a thread, ValueKindOf on that thread looks up the key of each
+// referenced class once and remembers it. The generation run keeps one for as long
+// as it reads its catalogue snapshot, in which nothing can change; without it every
+// reference member of every layer would look its class up again.
+class TReferenceKindCache {
+ public:
+  TReferenceKindCache();
+  ~TReferenceKindCache();
+  TReferenceKindCache(const TReferenceKindCache&) = delete;
+  TReferenceKindCache& operator=(const TReferenceKindCache&) = delete;
+
+  // The kind of the key of class className of the project; empty when it has none.
+  std::optional<TValueKind> KeyKindOf(int projectId, const std::string& className);
+
+ private:
+  std::map<std::pair<int, std::string>, std::optional<TValueKind>> FKinds;
+  TReferenceKindCache* FPrevious;
+};
 
 // The kind of a member of type memberType. A type that is none of the five type
 // names is the name of a class of the project, and takes the kind of that class's

@@ -1,0 +1,155 @@
+#include "generation/AutoCode.h"
+
+#include <filesystem>
+#include <set>
+#include <system_error>
+
+#include "catalogue/ClassDAO.h"
+#include "catalogue/DbHelper.h"
+#include "catalogue/MemberDAO.h"
+#include "generation/BLLOperate.h"
+#include "generation/DALOperate.h"
+#include "generation/EntityOperate.h"
+#include "generation/FileOperate.h"
+
+namespace AutoCodeTexts {
+
+std::string PrimaryKeyError(const std::string& className) {
+  return className + "表主键设置错误，每个类只能设置一个主键!";
+}
+
+std::string DisplayMemberError(const std::string& className) {
+  return className + "表显示成员设置错误，每个类有且只能设置一个显示成员!";
+}
+
+std::string ReferenceError(const std::string& className, const std::string& memberName, const std::string& memberType) {
+  return className + "表的成员" + memberName + "的类型" + memberType + "不存在或没有唯一主键!";
+}
+
+std::string Failed(const std::string& error) {
+  return "代码生成失败:" + error;
+}
+
+}  // namespace AutoCodeTexts
+
+TAutoCode::TAutoCode(TGenerationTarget target, std::string nameSpace, TAutoCodeObserver& observer)
+    : FTarget(std::move(target)), FNamespace(std::move(nameSpace)), FObserver(observer) {}
+
+TAutoCode::~TAutoCode() {
+  Wait();
+}
+
+void TAutoCode::Start() {
+  Wait();
+  FRunning = true;
+  FThread = std::thread([this] {
+    Execute();
+    FRunning = false;
+  });
+}
+
+void TAutoCode::Wait() {
+  if (FThread.joinable()) FThread.join();
+}
+
+void TAutoCode::Execute() {
+  try {
+    Run();
+  } catch (const std::exception& error) {
+    FObserver.Failed(error.what());
+  }
+}
+
+void TAutoCode::Run() {
+  bool generated = false;
+  {
+    // One snapshot for the whole run: the window may go on editing the catalogue.
+    TDbReadTransaction snapshot;
+    LayerCommon::TReferenceKindCache referenceKinds;
+    TClassDAO classDAO;
+    const TNameIdList classes = classDAO.ListClassesOfProject(FTarget.projectId);
+    int failedClassId = 0;
+    if (!classDAO.CheckKeyMembers(classes, [&](int classId) { failedClassId = classId; })) {
+      FObserver.PrimaryKeyError(failedClassId);
+      return;
+    }
+    if (!classDAO.CheckDisplayMembers(classes, [&](int classId) { failedClassId = classId; })) {
+      FObserver.DisplayMemberError(failedClassId);
+      return;
+    }
+    if (!CheckReferences(classes)) return;
+
+    const TProgressCallback progress = [this](const std::string& line) { FObserver.Progress(line); };
+    TEntityOperate::MakeEntityFile(FNamespace, classes, FTarget, progress);
+    TBLLOperate::MakeBLLFile(FNamespace, classes, FTarget, progress);
+    TDALOperate().MakeDALFile(FNamespace, classes, FTarget, progress);
+    generated = true;
+  }
+  if (generated) {
+    CopyTemplateSite();
+    FObserver.Done();
+  }
+}
+
+// Every class-typed member must name a class of this project (each of which has
+// just been found to have exactly one key). The name must match exactly: the
+// generated C# and SQL use it as the class and table name.
+bool TAutoCode::CheckReferences(const TNameIdList& classes) {
+  std::set<std::string> classNames;
+  for (const TNameId& entry : classes) classNames.insert(entry.name);
+  TMemberDAO memberDAO;
+  for (const TNameId& entry : classes) {
+    std::unique_ptr<TDbQuery> members = memberDAO.OpenMembersOfClass(entry.id);
+    for (members->First(); !members->Eof(); members->Next()) {
+      const std::string type = members->FieldByName("memberType").AsString();
+      if (MemberTypes::IsBuiltIn(type) || classNames.count(type) > 0) continue;
+      FObserver.ReferenceError(entry.name, members->FieldByName("memberName").AsString(), type);
+      return false;
+    }
+  }
+  return true;
+}
+
+void TAutoCode::CopyTemplateSite() {
+  const std::string& p = FTarget.projectName;
+  const std::string bak = FTarget.programFolder + "/bak";
+  const std::string site = FTarget.programFolder + "/projects/" + p;
+  FObserver.Progress("正在移动资源文件。。。");
+
+  struct TFolderCopy {
+    const char* folder;
+    std::string line;
+  };
+  // The lines are those users know from earlier versions, Bin's odd one included.
+  const TFolderCopy folders[] = {
+      {"Admin", "移动projects/" + p + "/Admin文件夹完毕！"},
+      {"App_Data", "移动projects/" + p + "/App_Data文件夹完毕！"},
+      {"Bin", "移动projects/" + p + "Bin文件夹完毕!"},
+      {"App_Code/ENTITY", "移动projects/" + p + "/App_Code/ENTITY文件夹完毕！"},
+      {"App_Code/BLL", "移动projects/" + p + "/App_Code/BLL文件夹完毕！"},
+      {"App_Code/DAL", "移动projects/" + p + "/App_Code/DAL文件夹完毕！"},
+  };
+  for (const TFolderCopy& copy : folders) {
+    // Files directly in the folder never replace generated ones of the same name.
+    TFileOperate::CopyDirectory(bak + "/" + copy.folder, site + "/" + copy.folder, true);
+    FObserver.Progress(copy.line);
+  }
+
+  struct TFileCopy {
+    const char* file;
+    std::string line;
+  };
+  const TFileCopy files[] = {
+      {"RegUsers.aspx", "移动projects/" + p + "/RegUsers.aspx完毕!"},
+      {"RegUsers.aspx.cs", "移动projects/" + p + "/RegUsers.aspx.cs完毕!"},
+      {"web.config", "移动projects/" + p + "/web.config完毕"},
+  };
+  for (const TFileCopy& copy : files) {
+    // A missing or uncopyable single file does not stop the run.
+    std::error_code ignored;
+    std::filesystem::copy_file(bak + "/" + copy.file, site + "/" + copy.file,
+                               std::filesystem::copy_options::overwrite_existing, ignored);
+    FObserver.Progress(copy.line);
+  }
+  FObserver.Progress("移动资源文件完毕!");
+}

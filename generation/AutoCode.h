@@ -1,0 +1,76 @@
+#pragma once
+
+#include <atomic>
+#include <string>
+#include <thread>
+
+#include "catalogue/NameId.h"
+#include "generation/LayerCommon.h"
+
+// What a generation run tells whoever started it. Every call comes from the
+// run's own thread; the run goes on only when the call has returned, so an
+// outcome that waits for the user holds the run until then.
+class TAutoCodeObserver {
+ public:
+  virtual ~TAutoCodeObserver() = default;
+  // One line of the progress log, as soon as its step is done.
+  virtual void Progress(const std::string& line) = 0;
+  // The first class, in list order, without exactly one key member. Nothing was written.
+  virtual void PrimaryKeyError(int classId) = 0;
+  // The first class without exactly one display member. Nothing was written.
+  virtual void DisplayMemberError(int classId) = 0;
+  // A class-typed member whose type names no class of the project. Nothing was written.
+  virtual void ReferenceError(const std::string& className, const std::string& memberName,
+                              const std::string& memberType) = 0;
+  // Every file written and the template copied.
+  virtual void Done() = 0;
+  // Any other failure (a file, the template, the catalogue), with the error's own text.
+  // Files and progress lines already written stay.
+  virtual void Failed(const std::string& error) = 0;
+};
+
+// The texts the window shows for the outcomes, shared with the command line.
+namespace AutoCodeTexts {
+std::string PrimaryKeyError(const std::string& className);
+std::string DisplayMemberError(const std::string& className);
+std::string ReferenceError(const std::string& className, const std::string& memberName, const std::string& memberType);
+std::string Failed(const std::string& error);
+inline const char* const kDone = "所有代码生成完毕!";
+}  // namespace AutoCodeTexts
+
+// The generation run of one project: checks the classes, writes the entity,
+// business-logic and data-access files of every class, then copies the template
+// site bak/ into projects/<project name>/ under the program folder.
+//
+// The project's id and name are taken once, when the run is made, so changing the
+// selection in the window during a run cannot send files to another folder.
+class TAutoCode {
+ public:
+  TAutoCode(TGenerationTarget target, std::string nameSpace, TAutoCodeObserver& observer);
+  ~TAutoCode();  // waits for a started run to end
+  TAutoCode(const TAutoCode&) = delete;
+  TAutoCode& operator=(const TAutoCode&) = delete;
+
+  // Runs Execute on a thread of its own and returns at once.
+  void Start();
+  // True from Start until the run's last observer call has returned.
+  bool Running() const { return FRunning; }
+  // Waits until a started run has ended.
+  void Wait();
+
+  // The run itself, on the calling thread; every outcome goes to the observer.
+  void Execute();
+
+  const TGenerationTarget& Target() const { return FTarget; }
+
+ private:
+  void Run();
+  bool CheckReferences(const TNameIdList& classes);
+  void CopyTemplateSite();
+
+  const TGenerationTarget FTarget;
+  const std::string FNamespace;  // handed to the generators, which use it nowhere
+  TAutoCodeObserver& FObserver;
+  std::thread FThread;
+  std::atomic<bool> FRunning{false};
+};

@@ -1,0 +1,85 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "catalogue/ClassDAO.h"
+#include "catalogue/DbHelper.h"
+#include "catalogue/ProjectDAO.h"
+#include "support/RunProgram.h"
+#include "support/ShopProject.h"
+#include "support/TempCatalogue.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class GenerateCommandTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    fs::copy(fs::path(CORVANTHEL_SOURCE_DIR) / "template" / "bak", FCatalogue.Folder() + "/bak",
+             fs::copy_options::recursive);
+  }
+  TProgramResult Generate(const std::string& project) {
+    return RunProgram(CliPath(), {"--dir", FCatalogue.Folder(), "generate", project}, FCatalogue.Folder());
+  }
+  TTempCatalogue FCatalogue;
+};
+
+}  // namespace
+
+TEST_F(GenerateCommandTest, PrintsTheProgressLogThenTheCompletionText) {
+  TProjectDAO().AddProject("Empty");
+  const TProgramResult result = Generate("Empty");
+  EXPECT_EQ(result.exitCode, 0) << result.err;
+  EXPECT_EQ(result.err, "");
+  EXPECT_EQ(result.out,
+            "正在移动资源文件。。。\n"
+            "移动projects/Empty/Admin文件夹完毕！\n"
+            "移动projects/Empty/App_Data文件夹完毕！\n"
+            "移动projects/EmptyBin文件夹完毕!\n"
+            "移动projects/Empty/App_Code/ENTITY文件夹完毕！\n"
+            "移动projects/Empty/App_Code/BLL文件夹完毕！\n"
+            "移动projects/Empty/App_Code/DAL文件夹完毕！\n"
+            "移动projects/Empty/RegUsers.aspx完毕!\n"
+            "移动projects/Empty/RegUsers.aspx.cs完毕!\n"
+            "移动projects/Empty/web.config完毕\n"
+            "移动资源文件完毕!\n"
+            "所有代码生成完毕!\n");
+  EXPECT_TRUE(fs::exists(FCatalogue.Folder() + "/projects/Empty/web.config"));
+}
+
+TEST_F(GenerateCommandTest, AFailedCheckPrintsTheWindowsMessageAndExitsOne) {
+  const TShopProject shop = MakeShopProject();  // no display members
+  TProgramResult result = Generate("Shop");
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_EQ(result.out, "");
+  EXPECT_EQ(result.err, "Category表显示成员设置错误，每个类有且只能设置一个显示成员!\n");
+
+  TDbHelper().ExecSql("update t_member set memberIsPri=1 where memberName='title'");
+  result = Generate("Shop");
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_EQ(result.err, "Book表主键设置错误，每个类只能设置一个主键!\n");
+
+  TDbHelper().ExecSql("update t_member set memberIsPri=0 where memberName='title'");
+  TDbHelper().ExecSql("update t_member set memberIsDisplay=1 where memberIsPri=1");
+  AddShopMember(shop.projectId, shop.classes[2].id, "author", "Author", false, "");
+  result = Generate("Shop");
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_EQ(result.err, "Book表的成员author的类型Author不存在或没有唯一主键!\n");
+  EXPECT_FALSE(fs::exists(FCatalogue.Folder() + "/projects"));
+}
+
+TEST_F(GenerateCommandTest, OtherFailuresExitTwo) {
+  TProjectDAO().AddProject("P");
+  fs::remove_all(FCatalogue.Folder() + "/bak/Admin");
+  TProgramResult result = Generate("P");
+  EXPECT_EQ(result.exitCode, 2);
+  EXPECT_EQ(result.out, "正在移动资源文件。。。\n");
+  EXPECT_EQ(result.err.rfind("代码生成失败:", 0), 0u) << result.err;
+
+  result = Generate("NoSuchProject");
+  EXPECT_EQ(result.exitCode, 2);
+  EXPECT_NE(result.err.find("NoSuchProject"), std::string::npos);
+  result = RunProgram(CliPath(), {"--dir", FCatalogue.Folder(), "generate"}, FCatalogue.Folder());
+  EXPECT_EQ(result.exitCode, 2);
+}
