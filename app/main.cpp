@@ -2,6 +2,8 @@
 #include <QApplication>
 #include <QDir>
 #include <QIcon>
+#include <QLibraryInfo>
+#include <QTranslator>
 
 #include "catalogue/DbHelper.h"
 #include "ui/MainForm.h"
@@ -10,6 +12,12 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName("Corvanthel");
   QApplication::setApplicationVersion(CORVANTHEL_VERSION);
+
+  // Qt's own texts (the OK and Cancel buttons, the editing menu of text boxes) in Chinese.
+  QTranslator qtTexts;
+  if (qtTexts.load(QLocale(QLocale::Chinese, QLocale::China), "qtbase", "_",
+                   QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+    QApplication::installTranslator(&qtTexts);
 
   // The program works in its own folder: the catalogue, the template site and the
   // generated sites all live beside it, whatever folder it was started from.

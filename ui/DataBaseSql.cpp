@@ -12,6 +12,7 @@
 #include "catalogue/ProjectDAO.h"
 #include "generation/DataBaseSql.h"
 #include "generation/GbkText.h"
+#include "ui/DialogRunner.h"
 #include "ui/Prompts.h"
 
 namespace {
@@ -54,7 +55,7 @@ TDataBaseSqlForm::TDataBaseSqlForm(QWidget* parent) : QDialog(parent) {
 void TDataBaseSqlForm::ShowForProject(QWidget* parent, int projectId) {
   TDataBaseSqlForm form(parent);
   form.SetProjectId(projectId);
-  form.exec();
+  DialogRunner::Exec(form);
 }
 
 QMenu* TDataBaseSqlForm::CreateMemoContextMenu() {

@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QEvent>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -21,13 +22,16 @@
 #include "catalogue/ClassDAO.h"
 #include "catalogue/MemberDAO.h"
 #include "catalogue/ProjectDAO.h"
+#include "generation/AutoCode.h"
 #include "ui/BannerImage.h"
 #include "ui/CommandGuard.h"
+#include "ui/DataBaseSql.h"
 #include "ui/DialogRunner.h"
 #include "ui/FormAddClass.h"
 #include "ui/FormAddMember.h"
 #include "ui/FormUpdateClass.h"
 #include "ui/FormUpdateMember.h"
+#include "ui/GenerationFeedback.h"
 #include "ui/NameRules.h"
 #include "ui/Prompts.h"
 
@@ -164,9 +168,9 @@ void TFormMain::CreateMenus() {
 
   QMenu* codeMenu = menuBar()->addMenu("代码管理(&A)");
   codeMenu->setObjectName("P1");
-  AddCommand(codeMenu, "sql1", "生成建表sql语句", &TFormMain::sql1Click)->setEnabled(false);
-  AddCommand(codeMenu, "S2", "设置命名空间(&S)", &TFormMain::S2Click)->setEnabled(false);
-  AddCommand(codeMenu, "A1", "自动生成代码(&A)", &TFormMain::A1Click)->setEnabled(false);
+  AddCommand(codeMenu, "sql1", "生成建表sql语句", &TFormMain::sql1Click);
+  AddCommand(codeMenu, "S2", "设置命名空间(&S)", &TFormMain::S2Click);
+  AddCommand(codeMenu, "A1", "自动生成代码(&A)", &TFormMain::A1Click);
 }
 
 void TFormMain::FormCreate() {
@@ -174,6 +178,23 @@ void TFormMain::FormCreate() {
   FNamespace = "corvanthel";
   Guarded([this] { LoadProjects(); });
   Timer1->start();
+}
+
+TFormMain::~TFormMain() {
+  if (!FAutoCode) return;
+  // A run still going reports to nobody from now on; its last blocking report may
+  // already be queued, so keep the event loop turning until the run has ended.
+  FFeedback->Detach();
+  while (FAutoCode->Running()) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+  FAutoCode.reset();
+}
+
+QString TFormMain::ProgramFolder() {
+  return QFileInfo(QString::fromStdString(TDbHelper::CatalogueFile())).absolutePath();
+}
+
+bool TFormMain::GenerationRunning() const {
+  return FAutoCode && FAutoCode->Running();
 }
 
 QString TFormMain::HelpPage() {
@@ -449,11 +470,88 @@ void TFormMain::C1Click() {
 
 // ---- "代码管理(&A)" ----
 
-void TFormMain::sql1Click() {}
+void TFormMain::sql1Click() {
+  const int projectId = SelectedProjectId();
+  if (projectId < 0) {
+    Prompts::ShowMessage("当前未有任何项目被选中!");
+    return;
+  }
+  TDataBaseSqlForm::ShowForProject(this, projectId);
+}
 
-void TFormMain::S2Click() {}
+void TFormMain::S2Click() {
+  const QString text = Prompts::InputBox("命名空间输入框", "请输入一个命名空间名如:           ", FNamespace);
+  if (text.isEmpty()) {
+    Prompts::ShowMessage("命名空间名输入不能为空!");
+    return;
+  }
+  FNamespace = text;
+}
 
-void TFormMain::A1Click() {}
+void TFormMain::A1Click() {
+  if (GenerationRunning()) {
+    // Two runs at once would write the same files.
+    Prompts::ShowMessage("代码正在生成中，请稍候!");
+    return;
+  }
+  const int projectId = SelectedProjectId();
+  if (projectId < 0) {
+    Prompts::ShowMessage("没有一个工程被选中！");
+    return;
+  }
+  Prompts::ShowMessage("如果以前生成了该项目，最好先删除原来的目录!");
+  // The run keeps the project it was started for, whatever is selected meanwhile.
+  const QString projectName = CB_Project->currentText();
+  const QString siteFolder = ProgramFolder() + "/projects/" + projectName;
+  Memo_State->clear();
+  FinishGeneration();
+  FFeedback = CreateGenerationFeedback(siteFolder);
+  FAutoCode = std::make_unique<TAutoCode>(
+      TGenerationTarget{projectId, projectName.toStdString(), ProgramFolder().toStdString()}, FNamespace.toStdString(),
+      *FFeedback);
+  FAutoCode->Start();
+}
+
+// Ends the bookkeeping of a finished run before the next one starts.
+void TFormMain::FinishGeneration() {
+  FAutoCode.reset();
+  delete FFeedback;
+  FFeedback = nullptr;
+}
+
+TGenerationFeedback* TFormMain::CreateGenerationFeedback(const QString& siteFolder) {
+  TGenerationFeedback::THandlers handlers;
+  handlers.progress = [this](const QString& line) { Memo_State->appendPlainText(line); };
+  handlers.primaryKeyError = [this](int classId) { WMPrimaryKeyError(classId); };
+  handlers.displayMemberError = [this](int classId) { WMDisplayMemberError(classId); };
+  handlers.referenceError = [](const QString& message) { Prompts::ShowMessage(message); };
+  handlers.done = [this, siteFolder] { WMGenerateDone(siteFolder); };
+  handlers.failed = [](const QString& error) {
+    Prompts::ShowError(QString::fromStdString(AutoCodeTexts::Failed(error.toStdString())));
+  };
+  return new TGenerationFeedback(std::move(handlers), this);
+}
+
+void TFormMain::WMPrimaryKeyError(int classId) {
+  FErrorClassId = classId;
+  Guarded([this] {
+    const std::string name = TClassDAO().GetClassNameById(FErrorClassId);
+    Prompts::ShowMessage(QString::fromStdString(AutoCodeTexts::PrimaryKeyError(name)));
+  });
+}
+
+void TFormMain::WMDisplayMemberError(int classId) {
+  FErrorClassId = classId;
+  Guarded([this] {
+    const std::string name = TClassDAO().GetClassNameById(FErrorClassId);
+    Prompts::ShowMessage(QString::fromStdString(AutoCodeTexts::DisplayMemberError(name)));
+  });
+}
+
+void TFormMain::WMGenerateDone(const QString& siteFolder) {
+  Prompts::ShowBox(AutoCodeTexts::kDone, "任务提示", Prompts::TIcon::Information);
+  Prompts::OpenWithShell(siteFolder);
+}
 
 // ---- banner and start-up timer ----
 

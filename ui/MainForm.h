@@ -2,6 +2,7 @@
 
 #include <QMainWindow>
 #include <QString>
+#include <memory>
 
 class QAction;
 class QComboBox;
@@ -12,7 +13,9 @@ class QMenu;
 class QPlainTextEdit;
 class QTableWidget;
 class QTimer;
+class TAutoCode;
 class TBannerImage;
+class TGenerationFeedback;
 
 // The program's one main window: project selector, class list, member grid,
 // progress log, and the menus with every command. The selection lives in the
@@ -23,6 +26,7 @@ class TFormMain : public QMainWindow {
 
  public:
   explicit TFormMain(QWidget* parent = nullptr);
+  ~TFormMain() override;
 
   // Rebuild the views from the catalogue. They raise the catalogue's errors.
   void LoadProjects();
@@ -46,6 +50,10 @@ class TFormMain : public QMainWindow {
 
   // The help page shipped beside the program.
   static QString HelpPage();
+  // The folder that holds the catalogue, bak/ and projects/: the program's own folder.
+  static QString ProgramFolder();
+  // True while a generation run started from this window is going on.
+  bool GenerationRunning() const;
 
  public slots:
   void CB_ProjectChange();
@@ -64,13 +72,18 @@ class TFormMain : public QMainWindow {
   void N3Click();
   void C1Click();
 
-  // "代码管理(&A)": the actions sql1, S2 and A1 stay disabled until these commands exist.
+  // "代码管理(&A)"
   void sql1Click();
   void S2Click();
   void A1Click();
 
   void Image1Click();
   void Timer1Timer();
+
+  // The outcomes of a generation run, shown while the run waits.
+  void WMPrimaryKeyError(int classId);
+  void WMDisplayMemberError(int classId);
+  void WMGenerateDone(const QString& siteFolder);
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -83,6 +96,9 @@ class TFormMain : public QMainWindow {
   // The member id in the first column of the selected grid row; -1 when no row is selected.
   int SelectedMemberId() const;
   void ClearMembers();
+
+  TGenerationFeedback* CreateGenerationFeedback(const QString& siteFolder);
+  void FinishGeneration();
 
   int FProjectIndex = -1;
   QString FNamespace;
@@ -98,4 +114,8 @@ class TFormMain : public QMainWindow {
   QGroupBox* GroupBox2 = nullptr;
   QPlainTextEdit* Memo_State = nullptr;
   QTimer* Timer1 = nullptr;
+
+  // The current or last generation run and the feedback it reports through.
+  std::unique_ptr<TAutoCode> FAutoCode;
+  TGenerationFeedback* FFeedback = nullptr;
 };

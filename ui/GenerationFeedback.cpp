@@ -1,0 +1,45 @@
+#include "ui/GenerationFeedback.h"
+
+#include <QMetaObject>
+#include <QThread>
+
+TGenerationFeedback::TGenerationFeedback(THandlers handlers, QObject* parent)
+    : QObject(parent), FHandlers(std::move(handlers)) {}
+
+void TGenerationFeedback::Deliver(std::function<void()> handler, bool blocking) {
+  if (FDetached) return;
+  auto run = [this, handler = std::move(handler)] {
+    if (!FDetached) handler();
+  };
+  if (QThread::currentThread() == thread()) {
+    run();  // a run executed on the window's own thread (tests) reports directly
+    return;
+  }
+  QMetaObject::invokeMethod(this, run, blocking ? Qt::BlockingQueuedConnection : Qt::QueuedConnection);
+}
+
+void TGenerationFeedback::Progress(const std::string& line) {
+  Deliver([this, text = QString::fromStdString(line)] { FHandlers.progress(text); }, false);
+}
+
+void TGenerationFeedback::PrimaryKeyError(int classId) {
+  Deliver([this, classId] { FHandlers.primaryKeyError(classId); }, true);
+}
+
+void TGenerationFeedback::DisplayMemberError(int classId) {
+  Deliver([this, classId] { FHandlers.displayMemberError(classId); }, true);
+}
+
+void TGenerationFeedback::ReferenceError(const std::string& className, const std::string& memberName,
+                                         const std::string& memberType) {
+  const QString message = QString::fromStdString(AutoCodeTexts::ReferenceError(className, memberName, memberType));
+  Deliver([this, message] { FHandlers.referenceError(message); }, true);
+}
+
+void TGenerationFeedback::Done() {
+  Deliver([this] { FHandlers.done(); }, true);
+}
+
+void TGenerationFeedback::Failed(const std::string& error) {
+  Deliver([this, text = QString::fromStdString(error)] { FHandlers.failed(text); }, true);
+}
