@@ -6,8 +6,22 @@
 #include <QPushButton>
 
 #include "ui/MainForm.h"
+#include "ui/NameRules.h"
+#include "ui/Prompts.h"
 
 const char* const TClassFormBase::kFirstLetterMessage = "类名首个字母必须大写";
+
+bool TClassFormBase::CheckClassNameShape(const QString& className) {
+  if (!NameRules::StartsWithUpperAscii(className)) {
+    Prompts::ShowMessage(kFirstLetterMessage);
+    return false;
+  }
+  if (!NameRules::HasIdentifierTail(className)) {
+    Prompts::ShowMessage(NameRules::kClassNameCharsMessage);
+    return false;
+  }
+  return true;
+}
 
 TClassFormBase::TClassFormBase(TFormMain* formMain, const QString& caption, const QString& classLabel,
                                const QString& friendLabel, const QSize& clientSize)

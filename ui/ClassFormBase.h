@@ -16,6 +16,10 @@ class TClassFormBase : public QDialog {
  public:
   static const char* const kFirstLetterMessage;
 
+  // The class name starts with A to Z and goes on with letters, digits and
+  // underscores, and is no C# keyword; otherwise shows why and returns false.
+  static bool CheckClassNameShape(const QString& className);
+
  protected:
   TClassFormBase(TFormMain* formMain, const QString& caption, const QString& classLabel, const QString& friendLabel,
                  const QSize& clientSize);

@@ -20,14 +20,7 @@ void TAddClassForm::Button1Click() {
     Prompts::ShowMessage("类名称不能为空!");
     return;
   }
-  if (!NameRules::StartsWithUpperAscii(className)) {
-    Prompts::ShowMessage(kFirstLetterMessage);
-    return;
-  }
-  if (!NameRules::HasIdentifierTail(className)) {
-    Prompts::ShowMessage(NameRules::kClassNameCharsMessage);
-    return;
-  }
+  if (!CheckClassNameShape(className)) return;
   if (!NameRules::CanEncodeGbk(friendName)) {
     Prompts::ShowMessage(NameRules::kGbkMessage);
     return;

@@ -31,14 +31,7 @@ void TUpdateClassForm::Button1Click() {
     Prompts::ShowMessage("类名称不能为空");
     return;
   }
-  if (!NameRules::StartsWithUpperAscii(className)) {
-    Prompts::ShowMessage(kFirstLetterMessage);
-    return;
-  }
-  if (!NameRules::HasIdentifierTail(className)) {
-    Prompts::ShowMessage(NameRules::kClassNameCharsMessage);
-    return;
-  }
+  if (!CheckClassNameShape(className)) return;
   if (friendName.isEmpty()) {
     Prompts::ShowMessage("友好名称不能为空");
     return;

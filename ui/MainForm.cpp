@@ -59,6 +59,20 @@ QString YesNo(int flag) {
   return flag == 1 ? QStringLiteral("是") : QStringLiteral("否");
 }
 
+// A project name becomes a folder name and is stored as GBK text; otherwise
+// shows why it cannot be and returns false.
+bool CheckProjectNameShape(const QString& name) {
+  if (!NameRules::IsSafeProjectName(name)) {
+    Prompts::ShowMessage(NameRules::kProjectNameMessage);
+    return false;
+  }
+  if (!NameRules::CanEncodeGbk(name)) {
+    Prompts::ShowMessage(NameRules::kGbkMessage);
+    return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 TFormMain::TFormMain(QWidget* parent) : QMainWindow(parent) {
@@ -331,14 +345,7 @@ void TFormMain::F2Click() {
     Prompts::ShowMessage("工程名称不能为空!");
     return;
   }
-  if (!NameRules::IsSafeProjectName(name)) {
-    Prompts::ShowMessage(NameRules::kProjectNameMessage);
-    return;
-  }
-  if (!NameRules::CanEncodeGbk(name)) {
-    Prompts::ShowMessage(NameRules::kGbkMessage);
-    return;
-  }
+  if (!CheckProjectNameShape(name)) return;
   Guarded([&] {
     if (TProjectDAO().CountProjectsByName(name.toStdString()) >= 1) {
       Prompts::ShowMessage("该工程名称已经存在!");
@@ -360,14 +367,7 @@ void TFormMain::N1Click() {
     Prompts::ShowMessage("工程项目名称不能为空!");
     return;
   }
-  if (!NameRules::IsSafeProjectName(name)) {
-    Prompts::ShowMessage(NameRules::kProjectNameMessage);
-    return;
-  }
-  if (!NameRules::CanEncodeGbk(name)) {
-    Prompts::ShowMessage(NameRules::kGbkMessage);
-    return;
-  }
+  if (!CheckProjectNameShape(name)) return;
   Guarded([&] {
     TProjectDAO().RenameProject(SelectedProjectId(), name.toStdString());
     FProjectIndex = CB_Project->currentIndex();
