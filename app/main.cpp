@@ -6,6 +6,7 @@
 #include <QTranslator>
 
 #include "catalogue/DbHelper.h"
+#include "ui/DataBaseSql.h"
 #include "ui/MainForm.h"
 
 int main(int argc, char** argv) {
@@ -25,6 +26,8 @@ int main(int argc, char** argv) {
   TDbHelper::SetCatalogueFile(QDir::current().absoluteFilePath("projects.mdb").toStdString());
 
   TFormMain formMain;
+  // The program-wide script window stays hidden; the script command opens a fresh one.
+  TDataBaseSqlForm dataBaseSqlForm(&formMain);
   QApplication::setWindowIcon(QIcon(":/images/icon.png"));
   formMain.show();
   return app.exec();

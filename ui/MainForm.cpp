@@ -258,8 +258,6 @@ void TFormMain::ShowMembers(int classId) {
   ClearMembers();
   std::unique_ptr<TDbQuery> members = TMemberDAO().OpenMembersOfClass(classId);
   for (members->First(); !members->Eof(); members->Next()) {
-    const int row = LV_Member->rowCount();
-    LV_Member->insertRow(row);
     const auto field = [&members](const char* name) { return members->FieldByName(name); };
     const QString cells[] = {
         QString::number(field("memberId").AsInteger()), Text(field("memberName").AsString()),
@@ -267,6 +265,10 @@ void TFormMain::ShowMembers(int classId) {
         YesNo(field("memberIsPri").AsInteger()),        YesNo(field("memberIsMust").AsInteger()),
         YesNo(field("queryFlag").AsInteger()),          YesNo(field("memberIsDisplay").AsInteger()),
         YesNo(field("memberQueryDisplay").AsInteger()), Text(field("memberComment").AsString())};
+    // The row appears only once all of it has been read: a bad value stops the
+    // list after the rows before it, never with a row that has no cells.
+    const int row = LV_Member->rowCount();
+    LV_Member->insertRow(row);
     for (int column = 0; column < LV_Member->columnCount(); ++column)
       LV_Member->setItem(row, column, new QTableWidgetItem(cells[column]));
   }
@@ -312,7 +314,11 @@ void TFormMain::CB_ProjectChange() {
 
 void TFormMain::LB_ObjectClick() {
   const int classId = SelectedClassId();
-  if (classId < 0) return;
+  if (classId < 0) {
+    // The grid shows the members of the selected class only (Ctrl+click deselects).
+    ClearMembers();
+    return;
+  }
   Guarded([this, classId] { ShowMembers(classId); });
 }
 

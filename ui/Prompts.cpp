@@ -41,7 +41,8 @@ QString ApplicationTitle() {
 void Prompts::ShowMessage(const QString& text) {
   Record("message", ApplicationTitle(), text);
   if (Script().scripted) return;
-  QMessageBox::information(Parent(), ApplicationTitle(), text, QMessageBox::Ok);
+  QMessageBox box(QMessageBox::NoIcon, ApplicationTitle(), text, QMessageBox::Ok, Parent());
+  box.exec();
 }
 
 void Prompts::ShowBox(const QString& text, const QString& caption, TIcon icon) {

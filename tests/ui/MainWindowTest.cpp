@@ -14,6 +14,7 @@
 #include <fstream>
 
 #include "catalogue/ClassDAO.h"
+#include "catalogue/DbHelper.h"
 #include "catalogue/MemberDAO.h"
 #include "catalogue/ProjectDAO.h"
 #include "ui/MainForm.h"
@@ -39,6 +40,8 @@ class TMainWindowTest : public QObject {
   void windowLayoutAndMenus();
   void bannerAndStartupTimerOpenTheHelpPage();
   void unusableCatalogueIsReportedAndTheWindowStillOpens();
+  void aBadMemberRowStopsTheGridAfterTheRowsBeforeIt();
+  void deselectingTheClassEmptiesTheGrid();
 
  private:
   std::unique_ptr<TUiWorld> FWorld;
@@ -258,6 +261,40 @@ void TMainWindowTest::unusableCatalogueIsReportedAndTheWindowStillOpens() {
   QVERIFY2(Errors().first().contains("projects.mdb"), qPrintable(Errors().first()));
   QVERIFY(ProjectItems(window).isEmpty());
   QVERIFY(window.isVisible());
+}
+
+void TMainWindowTest::aBadMemberRowStopsTheGridAfterTheRowsBeforeIt() {
+  const int shop = Seed::Project("Shop");
+  const int book = Seed::Class(shop, "Book");
+  Seed::Member(shop, book, "title", "字符串");
+  Seed::Member(shop, book, "broken", "字符串");
+  // Only another tool could store this; the grid must not keep a half-made row.
+  TDbHelper().ExecSql("update t_member set memberLength='abc' where memberName='broken'");
+  TFormMain window;
+  QCOMPARE(Errors().size(), 1);
+  QVERIFY2(Errors().first().contains("abc"), qPrintable(Errors().first()));
+  QCOMPARE(GridNames(window), QStringList({"title"}));
+  ClickGridRow(window, 0);
+  QCOMPARE(window.SelectedClassId(), book);
+  TDialogScript dialogs;
+  dialogs.Expect([](QDialog& dialog) { QCOMPARE(Text(dialog, "Edt_MemberName"), QString("title")); });
+  DoubleClickGridRow(window, 0);
+  QCOMPARE(dialogs.Pending(), 0);
+}
+
+void TMainWindowTest::deselectingTheClassEmptiesTheGrid() {
+  const int shop = Seed::Project("Shop");
+  const int book = Seed::Class(shop, "Book");
+  Seed::Member(shop, book, "title", "字符串");
+  TFormMain window;
+  QCOMPARE(GridRowCount(window), 1);
+  auto* list = Find<QListWidget>(&window, "LB_Object");
+  QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::ControlModifier,
+                    list->visualItemRect(list->item(0)).center());
+  QCOMPARE(window.SelectedClassId(), -1);
+  QCOMPARE(GridRowCount(window), 0);
+  ClickClass(window, 0);
+  QCOMPARE(GridRowCount(window), 1);
 }
 
 QTEST_MAIN(TMainWindowTest)
