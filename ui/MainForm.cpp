@@ -16,6 +16,7 @@
 #include <QPlainTextEdit>
 #include <QSignalBlocker>
 #include <QTableWidget>
+#include <QThread>
 #include <QTimer>
 #include <memory>
 
@@ -199,7 +200,10 @@ TFormMain::~TFormMain() {
   // A run still going reports to nobody from now on; its last blocking report may
   // already be queued, so keep the event loop turning until the run has ended.
   FFeedback->Detach();
-  while (FAutoCode->Running()) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+  while (FAutoCode->Running()) {
+    QCoreApplication::processEvents();
+    QThread::msleep(5);
+  }
   FAutoCode.reset();
 }
 
