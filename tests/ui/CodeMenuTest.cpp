@@ -34,6 +34,7 @@ class TCodeMenuTest : public QObject {
   void checkFailuresShowTheClassAndWriteNothing();
   void aFailedRunShowsTheErrorAndKeepsTheLog();
   void aSecondRunWaitsForTheFirstAndTheSelectionCannotRedirectIt();
+  void closingTheWindowDuringARunLetsTheRunFinishQuietly();
 
  private:
   std::string Folder() const { return FWorld->Catalogue().Folder(); }
@@ -207,6 +208,17 @@ void TCodeMenuTest::aSecondRunWaitsForTheFirstAndTheSelectionCannotRedirectIt() 
   Trigger(window, "A1");
   WaitForRun(window);
   QVERIFY(fs::exists(Folder() + "/projects/Blog/web.config"));
+}
+
+void TCodeMenuTest::closingTheWindowDuringARunLetsTheRunFinishQuietly() {
+  GeneratableProject("Shop");
+  {
+    TFormMain window;
+    Trigger(window, "A1");
+    QVERIFY(window.GenerationRunning());
+  }  // the run still has its outcome to report to a window that is gone
+  QVERIFY(fs::exists(Folder() + "/projects/Shop/web.config"));
+  QVERIFY(Prompts::ShownTexts({"box", "open", "error"}).isEmpty());
 }
 
 QTEST_MAIN(TCodeMenuTest)
