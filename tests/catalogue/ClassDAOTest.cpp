@@ -3,6 +3,7 @@
 #include "catalogue/ClassDAO.h"
 #include "catalogue/MemberDAO.h"
 #include "catalogue/StatementLog.h"
+#include "support/CatalogueSeed.h"
 #include "support/TempCatalogue.h"
 
 using Statements = std::vector<std::string>;
@@ -11,11 +12,7 @@ namespace {
 
 void AddMember(int projectId, int classId, const std::string& name, const std::string& type, int isPri = 0,
                int isDisplay = 0) {
-  TMember member;
-  member.SetProjectId(projectId);
-  member.SetClassId(classId);
-  member.SetMemberName(name);
-  member.SetMemberType(type);
+  TMember member = NewMember(projectId, classId, name, type);
   member.SetMemberIsPri(isPri);
   member.SetMemberIsDisplay(isDisplay);
   TMemberDAO().AddMember(member);

@@ -3,28 +3,17 @@
 
 #include <condition_variable>
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <mutex>
-#include <sstream>
 #include <thread>
 
 #include "catalogue/DbHelper.h"
 #include "catalogue/ProjectDAO.h"
+#include "support/CatalogueSeed.h"
+#include "support/FileBytes.h"
 #include "support/TempCatalogue.h"
 
 namespace {
-
-std::string ReadBytes(const std::string& path) {
-  std::ifstream file(path, std::ios::binary);
-  std::ostringstream bytes;
-  bytes << file.rdbuf();
-  return bytes.str();
-}
-
-void WriteBytes(const std::string& path, const std::string& bytes) {
-  std::ofstream(path, std::ios::binary) << bytes;
-}
 
 // Runs SQL on the file through a connection of its own, as another tool would.
 void RunWithSqlite(const std::string& path, const std::string& sql) {
@@ -34,15 +23,6 @@ void RunWithSqlite(const std::string& path, const std::string& sql) {
   EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &error), SQLITE_OK) << (error ? error : "");
   sqlite3_free(error);
   sqlite3_close(db);
-}
-
-std::string FailureOf(const std::function<void()>& operation) {
-  try {
-    operation();
-  } catch (const TDbError& error) {
-    return error.what();
-  }
-  return "";
 }
 
 }  // namespace
@@ -92,7 +72,7 @@ TEST(DbHelper, QueryWalksRowsAndReadsColumnsByNameInAnyCase) {
 
 TEST(DbHelper, EngineErrorsCarryTheEngineMessage) {
   TTempCatalogue catalogue;
-  EXPECT_NE(FailureOf([] { TDbHelper().ExecSql("select * from t_nothing"); }).find("no such table: t_nothing"),
+  EXPECT_NE(ErrorOf<TDbError>([] { TDbHelper().ExecSql("select * from t_nothing"); }).find("no such table: t_nothing"),
             std::string::npos);
   EXPECT_THROW(TDbHelper().OpenQuery("selec nonsense"), TDbError);
 }
@@ -128,34 +108,34 @@ TEST(DbHelper, AccessFileIsRefusedWithItsOwnMessageAndLeftUntouched) {
   TTempCatalogue catalogue;
   std::string jet(2048, '\0');
   jet.replace(4, 15, "Standard Jet DB");
-  WriteBytes(catalogue.File(), jet);
-  const std::string message = FailureOf([] { TDbHelper().GetScalarInt("select count(*) from t_project"); });
+  WriteFileBytes(catalogue.File(), jet);
+  const std::string message = ErrorOf<TDbError>([] { TDbHelper().GetScalarInt("select count(*) from t_project"); });
   EXPECT_NE(message.find("Access"), std::string::npos) << message;
   EXPECT_NE(message.find(catalogue.File()), std::string::npos) << message;
-  EXPECT_EQ(ReadBytes(catalogue.File()), jet);
+  EXPECT_EQ(ReadFileBytes(catalogue.File()), jet);
 
   std::string ace(2048, '\0');
   ace.replace(4, 15, "Standard ACE DB");
-  WriteBytes(catalogue.File(), ace);
-  EXPECT_NE(FailureOf([] { TProjectDAO().ListProjects(); }).find("Access"), std::string::npos);
-  EXPECT_EQ(ReadBytes(catalogue.File()), ace);
+  WriteFileBytes(catalogue.File(), ace);
+  EXPECT_NE(ErrorOf<TDbError>([] { TProjectDAO().ListProjects(); }).find("Access"), std::string::npos);
+  EXPECT_EQ(ReadFileBytes(catalogue.File()), ace);
 }
 
 TEST(DbHelper, ForeignFilesAreRefusedNamingTheFileAndLeftUntouched) {
   TTempCatalogue catalogue;
-  WriteBytes(catalogue.File(), "just some text\n");
-  std::string message = FailureOf([] { TProjectDAO().ListProjects(); });
+  WriteFileBytes(catalogue.File(), "just some text\n");
+  std::string message = ErrorOf<TDbError>([] { TProjectDAO().ListProjects(); });
   EXPECT_NE(message.find(catalogue.File()), std::string::npos) << message;
   EXPECT_NE(message.find("不是SQLite数据库文件"), std::string::npos) << message;
-  EXPECT_EQ(ReadBytes(catalogue.File()), "just some text\n");
+  EXPECT_EQ(ReadFileBytes(catalogue.File()), "just some text\n");
 
   // A SQLite file of some other program: tables missing.
   std::filesystem::remove(catalogue.File());
   RunWithSqlite(catalogue.File(), "create table notes(x)");
-  const std::string before = ReadBytes(catalogue.File());
-  message = FailureOf([] { TProjectDAO().ListProjects(); });
+  const std::string before = ReadFileBytes(catalogue.File());
+  message = ErrorOf<TDbError>([] { TProjectDAO().ListProjects(); });
   EXPECT_NE(message.find("缺少表t_project"), std::string::npos) << message;
-  EXPECT_EQ(ReadBytes(catalogue.File()), before);
+  EXPECT_EQ(ReadFileBytes(catalogue.File()), before);
   EXPECT_FALSE(std::filesystem::exists(catalogue.File() + "-wal"));
 
   // The right tables with a column missing.
@@ -164,13 +144,13 @@ TEST(DbHelper, ForeignFilesAreRefusedNamingTheFileAndLeftUntouched) {
                 "create table t_project(projectId integer primary key, projectName text);"
                 "create table t_class(classId integer primary key, projectId, className, friendName);"
                 "create table t_member(memberId integer primary key, projectId, classId, memberName)");
-  message = FailureOf([] { TProjectDAO().ListProjects(); });
+  message = ErrorOf<TDbError>([] { TProjectDAO().ListProjects(); });
   EXPECT_NE(message.find("t_member缺少列memberType"), std::string::npos) << message;
 }
 
 TEST(DbHelper, AFailedOpenIsRetriedOnceTheFileIsFixed) {
   TTempCatalogue catalogue;
-  WriteBytes(catalogue.File(), "garbage");
+  WriteFileBytes(catalogue.File(), "garbage");
   EXPECT_THROW(TProjectDAO().ListProjects(), TDbError);
   std::filesystem::remove(catalogue.File());
   EXPECT_TRUE(TProjectDAO().ListProjects().empty());

@@ -3,6 +3,7 @@
 #include "catalogue/ClassDAO.h"
 #include "catalogue/MemberDAO.h"
 #include "catalogue/StatementLog.h"
+#include "support/CatalogueSeed.h"
 #include "support/TempCatalogue.h"
 
 using Statements = std::vector<std::string>;
@@ -10,11 +11,7 @@ using Statements = std::vector<std::string>;
 namespace {
 
 TMember BookName() {
-  TMember member;
-  member.SetProjectId(3);
-  member.SetClassId(12);
-  member.SetMemberName("bookName");
-  member.SetMemberType("字符串");
+  TMember member = NewMember(3, 12, "bookName", "字符串");
   member.SetMemberLength(50);
   member.SetMemberIsPri(1);
   member.SetMemberComment("书名");
@@ -24,11 +21,7 @@ TMember BookName() {
 }
 
 TMember Plain(int projectId, int classId, const std::string& name, int isPri = 0) {
-  TMember member;
-  member.SetProjectId(projectId);
-  member.SetClassId(classId);
-  member.SetMemberName(name);
-  member.SetMemberType("整型");
+  TMember member = NewMember(projectId, classId, name, "整型");
   member.SetMemberIsPri(isPri);
   return member;
 }

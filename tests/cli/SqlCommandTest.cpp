@@ -13,6 +13,7 @@
 #include "catalogue/MemberDAO.h"
 #include "catalogue/ProjectDAO.h"
 #include "generation/DataBaseSql.h"
+#include "support/CatalogueSeed.h"
 #include "support/TempCatalogue.h"
 
 namespace {
@@ -71,11 +72,7 @@ class SqlCommandTest : public ::testing::Test {
 
   void AddMember(int projectId, int classId, const std::string& name, const std::string& type, int length, bool key,
                  bool integer) {
-    TMember member;
-    member.SetProjectId(projectId);
-    member.SetClassId(classId);
-    member.SetMemberName(name);
-    member.SetMemberType(type);
+    TMember member = NewMember(projectId, classId, name, type);
     member.SetMemberLength(length);
     member.SetMemberIsPri(key ? 1 : 0);
     member.SetMemberIsInteger(integer ? 1 : 0);

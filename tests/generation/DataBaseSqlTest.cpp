@@ -6,6 +6,7 @@
 #include "catalogue/MemberDAO.h"
 #include "catalogue/ProjectDAO.h"
 #include "generation/DataBaseSql.h"
+#include "support/CatalogueSeed.h"
 #include "support/TempCatalogue.h"
 
 namespace {
@@ -47,11 +48,7 @@ class DataBaseSqlTest : public ::testing::Test {
   }
   void AddMember(int projectId, int classId, const std::string& name, const std::string& type, int length = 0,
                  bool key = false, bool must = false, bool integer = false) {
-    TMember member;
-    member.SetProjectId(projectId);
-    member.SetClassId(classId);
-    member.SetMemberName(name);
-    member.SetMemberType(type);
+    TMember member = NewMember(projectId, classId, name, type);
     member.SetMemberLength(length);
     member.SetMemberIsPri(key ? 1 : 0);
     member.SetMemberIsMust(must ? 1 : 0);

@@ -13,6 +13,7 @@
 #include "generation/BLLOperate.h"
 #include "generation/DALOperate.h"
 #include "generation/EntityOperate.h"
+#include "support/CatalogueSeed.h"
 #include "support/FileBytes.h"
 #include "support/ShopProject.h"
 #include "support/TempCatalogue.h"
@@ -32,16 +33,6 @@ std::vector<std::string> GenerateLayers(const TNameIdList& classes, const TGener
   TBLLOperate::MakeBLLFile("corvanthel", classes, target, progress);
   TDALOperate().MakeDALFile("corvanthel", classes, target, progress);
   return log;
-}
-
-// The message of the TGenerationError the action raises; empty when it raises none.
-std::string GenerationErrorOf(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const TGenerationError& error) {
-    return error.what();
-  }
-  return "";
 }
 
 bool Mentions(const std::string& message, const std::string& name) {
@@ -116,11 +107,11 @@ TEST(LayerGenerators, MemberTypeNamingNoKeyedClassStopsBeforeThatClassesFile) {
     const auto progress = [&log](const std::string& line) { log.push_back(line); };
 
     const std::string entityError =
-        GenerationErrorOf([&] { TEntityOperate::MakeEntityFile("", authorAndLoan, target, progress); });
+        ErrorOf<TGenerationError>([&] { TEntityOperate::MakeEntityFile("", authorAndLoan, target, progress); });
     EXPECT_TRUE(Mentions(entityError, "Loan") && Mentions(entityError, "reader") && Mentions(entityError, type))
         << entityError;
     const std::string dalError =
-        GenerationErrorOf([&] { TDALOperate().MakeDALFile("", authorAndLoan, target, progress); });
+        ErrorOf<TGenerationError>([&] { TDALOperate().MakeDALFile("", authorAndLoan, target, progress); });
     EXPECT_TRUE(Mentions(dalError, "Loan") && Mentions(dalError, "reader") && Mentions(dalError, type)) << dalError;
 
     const std::string site = catalogue.Folder() + "/projects/Lib/App_Code/";
@@ -145,8 +136,10 @@ TEST(LayerGenerators, ClassWithoutKeyMemberGetsNoBusinessOrDataAccessFile) {
   AddShopMember(p, classes[0].id, "place", MemberTypes::kString, false, "");
   const TGenerationTarget target{p, "Lib", catalogue.Folder()};
 
-  EXPECT_TRUE(Mentions(GenerationErrorOf([&] { TBLLOperate::MakeBLLFile("", classes, target, nullptr); }), "Shelf"));
-  EXPECT_TRUE(Mentions(GenerationErrorOf([&] { TDALOperate().MakeDALFile("", classes, target, nullptr); }), "Shelf"));
+  EXPECT_TRUE(
+      Mentions(ErrorOf<TGenerationError>([&] { TBLLOperate::MakeBLLFile("", classes, target, nullptr); }), "Shelf"));
+  EXPECT_TRUE(
+      Mentions(ErrorOf<TGenerationError>([&] { TDALOperate().MakeDALFile("", classes, target, nullptr); }), "Shelf"));
   EXPECT_FALSE(fs::exists(catalogue.Folder() + "/projects/Lib/App_Code/BLL/bllShelf.cs"));
   EXPECT_FALSE(fs::exists(catalogue.Folder() + "/projects/Lib/App_Code/DAL/dalShelf.cs"));
 }

@@ -4,14 +4,11 @@
 #include "catalogue/Member.h"
 #include "catalogue/MemberDAO.h"
 #include "catalogue/ProjectDAO.h"
+#include "support/CatalogueSeed.h"
 
 void AddShopMember(int projectId, int classId, const std::string& name, const std::string& type, bool isKey,
                    const std::string& comment) {
-  TMember member;
-  member.SetProjectId(projectId);
-  member.SetClassId(classId);
-  member.SetMemberName(name);
-  member.SetMemberType(type);
+  TMember member = NewMember(projectId, classId, name, type);
   member.SetMemberLength(type == MemberTypes::kString ? 50 : 0);
   member.SetMemberIsPri(isKey ? 1 : 0);
   member.SetMemberComment(comment);

@@ -15,6 +15,7 @@
 #include "catalogue/ProjectDAO.h"
 #include "generation/DataBaseSql.h"
 #include "generation/GbkText.h"
+#include "support/CatalogueSeed.h"
 #include "support/TempCatalogue.h"
 #include "ui/DataBaseSql.h"
 #include "ui/Prompts.h"
@@ -22,11 +23,7 @@
 namespace {
 
 void AddMember(int projectId, int classId, const std::string& name, const std::string& type, int length, bool key) {
-  TMember member;
-  member.SetProjectId(projectId);
-  member.SetClassId(classId);
-  member.SetMemberName(name);
-  member.SetMemberType(type);
+  TMember member = NewMember(projectId, classId, name, type);
   member.SetMemberLength(length);
   member.SetMemberIsPri(key ? 1 : 0);
   member.SetMemberIsMust(1);

@@ -13,6 +13,7 @@
 #include "catalogue/ClassDAO.h"
 #include "catalogue/MemberDAO.h"
 #include "catalogue/ProjectDAO.h"
+#include "support/CatalogueSeed.h"
 #include "ui/DialogRunner.h"
 #include "ui/MainForm.h"
 #include "ui/Prompts.h"
@@ -71,11 +72,7 @@ int Seed::Class(int projectId, const std::string& name, const std::string& frien
 
 int Seed::Member(int projectId, int classId, const std::string& name, const std::string& type,
                  const std::function<void(TMember&)>& adjust) {
-  TMember member;
-  member.SetProjectId(projectId);
-  member.SetClassId(classId);
-  member.SetMemberName(name);
-  member.SetMemberType(type);
+  TMember member = NewMember(projectId, classId, name, type);
   if (adjust) adjust(member);
   TMemberDAO().AddMember(member);
   return TDbHelper().GetScalarInt("select max(memberId) from t_member");
