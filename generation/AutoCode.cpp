@@ -116,12 +116,13 @@ void TAutoCode::CopyTemplateSite() {
   const std::string site = FTarget.programFolder + "/projects/" + p;
   FObserver.Progress("正在移动资源文件。。。");
 
-  struct TFolderCopy {
-    const char* folder;
+  // One copied entry of the template and the progress line that follows it.
+  struct TCopyStep {
+    const char* entry;
     std::string line;
   };
   // The lines are those users know from earlier versions, Bin's odd one included.
-  const TFolderCopy folders[] = {
+  const TCopyStep folders[] = {
       {"Admin", "移动projects/" + p + "/Admin文件夹完毕！"},
       {"App_Data", "移动projects/" + p + "/App_Data文件夹完毕！"},
       {"Bin", "移动projects/" + p + "Bin文件夹完毕!"},
@@ -129,25 +130,21 @@ void TAutoCode::CopyTemplateSite() {
       {"App_Code/BLL", "移动projects/" + p + "/App_Code/BLL文件夹完毕！"},
       {"App_Code/DAL", "移动projects/" + p + "/App_Code/DAL文件夹完毕！"},
   };
-  for (const TFolderCopy& copy : folders) {
+  for (const TCopyStep& copy : folders) {
     // Files directly in the folder never replace generated ones of the same name.
-    TFileOperate::CopyDirectory(bak + "/" + copy.folder, site + "/" + copy.folder, true);
+    TFileOperate::CopyDirectory(bak + "/" + copy.entry, site + "/" + copy.entry, true);
     FObserver.Progress(copy.line);
   }
 
-  struct TFileCopy {
-    const char* file;
-    std::string line;
-  };
-  const TFileCopy files[] = {
+  const TCopyStep files[] = {
       {"RegUsers.aspx", "移动projects/" + p + "/RegUsers.aspx完毕!"},
       {"RegUsers.aspx.cs", "移动projects/" + p + "/RegUsers.aspx.cs完毕!"},
       {"web.config", "移动projects/" + p + "/web.config完毕"},
   };
-  for (const TFileCopy& copy : files) {
+  for (const TCopyStep& copy : files) {
     // A missing or uncopyable single file does not stop the run.
     std::error_code ignored;
-    std::filesystem::copy_file(bak + "/" + copy.file, site + "/" + copy.file,
+    std::filesystem::copy_file(bak + "/" + copy.entry, site + "/" + copy.entry,
                                std::filesystem::copy_options::overwrite_existing, ignored);
     FObserver.Progress(copy.line);
   }
