@@ -84,8 +84,8 @@ TEST(SqlImport, ReadsAManagementStudioScriptSavedAsUtf16WithChineseDescriptions)
             "auditLogID:整型* employeeID:Employee action:字符串:200! loggedAt:日期型 rowGuid:字符串:36");
   EXPECT_EQ(Shape(ClassNamed(result.project, "SalesOrderLine")),
             "salesOrderID:SalesOrder lineNo:整型 productID:Product quantity:浮点型");
-  EXPECT_TRUE(Reports(result,
-                      "表 SalesOrderLine: 主键由多列组成（SalesOrderID, LineNo），导入后没有主键成员，生成前请选一个主键"));
+  EXPECT_TRUE(Reports(
+      result, "表 SalesOrderLine: 主键由多列组成（SalesOrderID, LineNo），导入后没有主键成员，生成前请选一个主键"));
   EXPECT_TRUE(Reports(result, "表 Customer 列 Remark: 类型 nvarchar(max) 导入为长度 8000 的字符串"));
   // The procedure's own ALTER TABLE and temporary table are not the schema's.
   EXPECT_EQ(ClassNamed(result.project, "AuditLog").members.size(), 5u);
@@ -100,9 +100,10 @@ TEST(SqlImport, ReadsAnEntityFrameworkScriptWithKeysAddedAfterTheTables) {
   EXPECT_EQ(Shape(result.project.classes[2]), "id:字符串:36*! quantity:整型 order_Id:Orders");
   EXPECT_EQ(result.project.classes[0].friendName, "Customers");
   EXPECT_EQ(result.adaptedNames, 10);
-  EXPECT_EQ(result.report, (std::vector<std::string>{"编码: UTF-8 (BOM)", "读到 3 个表，导入 3 个类、10 个成员",
-                                                     "改了首字母大小写的名称: 10 个",
-                                                     "表 Customers 列 Name: 类型 nvarchar(max) 导入为长度 8000 的字符串"}));
+  EXPECT_EQ(result.report,
+            (std::vector<std::string>{"编码: UTF-8 (BOM)", "读到 3 个表，导入 3 个类、10 个成员",
+                                      "改了首字母大小写的名称: 10 个",
+                                      "表 Customers 列 Name: 类型 nvarchar(max) 导入为长度 8000 的字符串"}));
 }
 
 TEST(SqlImport, ReadsAHandWrittenScriptAndReportsEachThingAProjectCannotHold) {
@@ -124,21 +125,22 @@ TEST(SqlImport, ReadsAHandWrittenScriptAndReportsEachThingAProjectCannotHold) {
   EXPECT_EQ(Shape(ClassNamed(p, "Loan")), "loanNo:整型*! bookIsbn:Book borrowedOn:日期型 returned:整型");
   EXPECT_EQ(Shape(ClassNamed(p, "Shelf")), "location:字符串:10! capacity:整型");
 
-  EXPECT_EQ(result.report,
-            (std::vector<std::string>{
-                "编码: UTF-8", "读到 7 个表，导入 6 个类、26 个成员", "改了首字母大小写的名称: 5 个",
-                "第 62 行第 15 列: CREATE TABLE Broken 读不懂（列 weird 的定义中不认识这个词，这里却是“here”），已跳过这条语句",
-                "第 82 行第 1 列: ALTER TABLE Nowhere 的表不在脚本中，已跳过",
-                "第 83 行第 46 列: ALTER TABLE Shelf 读不懂（约束后面多了内容，这里却是“oops”），已跳过这条语句",
-                "表 Author 列 Country: 外键指向的表 Country 不在脚本中，作为普通成员导入",
-                "表 Book 列 translatorId: 外键指向 Author 的列 FullName，它不是该表的单列主键，作为普通成员导入",
-                "表 Book 列 summary: 类型 ntext 导入为长度 8000 的字符串", "表 Book 列 listPrice: 计算列，已跳过",
-                "表 BookAuthor: 主键由多列组成（bookIsbn, authorId），导入后没有主键成员，生成前请选一个主键",
-                "表 BookAuthor: 没有文本列也没有主键，生成前请选一个显示成员",
-                "表 Loan 列 loanNo: 整数主键没有 IDENTITY，导入后由数据库编号",
-                "表 Loan 列 due-date: 名称不能做成员名（名称中有“-”），已跳过",
-                "表 Shelf: 没有主键，导入后没有主键成员，生成前请选一个主键",
-                "表 CusUsers: 是模板站点的用户表，未导入"}));
+  EXPECT_EQ(
+      result.report,
+      (std::vector<std::string>{
+          "编码: UTF-8", "读到 7 个表，导入 6 个类、26 个成员", "改了首字母大小写的名称: 5 个",
+          "第 62 行第 15 列: CREATE TABLE Broken 读不懂（列 weird "
+          "的定义中不认识这个词，这里却是“here”），已跳过这条语句",
+          "第 82 行第 1 列: ALTER TABLE Nowhere 的表不在脚本中，已跳过",
+          "第 83 行第 46 列: ALTER TABLE Shelf 读不懂（约束后面多了内容，这里却是“oops”），已跳过这条语句",
+          "表 Author 列 Country: 外键指向的表 Country 不在脚本中，作为普通成员导入",
+          "表 Book 列 translatorId: 外键指向 Author 的列 FullName，它不是该表的单列主键，作为普通成员导入",
+          "表 Book 列 summary: 类型 ntext 导入为长度 8000 的字符串", "表 Book 列 listPrice: 计算列，已跳过",
+          "表 BookAuthor: 主键由多列组成（bookIsbn, authorId），导入后没有主键成员，生成前请选一个主键",
+          "表 BookAuthor: 没有文本列也没有主键，生成前请选一个显示成员",
+          "表 Loan 列 loanNo: 整数主键没有 IDENTITY，导入后由数据库编号",
+          "表 Loan 列 due-date: 名称不能做成员名（名称中有“-”），已跳过",
+          "表 Shelf: 没有主键，导入后没有主键成员，生成前请选一个主键", "表 CusUsers: 是模板站点的用户表，未导入"}));
 }
 
 TEST(SqlImport, ReadsGbkLikeUtf8) {
@@ -188,8 +190,8 @@ TEST(SqlImport, MapsEachSqlServerTypeToAMemberType) {
             "l:日期型 m:日期型 n:日期型 o:日期型 p:日期型 q:日期型 r:图片型 s:图片型 t:图片型 "
             "u:字符串:3! v:字符串:1 w:字符串:10 x:字符串:4000 y:字符串:8000 z:字符串:8000 aa:字符串:8000 "
             "ab:字符串:36 ac:字符串:8000 ad:字符串:128 ae:字符串:8000");
-  for (const char* column : {"y: 类型 text", "z: 类型 ntext", "aa: 类型 varchar(max)", "ac: 类型 xml",
-                             "ae: 类型 varchar(9000)"})
+  for (const char* column :
+       {"y: 类型 text", "z: 类型 ntext", "aa: 类型 varchar(max)", "ac: 类型 xml", "ae: 类型 varchar(9000)"})
     EXPECT_TRUE(Reports(result, "表 T 列 " + std::string(column) + " 导入为长度 8000 的字符串")) << column;
   // The number flags follow the type as the member dialogs set them.
   for (const TMember& member : result.project.classes[0].members) {
@@ -235,14 +237,13 @@ TEST(SqlImport, AdaptsFirstLettersAndSkipsNamesAProjectCannotHold) {
   // to the first employee table's non-key column; a reference to a skipped table stays a plain member.
   EXPECT_EQ(Shape(result.project.classes[1]), "id:整型*! emp:Employee boss:整型 lives:整型");
   EXPECT_EQ(result.adaptedNames, 3);  // employee, EmployeeID, Name
-  for (const char* line : {"表 employee 列 name: 与前面的列同名，已跳过",
-                           "表 employee 列 first name: 名称不能做成员名（名称中有“ ”），已跳过",
-                           "表 employee 列 名称: 名称不能做成员名（成员名须以字母开头），已跳过",
-                           "表 employee 列 _x: 名称不能做成员名（成员名须以字母开头），已跳过",
-                           "表 Employee: 与表 employee 同名，已跳过",
-                           "表 9lives: 名称不能做类名（类名须以字母开头），已跳过",
-                           "表 部门: 名称不能做类名（类名须以字母开头），已跳过",
-                           "表 Orders 列 lives: 外键指向的表 9lives 未导入，作为普通成员导入"})
+  for (const char* line :
+       {"表 employee 列 name: 与前面的列同名，已跳过",
+        "表 employee 列 first name: 名称不能做成员名（名称中有“ ”），已跳过",
+        "表 employee 列 名称: 名称不能做成员名（成员名须以字母开头），已跳过",
+        "表 employee 列 _x: 名称不能做成员名（成员名须以字母开头），已跳过", "表 Employee: 与表 employee 同名，已跳过",
+        "表 9lives: 名称不能做类名（类名须以字母开头），已跳过", "表 部门: 名称不能做类名（类名须以字母开头），已跳过",
+        "表 Orders 列 lives: 外键指向的表 9lives 未导入，作为普通成员导入"})
     EXPECT_TRUE(Reports(result, line)) << line;
 }
 
