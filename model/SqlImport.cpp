@@ -151,6 +151,9 @@ class TMapper {
   TMapper(const TSqlSchema& schema, TSqlImportResult& result) : FSchema(schema), FResult(result) {}
 
   void Run() {
+    // The last description of a table or column counts, as when the script runs.
+    for (const TSqlDescription& entry : FSchema.descriptions)
+      FDescriptions[DescriptionKey(entry.table, entry.column)] = entry.text;
     FTableLines.resize(FSchema.tables.size());
     for (const TSqlTable& table : FSchema.tables) {
       FCurrent = FPlans.size();
@@ -244,10 +247,12 @@ class TMapper {
   }
 
   std::string Description(const std::string& table, const std::string& column) const {
-    std::string text;
-    for (const TSqlDescription& entry : FSchema.descriptions)
-      if (SameName(entry.table, table) && SameName(entry.column, column)) text = entry.text;
-    return text;
+    const auto found = FDescriptions.find(DescriptionKey(table, column));
+    return found == FDescriptions.end() ? std::string() : found->second;
+  }
+
+  static std::string DescriptionKey(const std::string& table, const std::string& column) {
+    return Lower(table) + '\n' + Lower(column);
   }
 
   // The referenced class when the column's foreign key can be a reference member; empty (with a report
@@ -366,6 +371,7 @@ class TMapper {
   std::vector<TTablePlan> FPlans;
   std::vector<std::vector<std::string>> FTableLines;
   std::size_t FCurrent = 0;
+  std::map<std::string, std::string> FDescriptions;
 };
 
 }  // namespace
