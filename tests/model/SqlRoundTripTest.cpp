@@ -5,9 +5,6 @@
 #include <algorithm>
 #include <string>
 
-#include "catalogue/ClassDAO.h"
-#include "catalogue/MemberDAO.h"
-#include "catalogue/ProjectDAO.h"
 #include "generation/DataBaseSql.h"
 #include "model/ModelStore.h"
 #include "model/SqlImport.h"
@@ -15,22 +12,6 @@
 #include "support/TempCatalogue.h"
 
 namespace {
-
-// Adds the imported project to the catalogue through the stores the dialogs use.
-int StoreProject(const TProjectModel& project) {
-  TProjectDAO().AddProject(project.projectName);
-  const int projectId = TProjectDAO().ListProjects().back().id;
-  for (const TClassModel& entry : project.classes) {
-    TClassDAO().AddClass(projectId, entry.className, entry.friendName);
-    const int classId = TClassDAO().GetClassIdByName(projectId, entry.className);
-    for (TMember member : entry.members) {
-      member.SetProjectId(projectId);
-      member.SetClassId(classId);
-      TMemberDAO().AddMember(member);
-    }
-  }
-  return projectId;
-}
 
 std::string ReplaceAll(std::string text, const std::string& from, const std::string& to) {
   for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
@@ -50,7 +31,7 @@ TEST(SqlRoundTrip, TheShopScriptImportedGivesTheSameScript) {
   EXPECT_EQ(result.tableCount, 5);  // with the template's CusUsers, which is not imported
   // tag becomes Tag: class names start upper case; SQL Server's case-insensitive names keep it one table.
   EXPECT_EQ(result.adaptedNames, 1);
-  const std::string again = TDataBaseSql().BuildScript(StoreProject(result.project));
+  const std::string again = TDataBaseSql().BuildScript(TModelStore().AddProject(result.project));
   EXPECT_EQ(again, ReplaceAll(script, "[tag]", "[Tag]"));
 
   // Member by member: the same types, both key kinds, references to an integer and a text key. The
