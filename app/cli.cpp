@@ -22,6 +22,7 @@
 #include "catalogue/ProjectDAO.h"
 #include "generation/AutoCode.h"
 #include "generation/DataBaseSql.h"
+#include "model/SqlFileImport.h"
 
 namespace {
 
@@ -141,6 +142,13 @@ int Sql(const std::string& project, const std::string& outputFile) {
   return 0;
 }
 
+int ImportSql(const std::string& file, const std::string& project, bool replace) {
+  const TSqlFileImportOutcome outcome = ImportSqlFile(file, project, replace);
+  for (const std::string& line : outcome.report) std::cout << line << '\n';
+  (outcome.exitCode == 0 ? std::cout : std::cerr) << outcome.message << '\n';
+  return outcome.exitCode;
+}
+
 // The parsed command line: the folder and the one command to run. Each command adds
 // itself as a subcommand with a synopsis line for the usage text; its callback stores
 // the action that main runs once the catalogue file is known.
@@ -200,6 +208,23 @@ void AddSqlCommand(TCommandLine& line) {
       [&line, project, outputFile] { line.action = [project, outputFile] { return Sql(*project, *outputFile); }; });
 }
 
+void AddImportSqlCommand(TCommandLine& line) {
+  CLI::App* command =
+      line.AddCommand("import-sql", "FILE --project NAME [--replace]", "a project from a SQL Server table script");
+  auto file = std::make_shared<std::string>();
+  auto project = std::make_shared<std::string>();
+  auto replace = std::make_shared<bool>(false);
+  command->add_option("FILE", *file, "the script: UTF-8, UTF-16 LE with a byte-order mark, or GBK")->required();
+  command->add_option("--project", *project, "the name of the new project")
+      ->type_name("NAME")
+      ->required()
+      ->check(kProjectName);
+  command->add_flag("--replace", *replace, "replace the first project of that name instead of refusing");
+  command->callback([&line, file, project, replace] {
+    line.action = [file, project, replace] { return ImportSql(*file, *project, *replace); };
+  });
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -210,6 +235,7 @@ int main(int argc, char** argv) {
   AddListCommand(line);
   AddGenerateCommand(line);
   AddSqlCommand(line);
+  AddImportSqlCommand(line);
   line.app.description(line.Usage());
 
   try {

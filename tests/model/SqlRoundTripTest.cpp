@@ -1,5 +1,5 @@
 // Our own table script, imported, gives the project back: the import reads each column text the
-// script writes as the member type that wrote it.
+// script writes as the member type that wrote it. The command-line test compares the scripts.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -11,17 +11,7 @@
 #include "support/ShopProject.h"
 #include "support/TempCatalogue.h"
 
-namespace {
-
-std::string ReplaceAll(std::string text, const std::string& from, const std::string& to) {
-  for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
-    text.replace(at, from.size(), to);
-  return text;
-}
-
-}  // namespace
-
-TEST(SqlRoundTrip, TheShopScriptImportedGivesTheSameScript) {
+TEST(SqlRoundTrip, TheShopScriptImportedGivesTheShopProjectBack) {
   TTempCatalogue catalogue;
   const TShopProject shop = MakeShopProject();
   const std::string script = TDataBaseSql().BuildScript(shop.projectId);
@@ -31,8 +21,6 @@ TEST(SqlRoundTrip, TheShopScriptImportedGivesTheSameScript) {
   EXPECT_EQ(result.tableCount, 5);  // with the template's CusUsers, which is not imported
   // tag becomes Tag: class names start upper case; SQL Server's case-insensitive names keep it one table.
   EXPECT_EQ(result.adaptedNames, 1);
-  const std::string again = TDataBaseSql().BuildScript(TModelStore().AddProject(result.project));
-  EXPECT_EQ(again, ReplaceAll(script, "[tag]", "[Tag]"));
 
   // Member by member: the same types, both key kinds, references to an integer and a text key. The
   // script cannot carry friendly names, comments or pictures (written as varchar (50), read as text).

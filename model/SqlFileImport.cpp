@@ -1,0 +1,70 @@
+#include "model/SqlFileImport.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+
+#include "catalogue/ProjectDAO.h"
+#include "model/ModelStore.h"
+#include "model/SqlImport.h"
+#include "model/SqlTokenizer.h"
+
+namespace {
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) throw TSqlScriptError("无法读取文件 " + path + ": " + std::strerror(errno));
+  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  if (in.bad()) throw TSqlScriptError("无法读取文件 " + path + ": " + std::strerror(errno));
+  return bytes;
+}
+
+// The first project of that name in catalogue order; -1 when there is none.
+int FindProject(const std::string& name) {
+  for (const TNameId& project : TProjectDAO().ListProjects())
+    if (project.name == name) return project.id;
+  return -1;
+}
+
+}  // namespace
+
+TSqlFileImportOutcome ImportSqlFile(const std::string& path, const std::string& projectName, bool replace) {
+  TSqlFileImportOutcome outcome;
+  TSqlImportResult result;
+  try {
+    result = ImportSqlScript(ReadFile(path), projectName);
+  } catch (const TSqlScriptError& error) {
+    outcome.message = path + ": " + error.what();
+    return outcome;
+  }
+  outcome.report = result.report;
+  if (result.project.classes.empty()) {
+    outcome.exitCode = 1;
+    outcome.message =
+        result.tableCount == 0 ? "脚本中没有 CREATE TABLE，未导入任何工程" : "脚本中没有可导入的表，未导入任何工程";
+    return outcome;
+  }
+  try {
+    const int existing = FindProject(projectName);
+    if (existing >= 0 && !replace) {
+      outcome.exitCode = 1;
+      outcome.message = "工程“" + projectName + "”已经存在，未导入";
+      return outcome;
+    }
+    if (existing >= 0) {
+      TModelStore().ReplaceProject(existing, result.project);
+      outcome.projectId = existing;
+      outcome.message = "已替换工程“" + projectName + "”";
+    } else {
+      outcome.projectId = TModelStore().AddProject(result.project);
+      outcome.message = "已导入为工程“" + projectName + "”";
+    }
+  } catch (const std::runtime_error& error) {
+    outcome.message = error.what();
+    return outcome;
+  }
+  outcome.exitCode = 0;
+  return outcome;
+}
