@@ -35,6 +35,7 @@
 #include "ui/GenerationFeedback.h"
 #include "ui/NameRules.h"
 #include "ui/Prompts.h"
+#include "ui/SqlImportCommand.h"
 
 namespace {
 
@@ -180,6 +181,8 @@ void TFormMain::CreateMenus() {
   AddCommand(projectMenu, "M1", "添加成员(&M)", &TFormMain::M1Click);
   AddCommand(projectMenu, "N3", "修改成员属性(&E)", &TFormMain::N3Click);
   AddCommand(projectMenu, "C1", "删除成员(&C)", &TFormMain::C1Click);
+  projectMenu->addSeparator();
+  AddCommand(projectMenu, "ImportSql1", "从SQL脚本导入...", &TFormMain::ImportSql1Click);
 
   QMenu* codeMenu = menuBar()->addMenu("代码管理(&A)");
   codeMenu->setObjectName("P1");
@@ -238,6 +241,14 @@ void TFormMain::LoadProjects() {
   if (FProjectIndex != -1 && FProjectIndex < CB_Project->count()) index = FProjectIndex;
   CB_Project->setCurrentIndex(index);
   LoadClasses(CB_Project->currentData().toInt());
+}
+
+void TFormMain::SelectProject(int projectId) {
+  LoadProjects();
+  const int index = CB_Project->findData(projectId);
+  if (index < 0 || index == CB_Project->currentIndex()) return;
+  CB_Project->setCurrentIndex(index);
+  LoadClasses(projectId);
 }
 
 void TFormMain::LoadClasses(int projectId) {
@@ -349,22 +360,31 @@ bool TFormMain::eventFilter(QObject* watched, QEvent* event) {
 
 // ---- "项目操作(&P)" ----
 
-void TFormMain::F2Click() {
-  const QString name = Prompts::InputBox("请输入工程名称", "", "");
+bool TFormMain::CheckNewProjectName(const QString& name) {
   if (name.isEmpty()) {
     Prompts::ShowMessage("工程名称不能为空!");
-    return;
+    return false;
   }
-  if (!CheckProjectNameShape(name)) return;
+  if (!CheckProjectNameShape(name)) return false;
+  if (TProjectDAO().CountProjectsByName(name.toStdString()) >= 1) {
+    Prompts::ShowMessage("该工程名称已经存在!");
+    return false;
+  }
+  return true;
+}
+
+void TFormMain::F2Click() {
+  const QString name = Prompts::InputBox("请输入工程名称", "", "");
   Guarded([&] {
-    if (TProjectDAO().CountProjectsByName(name.toStdString()) >= 1) {
-      Prompts::ShowMessage("该工程名称已经存在!");
-      return;
-    }
+    if (!CheckNewProjectName(name)) return;
     TProjectDAO().AddProject(name.toStdString());
     LoadProjects();
     Prompts::ShowMessage("工程名称添加成功！");
   });
+}
+
+void TFormMain::ImportSql1Click() {
+  RunSqlImportCommand(*this);
 }
 
 void TFormMain::N1Click() {

@@ -37,6 +37,11 @@ class TFormMain : public QMainWindow {
   int SelectedProjectId() const;
   int SelectedClassId() const;
   QString SelectedClassName() const;
+  // Reloads the project selector and selects the project with its classes.
+  void SelectProject(int projectId);
+  // The rules for the name of a new project: not empty, a safe folder name in GBK, not taken. Shows why
+  // a name breaks them and returns false. Raises the catalogue's errors.
+  static bool CheckNewProjectName(const QString& name);
   // Renames the selected class-list item in place; it keeps its id and position.
   void SetSelectedClassName(const QString& name);
 
@@ -71,6 +76,7 @@ class TFormMain : public QMainWindow {
   void M1Click();
   void N3Click();
   void C1Click();
+  void ImportSql1Click();
 
   // "代码管理(&A)"
   void sql1Click();
