@@ -12,6 +12,7 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QTableWidget>
 #include <QTest>
 #include <QTimer>
@@ -51,6 +52,7 @@ class TMainWindowTest : public QObject {
   void pressesBesideTheClassesKeepTheSelectedClass();
   void aClickOnTheSelectedClassRebuildsTheGrid();
   void activationComesBackAfterADialogAndItsLastBox();
+  void activationComesBackAfterARealBox();
 
  private:
   std::unique_ptr<TUiWorld> FWorld;
@@ -447,6 +449,30 @@ void TMainWindowTest::activationComesBackAfterADialogAndItsLastBox() {
   Trigger(window, "N2");
   QTRY_COMPARE(QApplication::activeWindow(), &window);
   QCOMPARE(dialogs.Pending(), 0);
+}
+
+void TMainWindowTest::activationComesBackAfterARealBox() {
+  TFormMain window;
+  window.show();
+  window.activateWindow();
+  QVERIFY(QTest::qWaitForWindowActive(&window));
+  QWidget elsewhere;
+  elsewhere.show();
+  // The box is really shown; while it is up, another window takes the activation.
+  Prompts::SetScripted(false);
+  QTimer poll;
+  QObject::connect(&poll, &QTimer::timeout, [&] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (box == nullptr) return;
+    poll.stop();
+    elsewhere.activateWindow();
+    QTRY_VERIFY(elsewhere.isActiveWindow());
+    box->accept();
+  });
+  poll.start(10);
+  Prompts::ShowMessage("类名称添加成功！");
+  Prompts::SetScripted(true);
+  QTRY_COMPARE(QApplication::activeWindow(), &window);
 }
 
 QTEST_MAIN(TMainWindowTest)
