@@ -18,7 +18,8 @@ QItemSelectionModel::SelectionFlags TClassListBox::selectionCommand(const QModel
 
 void TClassListBox::mousePressEvent(QMouseEvent* event) {
   FPressed = true;
-  FPressedOnItem = itemAt(event->position().toPoint()) != nullptr;
+  // Only the left button clicks, as everywhere else in the window.
+  FPressedOnItem = event->button() == Qt::LeftButton && itemAt(event->position().toPoint()) != nullptr;
   QListWidget::mousePressEvent(event);
 }
 
