@@ -8,13 +8,13 @@ class QAction;
 class QComboBox;
 class QGroupBox;
 class QLabel;
-class QListWidget;
 class QMenu;
 class QPlainTextEdit;
 class QTableWidget;
 class QTimer;
 class TAutoCode;
 class TBannerImage;
+class TClassListBox;
 class TGenerationFeedback;
 
 // The program's one main window: project selector, class list, member grid,
@@ -97,6 +97,10 @@ class TFormMain : public QMainWindow {
   int SelectedMemberId() const;
   void ClearMembers();
 
+  // Opens a folder or page the user asked for; when the desktop cannot, tells the
+  // user the path of `what` to open by hand.
+  void OpenOrTell(const QString& target, const QString& what);
+
   TGenerationFeedback* CreateGenerationFeedback(const QString& siteFolder);
   void FinishGeneration();
 
@@ -109,7 +113,7 @@ class TFormMain : public QMainWindow {
   QLabel* Label1 = nullptr;
   QComboBox* CB_Project = nullptr;
   QLabel* Label2 = nullptr;
-  QListWidget* LB_Object = nullptr;
+  TClassListBox* LB_Object = nullptr;
   QTableWidget* LV_Member = nullptr;
   QGroupBox* GroupBox2 = nullptr;
   QPlainTextEdit* Memo_State = nullptr;
