@@ -87,7 +87,7 @@ TEST_F(FileOperateTest, CopyDirectoryCopiesTheWholeTree) {
   Put("bak/Admin/css/img/logo.png", "png");
   fs::create_directories(Path("bak/Admin/empty/inner"));
 
-  EXPECT_TRUE(TFileOperate::CopyDirectory(Path("bak/Admin"), Path("projects/Shop/Admin"), true));
+  EXPECT_NO_THROW(TFileOperate::CopyDirectory(Path("bak/Admin"), Path("projects/Shop/Admin"), true));
 
   EXPECT_EQ(Bytes("projects/Shop/Admin/top.aspx"), "top");
   EXPECT_EQ(Bytes("projects/Shop/Admin/.hidden"), "hidden");
@@ -103,19 +103,19 @@ TEST_F(FileOperateTest, FailIfExistsKeepsOnlyTheTopFolderFiles) {
   Put("site/DAL/DBHelp.cs", "generated");
   Put("site/DAL/sub/Helper.cs", "old");
 
-  EXPECT_TRUE(TFileOperate::CopyDirectory(Path("bak/App_Code/DAL"), Path("site/DAL"), true));
+  EXPECT_NO_THROW(TFileOperate::CopyDirectory(Path("bak/App_Code/DAL"), Path("site/DAL"), true));
   EXPECT_EQ(Bytes("site/DAL/DBHelp.cs"), "generated");
   EXPECT_EQ(Bytes("site/DAL/sub/Helper.cs"), "template");
 
   Put("site/DAL/sub/Helper.cs", "old");
-  EXPECT_TRUE(TFileOperate::CopyDirectory(Path("bak/App_Code/DAL"), Path("site/DAL"), false));
+  EXPECT_NO_THROW(TFileOperate::CopyDirectory(Path("bak/App_Code/DAL"), Path("site/DAL"), false));
   EXPECT_EQ(Bytes("site/DAL/DBHelp.cs"), "template");
   EXPECT_EQ(Bytes("site/DAL/sub/Helper.cs"), "template");
 }
 
 TEST_F(FileOperateTest, CopyDirectoryOfAnEmptyFolderCreatesTheTarget) {
   fs::create_directories(Path("bak/Bin"));
-  EXPECT_TRUE(TFileOperate::CopyDirectory(Path("bak/Bin"), Path("projects/Shop/Bin"), true));
+  EXPECT_NO_THROW(TFileOperate::CopyDirectory(Path("bak/Bin"), Path("projects/Shop/Bin"), true));
   EXPECT_TRUE(fs::is_directory(Path("projects/Shop/Bin")));
   EXPECT_TRUE(fs::is_empty(Path("projects/Shop/Bin")));
 }
@@ -129,13 +129,12 @@ TEST_F(FileOperateTest, CopyDirectoryRaisesForASourceThatIsNoFolder) {
   }
 }
 
-TEST_F(FileOperateTest, CopyDirectoryReturnsFalseForAFolderItCannotList) {
+TEST_F(FileOperateTest, CopyDirectoryRaisesForAFolderItCannotList) {
   if (::geteuid() == 0) GTEST_SKIP() << "root can list any folder";
   Put("bak/Locked/a.txt", "a");
   fs::permissions(Path("bak/Locked"), fs::perms::none);
-  const bool copied = TFileOperate::CopyDirectory(Path("bak/Locked"), Path("target"), true);
+  EXPECT_THROW(TFileOperate::CopyDirectory(Path("bak/Locked"), Path("target"), true), TFileError);
   fs::permissions(Path("bak/Locked"), fs::perms::owner_all);
-  EXPECT_FALSE(copied);
   EXPECT_FALSE(fs::exists(Path("target")));
   EXPECT_EQ(fs::current_path(), FStartFolder);
 }
@@ -143,7 +142,7 @@ TEST_F(FileOperateTest, CopyDirectoryReturnsFalseForAFolderItCannotList) {
 TEST_F(FileOperateTest, CopyDirectoryEndsOnLinksBackAndTargetsInsideTheSource) {
   Put("bak/Admin/a.txt", "a");
   fs::create_directory_symlink(Path("bak"), Path("bak/Admin/up"));
-  EXPECT_TRUE(TFileOperate::CopyDirectory(Path("bak"), Path("bak/Admin/copy"), false));
+  EXPECT_NO_THROW(TFileOperate::CopyDirectory(Path("bak"), Path("bak/Admin/copy"), false));
   EXPECT_EQ(Bytes("bak/Admin/copy/Admin/a.txt"), "a");
   EXPECT_FALSE(fs::exists(Path("bak/Admin/copy/Admin/copy")));
 }
