@@ -11,9 +11,11 @@
 #include <cctype>
 #include <cerrno>
 #include <charconv>
+#include <chrono>
 #include <cstring>
 #include <mutex>
 #include <set>
+#include <thread>
 
 namespace {
 
@@ -21,6 +23,9 @@ struct TStatementDeleter {
   void operator()(sqlite3_stmt* statement) const { sqlite3_finalize(statement); }
 };
 using TStatement = std::unique_ptr<sqlite3_stmt, TStatementDeleter>;
+
+// How long an operation waits for another connection's lock before it fails.
+constexpr int kBusyTimeoutMs = 5000;
 
 std::mutex gSettingsMutex;
 std::string gCatalogueFile = "projects.mdb";
@@ -238,16 +243,56 @@ void PrepareForUse(sqlite3* db) {
   if (Lower(ScalarText(db, "PRAGMA journal_mode")) != "wal") Exec(db, "PRAGMA journal_mode=WAL");
 }
 
+// PrepareForUse within the busy timeout. SQLite skips the busy handler where waiting
+// could deadlock (switching the journal mode while another process holds a write
+// lock), so a busy catalogue is tried again here until the timeout has passed.
+void PrepareForUseWhenFree(sqlite3* db) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kBusyTimeoutMs);
+  for (;;) {
+    try {
+      PrepareForUse(db);
+      return;
+    } catch (const TDbError&) {
+      const int code = sqlite3_errcode(db) & 0xff;
+      if ((code != SQLITE_BUSY && code != SQLITE_LOCKED) || std::chrono::steady_clock::now() >= deadline) throw;
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+  }
+}
+
 std::string FolderOf(const std::string& path) {
   const std::size_t slash = path.find_last_of('/');
   return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
 }
 
+bool CanWriteFolderOf(const std::string& path) {
+  return ::faccessat(AT_FDCWD, FolderOf(path).c_str(), W_OK | X_OK, AT_EACCESS) == 0;
+}
+
 // Whether this process may change the file and create the journal files beside it;
 // a catalogue that it may not is opened read-only and still serves every read.
 bool CanWrite(const std::string& path) {
-  return ::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) == 0 &&
-         ::faccessat(AT_FDCWD, FolderOf(path).c_str(), W_OK | X_OK, AT_EACCESS) == 0;
+  return ::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) == 0 && CanWriteFolderOf(path);
+}
+
+// How a read-only catalogue is opened. In a folder where no -shm file can be made
+// and no -wal file is left (every change is in the file itself), SQLite can read a
+// WAL catalogue only as an unchanging file; otherwise it opens read-only as usual.
+std::string ReadOnlyUri(const std::string& path) {
+  std::string uri = "file:";
+  for (unsigned char c : path) {
+    if (c == '%' || c == '?' || c == '#' || c < 0x20) {
+      const char* digits = "0123456789ABCDEF";
+      uri += '%';
+      uri += digits[c >> 4];
+      uri += digits[c & 15];
+    } else {
+      uri += static_cast<char>(c);
+    }
+  }
+  uri += "?mode=ro";
+  if (!CanWriteFolderOf(path) && !FileExists(path + "-wal")) uri += "&immutable=1";
+  return uri;
 }
 
 sqlite3* OpenCatalogue(const std::string& path) {
@@ -264,18 +309,20 @@ sqlite3* OpenCatalogue(const std::string& path) {
   }
   const bool readOnly = !CanWrite(path);
   sqlite3* db = nullptr;
-  const int flags = (readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) | SQLITE_OPEN_NOMUTEX;
-  if (sqlite3_open_v2(path.c_str(), &db, flags, nullptr) != SQLITE_OK) {
+  const int flags = readOnly ? SQLITE_OPEN_READONLY | SQLITE_OPEN_URI | SQLITE_OPEN_NOMUTEX
+                             : SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX;
+  const std::string name = readOnly ? ReadOnlyUri(path) : path;
+  if (sqlite3_open_v2(name.c_str(), &db, flags, nullptr) != SQLITE_OK) {
     const std::string message = db != nullptr ? sqlite3_errmsg(db) : "out of memory";
     sqlite3_close_v2(db);
     throw TDbError("无法打开目录文件" + Quoted(path) + "：" + message);
   }
   try {
     // Before the first statement: a catalogue another process is writing is waited for.
-    sqlite3_busy_timeout(db, 5000);
+    sqlite3_busy_timeout(db, kBusyTimeoutMs);
     CheckFileHeader(db, path);
     CheckSchema(db, path);
-    if (!readOnly) PrepareForUse(db);
+    if (!readOnly) PrepareForUseWhenFree(db);
   } catch (const TDbError& error) {
     sqlite3_close_v2(db);
     const std::string text = error.what();
