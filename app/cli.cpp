@@ -1,13 +1,8 @@
 // The headless command line: lists projects, writes a project's table script and
 // generates a project's site without opening a window.
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <CLI/CLI.hpp>
-#include <cerrno>
-#include <cstdio>
-#include <cstdlib>
-#include <cstring>
 #include <exception>
 #include <filesystem>
 #include <functional>
