@@ -1,13 +1,8 @@
 // The headless command line: lists projects, writes a project's table script and
 // generates a project's site without opening a window.
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <CLI/CLI.hpp>
-#include <cerrno>
-#include <cstdio>
-#include <cstdlib>
-#include <cstring>
 #include <exception>
 #include <filesystem>
 #include <functional>
@@ -22,6 +17,7 @@
 #include "catalogue/ProjectDAO.h"
 #include "generation/AutoCode.h"
 #include "generation/DataBaseSql.h"
+#include "generation/FileOperate.h"
 
 namespace {
 
@@ -37,8 +33,16 @@ std::string ExecutableFolder() {
   return slash == 0 ? "/" : path.substr(0, slash);
 }
 
+// Raises when standard output could not take everything written to it (a full disk,
+// a closed pipe): a listing or a run log that did not arrive is no success.
+void CheckStandardOutput() {
+  std::cout.flush();
+  if (!std::cout) throw std::runtime_error("corvanthel-cli: cannot write to standard output");
+}
+
 int List() {
   for (const TNameId& project : TProjectDAO().ListProjects()) std::cout << project.name << '\n';
+  CheckStandardOutput();
   return 0;
 }
 
@@ -47,31 +51,6 @@ int FindProject(const std::string& name) {
   for (const TNameId& project : TProjectDAO().ListProjects())
     if (project.name == name) return project.id;
   return -1;
-}
-
-// Writes the bytes to a temporary file beside the target and renames it over the
-// target only when everything is written, so a failure leaves an existing file whole.
-void WriteFileAtomically(const std::string& path, const std::string& bytes) {
-  std::string temporary = path + ".XXXXXX";
-  const int fd = ::mkstemp(temporary.data());
-  if (fd < 0) throw std::runtime_error("cannot write " + path + ": " + std::strerror(errno));
-  // mkstemp makes the file private; give it the mode a newly created file would have.
-  const mode_t mask = ::umask(0);
-  ::umask(mask);
-  ::fchmod(fd, 0666 & ~mask);
-  std::size_t written = 0;
-  while (written < bytes.size()) {
-    const ssize_t n = ::write(fd, bytes.data() + written, bytes.size() - written);
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) break;
-    written += static_cast<std::size_t>(n);
-  }
-  const int error = written < bytes.size() ? errno : 0;
-  if (::close(fd) != 0 || error != 0 || std::rename(temporary.c_str(), path.c_str()) != 0) {
-    const std::string reason = std::strerror(error != 0 ? error : errno);
-    std::remove(temporary.c_str());
-    throw std::runtime_error("cannot write " + path + ": " + reason);
-  }
 }
 
 // Prints the run as the window's progress log shows it; the outcome sets the exit code.
@@ -122,10 +101,11 @@ int Generate(const std::string& project, const std::string& folder) {
   TAutoCode run({projectId, project, AbsoluteFolder(folder)}, "corvanthel", observer);
   run.Start();
   run.Wait();
+  if (observer.ExitCode() == 0) CheckStandardOutput();
   return observer.ExitCode();
 }
 
-int Sql(const std::string& project, const std::string& outputFile) {
+int Sql(const std::string& project, const std::string& outputFile, const std::string& folder) {
   const int projectId = FindProject(project);
   if (projectId < 0) {
     std::cerr << "corvanthel-cli: no project named '" << project << "'\n";
@@ -133,10 +113,11 @@ int Sql(const std::string& project, const std::string& outputFile) {
   }
   const std::string script = TDataBaseSql().BuildScript(projectId);
   if (!outputFile.empty()) {
-    WriteFileAtomically(outputFile, script);
+    // The script never replaces the catalogue or a template file, whatever the path says.
+    TFileOperate::WriteFileBytes(outputFile, script, TProtectedPaths::Of(TDbHelper::CatalogueFile(), folder + "/bak"));
   } else {
-    std::cout << script << std::flush;
-    if (!std::cout) throw std::runtime_error("cannot write the script to standard output");
+    std::cout << script;
+    CheckStandardOutput();
   }
   return 0;
 }
@@ -196,15 +177,18 @@ void AddSqlCommand(TCommandLine& line) {
       ->check(CLI::Validator(
           [](std::string& file) { return file.empty() ? std::string("-o needs a file name") : std::string(); }, "FILE",
           "file name"));
-  command->callback(
-      [&line, project, outputFile] { line.action = [project, outputFile] { return Sql(*project, *outputFile); }; });
+  command->callback([&line, project, outputFile] {
+    line.action = [&line, project, outputFile] { return Sql(*project, *outputFile, line.folder); };
+  });
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
   TCommandLine line;
-  line.app.add_option("--dir", line.folder, "the folder of projects.mdb, bak/ and projects/")->type_name("FOLDER");
+  line.app.add_option("--dir", line.folder, "the folder of projects.mdb, bak/ and projects/")
+      ->type_name("FOLDER")
+      ->check(CLI::ExistingDirectory);
   line.app.set_version_flag("--version", std::string("corvanthel-cli ") + CORVANTHEL_VERSION);
   line.app.require_subcommand(1);
   AddListCommand(line);

@@ -2,15 +2,17 @@
 
 #include <QAction>
 #include <QDir>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QPlainTextEdit>
-#include <QSaveFile>
 #include <QVBoxLayout>
 #include <exception>
 
+#include "catalogue/DbHelper.h"
 #include "catalogue/ProjectDAO.h"
 #include "generation/DataBaseSql.h"
+#include "generation/FileOperate.h"
 #include "generation/GbkText.h"
 #include "ui/DialogRunner.h"
 #include "ui/Prompts.h"
@@ -113,9 +115,9 @@ void TDataBaseSqlForm::Memo_SqlContextMenu(const QPoint& position) {
   delete menu;
 }
 
-// Saves the memo's whole text, as the user sees it, in GBK with CR LF line ends. The
-// bytes go to a temporary file beside the chosen one, which replaces it only once
-// everything is written: a failed save leaves an existing file as it was.
+// Saves the memo's whole text, as the user sees it, in GBK with CR LF line ends,
+// written as every file for the user is (TFileOperate::WriteFileBytes): a failed save
+// leaves an existing file as it was, and the catalogue and the template are refused.
 void TDataBaseSqlForm::SaveToFile1Click() {
   const QString path = Prompts::AskSaveFileName(QStringLiteral("保存为文件"), SuggestedFileName(),
                                                 QStringLiteral("SQL 脚本 (*.sql);;所有文件 (*)"));
@@ -123,10 +125,9 @@ void TDataBaseSqlForm::SaveToFile1Click() {
   QString failure;
   try {
     const std::string bytes = GbkText::FromUtf8(ToScriptText(Memo_Sql->toPlainText()).toStdString());
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes.data(), static_cast<qint64>(bytes.size())) < 0 ||
-        !file.commit())
-      failure = file.errorString();
+    const std::string catalogue = TDbHelper::CatalogueFile();
+    const std::string programFolder = QFileInfo(QString::fromStdString(catalogue)).absolutePath().toStdString();
+    TFileOperate::WriteFileBytes(path.toStdString(), bytes, TProtectedPaths::Of(catalogue, programFolder + "/bak"));
   } catch (const std::exception& error) {
     failure = QString::fromStdString(error.what());
   }

@@ -146,12 +146,23 @@ class DataBaseSqlFormTest : public QObject {
     QAction* save = FForm->findChild<QAction*>("SaveToFile1");
     QVERIFY(save);
 
+    // The catalogue itself is never replaced by the script.
+    const QString catalogue = QString::fromStdString(FCatalogue->File());
+    const QByteArray catalogueBytes = ReadFile(catalogue);
+    Prompts::QueueSaveFileName(catalogue);
+    save->trigger();
+    QStringList errors = Prompts::ShownTexts({"error"});
+    QCOMPARE(errors.size(), 1);
+    QVERIFY2(errors[0].contains(QStringLiteral("不能写入")), qPrintable(errors[0]));
+    QCOMPARE(ReadFile(catalogue), catalogueBytes);
+    Prompts::ClearShown();
+
     // A character GBK cannot hold, typed into the memo.
     FMemo->moveCursor(QTextCursor::End);
     FMemo->insertPlainText(QStringLiteral("-- 😀"));
     Prompts::QueueSaveFileName(path);
     save->trigger();
-    QStringList errors = Prompts::ShownTexts({"error"});
+    errors = Prompts::ShownTexts({"error"});
     QCOMPARE(errors.size(), 1);
     QVERIFY2(errors[0].contains(path) && errors[0].contains("U+1F600"), qPrintable(errors[0]));
     QCOMPARE(ReadFile(path), QByteArray("old"));
