@@ -368,6 +368,9 @@ std::string TDbHelper::GetScalarString(const std::string& sql) {
 }
 
 TDbReadTransaction::TDbReadTransaction() : FDb(TDbHelper().GetConnection()) {
+  // Inside a transaction already open on this thread the snapshot is that one's.
+  FOwner = sqlite3_get_autocommit(FDb) != 0;
+  if (!FOwner) return;
   Exec(FDb, "BEGIN");
   try {
     // A deferred transaction takes its snapshot at the first read.
@@ -379,5 +382,5 @@ TDbReadTransaction::TDbReadTransaction() : FDb(TDbHelper().GetConnection()) {
 }
 
 TDbReadTransaction::~TDbReadTransaction() {
-  if (sqlite3_get_autocommit(FDb) == 0) sqlite3_exec(FDb, "COMMIT", nullptr, nullptr, nullptr);
+  if (FOwner && sqlite3_get_autocommit(FDb) == 0) sqlite3_exec(FDb, "COMMIT", nullptr, nullptr, nullptr);
 }

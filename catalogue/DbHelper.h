@@ -92,6 +92,7 @@ class TDbHelper {
 
 // Keeps every catalogue read of the calling thread inside one snapshot until it is
 // destroyed, so a long reader sees one consistent catalogue while another thread writes.
+// Made while the thread already has one open, it joins that one and ends nothing.
 class TDbReadTransaction {
  public:
   TDbReadTransaction();
@@ -101,4 +102,5 @@ class TDbReadTransaction {
 
  private:
   sqlite3* FDb = nullptr;
+  bool FOwner = false;
 };

@@ -1,0 +1,69 @@
+#include "model/ModelStore.h"
+
+#include <unordered_map>
+
+#include "catalogue/DbHelper.h"
+
+namespace {
+
+TMember ReadMember(const TDbQuery& row, const std::string& className) {
+  TMember member;
+  member.SetMemberId(row.FieldByName("memberId").AsInteger());
+  member.SetProjectId(row.FieldByName("projectId").AsInteger());
+  member.SetClassId(row.FieldByName("classId").AsInteger());
+  member.SetMemberName(row.FieldByName("memberName").AsString());
+  member.SetMemberType(row.FieldByName("memberType").AsString());
+  try {
+    member.SetMemberLength(row.FieldByName("memberLength").AsInteger());
+  } catch (const TDbError&) {
+    throw TDbError("类“" + className + "”的成员“" + member.GetMemberName() + "”的长度“" +
+                   row.FieldByName("memberLength").AsString() + "”不是整数");
+  }
+  member.SetMemberIsPri(row.FieldByName("memberIsPri").AsInteger());
+  member.SetMemberComment(row.FieldByName("memberComment").AsString());
+  member.SetMemberIsMust(row.FieldByName("memberIsMust").AsInteger());
+  member.SetMemberIsInteger(row.FieldByName("memberIsInteger").AsInteger());
+  member.SetMemberIsFloat(row.FieldByName("memberIsFloat").AsInteger());
+  member.SetQueryFlag(row.FieldByName("queryFlag").AsInteger());
+  member.SetMemberIsDisplay(row.FieldByName("memberIsDisplay").AsInteger());
+  member.SetMemberQueryDisplay(row.FieldByName("memberQueryDisplay").AsInteger());
+  return member;
+}
+
+}  // namespace
+
+TProjectModel TModelStore::LoadProject(int projectId) {
+  TDbHelper db;
+  TDbReadTransaction snapshot;
+  const std::string id = std::to_string(projectId);
+
+  TProjectModel project;
+  std::unique_ptr<TDbQuery> rows = db.OpenQuery("select projectId,projectName from t_project where projectId=" + id);
+  rows->First();
+  if (rows->Eof()) throw TDbError("工程（编号" + id + "）不存在");
+  project.projectId = projectId;
+  project.projectName = rows->FieldByName("projectName").AsString();
+
+  std::unordered_map<int, std::size_t> classIndex;
+  rows = db.OpenQuery("select classId,className,friendName from t_class where projectId=" + id);
+  for (rows->First(); !rows->Eof(); rows->Next()) {
+    TClassModel entry;
+    entry.classId = rows->FieldByName("classId").AsInteger();
+    entry.className = rows->FieldByName("className").AsString();
+    entry.friendName = rows->FieldByName("friendName").AsString();
+    classIndex.emplace(entry.classId, project.classes.size());
+    project.classes.push_back(std::move(entry));
+  }
+
+  // Within one class the rows come in id order (the t_member(classId) index), the order of every
+  // per-class member query; rows are only grouped here, never reordered.
+  rows =
+      db.OpenQuery("select * from t_member where classId in (select classId from t_class where projectId=" + id + ")");
+  for (rows->First(); !rows->Eof(); rows->Next()) {
+    const auto found = classIndex.find(rows->FieldByName("classId").AsInteger());
+    if (found == classIndex.end()) continue;
+    TClassModel& owner = project.classes[found->second];
+    owner.members.push_back(ReadMember(*rows, owner.className));
+  }
+  return project;
+}
