@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "catalogue/ClassDAO.h"
+#include "catalogue/DataLocation.h"
 #include "catalogue/DbHelper.h"
 #include "catalogue/ProjectDAO.h"
 #include "generation/AutoCode.h"
@@ -27,15 +28,6 @@ namespace {
 
 constexpr int kExitCheckFailed = 1;
 constexpr int kExitFailure = 2;
-
-std::string ExecutableFolder() {
-  std::vector<char> buffer(4096);
-  const ssize_t length = ::readlink("/proc/self/exe", buffer.data(), buffer.size() - 1);
-  if (length <= 0) return ".";
-  std::string path(buffer.data(), static_cast<std::size_t>(length));
-  const std::size_t slash = path.find_last_of('/');
-  return slash == 0 ? "/" : path.substr(0, slash);
-}
 
 int List() {
   for (const TNameId& project : TProjectDAO().ListProjects()) std::cout << project.name << '\n';
@@ -105,21 +97,14 @@ class TPrintingObserver : public TAutoCodeObserver {
   int FExitCode = kExitFailure;
 };
 
-// The folder as an absolute path without a trailing slash.
-std::string AbsoluteFolder(const std::string& folder) {
-  std::string path = std::filesystem::absolute(folder).lexically_normal().string();
-  while (path.size() > 1 && path.back() == '/') path.pop_back();
-  return path;
-}
-
-int Generate(const std::string& project, const std::string& folder) {
+int Generate(const std::string& project, const TDataLocation& location) {
   const int projectId = FindProject(project);
   if (projectId < 0) {
     std::cerr << "corvanthel-cli: no project named '" << project << "'\n";
     return kExitFailure;
   }
   TPrintingObserver observer;
-  TAutoCode run({projectId, project, AbsoluteFolder(folder)}, "corvanthel", observer);
+  TAutoCode run({projectId, project, location.dataFolder, location.templateFolder}, "corvanthel", observer);
   run.Start();
   run.Wait();
   return observer.ExitCode();
@@ -146,7 +131,8 @@ int Sql(const std::string& project, const std::string& outputFile) {
 // the action that main runs once the catalogue file is known.
 struct TCommandLine {
   CLI::App app{"", "corvanthel-cli"};
-  std::string folder = ExecutableFolder();
+  std::string folder;  // --dir; empty: the program folder or the user's data folder
+  TDataLocation location;
   std::vector<std::string> synopsis;
   std::function<int()> action;
 
@@ -163,7 +149,9 @@ struct TCommandLine {
     text +=
         "  corvanthel-cli --help | --version\n"
         "\n"
-        "FOLDER holds projects.mdb, bak/ and projects/ (default: the folder of this program).\n"
+        "FOLDER holds projects.mdb, bak/ and projects/. Default: the folder of this program when it\n"
+        "holds bak/ and is writable, otherwise $XDG_DATA_HOME/corvanthel (~/.local/share/corvanthel)\n"
+        "with the installed template site.\n"
         "Exit codes: 0 success, 1 a project failed its checks, 2 any other failure.\n";
     return text;
   }
@@ -183,7 +171,7 @@ void AddGenerateCommand(TCommandLine& line) {
   CLI::App* command = line.AddCommand("generate", "PROJECT", "the generation run, headless");
   auto project = std::make_shared<std::string>();
   command->add_option("PROJECT", *project, "the project's name")->required()->check(kProjectName);
-  command->callback([&line, project] { line.action = [&line, project] { return Generate(*project, line.folder); }; });
+  command->callback([&line, project] { line.action = [&line, project] { return Generate(*project, line.location); }; });
 }
 
 void AddSqlCommand(TCommandLine& line) {
@@ -220,8 +208,10 @@ int main(int argc, char** argv) {
     return kExitFailure;
   }
 
-  TDbHelper::SetCatalogueFile(line.folder + "/projects.mdb");
   try {
+    line.location = DataLocation::Resolve(DataLocation::FromEnvironment(line.folder));
+    DataLocation::PrepareDataFolder(line.location);
+    TDbHelper::SetCatalogueFile(line.location.catalogueFile);
     return line.action();
   } catch (const std::exception& error) {
     std::cerr << error.what() << '\n';

@@ -97,6 +97,8 @@ std::string ExecutableFolder() {
 }
 
 void PrepareDataFolder(const TDataLocation& location) {
+  // The program folder and a folder named with --dir are the user's to provide.
+  if (location.mode != TDataMode::Installed) return;
   std::error_code error;
   fs::create_directories(location.dataFolder, error);
   if (!error && !IsFolder(location.dataFolder)) error = std::make_error_code(std::errc::not_a_directory);

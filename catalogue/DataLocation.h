@@ -55,8 +55,9 @@ TDataLocationInputs FromEnvironment(const std::string& dirOverride);
 // The folder of the running executable (absolute).
 std::string ExecutableFolder();
 
-// Creates the data folder when it is missing (its parents too); TDataLocationError
-// naming the folder and the reason when it cannot be made.
+// In installed mode, creates the user's data folder when it is missing (its parents
+// too); TDataLocationError naming the folder and the reason when it cannot be made.
+// The other modes use a folder that must already be there.
 void PrepareDataFolder(const TDataLocation& location);
 
 }  // namespace DataLocation
