@@ -11,18 +11,23 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLayout>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QSignalBlocker>
+#include <QStatusBar>
 #include <QTableWidget>
 #include <QThread>
 #include <QTimer>
 #include <algorithm>
 #include <memory>
+#include <optional>
 
 #include "catalogue/ClassDAO.h"
+#include "catalogue/DataLocation.h"
+#include "catalogue/DbHelper.h"
 #include "catalogue/MemberDAO.h"
 #include "catalogue/ProjectDAO.h"
 #include "generation/AutoCode.h"
@@ -49,6 +54,12 @@ constexpr int kMemberGridHeight = 289;
 constexpr int kClassListHeight = 241;
 constexpr int kProgressHeight = 152;
 constexpr int kTimerInterval = 5000;
+
+// Where the program's files are; set once at start-up by the window program.
+std::optional<TDataLocation>& DataLocationInUse() {
+  static std::optional<TDataLocation> location;
+  return location;
+}
 
 // Member grid columns: the member id first (kept practically invisible), then what the user reads.
 struct TColumn {
@@ -87,6 +98,7 @@ TFormMain::TFormMain(QWidget* parent) : QMainWindow(parent) {
   Q_INIT_RESOURCE(corvanthel);
   CreateControls();
   CreateMenus();
+  CreateStatusLine();
   FormCreate();
 }
 
@@ -215,6 +227,26 @@ void TFormMain::CreateMenus() {
   AddCommand(codeMenu, "A1", "自动生成代码(&A)", &TFormMain::A1Click);
 }
 
+void TFormMain::CreateStatusLine() {
+  // A read-only line rather than a label: a long path scrolls instead of widening
+  // the fixed-size window, and the user can select and copy it.
+  StatusLocation = new QLineEdit(this);
+  StatusLocation->setObjectName("StatusLocation");
+  StatusLocation->setReadOnly(true);
+  StatusLocation->setFrame(false);
+  StatusLocation->setFocusPolicy(Qt::ClickFocus);
+  StatusLocation->setStyleSheet("QLineEdit { background: transparent; }");
+  const QString text = QStringLiteral("工程目录: %1    生成的网站: %2")
+                           .arg(QFileInfo(QString::fromStdString(TDbHelper::CatalogueFile())).absoluteFilePath(),
+                                ProgramFolder() + "/projects");
+  StatusLocation->setText(text);
+  StatusLocation->setCursorPosition(0);
+  StatusLocation->setToolTip(text);
+  StatusLocation->setAccessibleName(QStringLiteral("数据位置"));
+  statusBar()->setSizeGripEnabled(false);
+  statusBar()->addWidget(StatusLocation, 1);
+}
+
 void TFormMain::FormCreate() {
   FProjectIndex = -1;
   FNamespace = "corvanthel";
@@ -242,7 +274,18 @@ bool TFormMain::GenerationRunning() const {
   return FAutoCode && FAutoCode->Running();
 }
 
+void TFormMain::UseDataLocation(const TDataLocation& location) {
+  DataLocationInUse() = location;
+}
+
+QString TFormMain::TemplateFolder() {
+  const std::optional<TDataLocation>& location = DataLocationInUse();
+  return location ? QString::fromStdString(location->templateFolder) : QString();
+}
+
 QString TFormMain::HelpPage() {
+  const std::optional<TDataLocation>& location = DataLocationInUse();
+  if (location) return QString::fromStdString(location->helpFolder) + "/index.html";
   return QCoreApplication::applicationDirPath() + "/help/index.html";
 }
 
@@ -539,9 +582,10 @@ void TFormMain::A1Click() {
   Memo_State->clear();
   FinishGeneration();
   FFeedback = CreateGenerationFeedback(siteFolder);
-  FAutoCode = std::make_unique<TAutoCode>(
-      TGenerationTarget{projectId, projectName.toStdString(), ProgramFolder().toStdString()}, FNamespace.toStdString(),
-      *FFeedback);
+  FAutoCode =
+      std::make_unique<TAutoCode>(TGenerationTarget{projectId, projectName.toStdString(), ProgramFolder().toStdString(),
+                                                    TemplateFolder().toStdString()},
+                                  FNamespace.toStdString(), *FFeedback);
   FAutoCode->Start();
 }
 
