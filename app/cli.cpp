@@ -22,6 +22,7 @@
 #include "catalogue/ProjectDAO.h"
 #include "generation/AutoCode.h"
 #include "generation/DataBaseSql.h"
+#include "model/ProjectChecker.h"
 
 namespace {
 
@@ -90,6 +91,7 @@ class TPrintingObserver : public TAutoCodeObserver {
                       const std::string& memberType) override {
     Fail(kExitCheckFailed, AutoCodeTexts::ReferenceError(className, memberName, memberType));
   }
+  void ProjectProblem(const std::string& message) override { Fail(kExitCheckFailed, message); }
   void Done() override {
     std::cout << AutoCodeTexts::kDone << '\n' << std::flush;
     FExitCode = 0;
@@ -223,6 +225,9 @@ int main(int argc, char** argv) {
   TDbHelper::SetCatalogueFile(line.folder + "/projects.mdb");
   try {
     return line.action();
+  } catch (const TProjectProblemError& error) {
+    std::cerr << error.what() << '\n';
+    return kExitCheckFailed;
   } catch (const std::exception& error) {
     std::cerr << error.what() << '\n';
     return kExitFailure;

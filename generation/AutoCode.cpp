@@ -1,16 +1,16 @@
 #include "generation/AutoCode.h"
 
 #include <filesystem>
-#include <set>
 #include <system_error>
 
 #include "catalogue/ClassDAO.h"
 #include "catalogue/DbHelper.h"
-#include "catalogue/MemberDAO.h"
 #include "generation/BLLOperate.h"
 #include "generation/DALOperate.h"
 #include "generation/EntityOperate.h"
 #include "generation/FileOperate.h"
+#include "model/ModelStore.h"
+#include "model/ProjectChecker.h"
 
 namespace AutoCodeTexts {
 
@@ -66,18 +66,8 @@ void TAutoCode::Run() {
     // One snapshot for the whole run: the window may go on editing the catalogue.
     TDbReadTransaction snapshot;
     LayerCommon::TReferenceKindCache referenceKinds;
-    TClassDAO classDAO;
-    const TNameIdList classes = classDAO.ListClassesOfProject(FTarget.projectId);
-    int failedClassId = 0;
-    if (!classDAO.CheckKeyMembers(classes, [&](int classId) { failedClassId = classId; })) {
-      FObserver.PrimaryKeyError(failedClassId);
-      return;
-    }
-    if (!classDAO.CheckDisplayMembers(classes, [&](int classId) { failedClassId = classId; })) {
-      FObserver.DisplayMemberError(failedClassId);
-      return;
-    }
-    if (!CheckReferences(classes)) return;
+    const TNameIdList classes = TClassDAO().ListClassesOfProject(FTarget.projectId);
+    if (!CheckBeforeWriting()) return;
 
     const TProgressCallback progress = [this](const std::string& line) { FObserver.Progress(line); };
     TEntityOperate::MakeEntityFile(FNamespace, classes, FTarget, progress);
@@ -91,23 +81,29 @@ void TAutoCode::Run() {
   }
 }
 
-// Every class-typed member must name a class of this project (each of which has
-// just been found to have exactly one key). The name must match exactly: the
-// generated C# and SQL use it as the class and table name.
-bool TAutoCode::CheckReferences(const TNameIdList& classes) {
-  std::set<std::string> classNames;
-  for (const TNameId& entry : classes) classNames.insert(entry.name);
-  TMemberDAO memberDAO;
-  for (const TNameId& entry : classes) {
-    std::unique_ptr<TDbQuery> members = memberDAO.OpenMembersOfClass(entry.id);
-    for (members->First(); !members->Eof(); members->Next()) {
-      const std::string type = members->FieldByName("memberType").AsString();
-      if (MemberTypes::IsBuiltIn(type) || classNames.count(type) > 0) continue;
-      FObserver.ReferenceError(entry.name, members->FieldByName("memberName").AsString(), type);
-      return false;
-    }
+// Checks the project in the run's snapshot, and the name the site folder is built from, before anything is
+// written. Reports the problem the run stops at and returns false when there is one.
+bool TAutoCode::CheckBeforeWriting() {
+  std::vector<TProblem> problems = CheckProjectName(FTarget.projectName);
+  const std::vector<TProblem> found = ::CheckProject(TModelStore().LoadProject(FTarget.projectId));
+  problems.insert(problems.end(), found.begin(), found.end());
+  const TProblem* problem = FirstProblemOfRun(problems);
+  if (problem == nullptr) return true;
+  switch (problem->kind) {
+    case TProblemKind::KeyMembers:
+      FObserver.PrimaryKeyError(problem->classId);
+      break;
+    case TProblemKind::DisplayMembers:
+      FObserver.DisplayMemberError(problem->classId);
+      break;
+    case TProblemKind::Reference:
+      FObserver.ReferenceError(problem->className, problem->memberName, problem->memberType);
+      break;
+    default:
+      FObserver.ProjectProblem(problem->message);
+      break;
   }
-  return true;
+  return false;
 }
 
 void TAutoCode::CopyTemplateSite() {

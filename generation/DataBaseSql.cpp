@@ -6,6 +6,8 @@
 #include "catalogue/ClassDAO.h"
 #include "catalogue/Member.h"
 #include "catalogue/MemberDAO.h"
+#include "model/ModelStore.h"
+#include "model/ProjectChecker.h"
 
 namespace {
 
@@ -132,5 +134,10 @@ class TScriptBuilder {
 }  // namespace
 
 std::string TDataBaseSql::BuildScript(int projectId) {
+  TDbReadTransaction snapshot;
+  // Names become table and column names between brackets and quotes: an unsafe one never reaches the text.
+  // An id no project has still reads as a project without classes.
+  if (TDbHelper().GetScalarInt("select count(*) from t_project where projectId=" + std::to_string(projectId)) > 0)
+    RefuseUnsafeProject(TModelStore().LoadProject(projectId));
   return TScriptBuilder(projectId).Build();
 }

@@ -5,8 +5,8 @@
 #include <QTest>
 
 #include "catalogue/MemberDAO.h"
+#include "model/NameRules.h"
 #include "ui/MainForm.h"
-#include "ui/NameRules.h"
 #include "ui/Prompts.h"
 #include "ui/support/UiTestSupport.h"
 
@@ -262,6 +262,27 @@ void TMemberDialogsTest::addRefusesBadInputAndStaysOpen_data() {
                                     << ""
                                     << ""
                                     << "'99999999999' is not a valid integer value" << true;
+  // Names that are identifiers but break the script or the generated code, texts that end a C# comment,
+  // and string lengths SQL Server's varchar cannot take.
+  for (const char* name : {"user", "order", "key", "tABLE"})
+    QTest::newRow(name) << name << "字符串"
+                        << "20"
+                        << ""
+                        << "" << QString(NameRules::kSqlKeywordMessage) << false;
+  for (const char* name : {"dal", "dBHelp", "cusUsers"})
+    QTest::newRow(name) << name << "字符串"
+                        << "20"
+                        << ""
+                        << "" << QString(NameRules::kGeneratedNameMessage) << false;
+  QTest::newRow("comment ends a C# comment") << "note"
+                                             << "字符串"
+                                             << "20"
+                                             << ""
+                                             << "备注*/ x" << QString(NameRules::kCommentEndMessage) << false;
+  for (const char* length : {"0", "-5", "8001"})
+    QTest::newRow(length) << "isbn"
+                          << "字符串" << length << ""
+                          << "" << QString(NameRules::kStringLengthMessage) << false;
 }
 
 void TMemberDialogsTest::addRefusesBadInputAndStaysOpen() {
