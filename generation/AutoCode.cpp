@@ -3,8 +3,6 @@
 #include <filesystem>
 #include <system_error>
 
-#include "catalogue/ClassDAO.h"
-#include "catalogue/DbHelper.h"
 #include "generation/BLLOperate.h"
 #include "generation/DALOperate.h"
 #include "generation/EntityOperate.h"
@@ -61,31 +59,24 @@ void TAutoCode::Execute() {
 }
 
 void TAutoCode::Run() {
-  bool generated = false;
-  {
-    // One snapshot for the whole run: the window may go on editing the catalogue.
-    TDbReadTransaction snapshot;
-    LayerCommon::TReferenceKindCache referenceKinds;
-    const TNameIdList classes = TClassDAO().ListClassesOfProject(FTarget.projectId);
-    if (!CheckBeforeWriting()) return;
+  // One read of the catalogue for the whole run, in one snapshot: the window may go on
+  // editing the catalogue, and every file of the run comes from the same project.
+  const TProjectModel project = TModelStore().LoadProject(FTarget.projectId);
+  if (!CheckBeforeWriting(project)) return;
 
-    const TProgressCallback progress = [this](const std::string& line) { FObserver.Progress(line); };
-    TEntityOperate::MakeEntityFile(FNamespace, classes, FTarget, progress);
-    TBLLOperate::MakeBLLFile(FNamespace, classes, FTarget, progress);
-    TDALOperate().MakeDALFile(FNamespace, classes, FTarget, progress);
-    generated = true;
-  }
-  if (generated) {
-    CopyTemplateSite();
-    FObserver.Done();
-  }
+  const TProgressCallback progress = [this](const std::string& line) { FObserver.Progress(line); };
+  TEntityOperate::MakeEntityFile(FNamespace, project, FTarget, progress);
+  TBLLOperate::MakeBLLFile(FNamespace, project, FTarget, progress);
+  TDALOperate().MakeDALFile(FNamespace, project, FTarget, progress);
+  CopyTemplateSite();
+  FObserver.Done();
 }
 
-// Checks the project in the run's snapshot, and the name the site folder is built from, before anything is
+// Checks the project, and the name the site folder is built from, before anything is
 // written. Reports the problem the run stops at and returns false when there is one.
-bool TAutoCode::CheckBeforeWriting() {
+bool TAutoCode::CheckBeforeWriting(const TProjectModel& project) {
   std::vector<TProblem> problems = CheckProjectName(FTarget.projectName);
-  const std::vector<TProblem> found = ::CheckProject(TModelStore().LoadProject(FTarget.projectId));
+  const std::vector<TProblem> found = CheckProject(project);
   problems.insert(problems.end(), found.begin(), found.end());
   const TProblem* problem = FirstProblemOfRun(problems);
   if (problem == nullptr) return true;

@@ -2,6 +2,7 @@
 
 #include "catalogue/Member.h"
 #include "generation/AutoCode.h"
+#include "model/ClassIndex.h"
 #include "model/NameRules.h"
 
 namespace {
@@ -19,7 +20,7 @@ std::string MemberSubject(const std::string& className, const std::string& membe
 
 class TChecker {
  public:
-  explicit TChecker(const TProjectModel& project) : FProject(project) {}
+  explicit TChecker(const TProjectModel& project) : FProject(project), FClasses(project) {}
 
   std::vector<TProblem> Run() {
     FProblems = CheckProjectName(FProject.projectName);
@@ -33,10 +34,8 @@ class TChecker {
     const std::string& name = entry.className;
     // Catalogues made elsewhere may hold a class starting with a small letter; the generators take it.
     std::string problem = NameRules::ClassNameProblem(name, false);
-    if (problem.empty())
-      for (std::size_t j = 0; j < index; ++j)
-        if (NameRules::SameNameIgnoringCase(FProject.classes[j].className, name))
-          problem = NameRules::kClassNameTakenMessage;
+    // The index answers with the first class of the name in any case: a later one is taken.
+    if (problem.empty() && FClasses.Find(name) != &entry) problem = NameRules::kClassNameTakenMessage;
     if (!problem.empty()) Add(TProblemKind::ClassName, entry, "", ClassSubject(name) + problem);
     problem = NameRules::TextProblem(entry.friendName);
     if (!problem.empty()) Add(TProblemKind::Text, entry, "", ClassSubject(name) + problem);
@@ -69,7 +68,7 @@ class TChecker {
     if (!problem.empty()) Add(TProblemKind::Text, entry, name, subject + problem);
 
     // The catalogue, the generators and the script all find a referenced class without regard to case.
-    if (!MemberTypes::IsBuiltIn(type) && FProject.FindClass(type) == nullptr) {
+    if (!MemberTypes::IsBuiltIn(type) && FClasses.Find(type) == nullptr) {
       Add(TProblemKind::Reference, entry, name,
           AutoCodeTexts::ReferenceError(NameRules::Printable(entry.className), NameRules::Printable(name),
                                         NameRules::Printable(type)));
@@ -82,6 +81,7 @@ class TChecker {
   }
 
   const TProjectModel& FProject;
+  const TClassIndex FClasses;
   std::vector<TProblem> FProblems;
 };
 

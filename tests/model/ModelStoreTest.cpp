@@ -1,15 +1,43 @@
 #include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <atomic>
+#include <functional>
+#include <thread>
 
 #include "catalogue/ClassDAO.h"
 #include "catalogue/MemberDAO.h"
 #include "catalogue/ProjectDAO.h"
 #include "catalogue/StatementLog.h"
+#include "generation/DataBaseSql.h"
 #include "model/ModelStore.h"
 #include "support/CatalogueSeed.h"
 #include "support/ShopProject.h"
 #include "support/TempCatalogue.h"
 
 namespace {
+
+// While it lives, the first catalogue statement sent after the given number of statements
+// first lets another thread run an edit to its end: a writer that comes between the
+// statements of one read.
+class TEditBetweenStatements {
+ public:
+  TEditBetweenStatements(int after, std::function<void()> edit) {
+    TDbHelper::SetStatementObserver([this, after, edit](const std::string&) {
+      if (FEditing || ++FSeen != after + 1) return;
+      FEditing = true;
+      std::thread(edit).join();
+      FEdited = true;
+    });
+  }
+  ~TEditBetweenStatements() { TDbHelper::SetStatementObserver(nullptr); }
+  bool Edited() const { return FEdited; }
+
+ private:
+  std::atomic<bool> FEditing{false};
+  std::atomic<bool> FEdited{false};
+  int FSeen = 0;
+};
 
 std::vector<std::string> MemberNames(const TClassModel& entry) {
   std::vector<std::string> names;
@@ -78,4 +106,191 @@ TEST(ModelStore, NamesTheClassAndMemberOfALengthThatIsNoNumberAndRefusesAMissing
   EXPECT_NE(error.find("title"), std::string::npos) << error;
   EXPECT_NE(error.find("abc"), std::string::npos) << error;
   EXPECT_FALSE(ErrorOf<TDbError>([&] { TModelStore().LoadProject(projectId + 100); }).empty());
+}
+
+namespace {
+
+// Everything of a project except its ids, one line per class and member.
+std::string Contents(const TProjectModel& project) {
+  std::string text = project.projectName + "\n";
+  for (const TClassModel& entry : project.classes) {
+    text += entry.className + "|" + entry.friendName + "\n";
+    for (const TMember& m : entry.members)
+      text += "  " + m.GetMemberName() + "|" + m.GetMemberType() + "|" + std::to_string(m.GetMemberLength()) + "|" +
+              std::to_string(m.GetMemberIsPri()) + "|" + m.GetMemberComment() + "|" +
+              std::to_string(m.GetMemberIsMust()) + "|" + std::to_string(m.GetMemberIsInteger()) + "|" +
+              std::to_string(m.GetMemberIsFloat()) + "|" + std::to_string(m.GetQueryFlag()) + "|" +
+              std::to_string(m.GetMemberIsDisplay()) + "|" + std::to_string(m.GetMemberQueryDisplay()) + "\n";
+  }
+  return text;
+}
+
+int CountRows(const std::string& table) {
+  return TDbHelper().GetScalarInt("select count(*) from " + table);
+}
+
+// Makes the catalogue refuse any member of that name, so a write can be made to fail half-way.
+void RefuseMemberNamed(const std::string& name) {
+  TDbHelper().ExecSql("create trigger refuse before insert on t_member when new.memberName=" + TDbHelper::Quote(name) +
+                      " begin select raise(abort, 'refused'); end");
+}
+
+}  // namespace
+
+TEST(ModelStoreWrite, AddsACopyWithNewIdsInTheSameOrderWithEveryColumn) {
+  TTempCatalogue catalogue;
+  const TShopProject shop = MakeShopProject();
+  TProjectModel model = TModelStore().LoadProject(shop.projectId);
+  // Values the dialogs never set still travel: quotes, odd flags, an empty friendly name.
+  model.classes[2].friendName = "O'Brien's \"书\"";
+  model.classes[2].members[0].SetQueryFlag(1);
+  model.classes[2].members[0].SetMemberQueryDisplay(0);
+  model.classes[2].members[1].SetMemberIsDisplay(1);
+  model.classes[2].members[3].SetMemberComment("it's");
+  model.projectName = "Shop2";
+
+  const int copyId = TModelStore().AddProject(model);
+  EXPECT_NE(copyId, shop.projectId);
+  const TProjectModel copy = TModelStore().LoadProject(copyId);
+  EXPECT_EQ(Contents(copy), Contents(model));
+  // The rows belong to the new project and its new classes; the references are the class names.
+  for (std::size_t i = 0; i < copy.classes.size(); ++i) {
+    EXPECT_NE(copy.classes[i].classId, model.classes[i].classId);
+    for (const TMember& m : copy.classes[i].members) {
+      EXPECT_EQ(m.GetProjectId(), copyId);
+      EXPECT_EQ(m.GetClassId(), copy.classes[i].classId);
+    }
+  }
+  EXPECT_EQ(copy.classes[2].members[6].GetMemberType(), "Category");
+  EXPECT_EQ(TModelStore().LoadProject(shop.projectId).projectName, "Shop");
+}
+
+TEST(ModelStoreWrite, ReplacesOnlyThatProjectsClassesAndMembersKeepingItsIdAndName) {
+  TTempCatalogue catalogue;
+  const TShopProject shop = MakeShopProject();
+  const TShopProject other = MakeShopProject();
+  const std::string otherBefore = Contents(TModelStore().LoadProject(other.projectId));
+  // A stray member of the project whose class id points nowhere goes too.
+  TMemberDAO().AddMember(NewMember(shop.projectId, 9999, "stray", "整型"));
+
+  TProjectModel model;
+  model.projectName = "Ignored";
+  model.classes.resize(1);
+  model.classes[0].className = "Only";
+  model.classes[0].members.push_back(NewMember(0, 0, "onlyId", "整型"));
+  model.classes[0].members[0].SetMemberIsPri(1);
+  TModelStore().ReplaceProject(shop.projectId, model);
+
+  const TProjectModel replaced = TModelStore().LoadProject(shop.projectId);
+  model.projectName = "Shop";
+  EXPECT_EQ(Contents(replaced), Contents(model));
+  EXPECT_EQ(Contents(TModelStore().LoadProject(other.projectId)), otherBefore);
+  EXPECT_EQ(TDbHelper().GetScalarInt("select count(*) from t_member where memberName='stray'"), 0);
+  EXPECT_EQ(CountRows("t_project"), 2);
+}
+
+TEST(ModelStoreWrite, StoresNothingWhenAWriteFailsHalfWay) {
+  TTempCatalogue catalogue;
+  const TShopProject shop = MakeShopProject();
+  const TProjectModel model = TModelStore().LoadProject(shop.projectId);
+  const std::string before = Contents(model);
+  const int projects = CountRows("t_project"), classes = CountRows("t_class"), members = CountRows("t_member");
+  RefuseMemberNamed("tagId");  // a member of the last class
+
+  EXPECT_THROW(TModelStore().AddProject(model), TDbError);
+  EXPECT_THROW(TModelStore().ReplaceProject(shop.projectId, model), TDbError);
+  EXPECT_THROW(TModelStore().ReplaceProject(shop.projectId + 100, model), TDbError);
+  EXPECT_EQ(CountRows("t_project"), projects);
+  EXPECT_EQ(CountRows("t_class"), classes);
+  EXPECT_EQ(CountRows("t_member"), members);
+  EXPECT_EQ(Contents(TModelStore().LoadProject(shop.projectId)), before);
+  // The thread's connection is usable again afterwards.
+  TDbHelper().ExecSql("drop trigger refuse");
+  EXPECT_GT(TModelStore().AddProject(model), shop.projectId);
+}
+
+TEST(ModelStoreWrite, StoresAProjectOfManyMembersPerClassInOrder) {
+  TTempCatalogue catalogue;
+  TProjectModel model;
+  model.projectName = "Big";
+  model.classes.resize(2);
+  model.classes[0].className = "A";
+  model.classes[1].className = "B";
+  for (int i = 0; i < 450; ++i) model.classes[0].members.push_back(NewMember(0, 0, "m" + std::to_string(i), "整型"));
+  model.classes[1].members.push_back(NewMember(0, 0, "a", "A"));
+  const int id = TModelStore().AddProject(model);
+  EXPECT_EQ(Contents(TModelStore().LoadProject(id)), Contents(model));
+}
+
+TEST(ModelStore, AWriterBetweenTheStatementsOfALoadIsNotSeenByTheModelOrTheScript) {
+  TTempCatalogue catalogue;
+  const TShopProject shop = MakeShopProject();
+  int round = 0;
+  const auto edit = [&] {
+    // A new class with a key, and a new member of a class read later: both after the project row.
+    const std::string suffix = std::to_string(++round);
+    TClassDAO().AddClass(shop.projectId, "Late" + suffix, "");
+    const int late = TClassDAO().GetClassIdByName(shop.projectId, "Late" + suffix);
+    TMemberDAO().AddMember(NewMember(shop.projectId, late, "id", "整型"));
+    TDbHelper().ExecSql("update t_member set memberIsPri=1 where classId=" + std::to_string(late));
+    TMemberDAO().AddMember(NewMember(shop.projectId, shop.classes[2].id, "late" + suffix, "Late" + suffix));
+  };
+
+  for (int after : {1, 2}) {
+    SCOPED_TRACE(after);
+    {
+      const TProjectModel expected = TModelStore().LoadProject(shop.projectId);
+      TEditBetweenStatements writer(after, edit);
+      const TProjectModel project = TModelStore().LoadProject(shop.projectId);
+      ASSERT_TRUE(writer.Edited());
+      ASSERT_EQ(project.classes.size(), expected.classes.size());
+      EXPECT_EQ(MemberNames(project.classes[2]), MemberNames(expected.classes[2]));
+    }
+    {
+      const std::string expected = TDataBaseSql().BuildScript(shop.projectId);
+      TEditBetweenStatements writer(after, edit);
+      EXPECT_EQ(TDataBaseSql().BuildScript(shop.projectId), expected);
+      ASSERT_TRUE(writer.Edited());
+    }
+  }
+  // The edits did land, each after its read.
+  EXPECT_EQ(TModelStore().LoadProject(shop.projectId).classes.size(), shop.classes.size() + 4);
+}
+
+TEST(ModelStore, LoadsACatalogueMadeByAnotherToolWithOtherColumnCase) {
+  TTempCatalogue catalogue;
+  sqlite3* db = nullptr;
+  ASSERT_EQ(sqlite3_open(catalogue.File().c_str(), &db), SQLITE_OK);
+  const char* const schema =
+      "CREATE TABLE T_PROJECT (ProjectID INTEGER PRIMARY KEY, ProjectName TEXT);"
+      "CREATE TABLE T_Class (ClassID INTEGER PRIMARY KEY, ProjectID INTEGER, ClassName TEXT, FRIENDNAME TEXT);"
+      "CREATE TABLE t_member (MemberID INTEGER PRIMARY KEY, ProjectID INTEGER, ClassID INTEGER, MemberName TEXT,"
+      " MemberType TEXT, MemberLength INTEGER, MemberIsPri INTEGER, MemberComment TEXT, MemberIsMust INTEGER,"
+      " MemberIsInteger INTEGER, MemberIsFloat INTEGER, QueryFlag INTEGER, MemberIsDisplay INTEGER,"
+      " MemberQueryDisplay INTEGER);"
+      "INSERT INTO T_PROJECT VALUES (7, 'Shop');"
+      "INSERT INTO T_Class VALUES (3, 7, 'Category', '类别');"
+      "INSERT INTO T_Class VALUES (5, 7, 'Book', '图书');"
+      "INSERT INTO t_member VALUES (1, 7, 5, 'id', '整型', 0, 1, '编号', 1, 1, 0, 0, 1, 1);"
+      "INSERT INTO t_member VALUES (2, 7, 3, 'code', '字符串', 10, 1, '', 1, 0, 0, 0, 1, 1);"
+      "INSERT INTO t_member VALUES (4, 7, 5, 'category', 'Category', 0, 0, '类', 1, 0, 0, 0, 0, 1);";
+  ASSERT_EQ(sqlite3_exec(db, schema, nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
+  sqlite3_close(db);
+
+  const TProjectModel project = TModelStore().LoadProject(7);
+  EXPECT_EQ(project.projectName, "Shop");
+  ASSERT_EQ(project.classes.size(), 2u);
+  EXPECT_EQ(project.classes[0].className, "Category");
+  EXPECT_EQ(project.classes[0].friendName, "类别");
+  EXPECT_EQ(MemberNames(project.classes[0]), std::vector<std::string>{"code"});
+  EXPECT_EQ(project.classes[0].members[0].GetMemberLength(), 10);
+  EXPECT_EQ(MemberNames(project.classes[1]), (std::vector<std::string>{"id", "category"}));
+  EXPECT_EQ(project.classes[1].members[1].GetMemberType(), "Category");
+  ASSERT_NE(project.classes[1].KeyMember(), nullptr);
+  EXPECT_EQ(project.classes[1].KeyMember()->GetMemberComment(), "编号");
+
+  const std::string script = TDataBaseSql().BuildScript(project);
+  EXPECT_NE(script.find("\t[category] [varchar] (10) COLLATE Chinese_PRC_CI_AS NOT NULL \r\n"), std::string::npos)
+      << script;
+  EXPECT_NE(script.find("ALTER TABLE Book ADD FOREIGN KEY (category) REFERENCES Category(code)"), std::string::npos);
 }
