@@ -7,6 +7,7 @@
 #include <map>
 
 #include "catalogue/Member.h"
+#include "model/NameRules.h"
 #include "model/SqlScriptReader.h"
 #include "model/SqlScriptText.h"
 
@@ -125,19 +126,6 @@ std::string AdaptFirstLetter(const std::string& name, bool upper, int& adapted) 
   return changed + name.substr(1);
 }
 
-// Why a name cannot be a class or member name; empty when it can.
-std::string RefusedName(const std::string& name, bool isClass) {
-  if (name.empty()) return "名称为空";
-  const unsigned char first = static_cast<unsigned char>(name[0]);
-  if (isClass ? !(first >= 'A' && first <= 'Z') : !(first >= 'a' && first <= 'z'))
-    return isClass ? "类名须以字母开头" : "成员名须以字母开头";
-  for (char c : name) {
-    const unsigned char b = static_cast<unsigned char>(c);
-    if (!(std::isalnum(b) || b == '_' || b >= 0x80)) return "名称中有“" + std::string(1, c) + "”";
-  }
-  return "";
-}
-
 // One table on its way to a class.
 struct TTablePlan {
   const TSqlTable* table = nullptr;
@@ -183,7 +171,7 @@ class TMapper {
       return plan;
     }
     plan.className = AdaptFirstLetter(table.name, true, FResult.adaptedNames);
-    const std::string refused = RefusedName(plan.className, true);
+    const std::string refused = NameRules::ClassNameProblem(plan.className);
     if (!refused.empty()) {
       Report("表 " + table.name + ": 名称不能做类名（" + refused + "），已跳过");
       return plan;
@@ -251,6 +239,14 @@ class TMapper {
     return found == FDescriptions.end() ? std::string() : found->second;
   }
 
+  // A description that would break the generated code or its GBK files is left out, with a line.
+  std::string UsableText(const std::string& text, const std::string& where) {
+    const std::string problem = NameRules::TextProblem(text);
+    if (problem.empty()) return text;
+    Report(where + "说明未导入（" + problem + "）");
+    return "";
+  }
+
   static std::string DescriptionKey(const std::string& table, const std::string& column) {
     return Lower(table) + '\n' + Lower(column);
   }
@@ -299,7 +295,7 @@ class TMapper {
     const TSqlTable& table = *plan.table;
     TClassModel entry;
     entry.className = plan.className;
-    entry.friendName = Description(table.name, "");
+    entry.friendName = UsableText(Description(table.name, ""), "表 " + table.name + ": ");
     if (entry.friendName.empty()) entry.friendName = table.name;
     std::vector<std::string> names;
     for (std::size_t i = 0; i < table.columns.size(); ++i) {
@@ -310,7 +306,7 @@ class TMapper {
         continue;
       }
       const std::string name = AdaptFirstLetter(column.name, false, FResult.adaptedNames);
-      const std::string refused = RefusedName(name, false);
+      const std::string refused = NameRules::MemberNameProblem(name, entry.className);
       if (!refused.empty()) {
         Report(where + "名称不能做成员名（" + refused + "），已跳过");
         continue;
@@ -325,7 +321,7 @@ class TMapper {
       const bool isKey = static_cast<int>(i) == plan.keyColumn;
       TMember member;
       member.SetMemberName(name);
-      member.SetMemberComment(Description(table.name, column.name));
+      member.SetMemberComment(UsableText(Description(table.name, column.name), where));
       member.SetMemberIsPri(isKey ? 1 : 0);
       const std::string referenced = ReferencedClass(plan, static_cast<int>(i));
       if (!referenced.empty()) {
