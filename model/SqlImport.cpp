@@ -117,13 +117,11 @@ TResolvedColumn Resolve(const TSqlColumn& column, const std::vector<TSqlAliasTyp
 
 // The member dialogs' first-letter rules: a class name starts upper case, a member name lower case.
 // Only an ASCII letter changes; SQL Server's case-insensitive collations keep it the same name.
-std::string AdaptFirstLetter(const std::string& name, bool upper, int& adapted) {
+std::string AdaptFirstLetter(const std::string& name, bool upper) {
   if (name.empty()) return name;
   const unsigned char first = static_cast<unsigned char>(name[0]);
-  const char changed = static_cast<char>(upper ? std::toupper(first) : std::tolower(first));
-  if (first >= 0x80 || changed == name[0]) return name;
-  ++adapted;
-  return changed + name.substr(1);
+  if (first >= 0x80) return name;
+  return static_cast<char>(upper ? std::toupper(first) : std::tolower(first)) + name.substr(1);
 }
 
 // One table on its way to a class.
@@ -170,7 +168,7 @@ class TMapper {
       Report("表 " + table.name + ": 是模板站点的用户表，未导入");
       return plan;
     }
-    plan.className = AdaptFirstLetter(table.name, true, FResult.adaptedNames);
+    plan.className = AdaptFirstLetter(table.name, true);
     const std::string refused = NameRules::ClassNameProblem(plan.className);
     if (!refused.empty()) {
       Report("表 " + table.name + ": 名称不能做类名（" + refused + "），已跳过");
@@ -183,6 +181,7 @@ class TMapper {
       }
     }
     plan.imported = true;
+    if (plan.className != table.name) ++FResult.adaptedNames;
     plan.keyColumn = KeyColumn(table);
     return plan;
   }
@@ -305,7 +304,7 @@ class TMapper {
         Report(where + "计算列，已跳过");
         continue;
       }
-      const std::string name = AdaptFirstLetter(column.name, false, FResult.adaptedNames);
+      const std::string name = AdaptFirstLetter(column.name, false);
       const std::string refused = NameRules::MemberNameProblem(name, entry.className);
       if (!refused.empty()) {
         Report(where + "名称不能做成员名（" + refused + "），已跳过");
@@ -316,6 +315,7 @@ class TMapper {
         continue;
       }
       names.push_back(name);
+      if (name != column.name) ++FResult.adaptedNames;
 
       const TResolvedColumn resolved = Resolve(column, FSchema.aliasTypes);
       const bool isKey = static_cast<int>(i) == plan.keyColumn;

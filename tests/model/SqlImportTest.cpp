@@ -82,8 +82,11 @@ TEST(SqlImport, ReadsAManagementStudioScriptSavedAsUtf16WithChineseDescriptions)
   EXPECT_EQ(MemberNamed(ClassNamed(result.project, "Supplier"), "phone").GetMemberLength(), 20);
   EXPECT_EQ(Shape(ClassNamed(result.project, "AuditLog")),
             "auditLogID:整型* employeeID:Employee action:字符串:200! loggedAt:日期型 rowGuid:字符串:36");
+  // LineNo is a T-SQL keyword, a name the project cannot hold.
   EXPECT_EQ(Shape(ClassNamed(result.project, "SalesOrderLine")),
-            "salesOrderID:SalesOrder lineNo:整型 productID:Product quantity:浮点型");
+            "salesOrderID:SalesOrder productID:Product quantity:浮点型");
+  EXPECT_TRUE(
+      Reports(result, "表 SalesOrderLine 列 LineNo: 名称不能做成员名（名称不能是SQL Server的保留关键字!），已跳过"));
   EXPECT_TRUE(Reports(
       result, "表 SalesOrderLine: 主键由多列组成（SalesOrderID, LineNo），导入后没有主键成员，生成前请选一个主键"));
   EXPECT_TRUE(Reports(result, "表 Customer 列 Remark: 类型 nvarchar(max) 导入为长度 8000 的字符串"));
@@ -139,7 +142,8 @@ TEST(SqlImport, ReadsAHandWrittenScriptAndReportsEachThingAProjectCannotHold) {
           "表 BookAuthor: 主键由多列组成（bookIsbn, authorId），导入后没有主键成员，生成前请选一个主键",
           "表 BookAuthor: 没有文本列也没有主键，生成前请选一个显示成员",
           "表 Loan 列 loanNo: 整数主键没有 IDENTITY，导入后由数据库编号",
-          "表 Loan 列 due-date: 名称不能做成员名（名称中有“-”），已跳过",
+          "表 Loan 列 due-date: "
+          "名称不能做成员名（成员名称只能由英文字母、数字和下划线组成，且不能是C#关键字!），已跳过",
           "表 Shelf: 没有主键，导入后没有主键成员，生成前请选一个主键", "表 CusUsers: 是模板站点的用户表，未导入"}));
 }
 
@@ -229,21 +233,29 @@ TEST(SqlImport, AdaptsFirstLettersAndSkipsNamesAProjectCannotHold) {
       "CREATE TABLE [9lives] (id int PRIMARY KEY)\n"
       "CREATE TABLE 部门 (id int PRIMARY KEY)\n"
       "CREATE TABLE Orders (id int PRIMARY KEY, emp int REFERENCES employee (EmployeeID),\n"
-      "  boss int REFERENCES Employee (id), lives int REFERENCES [9lives])\n",
+      "  boss int REFERENCES Employee (id), lives int REFERENCES [9lives], [Key] int, orders int, note int)\n"
+      "CREATE TABLE [Select] (id int PRIMARY KEY)\n"
+      "EXEC sp_addextendedproperty 'MS_Description', 'a */ b', 'user', 'dbo', 'table', 'Orders', 'column', 'note'\n",
       "P");
   ASSERT_EQ(result.project.classes.size(), 2u);
   EXPECT_EQ(Shape(result.project.classes[0]), "employeeID:整型* name:字符串:9!");
   // References follow the adapted name. Names compare without case, as in SQL Server, so boss points
   // to the first employee table's non-key column; a reference to a skipped table stays a plain member.
-  EXPECT_EQ(Shape(result.project.classes[1]), "id:整型*! emp:Employee boss:整型 lives:整型");
-  EXPECT_EQ(result.adaptedNames, 3);  // employee, EmployeeID, Name
+  EXPECT_EQ(Shape(result.project.classes[1]), "id:整型*! emp:Employee boss:整型 lives:整型 orders:整型 note:整型");
+  EXPECT_EQ(result.adaptedNames, 3);  // employee, EmployeeID, Name; not the skipped Key
   for (const char* line :
        {"表 employee 列 name: 与前面的列同名，已跳过",
-        "表 employee 列 first name: 名称不能做成员名（名称中有“ ”），已跳过",
-        "表 employee 列 名称: 名称不能做成员名（成员名须以字母开头），已跳过",
-        "表 employee 列 _x: 名称不能做成员名（成员名须以字母开头），已跳过", "表 Employee: 与表 employee 同名，已跳过",
-        "表 9lives: 名称不能做类名（类名须以字母开头），已跳过", "表 部门: 名称不能做类名（类名须以字母开头），已跳过",
-        "表 Orders 列 lives: 外键指向的表 9lives 未导入，作为普通成员导入"})
+        "表 employee 列 first name: 名称不能做成员名（成员名称只能由英文字母、数字和下划线组成，"
+        "且不能是C#关键字!），已跳过",
+        "表 employee 列 名称: 名称不能做成员名（成员属性首个字母必须小写），已跳过",
+        "表 employee 列 _x: 名称不能做成员名（成员属性首个字母必须小写），已跳过",
+        "表 Employee: 与表 employee 同名，已跳过", "表 9lives: 名称不能做类名（类名首个字母必须大写），已跳过",
+        "表 部门: 名称不能做类名（类名首个字母必须大写），已跳过",
+        "表 Orders 列 boss: 外键指向 Employee 的列 id，它不是该表的单列主键，作为普通成员导入",
+        "表 Orders 列 lives: 外键指向的表 9lives 未导入，作为普通成员导入",
+        "表 Orders 列 Key: 名称不能做成员名（名称不能是SQL Server的保留关键字!），已跳过",
+        "表 Orders 列 note: 说明未导入（友好名称和注释中不能包含*/!）",
+        "表 Select: 名称不能做类名（名称不能是SQL Server的保留关键字!），已跳过"})
     EXPECT_TRUE(Reports(result, line)) << line;
 }
 
