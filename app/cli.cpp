@@ -16,8 +16,10 @@
 #include "catalogue/DbHelper.h"
 #include "catalogue/ProjectDAO.h"
 #include "generation/AutoCode.h"
+#include "generation/CodePreview.h"
 #include "generation/DataBaseSql.h"
 #include "generation/FileOperate.h"
+#include "model/ModelStore.h"
 #include "model/ProjectChecker.h"
 #include "model/SqlFileImport.h"
 
@@ -110,6 +112,35 @@ int Sql(const std::string& project, const std::string& outputFile, const TDataLo
   return 0;
 }
 
+// One class's text of one layer, as the run would write it (before its GBK encoding).
+int Preview(const std::string& project, const std::string& className, const std::string& layerName) {
+  TCodeLayer layer = TCodeLayer::Entity;
+  if (!TCodePreview::ParseLayer(layerName, layer)) {
+    std::cerr << "corvanthel-cli: the layer must be entity, bll, dal or sql, not '" << layerName << "'\n";
+    return kExitFailure;
+  }
+  const int projectId = FindProject(project);
+  if (projectId < 0) {
+    std::cerr << "corvanthel-cli: no project named '" << project << "'\n";
+    return kExitFailure;
+  }
+  const TProjectModel model = TModelStore().LoadProject(projectId);
+  const TCodePreview preview(model);
+  const TClassModel* entry = preview.FindClass(className);
+  if (entry == nullptr) {
+    std::cerr << "corvanthel-cli: project '" << project << "' has no class named '" << className << "'\n";
+    return kExitFailure;
+  }
+  const TClassPreview result = preview.Preview(*entry, layer);
+  if (!result.ok) {
+    std::cerr << result.text << '\n';
+    return kExitCheckFailed;
+  }
+  std::cout << result.text;
+  CheckStandardOutput();
+  return 0;
+}
+
 int ImportSql(const std::string& file, const std::string& project, bool replace) {
   const TSqlFileImportOutcome outcome = ImportSqlFile(file, project, replace);
   for (const std::string& line : outcome.report) std::cout << line << '\n';
@@ -180,6 +211,20 @@ void AddSqlCommand(TCommandLine& line) {
   });
 }
 
+void AddPreviewCommand(TCommandLine& line) {
+  CLI::App* command =
+      line.AddCommand("preview", "PROJECT CLASS [entity|bll|dal|sql]", "one class's code, nothing written");
+  auto project = std::make_shared<std::string>();
+  auto className = std::make_shared<std::string>();
+  auto layer = std::make_shared<std::string>("entity");
+  command->add_option("PROJECT", *project, "the project's name")->required()->check(kProjectName);
+  command->add_option("CLASS", *className, "the class's name")->required();
+  command->add_option("LAYER", *layer, "entity (the default), bll, dal or sql");
+  command->callback([&line, project, className, layer] {
+    line.action = [project, className, layer] { return Preview(*project, *className, *layer); };
+  });
+}
+
 void AddImportSqlCommand(TCommandLine& line) {
   CLI::App* command =
       line.AddCommand("import-sql", "FILE --project NAME [--replace]", "a project from a SQL Server table script");
@@ -209,6 +254,7 @@ int main(int argc, char** argv) {
   AddListCommand(line);
   AddGenerateCommand(line);
   AddSqlCommand(line);
+  AddPreviewCommand(line);
   AddImportSqlCommand(line);
   line.app.description(line.Usage());
 
