@@ -4,7 +4,6 @@
 
 #include <CLI/CLI.hpp>
 #include <exception>
-#include <filesystem>
 #include <functional>
 #include <iostream>
 #include <memory>
@@ -13,6 +12,7 @@
 #include <vector>
 
 #include "catalogue/ClassDAO.h"
+#include "catalogue/DataLocation.h"
 #include "catalogue/DbHelper.h"
 #include "catalogue/ProjectDAO.h"
 #include "generation/AutoCode.h"
@@ -23,15 +23,6 @@ namespace {
 
 constexpr int kExitCheckFailed = 1;
 constexpr int kExitFailure = 2;
-
-std::string ExecutableFolder() {
-  std::vector<char> buffer(4096);
-  const ssize_t length = ::readlink("/proc/self/exe", buffer.data(), buffer.size() - 1);
-  if (length <= 0) return ".";
-  std::string path(buffer.data(), static_cast<std::size_t>(length));
-  const std::size_t slash = path.find_last_of('/');
-  return slash == 0 ? "/" : path.substr(0, slash);
-}
 
 // Raises when standard output could not take everything written to it (a full disk,
 // a closed pipe): a listing or a run log that did not arrive is no success.
@@ -84,28 +75,21 @@ class TPrintingObserver : public TAutoCodeObserver {
   int FExitCode = kExitFailure;
 };
 
-// The folder as an absolute path without a trailing slash.
-std::string AbsoluteFolder(const std::string& folder) {
-  std::string path = std::filesystem::absolute(folder).lexically_normal().string();
-  while (path.size() > 1 && path.back() == '/') path.pop_back();
-  return path;
-}
-
-int Generate(const std::string& project, const std::string& folder) {
+int Generate(const std::string& project, const TDataLocation& location) {
   const int projectId = FindProject(project);
   if (projectId < 0) {
     std::cerr << "corvanthel-cli: no project named '" << project << "'\n";
     return kExitFailure;
   }
   TPrintingObserver observer;
-  TAutoCode run({projectId, project, AbsoluteFolder(folder)}, "corvanthel", observer);
+  TAutoCode run({projectId, project, location.dataFolder, location.templateFolder}, "corvanthel", observer);
   run.Start();
   run.Wait();
   if (observer.ExitCode() == 0) CheckStandardOutput();
   return observer.ExitCode();
 }
 
-int Sql(const std::string& project, const std::string& outputFile, const std::string& folder) {
+int Sql(const std::string& project, const std::string& outputFile, const TDataLocation& location) {
   const int projectId = FindProject(project);
   if (projectId < 0) {
     std::cerr << "corvanthel-cli: no project named '" << project << "'\n";
@@ -114,7 +98,8 @@ int Sql(const std::string& project, const std::string& outputFile, const std::st
   const std::string script = TDataBaseSql().BuildScript(projectId);
   if (!outputFile.empty()) {
     // The script never replaces the catalogue or a template file, whatever the path says.
-    TFileOperate::WriteFileBytes(outputFile, script, TProtectedPaths::Of(TDbHelper::CatalogueFile(), folder + "/bak"));
+    TFileOperate::WriteFileBytes(outputFile, script,
+                                 TProtectedPaths::Of(location.catalogueFile, location.templateFolder));
   } else {
     std::cout << script;
     CheckStandardOutput();
@@ -127,7 +112,8 @@ int Sql(const std::string& project, const std::string& outputFile, const std::st
 // the action that main runs once the catalogue file is known.
 struct TCommandLine {
   CLI::App app{"", "corvanthel-cli"};
-  std::string folder = ExecutableFolder();
+  std::string folder;  // --dir; empty: the program folder or the user's data folder
+  TDataLocation location;
   std::vector<std::string> synopsis;
   std::function<int()> action;
 
@@ -144,7 +130,9 @@ struct TCommandLine {
     text +=
         "  corvanthel-cli --help | --version\n"
         "\n"
-        "FOLDER holds projects.mdb, bak/ and projects/ (default: the folder of this program).\n"
+        "FOLDER holds projects.mdb, bak/ and projects/. Default: the folder of this program when it\n"
+        "holds bak/ and is writable, otherwise $XDG_DATA_HOME/corvanthel (~/.local/share/corvanthel)\n"
+        "with the installed template site.\n"
         "Exit codes: 0 success, 1 a project failed its checks, 2 any other failure.\n";
     return text;
   }
@@ -164,7 +152,7 @@ void AddGenerateCommand(TCommandLine& line) {
   CLI::App* command = line.AddCommand("generate", "PROJECT", "the generation run, headless");
   auto project = std::make_shared<std::string>();
   command->add_option("PROJECT", *project, "the project's name")->required()->check(kProjectName);
-  command->callback([&line, project] { line.action = [&line, project] { return Generate(*project, line.folder); }; });
+  command->callback([&line, project] { line.action = [&line, project] { return Generate(*project, line.location); }; });
 }
 
 void AddSqlCommand(TCommandLine& line) {
@@ -178,7 +166,7 @@ void AddSqlCommand(TCommandLine& line) {
           [](std::string& file) { return file.empty() ? std::string("-o needs a file name") : std::string(); }, "FILE",
           "file name"));
   command->callback([&line, project, outputFile] {
-    line.action = [&line, project, outputFile] { return Sql(*project, *outputFile, line.folder); };
+    line.action = [&line, project, outputFile] { return Sql(*project, *outputFile, line.location); };
   });
 }
 
@@ -204,8 +192,10 @@ int main(int argc, char** argv) {
     return kExitFailure;
   }
 
-  TDbHelper::SetCatalogueFile(line.folder + "/projects.mdb");
   try {
+    line.location = DataLocation::Resolve(DataLocation::FromEnvironment(line.folder));
+    DataLocation::PrepareDataFolder(line.location);
+    TDbHelper::SetCatalogueFile(line.location.catalogueFile);
     return line.action();
   } catch (const std::exception& error) {
     std::cerr << error.what() << '\n';

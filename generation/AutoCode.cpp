@@ -104,7 +104,7 @@ bool TAutoCode::CheckReferences(const TProjectModel& project) {
 
 void TAutoCode::CopyTemplateSite() {
   const std::string& p = FTarget.projectName;
-  const std::string bak = FTarget.programFolder + "/bak";
+  const std::string bak = FTarget.templateFolder.empty() ? FTarget.programFolder + "/bak" : FTarget.templateFolder;
   const std::string site = FTarget.programFolder + "/projects/" + p;
   FObserver.Progress("正在移动资源文件。。。");
 

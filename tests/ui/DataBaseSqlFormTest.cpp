@@ -91,14 +91,24 @@ class DataBaseSqlFormTest : public QObject {
     QVERIFY(Prompts::Shown().isEmpty());
   }
 
-  void ctrlAAndCtrlWithKeyCode97SelectAll() {
+  void ctrlAAndCtrlWithKeypadOneSelectAll() {
     QTest::keyClick(FMemo, Qt::Key_A, Qt::ControlModifier);
     QVERIFY(AllSelected());
 
+    // Ctrl + keypad 1 selects, and the digit does not replace the selection.
     FMemo->moveCursor(QTextCursor::Start);
-    QKeyEvent press(QEvent::KeyPress, 97, Qt::ControlModifier);
-    QApplication::sendEvent(FMemo, &press);
+    QKeyEvent keypadOne(QEvent::KeyPress, Qt::Key_1, Qt::ControlModifier | Qt::KeypadModifier, "1");
+    QApplication::sendEvent(FMemo, &keypadOne);
     QVERIFY(AllSelected());
+    QCOMPARE(MemoScript(), FScript);
+
+    // Keys whose code only shares the low byte with it do nothing of the kind.
+    for (const int key : {int(Qt::Key_Back), int(Qt::Key_1)}) {
+      FMemo->moveCursor(QTextCursor::Start);
+      QKeyEvent press(QEvent::KeyPress, key, Qt::ControlModifier);
+      QApplication::sendEvent(FMemo, &press);
+      QVERIFY2(!FMemo->textCursor().hasSelection(), qPrintable(QString::number(key, 16)));
+    }
     QCOMPARE(MemoScript(), FScript);
   }
 
