@@ -426,6 +426,10 @@ std::string TDbHelper::GetScalarString(const std::string& sql) {
   return std::string();
 }
 
+int TDbHelper::LastInsertId() {
+  return static_cast<int>(sqlite3_last_insert_rowid(GetConnection()));
+}
+
 TDbReadTransaction::TDbReadTransaction() : FDb(TDbHelper().GetConnection()) {
   // Inside a transaction already open on this thread the snapshot is that one's.
   FOwner = sqlite3_get_autocommit(FDb) != 0;
@@ -442,4 +446,19 @@ TDbReadTransaction::TDbReadTransaction() : FDb(TDbHelper().GetConnection()) {
 
 TDbReadTransaction::~TDbReadTransaction() {
   if (FOwner && sqlite3_get_autocommit(FDb) == 0) sqlite3_exec(FDb, "COMMIT", nullptr, nullptr, nullptr);
+}
+
+TDbWriteTransaction::TDbWriteTransaction() : FDb(TDbHelper().GetConnection()) {
+  if (sqlite3_get_autocommit(FDb) == 0) throw TDbError("cannot begin a write transaction inside another one");
+  // IMMEDIATE takes the write lock now: no other writer can slip in between the statements.
+  Exec(FDb, "BEGIN IMMEDIATE");
+}
+
+TDbWriteTransaction::~TDbWriteTransaction() {
+  if (!FDone && sqlite3_get_autocommit(FDb) == 0) sqlite3_exec(FDb, "ROLLBACK", nullptr, nullptr, nullptr);
+}
+
+void TDbWriteTransaction::Commit() {
+  Exec(FDb, "COMMIT");
+  FDone = true;
 }

@@ -104,6 +104,8 @@ class TDbHelper {
   int GetScalarInt(const std::string& sql);
   // First column of the first row as text; empty when there is no row.
   std::string GetScalarString(const std::string& sql);
+  // The id the calling thread's last insert gave its row.
+  int LastInsertId();
 
  private:
   std::string FConnectionString;
@@ -122,4 +124,21 @@ class TDbReadTransaction {
  private:
   sqlite3* FDb = nullptr;
   bool FOwner = false;
+};
+
+// Runs every catalogue statement of the calling thread from its construction to Commit() as one write
+// transaction, so several dependent inserts land together or not at all. Destroyed without Commit(), it
+// rolls everything back. The thread must not be inside another transaction.
+class TDbWriteTransaction {
+ public:
+  TDbWriteTransaction();
+  ~TDbWriteTransaction();
+  TDbWriteTransaction(const TDbWriteTransaction&) = delete;
+  TDbWriteTransaction& operator=(const TDbWriteTransaction&) = delete;
+
+  void Commit();
+
+ private:
+  sqlite3* FDb = nullptr;
+  bool FDone = false;
 };

@@ -1,5 +1,6 @@
 #include "model/ModelStore.h"
 
+#include <algorithm>
 #include <unordered_map>
 
 #include "catalogue/DbHelper.h"
@@ -48,6 +49,40 @@ void ReadMember(const TDbRow& row, const TMemberColumns& column, const std::stri
   member.SetQueryFlag(row.Integer(column.queryFlag));
   member.SetMemberIsDisplay(row.Integer(column.memberIsDisplay));
   member.SetMemberQueryDisplay(row.Integer(column.memberQueryDisplay));
+}
+
+std::string Int(int value) {
+  return std::to_string(value);
+}
+
+// Members go in with one statement per class and at most this many rows per statement: few statements for a
+// large project, none too long for the engine.
+constexpr std::size_t kMembersPerInsert = 200;
+
+// Inserts the model's classes and members under the project; the caller holds the write transaction.
+void InsertClasses(TDbHelper& db, int projectId, const TProjectModel& project) {
+  const std::string projectText = Int(projectId);
+  for (const TClassModel& entry : project.classes) {
+    db.ExecSql("insert into t_class(projectId,className,friendName) values (" + projectText + "," +
+               TDbHelper::Quote(entry.className) + "," + TDbHelper::Quote(entry.friendName) + ")");
+    const std::string classText = Int(db.LastInsertId());
+    for (std::size_t first = 0; first < entry.members.size(); first += kMembersPerInsert) {
+      std::string sql =
+          "insert into t_member(projectId,classId,memberName,memberType,memberLength,memberIsPri,memberComment,"
+          "memberIsMust,memberIsInteger,memberIsFloat,queryFlag,memberIsDisplay,memberQueryDisplay) values ";
+      const std::size_t last = std::min(entry.members.size(), first + kMembersPerInsert);
+      for (std::size_t i = first; i < last; ++i) {
+        const TMember& m = entry.members[i];
+        if (i > first) sql += ",";
+        sql += "(" + projectText + "," + classText + "," + TDbHelper::Quote(m.GetMemberName()) + "," +
+               TDbHelper::Quote(m.GetMemberType()) + "," + Int(m.GetMemberLength()) + "," + Int(m.GetMemberIsPri()) +
+               "," + TDbHelper::Quote(m.GetMemberComment()) + "," + Int(m.GetMemberIsMust()) + "," +
+               Int(m.GetMemberIsInteger()) + "," + Int(m.GetMemberIsFloat()) + "," + Int(m.GetQueryFlag()) + "," +
+               Int(m.GetMemberIsDisplay()) + "," + Int(m.GetMemberQueryDisplay()) + ")";
+      }
+      db.ExecSql(sql);
+    }
+  }
 }
 
 }  // namespace
@@ -106,4 +141,28 @@ TProjectModel TModelStore::LoadProject(int projectId) {
                 });
   if (previous != nullptr) previous->members.shrink_to_fit();
   return project;
+}
+
+int TModelStore::AddProject(const TProjectModel& project) {
+  TDbHelper db;
+  TDbWriteTransaction transaction;
+  db.ExecSql("insert into t_project(projectName) values (" + TDbHelper::Quote(project.projectName) + ")");
+  const int projectId = db.LastInsertId();
+  InsertClasses(db, projectId, project);
+  transaction.Commit();
+  return projectId;
+}
+
+void TModelStore::ReplaceProject(int projectId, const TProjectModel& project) {
+  TDbHelper db;
+  TDbWriteTransaction transaction;
+  const std::string id = Int(projectId);
+  if (db.GetScalarInt("select count(*) from t_project where projectId=" + id) <= 0)
+    throw TDbError("工程（编号" + id + "）不存在");
+  // Members are reached both ways, so none is left behind that nothing shows any more.
+  db.ExecSql("delete from t_member where projectId=" + id +
+             " or classId in (select classId from t_class where projectId=" + id + ")");
+  db.ExecSql("delete from t_class where projectId=" + id);
+  InsertClasses(db, projectId, project);
+  transaction.Commit();
 }

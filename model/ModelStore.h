@@ -9,4 +9,13 @@ class TModelStore {
   // the project's size. Classes and members keep catalogue order. Raises TDbError when there is no such
   // project, and names the class and member when a member's length is not a whole number.
   TProjectModel LoadProject(int projectId);
+
+  // Stores the model as a new project under the model's project name, with its classes and members in the
+  // model's order, and returns the new project's id. The ids in the model are ignored: the database gives
+  // new ones. A member type that names a class stays that class's name. All or nothing: one transaction.
+  int AddProject(const TProjectModel& project);
+
+  // Replaces the classes and members of an existing project with the model's, keeping the project's id and
+  // name. All or nothing: one transaction; raises TDbError when there is no such project.
+  void ReplaceProject(int projectId, const TProjectModel& project);
 };

@@ -180,3 +180,117 @@ TEST(ModelStore, LoadsACatalogueMadeByAnotherToolWithOtherColumnCase) {
       << script;
   EXPECT_NE(script.find("ALTER TABLE Book ADD FOREIGN KEY (category) REFERENCES Category(code)"), std::string::npos);
 }
+
+namespace {
+
+// Everything of a project except its ids, one line per class and member.
+std::string Contents(const TProjectModel& project) {
+  std::string text = project.projectName + "\n";
+  for (const TClassModel& entry : project.classes) {
+    text += entry.className + "|" + entry.friendName + "\n";
+    for (const TMember& m : entry.members)
+      text += "  " + m.GetMemberName() + "|" + m.GetMemberType() + "|" + std::to_string(m.GetMemberLength()) + "|" +
+              std::to_string(m.GetMemberIsPri()) + "|" + m.GetMemberComment() + "|" +
+              std::to_string(m.GetMemberIsMust()) + "|" + std::to_string(m.GetMemberIsInteger()) + "|" +
+              std::to_string(m.GetMemberIsFloat()) + "|" + std::to_string(m.GetQueryFlag()) + "|" +
+              std::to_string(m.GetMemberIsDisplay()) + "|" + std::to_string(m.GetMemberQueryDisplay()) + "\n";
+  }
+  return text;
+}
+
+int CountRows(const std::string& table) {
+  return TDbHelper().GetScalarInt("select count(*) from " + table);
+}
+
+// Makes the catalogue refuse any member of that name, so a write can be made to fail half-way.
+void RefuseMemberNamed(const std::string& name) {
+  TDbHelper().ExecSql("create trigger refuse before insert on t_member when new.memberName=" + TDbHelper::Quote(name) +
+                      " begin select raise(abort, 'refused'); end");
+}
+
+}  // namespace
+
+TEST(ModelStoreWrite, AddsACopyWithNewIdsInTheSameOrderWithEveryColumn) {
+  TTempCatalogue catalogue;
+  const TShopProject shop = MakeShopProject();
+  TProjectModel model = TModelStore().LoadProject(shop.projectId);
+  // Values the dialogs never set still travel: quotes, odd flags, an empty friendly name.
+  model.classes[2].friendName = "O'Brien's \"书\"";
+  model.classes[2].members[0].SetQueryFlag(1);
+  model.classes[2].members[0].SetMemberQueryDisplay(0);
+  model.classes[2].members[1].SetMemberIsDisplay(1);
+  model.classes[2].members[3].SetMemberComment("it's");
+  model.projectName = "Shop2";
+
+  const int copyId = TModelStore().AddProject(model);
+  EXPECT_NE(copyId, shop.projectId);
+  const TProjectModel copy = TModelStore().LoadProject(copyId);
+  EXPECT_EQ(Contents(copy), Contents(model));
+  // The rows belong to the new project and its new classes; the references are the class names.
+  for (std::size_t i = 0; i < copy.classes.size(); ++i) {
+    EXPECT_NE(copy.classes[i].classId, model.classes[i].classId);
+    for (const TMember& m : copy.classes[i].members) {
+      EXPECT_EQ(m.GetProjectId(), copyId);
+      EXPECT_EQ(m.GetClassId(), copy.classes[i].classId);
+    }
+  }
+  EXPECT_EQ(copy.classes[2].members[6].GetMemberType(), "Category");
+  EXPECT_EQ(TModelStore().LoadProject(shop.projectId).projectName, "Shop");
+}
+
+TEST(ModelStoreWrite, ReplacesOnlyThatProjectsClassesAndMembersKeepingItsIdAndName) {
+  TTempCatalogue catalogue;
+  const TShopProject shop = MakeShopProject();
+  const TShopProject other = MakeShopProject();
+  const std::string otherBefore = Contents(TModelStore().LoadProject(other.projectId));
+  // A stray member of the project whose class id points nowhere goes too.
+  TMemberDAO().AddMember(NewMember(shop.projectId, 9999, "stray", "整型"));
+
+  TProjectModel model;
+  model.projectName = "Ignored";
+  model.classes.resize(1);
+  model.classes[0].className = "Only";
+  model.classes[0].members.push_back(NewMember(0, 0, "onlyId", "整型"));
+  model.classes[0].members[0].SetMemberIsPri(1);
+  TModelStore().ReplaceProject(shop.projectId, model);
+
+  const TProjectModel replaced = TModelStore().LoadProject(shop.projectId);
+  model.projectName = "Shop";
+  EXPECT_EQ(Contents(replaced), Contents(model));
+  EXPECT_EQ(Contents(TModelStore().LoadProject(other.projectId)), otherBefore);
+  EXPECT_EQ(TDbHelper().GetScalarInt("select count(*) from t_member where memberName='stray'"), 0);
+  EXPECT_EQ(CountRows("t_project"), 2);
+}
+
+TEST(ModelStoreWrite, StoresNothingWhenAWriteFailsHalfWay) {
+  TTempCatalogue catalogue;
+  const TShopProject shop = MakeShopProject();
+  const TProjectModel model = TModelStore().LoadProject(shop.projectId);
+  const std::string before = Contents(model);
+  const int projects = CountRows("t_project"), classes = CountRows("t_class"), members = CountRows("t_member");
+  RefuseMemberNamed("tagId");  // a member of the last class
+
+  EXPECT_THROW(TModelStore().AddProject(model), TDbError);
+  EXPECT_THROW(TModelStore().ReplaceProject(shop.projectId, model), TDbError);
+  EXPECT_THROW(TModelStore().ReplaceProject(shop.projectId + 100, model), TDbError);
+  EXPECT_EQ(CountRows("t_project"), projects);
+  EXPECT_EQ(CountRows("t_class"), classes);
+  EXPECT_EQ(CountRows("t_member"), members);
+  EXPECT_EQ(Contents(TModelStore().LoadProject(shop.projectId)), before);
+  // The thread's connection is usable again afterwards.
+  TDbHelper().ExecSql("drop trigger refuse");
+  EXPECT_GT(TModelStore().AddProject(model), shop.projectId);
+}
+
+TEST(ModelStoreWrite, StoresAProjectOfManyMembersPerClassInOrder) {
+  TTempCatalogue catalogue;
+  TProjectModel model;
+  model.projectName = "Big";
+  model.classes.resize(2);
+  model.classes[0].className = "A";
+  model.classes[1].className = "B";
+  for (int i = 0; i < 450; ++i) model.classes[0].members.push_back(NewMember(0, 0, "m" + std::to_string(i), "整型"));
+  model.classes[1].members.push_back(NewMember(0, 0, "a", "A"));
+  const int id = TModelStore().AddProject(model);
+  EXPECT_EQ(Contents(TModelStore().LoadProject(id)), Contents(model));
+}
