@@ -27,13 +27,15 @@ class Prompts {
   // The path of a file to save to; empty when cancelled.
   static QString AskSaveFileName(const QString& caption, const QString& suggestedPath, const QString& filter);
   // A folder path or a web address, opened by the desktop (file browser or web browser).
-  static void OpenWithShell(const QString& target);
+  // False when the desktop has no program to open it with.
+  static bool OpenWithShell(const QString& target);
 
   // ---- test seam ----
   struct TShown {
     QString kind;  // "message", "box", "error", "confirm", "input", "save", "open"
     QString caption;
     QString text;  // the message, question or prompt; the target for "open"
+    TIcon icon = TIcon::None;
   };
   static void SetScripted(bool scripted);
   static bool IsScripted();
@@ -41,6 +43,8 @@ class Prompts {
   static void QueueInput(const QString& typed);
   static void QueueInputCancel();
   static void QueueSaveFileName(const QString& path);  // empty: Cancel
+  // From now on the desktop cannot open anything (no launcher installed).
+  static void SetOpenFails(bool fails);
   static QList<TShown> Shown();
   // The texts of what was shown, in order, of the given kinds (all kinds when empty).
   static QStringList ShownTexts(const QStringList& kinds = {});
