@@ -11,8 +11,8 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 source bench/lib.sh
 
-prepare_generate() { rm -rf "$folder/projects"; }
-prepare_copy() { rm -rf "$folder/copy"; }
+prepare_generate() { set_aside "$folder/projects"; }
+prepare_copy() { set_aside "$folder/copy"; }
 
 printf '%-8s %9s %9s %9s %9s %9s %9s %11s %10s\n' classes "wall (s)" "ms/class" "cpu (s)" "peak MiB" "cp wall" \
   "cp cpu" "wall ratio" "cpu ratio"

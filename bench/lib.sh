@@ -45,6 +45,17 @@ make_folder() {
   catalogue_sql "$2" | sqlite3 "$1/projects.mdb"
 }
 
+# set_aside PATH: moves an earlier run's output out of the way without deleting it. Deleting
+# many files just before a run makes some file systems (ext4) search past every recently
+# freed inode on each create, which would time the deletion, not the command; the outputs
+# set aside go when the script ends.
+set_aside() {
+  if [ -e "$1" ]; then
+    mkdir -p "$work/aside"
+    mv "$1" "$(mktemp -d "$work/aside/XXXXXX")/"
+  fi
+}
+
 # measure NAME COMMAND...: runs the command $runs times (after `prepare_NAME`, when that
 # function exists, untimed) and sets wall, cpu (user + sys, seconds, medians) and peak
 # (largest resident set, KiB).

@@ -18,7 +18,7 @@ source bench/lib.sh
 commands=(generate sql)
 
 args_generate=(generate Bench)
-prepare_generate() { rm -rf "$folder/projects"; }
+prepare_generate() { set_aside "$folder/projects"; }
 args_sql=(sql Bench -o "$work/script.sql")
 
 sizes=(1000 10000)
@@ -32,7 +32,6 @@ for classes in "${sizes[@]}"; do
     unset -n args
     walls[$name,$classes]=$wall cpus[$name,$classes]=$cpu peaks[$name,$classes]=$peak
   done
-  rm -rf "$folder"
 done
 
 printf '%-10s %12s %12s %11s %12s %12s %10s %16s\n' command "1k wall (s)" "10k wall (s)" "wall ratio" "1k cpu (s)" \
