@@ -7,6 +7,7 @@
 #include "catalogue/Member.h"
 #include "model/ClassIndex.h"
 #include "model/ModelStore.h"
+#include "model/ProjectChecker.h"
 
 namespace {
 
@@ -57,13 +58,19 @@ struct TColumnLine {
 
 class TScriptBuilder {
  public:
-  explicit TScriptBuilder(const TProjectModel& project) : FProject(project), FClasses(project) {}
+  explicit TScriptBuilder(const TClassIndex& classes) : FProject(classes.Project()), FClasses(classes) {}
 
   std::string Build() {
     FScript = kUserTable;
     for (const TClassModel& entry : FProject.classes) AppendClass(entry);
     FScript += FForeignKeys;
     return std::move(FScript);
+  }
+
+  // The class's table (or the comment standing in for it) followed by its own foreign keys.
+  std::string BuildClass(const TClassModel& entry) {
+    AppendClass(entry);
+    return FScript + FForeignKeys;
   }
 
  private:
@@ -128,7 +135,7 @@ class TScriptBuilder {
   }
 
   const TProjectModel& FProject;
-  const TClassIndex FClasses;
+  const TClassIndex& FClasses;
   std::string FScript;       // the user table, then the tables of the classes
   std::string FForeignKeys;  // one statement per class-typed member, in the order met
 };
@@ -136,7 +143,13 @@ class TScriptBuilder {
 }  // namespace
 
 std::string TDataBaseSql::BuildScript(const TProjectModel& project) {
-  return TScriptBuilder(project).Build();
+  RefuseUnsafeProject(project);
+  const TClassIndex classes(project);
+  return TScriptBuilder(classes).Build();
+}
+
+std::string TDataBaseSql::ClassScript(const TClassModel& entry, const TClassIndex& classes) {
+  return TScriptBuilder(classes).BuildClass(entry);
 }
 
 std::string TDataBaseSql::BuildScript(int projectId) {

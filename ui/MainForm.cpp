@@ -31,6 +31,7 @@
 #include "catalogue/MemberDAO.h"
 #include "catalogue/ProjectDAO.h"
 #include "generation/AutoCode.h"
+#include "model/NameRules.h"
 #include "ui/AccessibleNames.h"
 #include "ui/BannerImage.h"
 #include "ui/ClassListBox.h"
@@ -42,7 +43,7 @@
 #include "ui/FormUpdateClass.h"
 #include "ui/FormUpdateMember.h"
 #include "ui/GenerationFeedback.h"
-#include "ui/NameRules.h"
+#include "ui/PreviewForm.h"
 #include "ui/Prompts.h"
 
 namespace {
@@ -81,15 +82,10 @@ QString YesNo(int flag) {
 // A project name becomes a folder name and is stored as GBK text; otherwise
 // shows why it cannot be and returns false.
 bool CheckProjectNameShape(const QString& name) {
-  if (!NameRules::IsSafeProjectName(name)) {
-    Prompts::ShowMessage(NameRules::kProjectNameMessage);
-    return false;
-  }
-  if (!NameRules::CanEncodeGbk(name)) {
-    Prompts::ShowMessage(NameRules::kGbkMessage);
-    return false;
-  }
-  return true;
+  const std::string problem = NameRules::ProjectNameProblem(name.toStdString());
+  if (problem.empty()) return true;
+  Prompts::ShowMessage(QString::fromStdString(problem));
+  return false;
 }
 
 }  // namespace
@@ -224,6 +220,7 @@ void TFormMain::CreateMenus() {
   codeMenu->setObjectName("P1");
   AddCommand(codeMenu, "sql1", "生成建表sql语句", &TFormMain::sql1Click);
   AddCommand(codeMenu, "S2", "设置命名空间(&S)", &TFormMain::S2Click);
+  AddCommand(codeMenu, "V1", "预览代码...", &TFormMain::V1Click);
   AddCommand(codeMenu, "A1", "自动生成代码(&A)", &TFormMain::A1Click);
 }
 
@@ -424,7 +421,7 @@ void TFormMain::F2Click() {
   if (!CheckProjectNameShape(name)) return;
   Guarded([&] {
     if (TProjectDAO().CountProjectsByName(name.toStdString()) >= 1) {
-      Prompts::ShowMessage("该工程名称已经存在!");
+      Prompts::ShowMessage(NameRules::kProjectNameTakenMessage);
       return;
     }
     TProjectDAO().AddProject(name.toStdString());
@@ -445,6 +442,13 @@ void TFormMain::N1Click() {
   }
   if (!CheckProjectNameShape(name)) return;
   Guarded([&] {
+    // Another project of the same name, without regard to case, would share the generated site's folder
+    // wherever names are compared that way.
+    for (const TNameId& other : TProjectDAO().ListProjects())
+      if (other.id != SelectedProjectId() && NameRules::SameNameIgnoringCase(other.name, name.toStdString())) {
+        Prompts::ShowMessage(NameRules::kProjectNameTakenMessage);
+        return;
+      }
     TProjectDAO().RenameProject(SelectedProjectId(), name.toStdString());
     FProjectIndex = CB_Project->currentIndex();
     Prompts::ShowMessage("工程名称修改成功！");
@@ -555,6 +559,15 @@ void TFormMain::sql1Click() {
   TDataBaseSqlForm::ShowForProject(this, projectId);
 }
 
+void TFormMain::V1Click() {
+  const int projectId = SelectedProjectId();
+  if (projectId < 0) {
+    Prompts::ShowMessage("没有一个工程被选中！");
+    return;
+  }
+  TPreviewForm::ShowForProject(this, projectId);
+}
+
 void TFormMain::S2Click() {
   const QString text = Prompts::InputBox("命名空间输入框", "请输入一个命名空间名如:           ", FNamespace);
   if (text.isEmpty()) {
@@ -602,6 +615,8 @@ TGenerationFeedback* TFormMain::CreateGenerationFeedback(const QString& siteFold
   handlers.primaryKeyError = [this](int classId) { WMPrimaryKeyError(classId); };
   handlers.displayMemberError = [this](int classId) { WMDisplayMemberError(classId); };
   handlers.referenceError = [](const QString& message) { Prompts::ShowMessage(message); };
+  // A name that would send files elsewhere or break the output: refused before anything is written.
+  handlers.projectProblem = [](const QString& message) { Prompts::ShowError(message); };
   handlers.done = [this, siteFolder] { WMGenerateDone(siteFolder); };
   handlers.failed = [](const QString& error) {
     Prompts::ShowError(QString::fromStdString(AutoCodeTexts::Failed(error.toStdString())));
