@@ -6,12 +6,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build_dir=${1:-build}
-cli=$PWD/$build_dir/bin/corvanthel-cli
-[ -x "$cli" ] || { echo "no $cli: run scripts/build first" >&2; exit 1; }
-command -v sqlite3 >/dev/null || { echo "sqlite3 is needed (scripts/install-deps)" >&2; exit 1; }
-
-# catalogue_sql N: the SQL of a catalogue with one project "Bench" of N classes.
-source bench/catalogue.sh
+# cli, and catalogue_sql N: the SQL of a catalogue with one project "Bench" of N classes.
+source bench/lib.sh
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT

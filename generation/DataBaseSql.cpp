@@ -1,5 +1,6 @@
 #include "generation/DataBaseSql.h"
 
+#include <utility>
 #include <vector>
 
 #include "catalogue/DbHelper.h"
@@ -62,7 +63,8 @@ class TScriptBuilder {
   std::string Build() {
     FScript = kUserTable;
     for (const TClassModel& entry : FProject.classes) AppendClass(entry);
-    return FScript + FForeignKeys;
+    FScript += FForeignKeys;
+    return std::move(FScript);
   }
 
   // The class's table (or the comment standing in for it) followed by its own foreign keys.

@@ -73,12 +73,19 @@ void CheckNotProtected(const std::string& shown, const fs::path& target, const T
 }
 
 // The process's umask, read without changing it (other threads may be creating files).
-mode_t CurrentUmask() {
+mode_t ReadUmask() {
   std::ifstream status("/proc/self/status");
   std::string line;
   while (std::getline(status, line))
     if (line.rfind("Umask:", 0) == 0) return static_cast<mode_t>(std::strtoul(line.c_str() + 6, nullptr, 8));
   return 022;
+}
+
+// Read once: the program never changes its umask, and reading /proc for every new file
+// cost a generation run more than writing the file did.
+mode_t CurrentUmask() {
+  static const mode_t mask = ReadUmask();
+  return mask;
 }
 
 // Writes every byte to fd; false with errno set on a failure.

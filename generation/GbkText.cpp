@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <memory>
 
 namespace {
 
@@ -66,15 +67,43 @@ std::string DescribeCharacter(const std::string& utf8, std::size_t at) {
   return "字符“" + utf8.substr(at, length) + "”(" + code + ")无法用GBK编码";
 }
 
+// UTF-8 to GBK. ASCII is the same byte in both and makes up most of a generated file, so
+// only the runs of other characters go through iconv; a run ends only at an ASCII byte,
+// which no multi-byte sequence contains, so no character is split. On a character GBK
+// cannot hold returns false and sets failedAt to its offset in utf8.
+bool EncodeGbk(const std::string& utf8, std::string& gbk, std::size_t& failedAt) {
+  gbk.clear();
+  gbk.reserve(utf8.size());
+  std::unique_ptr<TConverter> converter;
+  std::string encoded;
+  std::size_t at = 0;
+  while (at < utf8.size()) {
+    std::size_t end = at;
+    while (end < utf8.size() && static_cast<unsigned char>(utf8[end]) < 0x80) ++end;
+    gbk.append(utf8, at, end - at);
+    at = end;
+    while (end < utf8.size() && static_cast<unsigned char>(utf8[end]) >= 0x80) ++end;
+    if (end == at) break;
+    if (!converter) converter = std::make_unique<TConverter>("CP936", "UTF-8");
+    std::size_t failedInRun = 0;
+    if (!converter->Convert(utf8.substr(at, end - at), encoded, failedInRun)) {
+      failedAt = at + failedInRun;
+      return false;
+    }
+    gbk += encoded;
+    at = end;
+  }
+  return true;
+}
+
 }  // namespace
 
 namespace GbkText {
 
 std::string FromUtf8(const std::string& utf8) {
-  TConverter converter("CP936", "UTF-8");
   std::string gbk;
   std::size_t failedAt = 0;
-  if (!converter.Convert(utf8, gbk, failedAt)) throw TGbkEncodingError(DescribeCharacter(utf8, failedAt));
+  if (!EncodeGbk(utf8, gbk, failedAt)) throw TGbkEncodingError(DescribeCharacter(utf8, failedAt));
   return gbk;
 }
 
@@ -91,10 +120,9 @@ std::string ToUtf8(const std::string& gbk) {
 }
 
 bool CanEncode(const std::string& utf8) {
-  TConverter converter("CP936", "UTF-8");
   std::string ignored;
   std::size_t failedAt = 0;
-  return converter.Convert(utf8, ignored, failedAt);
+  return EncodeGbk(utf8, ignored, failedAt);
 }
 
 }  // namespace GbkText

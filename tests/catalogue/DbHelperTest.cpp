@@ -233,3 +233,40 @@ TEST(DbField, ConvertsTextAndNullsToIntegers) {
   EXPECT_THROW(TDbField("n", "abc", false).AsInteger(), TDbError);
   EXPECT_THROW(TDbField("n", "12x", false).AsInteger(), TDbError);
 }
+
+// The streamed rows the project model is read from must give every value exactly as the
+// result sets of the stores do, errors included.
+TEST(DbHelper, StreamedRowsReadValuesAsResultSetsDo) {
+  TTempCatalogue catalogue;
+  TDbHelper db;
+  const std::vector<std::string> lengths = {"12",  "' 12 '", "'+5'", "NULL",     "3000000000", "'abc'",
+                                            "4.5", "''",     "-7",   "'  -3  '", "x'00'"};
+  for (const std::string& length : lengths)
+    db.ExecSql("insert into t_member(memberName,memberLength,memberComment) values ('m'," + length + ",NULL)");
+
+  // What the result set says: the value or "error", and the comment text.
+  std::vector<std::string> expected;
+  std::unique_ptr<TDbQuery> query = db.OpenQuery("select * from t_member");
+  for (query->First(); !query->Eof(); query->Next()) {
+    const std::string value = ErrorOf<TDbError>([&] { query->FieldByName("memberLength").AsInteger(); }).empty()
+                                  ? std::to_string(query->FieldByName("memberLength").AsInteger())
+                                  : "error";
+    expected.push_back(value + "|" + query->FieldByName("memberComment").AsString());
+  }
+
+  std::vector<std::string> seen;
+  std::vector<std::string> sent;
+  TDbHelper::SetStatementObserver([&](const std::string& sql) { sent.push_back(sql); });
+  db.ForEachRow("select * from t_member", [&](const TDbRow& row) {
+    const int length = row.ColumnIndex("MEMBERLENGTH");
+    const std::string value =
+        ErrorOf<TDbError>([&] { row.Integer(length); }).empty() ? std::to_string(row.Integer(length)) : "error";
+    seen.push_back(value + "|" + row.Text(row.ColumnIndex("memberComment")));
+    EXPECT_THROW(row.ColumnIndex("noSuchColumn"), TDbError);
+  });
+  TDbHelper::SetStatementObserver(nullptr);
+  EXPECT_EQ(seen, expected);
+  EXPECT_EQ(expected.size(), lengths.size());
+  EXPECT_EQ(sent, std::vector<std::string>{"select * from t_member"});
+  EXPECT_THROW(db.ForEachRow("select nothing from nowhere", [](const TDbRow&) {}), TDbError);
+}

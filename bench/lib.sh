@@ -1,0 +1,78 @@
+# Shared by the bench scripts: the synthetic catalogue and the timing of one command.
+# Source it from the repository root with build_dir set.
+
+cli=$PWD/$build_dir/bin/corvanthel-cli
+[ -x "$cli" ] || { echo "no $cli: run scripts/build first" >&2; exit 1; }
+command -v sqlite3 >/dev/null || { echo "sqlite3 is needed (scripts/install-deps)" >&2; exit 1; }
+[ -x /usr/bin/time ] || { echo "GNU time is needed: apt-get install time" >&2; exit 1; }
+runs=${RUNS:-3}
+
+# The catalogue's SQL: every class has an integer key, a display member, 16 more
+# members of the five types, and two references to earlier classes (10%).
+catalogue_sql() {
+  awk -v n="$1" 'BEGIN {
+    q = "\x27";
+    print "begin;";
+    print "insert into t_project(projectName) values (" q "Bench" q ");";
+    split("字符串 整型 浮点型 日期型 图片型", types, " ");
+    cols = "insert into t_member(projectId,classId,memberName,memberType,memberLength,memberIsPri,memberComment," \
+           "memberIsMust,memberIsInteger,memberIsFloat,queryFlag,memberIsDisplay,memberQueryDisplay) values ";
+    for (c = 1; c <= n; c++) {
+      printf "insert into t_class(projectId,className,friendName) values (1,%sC%d%s,%s类%d%s);\n", q, c, q, q, c, q;
+      printf "%s(1,%d,%sid%s,%s整型%s,0,1,%s编号%s,1,1,0,0,0,1);\n", cols, c, q, q, q, q, q, q;
+      printf "%s(1,%d,%sname%s,%s字符串%s,50,0,%s名称%s,1,0,0,1,1,1);\n", cols, c, q, q, q, q, q, q;
+      for (m = 3; m <= 20; m++) {
+        if (m >= 19 && c > 1) {
+          target = 1 + (c * 7 + m) % (c - 1);
+          printf "%s(1,%d,%sref%d%s,%sC%d%s,0,0,%s引用%s,1,0,0,0,0,1);\n", cols, c, q, m, q, q, target, q, q, q;
+        } else {
+          t = types[(m % 5) + 1];
+          printf "%s(1,%d,%sm%d%s,%s%s%s,%d,0,%s成员%d%s,1,%d,%d,0,0,1);\n", cols, c, q, m, q, q, t, q,
+                 (t == "字符串") ? 20 : 0, q, m, q, (t == "整型"), (t == "浮点型");
+        }
+      }
+    }
+    print "commit;";
+  }'
+}
+
+# make_folder FOLDER CLASSES: a program folder with the template and a catalogue holding
+# the project Bench of CLASSES classes.
+make_folder() {
+  mkdir -p "$1"
+  cp -r "$build_dir/bin/bak" "$1/bak"
+  "$cli" --dir "$1" list >/dev/null  # creates the empty catalogue
+  catalogue_sql "$2" | sqlite3 "$1/projects.mdb"
+}
+
+# set_aside PATH: moves an earlier run's output out of the way without deleting it. Deleting
+# many files just before a run makes some file systems (ext4) search past every recently
+# freed inode on each create, which would time the deletion, not the command; the outputs
+# set aside go when the script ends.
+set_aside() {
+  if [ -e "$1" ]; then
+    mkdir -p "$work/aside"
+    mv "$1" "$(mktemp -d "$work/aside/XXXXXX")/"
+  fi
+}
+
+# measure NAME COMMAND...: runs the command $runs times (after `prepare_NAME`, when that
+# function exists, untimed) and sets wall, cpu (user + sys, seconds, medians) and peak
+# (largest resident set, KiB).
+measure() {
+  local name=$1
+  shift
+  local stats=$work/time.txt walls=() cpus=()
+  peak=0
+  for _ in $(seq "$runs"); do
+    if declare -F "prepare_$name" >/dev/null; then "prepare_$name"; fi
+    sync
+    /usr/bin/time -f '%e %U %S %M' -o "$stats" "$@" >/dev/null
+    read -r w u s k <"$stats"
+    walls+=("$w")
+    cpus+=("$(awk -v u="$u" -v s="$s" 'BEGIN { printf "%.2f", u + s }')")
+    [ "$k" -gt "$peak" ] && peak=$k
+  done
+  wall=$(printf '%s\n' "${walls[@]}" | sort -n | sed -n "$(((runs + 1) / 2))p")
+  cpu=$(printf '%s\n' "${cpus[@]}" | sort -n | sed -n "$(((runs + 1) / 2))p")
+}
