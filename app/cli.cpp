@@ -3,13 +3,16 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <CLI/CLI.hpp>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <exception>
 #include <filesystem>
+#include <functional>
 #include <iostream>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -21,16 +24,6 @@
 #include "generation/DataBaseSql.h"
 
 namespace {
-
-const char* const kUsage =
-    "Usage:\n"
-    "  corvanthel-cli [--dir FOLDER] list                     one project name per line\n"
-    "  corvanthel-cli [--dir FOLDER] generate PROJECT         the generation run, headless\n"
-    "  corvanthel-cli [--dir FOLDER] sql PROJECT [-o FILE]    the SQL Server table script\n"
-    "  corvanthel-cli --help | --version\n"
-    "\n"
-    "FOLDER holds projects.mdb, bak/ and projects/ (default: the folder of this program).\n"
-    "Exit codes: 0 success, 1 a project failed its checks, 2 any other failure.\n";
 
 constexpr int kExitCheckFailed = 1;
 constexpr int kExitFailure = 2;
@@ -81,43 +74,6 @@ void WriteFileAtomically(const std::string& path, const std::string& bytes) {
   }
 }
 
-int UsageError(const std::string& message) {
-  std::cerr << "corvanthel-cli: " << message << "\n\n" << kUsage;
-  return kExitFailure;
-}
-
-int Sql(const std::vector<std::string>& args) {
-  std::string project;
-  std::string outputFile;
-  bool toFile = false;
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    if (args[i] == "-o") {
-      if (toFile || i + 1 >= args.size()) return UsageError("-o needs one file name");
-      toFile = true;
-      outputFile = args[++i];
-    } else if (project.empty() && !args[i].empty()) {
-      project = args[i];
-    } else {
-      return UsageError("sql takes one project name");
-    }
-  }
-  if (project.empty()) return UsageError("sql needs a project name");
-
-  const int projectId = FindProject(project);
-  if (projectId < 0) {
-    std::cerr << "corvanthel-cli: no project named '" << project << "'\n";
-    return kExitFailure;
-  }
-  const std::string script = TDataBaseSql().BuildScript(projectId);
-  if (toFile) {
-    WriteFileAtomically(outputFile, script);
-  } else {
-    std::cout << script << std::flush;
-    if (!std::cout) throw std::runtime_error("cannot write the script to standard output");
-  }
-  return 0;
-}
-
 // Prints the run as the window's progress log shows it; the outcome sets the exit code.
 class TPrintingObserver : public TAutoCodeObserver {
  public:
@@ -156,52 +112,117 @@ std::string AbsoluteFolder(const std::string& folder) {
   return path;
 }
 
-int Generate(const std::vector<std::string>& args, const std::string& folder) {
-  if (args.size() != 1 || args[0].empty()) return UsageError("generate takes one project name");
-  const int projectId = FindProject(args[0]);
+int Generate(const std::string& project, const std::string& folder) {
+  const int projectId = FindProject(project);
   if (projectId < 0) {
-    std::cerr << "corvanthel-cli: no project named '" << args[0] << "'\n";
+    std::cerr << "corvanthel-cli: no project named '" << project << "'\n";
     return kExitFailure;
   }
   TPrintingObserver observer;
-  TAutoCode run({projectId, args[0], AbsoluteFolder(folder)}, "corvanthel", observer);
+  TAutoCode run({projectId, project, AbsoluteFolder(folder)}, "corvanthel", observer);
   run.Start();
   run.Wait();
   return observer.ExitCode();
 }
 
+int Sql(const std::string& project, const std::string& outputFile) {
+  const int projectId = FindProject(project);
+  if (projectId < 0) {
+    std::cerr << "corvanthel-cli: no project named '" << project << "'\n";
+    return kExitFailure;
+  }
+  const std::string script = TDataBaseSql().BuildScript(projectId);
+  if (!outputFile.empty()) {
+    WriteFileAtomically(outputFile, script);
+  } else {
+    std::cout << script << std::flush;
+    if (!std::cout) throw std::runtime_error("cannot write the script to standard output");
+  }
+  return 0;
+}
+
+// The parsed command line: the folder and the one command to run. Each command adds
+// itself as a subcommand with a synopsis line for the usage text; its callback stores
+// the action that main runs once the catalogue file is known.
+struct TCommandLine {
+  CLI::App app{"", "corvanthel-cli"};
+  std::string folder = ExecutableFolder();
+  std::vector<std::string> synopsis;
+  std::function<int()> action;
+
+  CLI::App* AddCommand(const std::string& name, const std::string& arguments, const std::string& summary) {
+    std::string line = "corvanthel-cli [--dir FOLDER] " + name + (arguments.empty() ? "" : " " + arguments);
+    if (line.size() < 54) line.resize(54, ' ');
+    synopsis.push_back(line + " " + summary);
+    return app.add_subcommand(name, summary);
+  }
+
+  std::string Usage() const {
+    std::string text = "Usage:\n";
+    for (const std::string& line : synopsis) text += "  " + line + "\n";
+    text +=
+        "  corvanthel-cli --help | --version\n"
+        "\n"
+        "FOLDER holds projects.mdb, bak/ and projects/ (default: the folder of this program).\n"
+        "Exit codes: 0 success, 1 a project failed its checks, 2 any other failure.\n";
+    return text;
+  }
+};
+
+// A project name on the command line is never empty.
+const CLI::Validator kProjectName(
+    [](std::string& name) { return name.empty() ? std::string("a project name cannot be empty") : std::string(); }, "",
+    "project name");
+
+void AddListCommand(TCommandLine& line) {
+  CLI::App* command = line.AddCommand("list", "", "one project name per line");
+  command->callback([&line] { line.action = [] { return List(); }; });
+}
+
+void AddGenerateCommand(TCommandLine& line) {
+  CLI::App* command = line.AddCommand("generate", "PROJECT", "the generation run, headless");
+  auto project = std::make_shared<std::string>();
+  command->add_option("PROJECT", *project, "the project's name")->required()->check(kProjectName);
+  command->callback([&line, project] { line.action = [&line, project] { return Generate(*project, line.folder); }; });
+}
+
+void AddSqlCommand(TCommandLine& line) {
+  CLI::App* command = line.AddCommand("sql", "PROJECT [-o FILE]", "the SQL Server table script");
+  auto project = std::make_shared<std::string>();
+  auto outputFile = std::make_shared<std::string>();
+  command->add_option("PROJECT", *project, "the project's name")->required()->check(kProjectName);
+  command->add_option("-o", *outputFile, "write the script to FILE instead of standard output")
+      ->type_name("FILE")
+      ->check(CLI::Validator(
+          [](std::string& file) { return file.empty() ? std::string("-o needs a file name") : std::string(); }, "FILE",
+          "file name"));
+  command->callback(
+      [&line, project, outputFile] { line.action = [project, outputFile] { return Sql(*project, *outputFile); }; });
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::vector<std::string> args(argv + 1, argv + argc);
-  std::string folder = ExecutableFolder();
-  std::size_t i = 0;
-  if (i < args.size() && (args[i] == "--help" || args[i] == "-h")) {
-    std::cout << kUsage;
-    return 0;
-  }
-  if (i < args.size() && args[i] == "--version") {
-    std::cout << "corvanthel-cli " << CORVANTHEL_VERSION << '\n';
-    return 0;
-  }
-  if (i < args.size() && args[i] == "--dir") {
-    if (i + 1 >= args.size()) return UsageError("--dir needs a folder");
-    folder = args[i + 1];
-    i += 2;
-  }
-  if (i >= args.size()) return UsageError("no command given");
-  const std::string command = args[i++];
-  const std::vector<std::string> rest(args.begin() + static_cast<std::ptrdiff_t>(i), args.end());
+  TCommandLine line;
+  line.app.add_option("--dir", line.folder, "the folder of projects.mdb, bak/ and projects/")->type_name("FOLDER");
+  line.app.set_version_flag("--version", std::string("corvanthel-cli ") + CORVANTHEL_VERSION);
+  line.app.require_subcommand(1);
+  AddListCommand(line);
+  AddGenerateCommand(line);
+  AddSqlCommand(line);
+  line.app.description(line.Usage());
 
-  TDbHelper::SetCatalogueFile(folder + "/projects.mdb");
   try {
-    if (command == "list") {
-      if (!rest.empty()) return UsageError("list takes no arguments");
-      return List();
-    }
-    if (command == "sql") return Sql(rest);
-    if (command == "generate") return Generate(rest, folder);
-    return UsageError("unknown command '" + command + "'");
+    line.app.parse(argc, argv);
+  } catch (const CLI::ParseError& error) {
+    if (error.get_exit_code() == 0) return line.app.exit(error);  // --help, --version
+    std::cerr << "corvanthel-cli: " << error.what() << "\n\n" << line.Usage();
+    return kExitFailure;
+  }
+
+  TDbHelper::SetCatalogueFile(line.folder + "/projects.mdb");
+  try {
+    return line.action();
   } catch (const std::exception& error) {
     std::cerr << error.what() << '\n';
     return kExitFailure;
