@@ -22,6 +22,7 @@
 #include "catalogue/ProjectDAO.h"
 #include "generation/AutoCode.h"
 #include "generation/DataBaseSql.h"
+#include "model/ProjectTransfer.h"
 
 namespace {
 
@@ -141,6 +142,51 @@ int Sql(const std::string& project, const std::string& outputFile) {
   return 0;
 }
 
+int Export(const std::string& project, const std::string& outputFile) {
+  const int projectId = FindProject(project);
+  if (projectId < 0) {
+    std::cerr << "corvanthel-cli: no project named '" << project << "'\n";
+    return kExitFailure;
+  }
+  const std::string text = TProjectTransfer().ExportProject(projectId);
+  if (!outputFile.empty()) {
+    WriteFileAtomically(outputFile, text);
+  } else {
+    std::cout << text << std::flush;
+    if (!std::cout) throw std::runtime_error("cannot write the project to standard output");
+  }
+  return 0;
+}
+
+int Import(const std::string& file, const std::string& projectName, bool replace) {
+  const TImportOutcome outcome = TProjectTransfer().ImportFile(file, projectName, replace);
+  if (!outcome.problems.empty()) {
+    for (const std::string& problem : outcome.problems) std::cerr << problem << '\n';
+    if (outcome.nameTaken) std::cerr << "corvanthel-cli: use --as NAME for another name or --replace to replace it\n";
+    std::cerr << "corvanthel-cli: nothing was imported\n";
+    return kExitCheckFailed;
+  }
+  return 0;
+}
+
+// Lists every problem, one a line; none gives the all-clear line.
+int PrintProblems(const std::vector<std::string>& problems) {
+  for (const std::string& problem : problems) std::cout << problem << '\n';
+  if (problems.empty()) std::cout << kNoProblemsFound << '\n';
+  std::cout << std::flush;
+  return problems.empty() ? 0 : kExitCheckFailed;
+}
+
+int Check(const std::string& project, const std::string& file) {
+  if (!file.empty()) return PrintProblems(TProjectTransfer().CheckFile(file));
+  const int projectId = FindProject(project);
+  if (projectId < 0) {
+    std::cerr << "corvanthel-cli: no project named '" << project << "'\n";
+    return kExitFailure;
+  }
+  return PrintProblems(TProjectTransfer().CheckProject(projectId));
+}
+
 // The parsed command line: the folder and the one command to run. Each command adds
 // itself as a subcommand with a synopsis line for the usage text; its callback stores
 // the action that main runs once the catalogue file is known.
@@ -152,7 +198,11 @@ struct TCommandLine {
 
   CLI::App* AddCommand(const std::string& name, const std::string& arguments, const std::string& summary) {
     std::string line = "corvanthel-cli [--dir FOLDER] " + name + (arguments.empty() ? "" : " " + arguments);
-    if (line.size() < 54) line.resize(54, ' ');
+    // A long synopsis puts its summary under the others' summaries.
+    if (line.size() < 54)
+      line.resize(54, ' ');
+    else
+      line += "\n" + std::string(56, ' ');
     synopsis.push_back(line + " " + summary);
     return app.add_subcommand(name, summary);
   }
@@ -164,7 +214,7 @@ struct TCommandLine {
         "  corvanthel-cli --help | --version\n"
         "\n"
         "FOLDER holds projects.mdb, bak/ and projects/ (default: the folder of this program).\n"
-        "Exit codes: 0 success, 1 a project failed its checks, 2 any other failure.\n";
+        "Exit codes: 0 success, 1 the project or file has problems, 2 any other failure.\n";
     return text;
   }
 };
@@ -173,6 +223,11 @@ struct TCommandLine {
 const CLI::Validator kProjectName(
     [](std::string& name) { return name.empty() ? std::string("a project name cannot be empty") : std::string(); }, "",
     "project name");
+
+// A file name on the command line is never empty.
+const CLI::Validator kFileName(
+    [](std::string& file) { return file.empty() ? std::string("a file name cannot be empty") : std::string(); }, "FILE",
+    "file name");
 
 void AddListCommand(TCommandLine& line) {
   CLI::App* command = line.AddCommand("list", "", "one project name per line");
@@ -200,6 +255,44 @@ void AddSqlCommand(TCommandLine& line) {
       [&line, project, outputFile] { line.action = [project, outputFile] { return Sql(*project, *outputFile); }; });
 }
 
+void AddExportCommand(TCommandLine& line) {
+  CLI::App* command = line.AddCommand("export", "PROJECT [-o FILE]", "the project as a JSON project file");
+  auto project = std::make_shared<std::string>();
+  auto outputFile = std::make_shared<std::string>();
+  command->add_option("PROJECT", *project, "the project's name")->required()->check(kProjectName);
+  command->add_option("-o", *outputFile, "write the file to FILE instead of standard output")
+      ->type_name("FILE")
+      ->check(kFileName);
+  command->callback(
+      [&line, project, outputFile] { line.action = [project, outputFile] { return Export(*project, *outputFile); }; });
+}
+
+void AddImportCommand(TCommandLine& line) {
+  CLI::App* command = line.AddCommand("import", "FILE [--as NAME] [--replace]", "a project file as a new project");
+  auto file = std::make_shared<std::string>();
+  auto name = std::make_shared<std::string>();
+  auto replace = std::make_shared<bool>(false);
+  command->add_option("FILE", *file, "the project file")->required()->check(kFileName);
+  command->add_option("--as", *name, "store the project under NAME instead of the file's name")
+      ->type_name("NAME")
+      ->check(kProjectName);
+  command->add_flag("--replace", *replace, "replace the classes and members of a project of that name");
+  command->callback(
+      [&line, file, name, replace] { line.action = [file, name, replace] { return Import(*file, *name, *replace); }; });
+}
+
+void AddCheckCommand(TCommandLine& line) {
+  CLI::App* command = line.AddCommand("check", "PROJECT | --file FILE", "every problem of a project or file");
+  auto project = std::make_shared<std::string>();
+  auto file = std::make_shared<std::string>();
+  CLI::Option* projectOption = command->add_option("PROJECT", *project, "the project's name")->check(kProjectName);
+  CLI::Option* fileOption =
+      command->add_option("--file", *file, "check a project file instead")->type_name("FILE")->check(kFileName);
+  projectOption->excludes(fileOption);
+  command->require_option(1);
+  command->callback([&line, project, file] { line.action = [project, file] { return Check(*project, *file); }; });
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -210,6 +303,9 @@ int main(int argc, char** argv) {
   AddListCommand(line);
   AddGenerateCommand(line);
   AddSqlCommand(line);
+  AddExportCommand(line);
+  AddImportCommand(line);
+  AddCheckCommand(line);
   line.app.description(line.Usage());
 
   try {
