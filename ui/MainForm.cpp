@@ -34,6 +34,7 @@
 #include "ui/FormUpdateMember.h"
 #include "ui/GenerationFeedback.h"
 #include "ui/NameRules.h"
+#include "ui/ProjectFileCommands.h"
 #include "ui/Prompts.h"
 
 namespace {
@@ -180,6 +181,8 @@ void TFormMain::CreateMenus() {
   AddCommand(projectMenu, "M1", "添加成员(&M)", &TFormMain::M1Click);
   AddCommand(projectMenu, "N3", "修改成员属性(&E)", &TFormMain::N3Click);
   AddCommand(projectMenu, "C1", "删除成员(&C)", &TFormMain::C1Click);
+  AddCommand(projectMenu, "ExportProject", "导出工程...", &TFormMain::ExportProjectClick);
+  AddCommand(projectMenu, "ImportProject", "导入工程...", &TFormMain::ImportProjectClick);
 
   QMenu* codeMenu = menuBar()->addMenu("代码管理(&A)");
   codeMenu->setObjectName("P1");
@@ -238,6 +241,18 @@ void TFormMain::LoadProjects() {
   if (FProjectIndex != -1 && FProjectIndex < CB_Project->count()) index = FProjectIndex;
   CB_Project->setCurrentIndex(index);
   LoadClasses(CB_Project->currentData().toInt());
+}
+
+void TFormMain::SelectProject(int projectId) {
+  LoadProjects();
+  const int index = CB_Project->findData(projectId);
+  if (index < 0) return;
+  // Later reloads keep this project selected, as after a rename.
+  FProjectIndex = index;
+  if (index == CB_Project->currentIndex()) return;
+  ClearMembers();
+  CB_Project->setCurrentIndex(index);
+  LoadClasses(projectId);
 }
 
 void TFormMain::LoadClasses(int projectId) {
@@ -309,6 +324,14 @@ int TFormMain::SelectedMemberId() const {
 }
 
 // ---- view events ----
+
+void TFormMain::ExportProjectClick() {
+  TProjectFileCommands::ExportProject(*this);
+}
+
+void TFormMain::ImportProjectClick() {
+  TProjectFileCommands::ImportProject(*this);
+}
 
 void TFormMain::CB_ProjectChange() {
   ClearMembers();

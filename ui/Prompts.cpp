@@ -16,6 +16,7 @@ struct TScript {
   QQueue<bool> confirms;
   QQueue<std::optional<QString>> inputs;
   QQueue<QString> saveNames;
+  QQueue<QString> openNames;
   QList<Prompts::TShown> shown;
 };
 
@@ -99,6 +100,12 @@ QString Prompts::AskSaveFileName(const QString& caption, const QString& suggeste
   return QFileDialog::getSaveFileName(Parent(), caption, suggestedPath, filter);
 }
 
+QString Prompts::AskOpenFileName(const QString& caption, const QString& folder, const QString& filter) {
+  Record("openfile", caption, folder);
+  if (Script().scripted) return Script().openNames.isEmpty() ? QString() : Script().openNames.dequeue();
+  return QFileDialog::getOpenFileName(Parent(), caption, folder, filter);
+}
+
 void Prompts::OpenWithShell(const QString& target) {
   Record("open", QString(), target);
   if (Script().scripted) return;
@@ -126,6 +133,9 @@ void Prompts::QueueInputCancel() {
 void Prompts::QueueSaveFileName(const QString& path) {
   Script().saveNames.enqueue(path);
 }
+void Prompts::QueueOpenFileName(const QString& path) {
+  Script().openNames.enqueue(path);
+}
 QList<Prompts::TShown> Prompts::Shown() {
   return Script().shown;
 }
@@ -142,5 +152,6 @@ void Prompts::ClearShown() {
 }
 
 int Prompts::PendingAnswers() {
-  return static_cast<int>(Script().confirms.size() + Script().inputs.size() + Script().saveNames.size());
+  return static_cast<int>(Script().confirms.size() + Script().inputs.size() + Script().saveNames.size() +
+                          Script().openNames.size());
 }

@@ -26,12 +26,14 @@ class Prompts {
   static QString InputBox(const QString& caption, const QString& prompt, const QString& defaultText);
   // The path of a file to save to; empty when cancelled.
   static QString AskSaveFileName(const QString& caption, const QString& suggestedPath, const QString& filter);
+  // The path of an existing file to read; empty when cancelled.
+  static QString AskOpenFileName(const QString& caption, const QString& folder, const QString& filter);
   // A folder path or a web address, opened by the desktop (file browser or web browser).
   static void OpenWithShell(const QString& target);
 
   // ---- test seam ----
   struct TShown {
-    QString kind;  // "message", "box", "error", "confirm", "input", "save", "open"
+    QString kind;  // "message", "box", "error", "confirm", "input", "save", "openfile", "open"
     QString caption;
     QString text;  // the message, question or prompt; the target for "open"
   };
@@ -41,6 +43,7 @@ class Prompts {
   static void QueueInput(const QString& typed);
   static void QueueInputCancel();
   static void QueueSaveFileName(const QString& path);  // empty: Cancel
+  static void QueueOpenFileName(const QString& path);  // empty: Cancel
   static QList<TShown> Shown();
   // The texts of what was shown, in order, of the given kinds (all kinds when empty).
   static QStringList ShownTexts(const QStringList& kinds = {});
