@@ -229,7 +229,7 @@ void TMainWindowTest::windowLayoutAndMenus() {
     projectItems << action->objectName() + "=" + action->text();
   QCOMPARE(projectItems, QStringList({"F2=新建项目(&F)", "N1=修改项目名称(&X)", "D1=删除当前项目(&D)", "A2=添加类(&A)",
                                       "N2=修改类名(&B)", "S1=删除类(&S)", "M1=添加成员(&M)", "N3=修改成员属性(&E)",
-                                      "C1=删除成员(&C)"}));
+                                      "C1=删除成员(&C)", "ExportProject=导出工程...", "ImportProject=导入工程..."}));
   QStringList codeItems;
   for (QAction* action : Find<QMenu>(&window, "P1")->actions())
     codeItems << action->objectName() + "=" + action->text();

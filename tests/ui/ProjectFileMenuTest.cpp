@@ -1,7 +1,5 @@
 // The project menu's export and import of project files, run through their menu actions with scripted
 // file dialogs and checked against the files, the catalogue and the window's views.
-#include <QMenu>
-#include <QMenuBar>
 #include <QTest>
 
 #include "model/ProjectTransfer.h"
@@ -19,7 +17,6 @@ class TProjectFileMenuTest : public QObject {
   void init() { FWorld = std::make_unique<TUiWorld>(); }
   void cleanup() { FWorld.reset(); }
 
-  void theTwoItemsFollowTheExistingCommands();
   void exportWritesTheSelectedProject();
   void importStoresAndSelectsTheProject();
   void aFileWithProblemsShowsThemAllInOneBoxAndStoresNothing();
@@ -28,18 +25,6 @@ class TProjectFileMenuTest : public QObject {
   QString Path(const QString& name) const { return QString::fromStdString(FWorld->Catalogue().Folder()) + "/" + name; }
   std::unique_ptr<TUiWorld> FWorld;
 };
-
-void TProjectFileMenuTest::theTwoItemsFollowTheExistingCommands() {
-  TFormMain window;
-  QMenu* menu = Find<QMenu>(&window, "F1");
-  const QList<QAction*> actions = menu->actions();
-  QVERIFY(actions.size() >= 11);
-  QCOMPARE(actions[8]->objectName(), QString("C1"));
-  QCOMPARE(actions[9]->objectName(), QString("ExportProject"));
-  QCOMPARE(actions[9]->text(), QString("导出工程..."));
-  QCOMPARE(actions[10]->objectName(), QString("ImportProject"));
-  QCOMPARE(actions[10]->text(), QString("导入工程..."));
-}
 
 void TProjectFileMenuTest::exportWritesTheSelectedProject() {
   {
