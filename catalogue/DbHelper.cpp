@@ -8,6 +8,7 @@
 #include <atomic>
 #include <cerrno>
 #include <charconv>
+#include <climits>
 #include <cstring>
 #include <fstream>
 #include <mutex>
@@ -261,19 +262,67 @@ void Run(sqlite3* db, const std::string& sql) {
 TDbField::TDbField(std::string name, std::string text, bool isNull)
     : FName(std::move(name)), FText(std::move(text)), FIsNull(isNull) {}
 
+namespace {
+
+// A decimal integer between optional blanks, with an optional plus sign.
+bool ParseInteger(const std::string& text, int& value) {
+  const std::size_t begin = text.find_first_not_of(' ');
+  const std::size_t end = text.find_last_not_of(' ');
+  if (begin == std::string::npos) return false;
+  const char* first = text.data() + begin;
+  const char* last = text.data() + end + 1;
+  if (*first == '+') ++first;
+  const auto result = std::from_chars(first, last, value);
+  return result.ec == std::errc() && result.ptr == last;
+}
+
+[[noreturn]] void ThrowNoInteger(const std::string& text, const std::string& field) {
+  throw TDbError("'" + text + "' is not a valid integer value for field '" + field + "'");
+}
+
+}  // namespace
+
 int TDbField::AsInteger() const {
   if (FIsNull) return 0;
-  std::size_t begin = FText.find_first_not_of(' ');
-  std::size_t end = FText.find_last_not_of(' ');
-  if (begin != std::string::npos) {
-    const char* first = FText.data() + begin;
-    const char* last = FText.data() + end + 1;
-    if (*first == '+') ++first;
-    int value = 0;
-    const auto result = std::from_chars(first, last, value);
-    if (result.ec == std::errc() && result.ptr == last) return value;
+  int value = 0;
+  if (ParseInteger(FText, value)) return value;
+  ThrowNoInteger(FText, FName);
+}
+
+int TDbRow::ColumnIndex(const std::string& name) const {
+  auto* statement = static_cast<sqlite3_stmt*>(FStatement);
+  const int count = sqlite3_column_count(statement);
+  for (int i = 0; i < count; ++i)
+    if (strcasecmp(sqlite3_column_name(statement, i), name.c_str()) == 0) return i;
+  throw TDbError("Field '" + name + "' not found");
+}
+
+std::string TDbRow::Text(int index) const {
+  auto* statement = static_cast<sqlite3_stmt*>(FStatement);
+  const unsigned char* text = sqlite3_column_text(statement, index);
+  if (text == nullptr) return std::string();
+  return std::string(reinterpret_cast<const char*>(text),
+                     static_cast<std::size_t>(sqlite3_column_bytes(statement, index)));
+}
+
+int TDbRow::Integer(int index) const {
+  auto* statement = static_cast<sqlite3_stmt*>(FStatement);
+  switch (sqlite3_column_type(statement, index)) {
+    case SQLITE_NULL:
+      return 0;
+    case SQLITE_INTEGER: {
+      // Most values are stored as integers: take them without a round trip through text.
+      const sqlite3_int64 value = sqlite3_column_int64(statement, index);
+      if (value >= INT_MIN && value <= INT_MAX) return static_cast<int>(value);
+      break;
+    }
+    default:
+      break;
   }
-  throw TDbError("'" + FText + "' is not a valid integer value for field '" + FName + "'");
+  const std::string text = Text(index);
+  int value = 0;
+  if (ParseInteger(text, value)) return value;
+  ThrowNoInteger(text, sqlite3_column_name(statement, index));
 }
 
 TDbQuery::TDbQuery(std::vector<std::string> columns, std::vector<std::vector<TDbField>> rows)
@@ -332,6 +381,16 @@ std::unique_ptr<TDbQuery> TDbHelper::OpenQuery(const std::string& sql) {
   sqlite3* db = GetConnection();
   Notify(sql);
   return ReadAll(db, sql);
+}
+
+void TDbHelper::ForEachRow(const std::string& sql, const std::function<void(const TDbRow& row)>& onRow) {
+  sqlite3* db = GetConnection();
+  Notify(sql);
+  TStatement statement = Prepare(db, sql);
+  const TDbRow row(statement.get());
+  int rc;
+  while ((rc = sqlite3_step(statement.get())) == SQLITE_ROW) onRow(row);
+  if (rc != SQLITE_DONE) ThrowEngineError(db);
 }
 
 void TDbHelper::ExecSql(const std::string& sql) {

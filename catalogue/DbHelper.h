@@ -56,6 +56,22 @@ class TDbQuery {
   std::size_t FRow = 0;
 };
 
+// The row a TDbHelper::ForEachRow read stands on. It is valid only inside the call
+// that receives it; columns are found by name once and then read by position.
+class TDbRow {
+ public:
+  explicit TDbRow(void* statement) : FStatement(statement) {}
+  // The position of the named column (without regard to case); TDbError when there is none.
+  int ColumnIndex(const std::string& name) const;
+  // The text of the column; empty for NULL.
+  std::string Text(int index) const;
+  // The column as TDbField::AsInteger reads it: NULL is 0, text that is no integer raises TDbError.
+  int Integer(int index) const;
+
+ private:
+  void* FStatement;
+};
+
 // The only code that talks to the catalogue file. Every thread has its own
 // connection, opened on its first operation and kept for the thread's life.
 class TDbHelper {
@@ -78,6 +94,9 @@ class TDbHelper {
   sqlite3* GetConnection();
 
   std::unique_ptr<TDbQuery> OpenQuery(const std::string& sql);
+  // Hands each row to onRow as it is read instead of keeping the whole result set:
+  // large reads then cost one row of memory, not all of them.
+  void ForEachRow(const std::string& sql, const std::function<void(const TDbRow& row)>& onRow);
   void ExecSql(const std::string& sql);
   // Runs the statements in order in one transaction; on a failure rolls back and raises it.
   void ExecBatch(const std::vector<std::string>& statements);

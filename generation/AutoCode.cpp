@@ -1,16 +1,14 @@
 #include "generation/AutoCode.h"
 
 #include <filesystem>
-#include <set>
 #include <system_error>
+#include <unordered_set>
 
-#include "catalogue/ClassDAO.h"
-#include "catalogue/DbHelper.h"
-#include "catalogue/MemberDAO.h"
 #include "generation/BLLOperate.h"
 #include "generation/DALOperate.h"
 #include "generation/EntityOperate.h"
 #include "generation/FileOperate.h"
+#include "model/ModelStore.h"
 
 namespace AutoCodeTexts {
 
@@ -61,49 +59,42 @@ void TAutoCode::Execute() {
 }
 
 void TAutoCode::Run() {
-  bool generated = false;
-  {
-    // One snapshot for the whole run: the window may go on editing the catalogue.
-    TDbReadTransaction snapshot;
-    LayerCommon::TReferenceKindCache referenceKinds;
-    TClassDAO classDAO;
-    const TNameIdList classes = classDAO.ListClassesOfProject(FTarget.projectId);
-    int failedClassId = 0;
-    if (!classDAO.CheckKeyMembers(classes, [&](int classId) { failedClassId = classId; })) {
-      FObserver.PrimaryKeyError(failedClassId);
+  // One read of the catalogue for the whole run, in one snapshot: the window may go on
+  // editing the catalogue, and every file of the run comes from the same project.
+  const TProjectModel project = TModelStore().LoadProject(FTarget.projectId);
+  for (const TClassModel& entry : project.classes) {
+    if (entry.CountKeyMembers() != 1) {
+      FObserver.PrimaryKeyError(entry.classId);
       return;
     }
-    if (!classDAO.CheckDisplayMembers(classes, [&](int classId) { failedClassId = classId; })) {
-      FObserver.DisplayMemberError(failedClassId);
+  }
+  for (const TClassModel& entry : project.classes) {
+    if (entry.CountDisplayMembers() != 1) {
+      FObserver.DisplayMemberError(entry.classId);
       return;
     }
-    if (!CheckReferences(classes)) return;
+  }
+  if (!CheckReferences(project)) return;
 
-    const TProgressCallback progress = [this](const std::string& line) { FObserver.Progress(line); };
-    TEntityOperate::MakeEntityFile(FNamespace, classes, FTarget, progress);
-    TBLLOperate::MakeBLLFile(FNamespace, classes, FTarget, progress);
-    TDALOperate().MakeDALFile(FNamespace, classes, FTarget, progress);
-    generated = true;
-  }
-  if (generated) {
-    CopyTemplateSite();
-    FObserver.Done();
-  }
+  const TProgressCallback progress = [this](const std::string& line) { FObserver.Progress(line); };
+  TEntityOperate::MakeEntityFile(FNamespace, project, FTarget, progress);
+  TBLLOperate::MakeBLLFile(FNamespace, project, FTarget, progress);
+  TDALOperate().MakeDALFile(FNamespace, project, FTarget, progress);
+  CopyTemplateSite();
+  FObserver.Done();
 }
 
 // Every class-typed member must name a class of this project (each of which has
 // just been found to have exactly one key). The name must match exactly: the
 // generated C# and SQL use it as the class and table name.
-bool TAutoCode::CheckReferences(const TNameIdList& classes) {
-  std::set<std::string> classNames;
-  for (const TNameId& entry : classes) classNames.insert(entry.name);
-  TMemberDAO memberDAO;
-  for (const TNameId& entry : classes) {
-    std::unique_ptr<TDbQuery> members = memberDAO.OpenMembersOfClass(entry.id);
-    for (members->First(); !members->Eof(); members->Next()) {
-      const std::string type = members->FieldByName("memberType").AsString();
+bool TAutoCode::CheckReferences(const TProjectModel& project) {
+  std::unordered_set<std::string> classNames;
+  for (const TClassModel& entry : project.classes) classNames.insert(entry.className);
+  for (const TClassModel& entry : project.classes) {
+    for (const TMember& member : entry.members) {
+      const std::string& type = member.GetMemberType();
       if (MemberTypes::IsBuiltIn(type) || classNames.count(type) > 0) continue;
-      FObserver.ReferenceError(entry.name, members->FieldByName("memberName").AsString(), type);
+      FObserver.ReferenceError(entry.className, member.GetMemberName(), type);
       return false;
     }
   }

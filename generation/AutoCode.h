@@ -4,8 +4,8 @@
 #include <string>
 #include <thread>
 
-#include "catalogue/NameId.h"
 #include "generation/LayerCommon.h"
+#include "model/ProjectModel.h"
 
 // What a generation run tells whoever started it. Every call comes from the
 // run's own thread; the run goes on only when the call has returned, so an
@@ -65,7 +65,7 @@ class TAutoCode {
 
  private:
   void Run();
-  bool CheckReferences(const TNameIdList& classes);
+  bool CheckReferences(const TProjectModel& project);
   void CopyTemplateSite();
 
   const TGenerationTarget FTarget;

@@ -1,24 +1,20 @@
 #include "generation/BLLOperate.h"
 
-#include <memory>
-
-#include "catalogue/ClassDAO.h"
-
-void TBLLOperate::MakeBLLFile(const std::string& /*nameSpace*/, const TNameIdList& classes,
+void TBLLOperate::MakeBLLFile(const std::string& /*nameSpace*/, const TProjectModel& project,
                               const TGenerationTarget& target, const TProgressCallback& progress) {
-  for (const TNameId& entry : classes) {
-    const std::string text = BLLText(entry.id, entry.name);
-    LayerCommon::WriteLayerFile(target, "App_Code/BLL", "bll" + entry.name + ".cs", text, progress);
+  for (const TClassModel& entry : project.classes) {
+    const std::string text = BLLText(entry);
+    LayerCommon::WriteLayerFile(target, "App_Code/BLL", "bll" + entry.className + ".cs", text, progress);
   }
 }
 
-std::string TBLLOperate::BLLText(int classId, const std::string& className) {
-  const std::string& c = className;
-  const std::string o = LayerCommon::ObjectNameOf(className);
-  const std::string friendName = TClassDAO().GetFriendNameById(classId);
-  const std::unique_ptr<TMember> key = LayerCommon::KeyMemberOf(classId, className);
-  const std::string& keyName = key->GetMemberName();
-  const std::string keyParameter = key->GetMemberIsInteger() == 1 ? "(int " : "(string ";
+std::string TBLLOperate::BLLText(const TClassModel& entry) {
+  const std::string& c = entry.className;
+  const std::string o = LayerCommon::ObjectNameOf(c);
+  const std::string& friendName = entry.friendName;
+  const TMember& key = LayerCommon::KeyMemberOf(entry);
+  const std::string& keyName = key.GetMemberName();
+  const std::string keyParameter = key.GetMemberIsInteger() == 1 ? "(int " : "(string ";
 
   std::string text =
       "using System;\r\n"

@@ -1,7 +1,5 @@
 #include "generation/DALOperate.h"
 
-#include "catalogue/ClassDAO.h"
-
 namespace {
 
 // The SqlDbType of a parameter bound to a value of this kind.
@@ -25,26 +23,28 @@ std::string ParameterLine(const std::string& memberName, TValueKind kind) {
 
 }  // namespace
 
-void TDALOperate::MakeDALFile(const std::string& /*nameSpace*/, const TNameIdList& classes,
+void TDALOperate::MakeDALFile(const std::string& /*nameSpace*/, const TProjectModel& project,
                               const TGenerationTarget& target, const TProgressCallback& progress) {
-  for (const TNameId& entry : classes) {
-    LoadClass(target.projectId, entry.id, entry.name);
+  const TClassIndex classes(project);
+  for (const TClassModel& entry : project.classes) {
+    LoadClass(entry, classes);
     const std::string text = DALText();
-    LayerCommon::WriteLayerFile(target, "App_Code/DAL", "dal" + entry.name + ".cs", text, progress);
+    LayerCommon::WriteLayerFile(target, "App_Code/DAL", "dal" + entry.className + ".cs", text, progress);
   }
 }
 
-void TDALOperate::LoadClass(int projectId, int classId, const std::string& className) {
-  FKeyMember.reset();
-  FProjectId = projectId;
-  FClassId = classId;
-  FClassName = className;
-  FObjectName = LayerCommon::ObjectNameOf(className);
-  FFriendName = TClassDAO().GetFriendNameById(classId);
-  FKeyMember = LayerCommon::KeyMemberOf(classId, className);
+void TDALOperate::LoadClass(const TClassModel& entry, const TClassIndex& classes) {
+  FClass = nullptr;
+  FKeyMember = nullptr;
+  FClasses = &classes;
+  FClassName = entry.className;
+  FObjectName = LayerCommon::ObjectNameOf(entry.className);
+  FFriendName = entry.friendName;
+  FKeyMember = &LayerCommon::KeyMemberOf(entry);
+  FClass = &entry;
 }
 
-std::string TDALOperate::DALText() {
+std::string TDALOperate::DALText() const {
   std::string text =
       "using System;\r\n"
       "using System.Collections.Generic;\r\n"
@@ -74,30 +74,30 @@ std::string TDALOperate::DALText() {
   return text;
 }
 
-std::vector<TDALOperate::TMemberRow> TDALOperate::ReadRows(TDbQuery& query) {
-  std::vector<TMemberRow> rows;
-  for (query.First(); !query.Eof(); query.Next()) {
-    rows.push_back({query.FieldByName("memberName").AsString(), query.FieldByName("memberType").AsString(),
-                    query.FieldByName("memberComment").AsString()});
-  }
-  return rows;
+std::vector<const TMember*> TDALOperate::Members(bool all) const {
+  // Without the key these are the members with memberIsPri 0: a member with a value other
+  // than 0 or 1 (only another tool can store one) is not the key either, and is left out too.
+  std::vector<const TMember*> members;
+  members.reserve(FClass->members.size());
+  for (const TMember& member : FClass->members)
+    if (all || member.GetMemberIsPri() == 0) members.push_back(&member);
+  return members;
 }
 
-TValueKind TDALOperate::KindOf(const TMemberRow& row) const {
-  return LayerCommon::ValueKindOf(FProjectId, FClassName, row.name, row.type);
+TValueKind TDALOperate::KindOf(const TMember& member) const {
+  return LayerCommon::ValueKindOf(*FClasses, FClassName, member);
 }
 
-std::string TDALOperate::MakeAdd() {
+std::string TDALOperate::MakeAdd() const {
   // An integer key is an identity column: the database assigns it, so the insert leaves it out.
-  const std::vector<TMemberRow> members = ReadRows(HasIntegerKey() ? *FMemberDAO.OpenNonKeyMembersOfClass(FClassId)
-                                                                   : *FMemberDAO.OpenMembersOfClass(FClassId));
+  const std::vector<const TMember*> members = Members(!HasIntegerKey());
 
   std::string columns;
   std::string values;
   for (std::size_t i = 0; i < members.size(); ++i) {
     const std::string separator = i == 0 ? "" : ",";
-    columns += separator + members[i].name;
-    values += separator + "@" + members[i].name;
+    columns += separator + members[i]->GetMemberName();
+    values += separator + "@" + members[i]->GetMemberName();
   }
 
   std::string text;
@@ -108,13 +108,14 @@ std::string TDALOperate::MakeAdd() {
   text += "            /*构建sql参数*/\r\n";
   text += "            SqlParameter[] parm = new SqlParameter[] {\r\n";
   for (std::size_t i = 0; i < members.size(); ++i) {
-    text += ParameterLine(members[i].name, KindOf(members[i])) + (i + 1 < members.size() ? "," : "") + "\r\n";
+    text +=
+        ParameterLine(members[i]->GetMemberName(), KindOf(*members[i])) + (i + 1 < members.size() ? "," : "") + "\r\n";
   }
   text += "            };\r\n";
   text += "            /*给参数赋值*/\r\n";
   for (std::size_t i = 0; i < members.size(); ++i) {
-    text += "            parm[" + std::to_string(i) + "].Value = " + FObjectName + "." + members[i].name + "; //" +
-            members[i].comment + "\r\n";
+    text += "            parm[" + std::to_string(i) + "].Value = " + FObjectName + "." + members[i]->GetMemberName() +
+            "; //" + members[i]->GetMemberComment() + "\r\n";
   }
   text += "\r\n";
   text += "            /*执行sql进行添加*/\r\n";
@@ -123,8 +124,8 @@ std::string TDALOperate::MakeAdd() {
   return text;
 }
 
-std::string TDALOperate::MakeGetSome() {
-  const std::vector<TMemberRow> members = ReadRows(*FMemberDAO.OpenMembersOfClass(FClassId));
+std::string TDALOperate::MakeGetSome() const {
+  const std::vector<const TMember*> members = Members(true);
   const std::string& key = KeyName();
 
   std::string text;
@@ -144,10 +145,10 @@ std::string TDALOperate::MakeGetSome() {
   text += "            /*如果查询存在记录，就包装到对象中返回*/\r\n";
   text += "            if (DataRead.Read())\r\n";
   text += "            {\r\n";
-  for (const TMemberRow& member : members) {
-    const std::string column = "DataRead[\"" + member.name + "\"]";
-    text += "                " + FObjectName + "." + member.name;
-    switch (KindOf(member)) {
+  for (const TMember* member : members) {
+    const std::string column = "DataRead[\"" + member->GetMemberName() + "\"]";
+    text += "                " + FObjectName + "." + member->GetMemberName();
+    switch (KindOf(*member)) {
       case TValueKind::Text:
         text += " = " + column + ".ToString();\r\n";
         break;
@@ -168,13 +169,13 @@ std::string TDALOperate::MakeGetSome() {
   return text;
 }
 
-std::string TDALOperate::MakeEdit() {
-  const std::vector<TMemberRow> members = ReadRows(*FMemberDAO.OpenNonKeyMembersOfClass(FClassId));
+std::string TDALOperate::MakeEdit() const {
+  const std::vector<const TMember*> members = Members(false);
   const std::string& key = KeyName();
 
   std::string setList;
   for (std::size_t i = 0; i < members.size(); ++i) {
-    setList += (i == 0 ? "" : ",") + members[i].name + "=@" + members[i].name;
+    setList += (i == 0 ? "" : ",") + members[i]->GetMemberName() + "=@" + members[i]->GetMemberName();
   }
 
   std::string text;
@@ -186,12 +187,13 @@ std::string TDALOperate::MakeEdit() {
   text += "            /*构建sql参数信息*/\r\n";
   text += "            SqlParameter[] parm = new SqlParameter[] {\r\n";
   // The key is bound last, so every other parameter line ends with a comma.
-  for (const TMemberRow& member : members) text += ParameterLine(member.name, KindOf(member)) + ",\r\n";
+  for (const TMember* member : members) text += ParameterLine(member->GetMemberName(), KindOf(*member)) + ",\r\n";
   text += ParameterLine(key, HasIntegerKey() ? TValueKind::Integer : TValueKind::Text) + "\r\n";
   text += "            };\r\n";
   text += "            /*为参数赋值*/\r\n";
   for (std::size_t i = 0; i < members.size(); ++i) {
-    text += "            parm[" + std::to_string(i) + "].Value = " + FObjectName + "." + members[i].name + ";\r\n";
+    text += "            parm[" + std::to_string(i) + "].Value = " + FObjectName + "." + members[i]->GetMemberName() +
+            ";\r\n";
   }
   text += "            parm[" + std::to_string(members.size()) + "].Value = " + FObjectName + "." + key + ";\r\n";
   text += "            /*执行更新*/\r\n";

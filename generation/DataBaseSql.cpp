@@ -1,11 +1,11 @@
 #include "generation/DataBaseSql.h"
 
-#include <memory>
 #include <vector>
 
-#include "catalogue/ClassDAO.h"
+#include "catalogue/DbHelper.h"
 #include "catalogue/Member.h"
-#include "catalogue/MemberDAO.h"
+#include "model/ClassIndex.h"
+#include "model/ModelStore.h"
 
 namespace {
 
@@ -56,19 +56,19 @@ struct TColumnLine {
 
 class TScriptBuilder {
  public:
-  explicit TScriptBuilder(int projectId) : FProjectId(projectId) {}
+  explicit TScriptBuilder(const TProjectModel& project) : FProject(project), FClasses(project) {}
 
   std::string Build() {
     FScript = kUserTable;
-    for (const TNameId& entry : TClassDAO().ListClassesOfProject(FProjectId)) AppendClass(entry.name, entry.id);
+    for (const TClassModel& entry : FProject.classes) AppendClass(entry);
     return FScript + FForeignKeys;
   }
 
  private:
-  void AppendClass(const std::string& className, int classId) {
-    TMemberDAO members;
-    const std::unique_ptr<TMember> key = members.GetKeyMemberOfClass(classId);
-    if (!key) {
+  void AppendClass(const TClassModel& entry) {
+    const std::string& className = entry.className;
+    const TMember* key = entry.KeyMember();
+    if (key == nullptr) {
       FScript += "-- 类 " + CommentSafe(className) + " 没有主键成员，未生成该表" + kCrLf + kCrLf + kCrLf + kCrLf;
       return;
     }
@@ -86,11 +86,11 @@ class TScriptBuilder {
       lines.push_back(
           {"\t[" + key->GetMemberName() + StringKeyColumnType(key->GetMemberLength()) + " PRIMARY KEY ,", true});
 
-    const std::unique_ptr<TDbQuery> query = members.OpenNonKeyMembersOfClass(classId);
-    for (query->First(); !query->Eof(); query->Next())
-      lines.push_back(MemberLine(
-          className, query->FieldByName("memberName").AsString(), query->FieldByName("memberType").AsString(),
-          query->FieldByName("memberLength").AsInteger(), query->FieldByName("memberIsMust").AsInteger()));
+    // The other columns are the members with memberIsPri 0, in catalogue order.
+    for (const TMember& member : entry.members)
+      if (member.GetMemberIsPri() == 0)
+        lines.push_back(MemberLine(className, member.GetMemberName(), member.GetMemberType(), member.GetMemberLength(),
+                                   member.GetMemberIsMust()));
 
     // The key line is always a column, so there is a last column to lose its comma.
     std::size_t last = lines.size() - 1;
@@ -113,8 +113,9 @@ class TScriptBuilder {
     if (type == MemberTypes::kPicture) return {start + "] [varchar] (50) COLLATE Chinese_PRC_CI_AS NULL ,", true};
 
     // Any other type names a class of the project: the column holds that class's key.
-    const std::unique_ptr<TMember> target = TMemberDAO().GetKeyMemberByClassName(FProjectId, type);
-    if (!target)
+    const TClassModel* referenced = FClasses.Find(type);
+    const TMember* target = referenced != nullptr ? referenced->KeyMember() : nullptr;
+    if (target == nullptr)
       return {"\t-- 类 " + CommentSafe(className) + " 的成员 " + CommentSafe(name) + " 的类型 " + CommentSafe(type) +
                   " 不是本项目中有主键的类，未生成该列及其外键",
               false};
@@ -124,13 +125,18 @@ class TScriptBuilder {
     return {start + StringKeyColumnType(target->GetMemberLength()) + " ,", true};
   }
 
-  const int FProjectId;
+  const TProjectModel& FProject;
+  const TClassIndex FClasses;
   std::string FScript;       // the user table, then the tables of the classes
   std::string FForeignKeys;  // one statement per class-typed member, in the order met
 };
 
 }  // namespace
 
+std::string TDataBaseSql::BuildScript(const TProjectModel& project) {
+  return TScriptBuilder(project).Build();
+}
+
 std::string TDataBaseSql::BuildScript(int projectId) {
-  return TScriptBuilder(projectId).Build();
+  return BuildScript(TModelStore().LoadProject(projectId));
 }

@@ -2,17 +2,22 @@
 
 #include <string>
 
+#include "model/ProjectModel.h"
+
 // Builds the SQL Server (Transact-SQL) script that creates a project's database:
 // the fixed user table CusUsers with its administrator row, one table per class
 // with one column per member, and after every table the foreign keys that
 // class-typed members imply. The text is UTF-8 with CR LF line ends.
 class TDataBaseSql {
  public:
-  // The whole script for the project. Catalogue errors are raised, not caught.
+  // The whole script for the project in memory; reads nothing from the catalogue.
   //
   // A class without a key member gets no table, and a class-typed member whose
   // type names no class of the project with a key member gets no column and no
   // foreign key; a Transact-SQL comment line stands in their place and says why,
   // so the script never holds a guessed or broken statement.
+  std::string BuildScript(const TProjectModel& project);
+  // The script of the catalogue's project, read in one snapshot. Catalogue errors, a
+  // missing project among them, are raised, not caught.
   std::string BuildScript(int projectId);
 };

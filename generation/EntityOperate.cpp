@@ -1,18 +1,16 @@
 #include "generation/EntityOperate.h"
 
-#include <memory>
-
-#include "catalogue/MemberDAO.h"
-
-void TEntityOperate::MakeEntityFile(const std::string& /*nameSpace*/, const TNameIdList& classes,
+void TEntityOperate::MakeEntityFile(const std::string& /*nameSpace*/, const TProjectModel& project,
                                     const TGenerationTarget& target, const TProgressCallback& progress) {
-  for (const TNameId& entry : classes) {
-    const std::string text = EntityText(target.projectId, entry.id, entry.name);
-    LayerCommon::WriteLayerFile(target, "App_Code/ENTITY", entry.name + ".cs", text, progress);
+  const TClassIndex classes(project);
+  for (const TClassModel& entry : project.classes) {
+    const std::string text = EntityText(entry, classes);
+    LayerCommon::WriteLayerFile(target, "App_Code/ENTITY", entry.className + ".cs", text, progress);
   }
 }
 
-std::string TEntityOperate::EntityText(int projectId, int classId, const std::string& className) {
+std::string TEntityOperate::EntityText(const TClassModel& entry, const TClassIndex& classes) {
+  const std::string& className = entry.className;
   std::string text =
       "using System;\r\n"
       "using System.Data;\r\n"
@@ -35,13 +33,10 @@ std::string TEntityOperate::EntityText(int projectId, int classId, const std::st
   text += "    public class " + className + "\r\n";
   text += "    {\r\n";
 
-  std::unique_ptr<TDbQuery> members = TMemberDAO().OpenMembersOfClass(classId);
-  for (members->First(); !members->Eof(); members->Next()) {
-    const std::string name = members->FieldByName("memberName").AsString();
-    const std::string type = members->FieldByName("memberType").AsString();
-    const std::string comment = members->FieldByName("memberComment").AsString();
-    const std::string csType = LayerCommon::CSharpTypeOf(LayerCommon::ValueKindOf(projectId, className, name, type));
-    text += "        /*" + comment + "*/\r\n";
+  for (const TMember& member : entry.members) {
+    const std::string& name = member.GetMemberName();
+    const std::string csType = LayerCommon::CSharpTypeOf(LayerCommon::ValueKindOf(classes, className, member));
+    text += "        /*" + member.GetMemberComment() + "*/\r\n";
     text += "        private " + csType + " _" + name + ";\r\n";
     text += "        public " + csType + " " + name + "\r\n";
     text += "        {\r\n";

@@ -1,51 +1,22 @@
 #include "generation/LayerCommon.h"
 
-#include "catalogue/MemberDAO.h"
 #include "generation/FileOperate.h"
 
 namespace LayerCommon {
 
-namespace {
-
-thread_local TReferenceKindCache* tCache = nullptr;
-
-// The kind of the key of a class named as a member type; empty when there is none.
-std::optional<TValueKind> ReferencedKeyKind(int projectId, const std::string& className) {
-  const std::unique_ptr<TMember> key = TMemberDAO().GetKeyMemberByClassName(projectId, className);
-  if (!key) return std::nullopt;
-  return key->GetMemberIsInteger() == 1 ? TValueKind::Integer : TValueKind::Text;
-}
-
-}  // namespace
-
-TValueKind ValueKindOf(int projectId, const std::string& className, const std::string& memberName,
-                       const std::string& memberType) {
+TValueKind ValueKindOf(const TClassIndex& classes, const std::string& className, const TMember& member) {
+  const std::string& memberType = member.GetMemberType();
   if (memberType == MemberTypes::kString || memberType == MemberTypes::kPicture) return TValueKind::Text;
   if (memberType == MemberTypes::kDate) return TValueKind::Date;
   if (memberType == MemberTypes::kInteger) return TValueKind::Integer;
   if (memberType == MemberTypes::kFloat) return TValueKind::Float;
-  const std::optional<TValueKind> kind =
-      tCache != nullptr ? tCache->KeyKindOf(projectId, memberType) : ReferencedKeyKind(projectId, memberType);
-  if (!kind) {
-    throw TGenerationError("类“" + className + "”的成员“" + memberName + "”的类型“" + memberType +
+  const TClassModel* referenced = classes.Find(memberType);
+  const TMember* key = referenced != nullptr ? referenced->KeyMember() : nullptr;
+  if (key == nullptr) {
+    throw TGenerationError("类“" + className + "”的成员“" + member.GetMemberName() + "”的类型“" + memberType +
                            "”既不是基本类型，也不是本工程中有主键的类，无法生成代码");
   }
-  return *kind;
-}
-
-TReferenceKindCache::TReferenceKindCache() : FPrevious(tCache) {
-  tCache = this;
-}
-
-TReferenceKindCache::~TReferenceKindCache() {
-  tCache = FPrevious;
-}
-
-std::optional<TValueKind> TReferenceKindCache::KeyKindOf(int projectId, const std::string& className) {
-  const auto key = std::make_pair(projectId, className);
-  const auto found = FKinds.find(key);
-  if (found != FKinds.end()) return found->second;
-  return FKinds[key] = ReferencedKeyKind(projectId, className);
+  return key->GetMemberIsInteger() == 1 ? TValueKind::Integer : TValueKind::Text;
 }
 
 const char* CSharpTypeOf(TValueKind kind) {
@@ -68,10 +39,10 @@ std::string ObjectNameOf(const std::string& className) {
   return objectName;
 }
 
-std::unique_ptr<TMember> KeyMemberOf(int classId, const std::string& className) {
-  std::unique_ptr<TMember> key = TMemberDAO().GetKeyMemberOfClass(classId);
-  if (!key) throw TGenerationError("类“" + className + "”没有主键成员，无法生成代码");
-  return key;
+const TMember& KeyMemberOf(const TClassModel& entry) {
+  const TMember* key = entry.KeyMember();
+  if (key == nullptr) throw TGenerationError("类“" + entry.className + "”没有主键成员，无法生成代码");
+  return *key;
 }
 
 void WriteLayerFile(const TGenerationTarget& target, const std::string& layerFolder, const std::string& fileName,

@@ -1,13 +1,11 @@
 #pragma once
 
 #include <functional>
-#include <map>
-#include <memory>
-#include <optional>
 #include <stdexcept>
 #include <string>
 
 #include "catalogue/Member.h"
+#include "model/ClassIndex.h"
 
 // What the three layer generators share: where a project's site goes, how progress
 // is reported, and how a member type turns into the kind of value the C# code uses.
@@ -36,31 +34,11 @@ enum class TValueKind { Text, Integer, Float, Date };
 
 namespace LayerCommon {
 
-// While one exists on a thread, ValueKindOf on that thread looks up the key of each
-// referenced class once and remembers it. The generation run keeps one for as long
-// as it reads its catalogue snapshot, in which nothing can change; without it every
-// reference member of every layer would look its class up again.
-class TReferenceKindCache {
- public:
-  TReferenceKindCache();
-  ~TReferenceKindCache();
-  TReferenceKindCache(const TReferenceKindCache&) = delete;
-  TReferenceKindCache& operator=(const TReferenceKindCache&) = delete;
-
-  // The kind of the key of class className of the project; empty when it has none.
-  std::optional<TValueKind> KeyKindOf(int projectId, const std::string& className);
-
- private:
-  std::map<std::pair<int, std::string>, std::optional<TValueKind>> FKinds;
-  TReferenceKindCache* FPrevious;
-};
-
-// The kind of a member of type memberType. A type that is none of the five type
-// names is the name of a class of the project, and takes the kind of that class's
-// key (integer when its memberIsInteger is 1, text otherwise). A type naming no class
-// with a key member raises TGenerationError naming the class, the member and the type.
-TValueKind ValueKindOf(int projectId, const std::string& className, const std::string& memberName,
-                       const std::string& memberType);
+// The kind of a member's value. A type that is none of the five type names is the name
+// of a class of the project, and takes the kind of that class's key (integer when its
+// memberIsInteger is 1, text otherwise). A type naming no class with a key member
+// raises TGenerationError naming the class, the member and the type.
+TValueKind ValueKindOf(const TClassIndex& classes, const std::string& className, const TMember& member);
 
 // "string", "int", "float" or "DateTime".
 const char* CSharpTypeOf(TValueKind kind);
@@ -68,8 +46,8 @@ const char* CSharpTypeOf(TValueKind kind);
 // The class name with its first character made lower case when it is A to Z.
 std::string ObjectNameOf(const std::string& className);
 
-// The class's key member; TGenerationError when it has none.
-std::unique_ptr<TMember> KeyMemberOf(int classId, const std::string& className);
+// The class's key member (the first, should there be several); TGenerationError when it has none.
+const TMember& KeyMemberOf(const TClassModel& entry);
 
 // Writes one generated file of a layer and reports it. layerFolder is the folder
 // inside the site ("App_Code/ENTITY"), fileName the bare file name ("Book.cs").

@@ -7,28 +7,48 @@
 
 namespace {
 
-TMember ReadMember(const TDbQuery& row, const std::string& className) {
-  TMember member;
-  member.SetMemberId(row.FieldByName("memberId").AsInteger());
-  member.SetProjectId(row.FieldByName("projectId").AsInteger());
-  member.SetClassId(row.FieldByName("classId").AsInteger());
-  member.SetMemberName(row.FieldByName("memberName").AsString());
-  member.SetMemberType(row.FieldByName("memberType").AsString());
+// The positions of the t_member columns in the member rows, found once per read.
+struct TMemberColumns {
+  explicit TMemberColumns(const TDbRow& row)
+      : memberId(row.ColumnIndex("memberId")),
+        projectId(row.ColumnIndex("projectId")),
+        classId(row.ColumnIndex("classId")),
+        memberName(row.ColumnIndex("memberName")),
+        memberType(row.ColumnIndex("memberType")),
+        memberLength(row.ColumnIndex("memberLength")),
+        memberIsPri(row.ColumnIndex("memberIsPri")),
+        memberComment(row.ColumnIndex("memberComment")),
+        memberIsMust(row.ColumnIndex("memberIsMust")),
+        memberIsInteger(row.ColumnIndex("memberIsInteger")),
+        memberIsFloat(row.ColumnIndex("memberIsFloat")),
+        queryFlag(row.ColumnIndex("queryFlag")),
+        memberIsDisplay(row.ColumnIndex("memberIsDisplay")),
+        memberQueryDisplay(row.ColumnIndex("memberQueryDisplay")) {}
+
+  int memberId, projectId, classId, memberName, memberType, memberLength, memberIsPri, memberComment, memberIsMust,
+      memberIsInteger, memberIsFloat, queryFlag, memberIsDisplay, memberQueryDisplay;
+};
+
+void ReadMember(const TDbRow& row, const TMemberColumns& column, const std::string& className, TMember& member) {
+  member.SetMemberId(row.Integer(column.memberId));
+  member.SetProjectId(row.Integer(column.projectId));
+  member.SetClassId(row.Integer(column.classId));
+  member.SetMemberName(row.Text(column.memberName));
+  member.SetMemberType(row.Text(column.memberType));
   try {
-    member.SetMemberLength(row.FieldByName("memberLength").AsInteger());
+    member.SetMemberLength(row.Integer(column.memberLength));
   } catch (const TDbError&) {
     throw TDbError("类“" + className + "”的成员“" + member.GetMemberName() + "”的长度“" +
-                   row.FieldByName("memberLength").AsString() + "”不是整数");
+                   row.Text(column.memberLength) + "”不是整数");
   }
-  member.SetMemberIsPri(row.FieldByName("memberIsPri").AsInteger());
-  member.SetMemberComment(row.FieldByName("memberComment").AsString());
-  member.SetMemberIsMust(row.FieldByName("memberIsMust").AsInteger());
-  member.SetMemberIsInteger(row.FieldByName("memberIsInteger").AsInteger());
-  member.SetMemberIsFloat(row.FieldByName("memberIsFloat").AsInteger());
-  member.SetQueryFlag(row.FieldByName("queryFlag").AsInteger());
-  member.SetMemberIsDisplay(row.FieldByName("memberIsDisplay").AsInteger());
-  member.SetMemberQueryDisplay(row.FieldByName("memberQueryDisplay").AsInteger());
-  return member;
+  member.SetMemberIsPri(row.Integer(column.memberIsPri));
+  member.SetMemberComment(row.Text(column.memberComment));
+  member.SetMemberIsMust(row.Integer(column.memberIsMust));
+  member.SetMemberIsInteger(row.Integer(column.memberIsInteger));
+  member.SetMemberIsFloat(row.Integer(column.memberIsFloat));
+  member.SetQueryFlag(row.Integer(column.queryFlag));
+  member.SetMemberIsDisplay(row.Integer(column.memberIsDisplay));
+  member.SetMemberQueryDisplay(row.Integer(column.memberQueryDisplay));
 }
 
 std::string Int(int value) {
@@ -72,34 +92,54 @@ TProjectModel TModelStore::LoadProject(int projectId) {
   TDbReadTransaction snapshot;
   const std::string id = std::to_string(projectId);
 
+  // The rows are read one at a time into the model: a project of many thousand classes
+  // is held once, never a second time as a result set.
   TProjectModel project;
-  std::unique_ptr<TDbQuery> rows = db.OpenQuery("select projectId,projectName from t_project where projectId=" + id);
-  rows->First();
-  if (rows->Eof()) throw TDbError("工程（编号" + id + "）不存在");
+  bool found = false;
+  db.ForEachRow("select projectId,projectName from t_project where projectId=" + id, [&](const TDbRow& row) {
+    if (found) return;
+    found = true;
+    project.projectName = row.Text(row.ColumnIndex("projectName"));
+  });
+  if (!found) throw TDbError("工程（编号" + id + "）不存在");
   project.projectId = projectId;
-  project.projectName = rows->FieldByName("projectName").AsString();
 
   std::unordered_map<int, std::size_t> classIndex;
-  rows = db.OpenQuery("select classId,className,friendName from t_class where projectId=" + id);
-  for (rows->First(); !rows->Eof(); rows->Next()) {
+  int classIdColumn = -1;
+  int classNameColumn = -1;
+  int friendNameColumn = -1;
+  db.ForEachRow("select classId,className,friendName from t_class where projectId=" + id, [&](const TDbRow& row) {
+    if (classIdColumn < 0) {
+      classIdColumn = row.ColumnIndex("classId");
+      classNameColumn = row.ColumnIndex("className");
+      friendNameColumn = row.ColumnIndex("friendName");
+    }
     TClassModel entry;
-    entry.classId = rows->FieldByName("classId").AsInteger();
-    entry.className = rows->FieldByName("className").AsString();
-    entry.friendName = rows->FieldByName("friendName").AsString();
+    entry.classId = row.Integer(classIdColumn);
+    entry.className = row.Text(classNameColumn);
+    entry.friendName = row.Text(friendNameColumn);
     classIndex.emplace(entry.classId, project.classes.size());
     project.classes.push_back(std::move(entry));
-  }
+  });
+  project.classes.shrink_to_fit();
 
   // Within one class the rows come in id order (the t_member(classId) index), the order of every
   // per-class member query; rows are only grouped here, never reordered.
-  rows =
-      db.OpenQuery("select * from t_member where classId in (select classId from t_class where projectId=" + id + ")");
-  for (rows->First(); !rows->Eof(); rows->Next()) {
-    const auto found = classIndex.find(rows->FieldByName("classId").AsInteger());
-    if (found == classIndex.end()) continue;
-    TClassModel& owner = project.classes[found->second];
-    owner.members.push_back(ReadMember(*rows, owner.className));
-  }
+  std::unique_ptr<TMemberColumns> columns;
+  TClassModel* previous = nullptr;
+  db.ForEachRow("select * from t_member where classId in (select classId from t_class where projectId=" + id + ")",
+                [&](const TDbRow& row) {
+                  if (!columns) columns = std::make_unique<TMemberColumns>(row);
+                  const auto owner = classIndex.find(row.Integer(columns->classId));
+                  if (owner == classIndex.end()) return;
+                  TClassModel& entry = project.classes[owner->second];
+                  // The rows of a class come together: give back the growth room of the class just finished.
+                  if (previous != nullptr && previous != &entry) previous->members.shrink_to_fit();
+                  previous = &entry;
+                  entry.members.emplace_back();
+                  ReadMember(row, *columns, entry.className, entry.members.back());
+                });
+  if (previous != nullptr) previous->members.shrink_to_fit();
   return project;
 }
 

@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "catalogue/ClassDAO.h"
@@ -120,6 +122,47 @@ TEST_F(AutoCodeTest, ASuccessfulRunWritesEveryLayerThenCopiesTheTemplate) {
       EXPECT_EQ(ReadFileBytes(entry.path().string()).find("NamespaceNobodyUses"), std::string::npos) << entry.path();
     }
   }
+}
+
+// Changes the catalogue from another thread as soon as the run has written its first file.
+class TEditingObserver : public TRecordingObserver {
+ public:
+  explicit TEditingObserver(std::function<void()> edit) : FEdit(std::move(edit)) {}
+  void Progress(const std::string& line) override {
+    TRecordingObserver::Progress(line);
+    if (lines.size() == 1) std::thread(FEdit).join();
+  }
+
+ private:
+  std::function<void()> FEdit;
+};
+
+TEST_F(AutoCodeTest, EveryFileOfARunComesFromTheCatalogueAsItWasWhenTheRunBegan) {
+  const TShopProject shop = GeneratableShop();
+  const int book = shop.classes[2].id;
+  TEditingObserver observer([&] {
+    // A new member of a class whose files are still to come, a changed key and a new class.
+    AddShopMember(shop.projectId, book, "late", MemberTypes::kString, false, "迟到");
+    TDbHelper().ExecSql("update t_member set memberIsInteger=0 where memberName='id' and classId=" +
+                        std::to_string(shop.classes[0].id));
+    AddClassWithMembers(shop.projectId, "Late", 1, 1);
+  });
+  TAutoCode run({shop.projectId, "Shop", FCatalogue.Folder()}, "corvanthel", observer);
+  run.Start();
+  run.Wait();
+  ASSERT_EQ(observer.outcomes, std::vector<std::string>{"done"});
+  ASSERT_GT(TClassDAO().GetClassIdByName(shop.projectId, "Late"), 0) << "the edit did not land";
+
+  // Every layer agrees with the others: all are the files of the catalogue before the edit.
+  const std::string data = std::string(CORVANTHEL_TEST_DATA) + "/generation/Shop/App_Code/";
+  for (const char* layer : {"ENTITY/", "BLL/bll", "DAL/dal"})
+    for (const char* name : {"Category", "PublishHouse", "Book", "tag"}) {
+      const std::string file = std::string(layer) + name + ".cs";
+      EXPECT_EQ(FirstDifference(ReadFileBytes(Site("Shop") + "/App_Code/" + file), ReadFileBytes(data + file)), "")
+          << file;
+    }
+  EXPECT_FALSE(fs::exists(Site("Shop") + "/App_Code/ENTITY/Late.cs"));
+  EXPECT_FALSE(fs::exists(Site("Shop") + "/App_Code/DAL/dalLate.cs"));
 }
 
 TEST_F(AutoCodeTest, KeyCheckStopsAtTheFirstFailingClassBeforeAnythingIsWritten) {

@@ -68,8 +68,8 @@ class DataBaseSqlTest : public ::testing::Test {
 TEST_F(DataBaseSqlTest, ProjectWithoutClassesGivesOnlyTheUserTable) {
   const int shop = AddProject("Shop");
   EXPECT_EQ(TDataBaseSql().BuildScript(shop), kUsers);
-  // An id no project has reads as a project without classes.
-  EXPECT_EQ(TDataBaseSql().BuildScript(shop + 100), kUsers);
+  // An id no project has is an error, not an empty project's script.
+  EXPECT_THROW(TDataBaseSql().BuildScript(shop + 100), TDbError);
 }
 
 TEST_F(DataBaseSqlTest, IntegerKeyClassWithEveryMemberType) {

@@ -7,6 +7,7 @@
 #include "generation/BLLOperate.h"
 #include "generation/DALOperate.h"
 #include "generation/EntityOperate.h"
+#include "model/ModelStore.h"
 #include "support/FileBytes.h"
 #include "support/ShopProject.h"
 #include "support/TempCatalogue.h"
@@ -20,9 +21,10 @@ TEST(GeneratedCode, CompilesWithTheTemplateDataAccessHelper) {
   TTempCatalogue catalogue;
   const TShopProject shop = MakeShopProject();
   const TGenerationTarget target{shop.projectId, "Shop", catalogue.Folder()};
-  TEntityOperate::MakeEntityFile("corvanthel", shop.classes, target, nullptr);
-  TBLLOperate::MakeBLLFile("corvanthel", shop.classes, target, nullptr);
-  TDALOperate().MakeDALFile("corvanthel", shop.classes, target, nullptr);
+  const TProjectModel project = TModelStore().LoadProject(shop.projectId);
+  TEntityOperate::MakeEntityFile("corvanthel", project, target, nullptr);
+  TBLLOperate::MakeBLLFile("corvanthel", project, target, nullptr);
+  TDALOperate().MakeDALFile("corvanthel", project, target, nullptr);
 
   const std::string site = catalogue.Folder() + "/projects/Shop";
   const std::string log = catalogue.Folder() + "/mcs.log";

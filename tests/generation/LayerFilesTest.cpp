@@ -13,6 +13,7 @@
 #include "generation/BLLOperate.h"
 #include "generation/DALOperate.h"
 #include "generation/EntityOperate.h"
+#include "model/ModelStore.h"
 #include "support/CatalogueSeed.h"
 #include "support/FileBytes.h"
 #include "support/ShopProject.h"
@@ -26,12 +27,12 @@ namespace {
 const std::string kExpected = std::string(CORVANTHEL_TEST_DATA) + "/generation/Shop/App_Code/";
 
 // Runs the three layer generators in the order of a generation run and collects the log.
-std::vector<std::string> GenerateLayers(const TNameIdList& classes, const TGenerationTarget& target) {
+std::vector<std::string> GenerateLayers(const TProjectModel& project, const TGenerationTarget& target) {
   std::vector<std::string> log;
   const auto progress = [&log](const std::string& line) { log.push_back(line); };
-  TEntityOperate::MakeEntityFile("corvanthel", classes, target, progress);
-  TBLLOperate::MakeBLLFile("corvanthel", classes, target, progress);
-  TDALOperate().MakeDALFile("corvanthel", classes, target, progress);
+  TEntityOperate::MakeEntityFile("corvanthel", project, target, progress);
+  TBLLOperate::MakeBLLFile("corvanthel", project, target, progress);
+  TDALOperate().MakeDALFile("corvanthel", project, target, progress);
   return log;
 }
 
@@ -58,7 +59,7 @@ TEST(LayerGenerators, WriteEveryLayerByteForByteAndReportEachFile) {
   fs::create_directories(site + "ENTITY");
   WriteFileBytes(site + "ENTITY/Book.cs", std::string(20000, 'x'));
 
-  const std::vector<std::string> log = GenerateLayers(shop.classes, target);
+  const std::vector<std::string> log = GenerateLayers(TModelStore().LoadProject(shop.projectId), target);
 
   const std::vector<std::string> files = {"ENTITY/Category.cs",     "ENTITY/PublishHouse.cs", "ENTITY/Book.cs",
                                           "ENTITY/tag.cs",          "BLL/bllCategory.cs",     "BLL/bllPublishHouse.cs",
@@ -80,7 +81,9 @@ TEST(LayerGenerators, WriteEveryLayerByteForByteAndReportEachFile) {
 TEST(LayerGenerators, EmptyClassListWritesAndReportsNothing) {
   TTempCatalogue catalogue;
   const TGenerationTarget target{1, "Empty", catalogue.Folder()};
-  EXPECT_TRUE(GenerateLayers({}, target).empty());
+  TProjectModel empty;
+  empty.projectName = "Empty";
+  EXPECT_TRUE(GenerateLayers(empty, target).empty());
   EXPECT_FALSE(fs::exists(catalogue.Folder() + "/projects"));
 }
 
@@ -89,29 +92,29 @@ TEST(LayerGenerators, MemberTypeNamingNoKeyedClassStopsBeforeThatClassesFile) {
   TProjectDAO().AddProject("Lib");
   const int p = TProjectDAO().ListProjects().back().id;
   TClassDAO().AddClass(p, "Author", "作者");
-  TClassDAO().AddClass(p, "Keyless", "无主键");
   TClassDAO().AddClass(p, "Loan", "借阅");
+  TClassDAO().AddClass(p, "Keyless", "无主键");
   const TNameIdList classes = TClassDAO().ListClassesOfProject(p);
   AddShopMember(p, classes[0].id, "id", MemberTypes::kInteger, true, "");
-  AddShopMember(p, classes[1].id, "note", MemberTypes::kString, false, "");
-  AddShopMember(p, classes[2].id, "id", MemberTypes::kInteger, true, "");
-  AddShopMember(p, classes[2].id, "writer", "Author", false, "");
+  AddShopMember(p, classes[1].id, "id", MemberTypes::kInteger, true, "");
+  AddShopMember(p, classes[1].id, "writer", "Author", false, "");
+  AddShopMember(p, classes[2].id, "note", MemberTypes::kString, false, "");
   // A class that is gone, and a class that has no key member: neither gives a value kind.
   for (const std::string& type : {std::string("Ghost"), std::string("Keyless")}) {
     SCOPED_TRACE(type);
     fs::remove_all(catalogue.Folder() + "/projects");
-    AddShopMember(p, classes[2].id, "reader", type, false, "");
-    const TNameIdList authorAndLoan = {classes[0], classes[2]};
+    AddShopMember(p, classes[1].id, "reader", type, false, "");
+    const TProjectModel project = TModelStore().LoadProject(p);
     const TGenerationTarget target{p, "Lib", catalogue.Folder()};
     std::vector<std::string> log;
     const auto progress = [&log](const std::string& line) { log.push_back(line); };
 
     const std::string entityError =
-        ErrorOf<TGenerationError>([&] { TEntityOperate::MakeEntityFile("", authorAndLoan, target, progress); });
+        ErrorOf<TGenerationError>([&] { TEntityOperate::MakeEntityFile("", project, target, progress); });
     EXPECT_TRUE(Mentions(entityError, "Loan") && Mentions(entityError, "reader") && Mentions(entityError, type))
         << entityError;
     const std::string dalError =
-        ErrorOf<TGenerationError>([&] { TDALOperate().MakeDALFile("", authorAndLoan, target, progress); });
+        ErrorOf<TGenerationError>([&] { TDALOperate().MakeDALFile("", project, target, progress); });
     EXPECT_TRUE(Mentions(dalError, "Loan") && Mentions(dalError, "reader") && Mentions(dalError, type)) << dalError;
 
     const std::string site = catalogue.Folder() + "/projects/Lib/App_Code/";
@@ -135,11 +138,12 @@ TEST(LayerGenerators, ClassWithoutKeyMemberGetsNoBusinessOrDataAccessFile) {
   const TNameIdList classes = TClassDAO().ListClassesOfProject(p);
   AddShopMember(p, classes[0].id, "place", MemberTypes::kString, false, "");
   const TGenerationTarget target{p, "Lib", catalogue.Folder()};
+  const TProjectModel project = TModelStore().LoadProject(p);
 
   EXPECT_TRUE(
-      Mentions(ErrorOf<TGenerationError>([&] { TBLLOperate::MakeBLLFile("", classes, target, nullptr); }), "Shelf"));
+      Mentions(ErrorOf<TGenerationError>([&] { TBLLOperate::MakeBLLFile("", project, target, nullptr); }), "Shelf"));
   EXPECT_TRUE(
-      Mentions(ErrorOf<TGenerationError>([&] { TDALOperate().MakeDALFile("", classes, target, nullptr); }), "Shelf"));
+      Mentions(ErrorOf<TGenerationError>([&] { TDALOperate().MakeDALFile("", project, target, nullptr); }), "Shelf"));
   EXPECT_FALSE(fs::exists(catalogue.Folder() + "/projects/Lib/App_Code/BLL/bllShelf.cs"));
   EXPECT_FALSE(fs::exists(catalogue.Folder() + "/projects/Lib/App_Code/DAL/dalShelf.cs"));
 }

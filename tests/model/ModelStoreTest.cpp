@@ -1,15 +1,43 @@
 #include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <atomic>
+#include <functional>
+#include <thread>
 
 #include "catalogue/ClassDAO.h"
 #include "catalogue/MemberDAO.h"
 #include "catalogue/ProjectDAO.h"
 #include "catalogue/StatementLog.h"
+#include "generation/DataBaseSql.h"
 #include "model/ModelStore.h"
 #include "support/CatalogueSeed.h"
 #include "support/ShopProject.h"
 #include "support/TempCatalogue.h"
 
 namespace {
+
+// While it lives, the first catalogue statement sent after the given number of statements
+// first lets another thread run an edit to its end: a writer that comes between the
+// statements of one read.
+class TEditBetweenStatements {
+ public:
+  TEditBetweenStatements(int after, std::function<void()> edit) {
+    TDbHelper::SetStatementObserver([this, after, edit](const std::string&) {
+      if (FEditing || ++FSeen != after + 1) return;
+      FEditing = true;
+      std::thread(edit).join();
+      FEdited = true;
+    });
+  }
+  ~TEditBetweenStatements() { TDbHelper::SetStatementObserver(nullptr); }
+  bool Edited() const { return FEdited; }
+
+ private:
+  std::atomic<bool> FEditing{false};
+  std::atomic<bool> FEdited{false};
+  int FSeen = 0;
+};
 
 std::vector<std::string> MemberNames(const TClassModel& entry) {
   std::vector<std::string> names;
@@ -192,4 +220,77 @@ TEST(ModelStoreWrite, StoresAProjectOfManyMembersPerClassInOrder) {
   model.classes[1].members.push_back(NewMember(0, 0, "a", "A"));
   const int id = TModelStore().AddProject(model);
   EXPECT_EQ(Contents(TModelStore().LoadProject(id)), Contents(model));
+}
+
+TEST(ModelStore, AWriterBetweenTheStatementsOfALoadIsNotSeenByTheModelOrTheScript) {
+  TTempCatalogue catalogue;
+  const TShopProject shop = MakeShopProject();
+  int round = 0;
+  const auto edit = [&] {
+    // A new class with a key, and a new member of a class read later: both after the project row.
+    const std::string suffix = std::to_string(++round);
+    TClassDAO().AddClass(shop.projectId, "Late" + suffix, "");
+    const int late = TClassDAO().GetClassIdByName(shop.projectId, "Late" + suffix);
+    TMemberDAO().AddMember(NewMember(shop.projectId, late, "id", "整型"));
+    TDbHelper().ExecSql("update t_member set memberIsPri=1 where classId=" + std::to_string(late));
+    TMemberDAO().AddMember(NewMember(shop.projectId, shop.classes[2].id, "late" + suffix, "Late" + suffix));
+  };
+
+  for (int after : {1, 2}) {
+    SCOPED_TRACE(after);
+    {
+      const TProjectModel expected = TModelStore().LoadProject(shop.projectId);
+      TEditBetweenStatements writer(after, edit);
+      const TProjectModel project = TModelStore().LoadProject(shop.projectId);
+      ASSERT_TRUE(writer.Edited());
+      ASSERT_EQ(project.classes.size(), expected.classes.size());
+      EXPECT_EQ(MemberNames(project.classes[2]), MemberNames(expected.classes[2]));
+    }
+    {
+      const std::string expected = TDataBaseSql().BuildScript(shop.projectId);
+      TEditBetweenStatements writer(after, edit);
+      EXPECT_EQ(TDataBaseSql().BuildScript(shop.projectId), expected);
+      ASSERT_TRUE(writer.Edited());
+    }
+  }
+  // The edits did land, each after its read.
+  EXPECT_EQ(TModelStore().LoadProject(shop.projectId).classes.size(), shop.classes.size() + 4);
+}
+
+TEST(ModelStore, LoadsACatalogueMadeByAnotherToolWithOtherColumnCase) {
+  TTempCatalogue catalogue;
+  sqlite3* db = nullptr;
+  ASSERT_EQ(sqlite3_open(catalogue.File().c_str(), &db), SQLITE_OK);
+  const char* const schema =
+      "CREATE TABLE T_PROJECT (ProjectID INTEGER PRIMARY KEY, ProjectName TEXT);"
+      "CREATE TABLE T_Class (ClassID INTEGER PRIMARY KEY, ProjectID INTEGER, ClassName TEXT, FRIENDNAME TEXT);"
+      "CREATE TABLE t_member (MemberID INTEGER PRIMARY KEY, ProjectID INTEGER, ClassID INTEGER, MemberName TEXT,"
+      " MemberType TEXT, MemberLength INTEGER, MemberIsPri INTEGER, MemberComment TEXT, MemberIsMust INTEGER,"
+      " MemberIsInteger INTEGER, MemberIsFloat INTEGER, QueryFlag INTEGER, MemberIsDisplay INTEGER,"
+      " MemberQueryDisplay INTEGER);"
+      "INSERT INTO T_PROJECT VALUES (7, 'Shop');"
+      "INSERT INTO T_Class VALUES (3, 7, 'Category', '类别');"
+      "INSERT INTO T_Class VALUES (5, 7, 'Book', '图书');"
+      "INSERT INTO t_member VALUES (1, 7, 5, 'id', '整型', 0, 1, '编号', 1, 1, 0, 0, 1, 1);"
+      "INSERT INTO t_member VALUES (2, 7, 3, 'code', '字符串', 10, 1, '', 1, 0, 0, 0, 1, 1);"
+      "INSERT INTO t_member VALUES (4, 7, 5, 'category', 'Category', 0, 0, '类', 1, 0, 0, 0, 0, 1);";
+  ASSERT_EQ(sqlite3_exec(db, schema, nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
+  sqlite3_close(db);
+
+  const TProjectModel project = TModelStore().LoadProject(7);
+  EXPECT_EQ(project.projectName, "Shop");
+  ASSERT_EQ(project.classes.size(), 2u);
+  EXPECT_EQ(project.classes[0].className, "Category");
+  EXPECT_EQ(project.classes[0].friendName, "类别");
+  EXPECT_EQ(MemberNames(project.classes[0]), std::vector<std::string>{"code"});
+  EXPECT_EQ(project.classes[0].members[0].GetMemberLength(), 10);
+  EXPECT_EQ(MemberNames(project.classes[1]), (std::vector<std::string>{"id", "category"}));
+  EXPECT_EQ(project.classes[1].members[1].GetMemberType(), "Category");
+  ASSERT_NE(project.classes[1].KeyMember(), nullptr);
+  EXPECT_EQ(project.classes[1].KeyMember()->GetMemberComment(), "编号");
+
+  const std::string script = TDataBaseSql().BuildScript(project);
+  EXPECT_NE(script.find("\t[category] [varchar] (10) COLLATE Chinese_PRC_CI_AS NOT NULL \r\n"), std::string::npos)
+      << script;
+  EXPECT_NE(script.find("ALTER TABLE Book ADD FOREIGN KEY (category) REFERENCES Category(code)"), std::string::npos);
 }
