@@ -273,57 +273,46 @@ std::string ParseProblem(const nlohmann::json::parse_error& error) {
 }  // namespace
 
 std::string TModelJson::Export(const TProjectModel& project) {
-  TJson root;
-  root["format"] = kFormatName;
-  root["version"] = kFormatVersion;
-  root["projectName"] = project.projectName;
-  TJson classes = TJson::array();
-  for (const TClassModel& entry : project.classes) {
-    TJson item;
-    item["className"] = entry.className;
-    item["friendName"] = entry.friendName;
-    TJson members = TJson::array();
-    for (const TMember& m : entry.members) {
-      TJson member;
-      member["memberName"] = m.GetMemberName();
-      member["memberType"] = m.GetMemberType();
-      member["memberLength"] = m.GetMemberLength();
-      member["memberIsPri"] = m.GetMemberIsPri();
-      member["memberComment"] = m.GetMemberComment();
-      member["memberIsMust"] = m.GetMemberIsMust();
-      member["memberIsInteger"] = m.GetMemberIsInteger();
-      member["memberIsFloat"] = m.GetMemberIsFloat();
-      member["queryFlag"] = m.GetQueryFlag();
-      member["memberIsDisplay"] = m.GetMemberIsDisplay();
-      member["memberQueryDisplay"] = m.GetMemberQueryDisplay();
-      members.push_back(std::move(member));
+  // Written out directly rather than through a document: a large project would otherwise be held three
+  // times (model, document, text). The layout is fixed here: two-space indents, one key per line.
+  std::string where = "工程名";
+  const auto text = [&where](const std::string& value) {
+    try {
+      return TJson(value).dump(-1, ' ', false, TJson::error_handler_t::strict);
+    } catch (const nlohmann::json::type_error&) {
+      // A catalogue written by another tool may hold any bytes; say whose text it is.
+      throw std::runtime_error(where + "含有不是UTF-8编码的文本，无法导出");
     }
-    item["members"] = std::move(members);
-    classes.push_back(std::move(item));
-  }
-  root["classes"] = std::move(classes);
-  try {
-    return root.dump(2, ' ', false, TJson::error_handler_t::strict) + "\n";
-  } catch (const nlohmann::json::type_error&) {
-    // Say which text it is: a catalogue written by another tool may hold any bytes.
-    const auto bad = [](const std::string& text) {
-      try {
-        (void)TJson(text).dump();
-        return false;
-      } catch (const nlohmann::json::type_error&) {
-        return true;
-      }
-    };
-    std::string where = bad(project.projectName) ? "工程名" : "";
-    for (const TClassModel& entry : project.classes) {
-      if (!where.empty()) break;
-      if (bad(entry.className) || bad(entry.friendName)) where = "类“" + entry.className + "”";
-      for (const TMember& m : entry.members)
-        if (where.empty() && (bad(m.GetMemberName()) || bad(m.GetMemberType()) || bad(m.GetMemberComment())))
-          where = "类“" + entry.className + "”的成员“" + m.GetMemberName() + "”";
+  };
+  std::string out = "{\n  \"format\": \"" + std::string(kFormatName) +
+                    "\",\n  \"version\": " + std::to_string(kFormatVersion) +
+                    ",\n  \"projectName\": " + text(project.projectName) + ",\n  \"classes\": [";
+  for (std::size_t c = 0; c < project.classes.size(); ++c) {
+    const TClassModel& entry = project.classes[c];
+    where = "类“" + entry.className + "”";
+    out += c == 0 ? "\n" : ",\n";
+    out += "    {\n      \"className\": " + text(entry.className) +
+           ",\n      \"friendName\": " + text(entry.friendName) + ",\n      \"members\": [";
+    for (std::size_t i = 0; i < entry.members.size(); ++i) {
+      const TMember& m = entry.members[i];
+      where = "类“" + entry.className + "”的成员“" + m.GetMemberName() + "”";
+      out += i == 0 ? "\n" : ",\n";
+      out += "        {\n          \"memberName\": " + text(m.GetMemberName()) +
+             ",\n          \"memberType\": " + text(m.GetMemberType()) +
+             ",\n          \"memberLength\": " + std::to_string(m.GetMemberLength()) +
+             ",\n          \"memberIsPri\": " + std::to_string(m.GetMemberIsPri()) +
+             ",\n          \"memberComment\": " + text(m.GetMemberComment()) +
+             ",\n          \"memberIsMust\": " + std::to_string(m.GetMemberIsMust()) +
+             ",\n          \"memberIsInteger\": " + std::to_string(m.GetMemberIsInteger()) +
+             ",\n          \"memberIsFloat\": " + std::to_string(m.GetMemberIsFloat()) +
+             ",\n          \"queryFlag\": " + std::to_string(m.GetQueryFlag()) +
+             ",\n          \"memberIsDisplay\": " + std::to_string(m.GetMemberIsDisplay()) +
+             ",\n          \"memberQueryDisplay\": " + std::to_string(m.GetMemberQueryDisplay()) + "\n        }";
     }
-    throw std::runtime_error(where + "含有不是UTF-8编码的文本，无法导出");
+    out += entry.members.empty() ? "]\n    }" : "\n      ]\n    }";
   }
+  out += project.classes.empty() ? "]\n}\n" : "\n  ]\n}\n";
+  return out;
 }
 
 TModelJsonResult TModelJson::Import(const std::string& text, const std::string& projectName) {

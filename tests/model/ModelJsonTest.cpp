@@ -105,7 +105,11 @@ TEST(ModelJson, ExportsOneKeyPerLineInAFixedOrderWithoutIds) {
 
   TProjectModel empty;
   empty.projectName = "Empty";
-  EXPECT_NE(TModelJson().Export(empty).find("\"classes\": []\n"), std::string::npos);
+  EXPECT_NE(TModelJson().Export(empty).find("\"classes\": []\n}\n"), std::string::npos);
+  empty.classes.resize(2);
+  const std::string noMembers = TModelJson().Export(empty);
+  EXPECT_NE(noMembers.find("\"members\": []\n    },\n    {\n"), std::string::npos) << noMembers;
+  EXPECT_EQ(TModelJson().Export(TModelJson().Import(noMembers).project), noMembers);
 }
 
 TEST(ModelJson, ChangingOneMembersTypeChangesOneLineAndTheTextReadsBackAsItWasWritten) {
