@@ -1,15 +1,9 @@
 // The headless command line: lists projects, writes a project's table script and
 // generates a project's site without opening a window.
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <CLI/CLI.hpp>
-#include <cerrno>
-#include <cstdio>
-#include <cstdlib>
-#include <cstring>
 #include <exception>
-#include <filesystem>
 #include <functional>
 #include <iostream>
 #include <memory>
@@ -18,10 +12,12 @@
 #include <vector>
 
 #include "catalogue/ClassDAO.h"
+#include "catalogue/DataLocation.h"
 #include "catalogue/DbHelper.h"
 #include "catalogue/ProjectDAO.h"
 #include "generation/AutoCode.h"
 #include "generation/DataBaseSql.h"
+#include "generation/FileOperate.h"
 #include "model/ProjectTransfer.h"
 
 namespace {
@@ -29,17 +25,16 @@ namespace {
 constexpr int kExitCheckFailed = 1;
 constexpr int kExitFailure = 2;
 
-std::string ExecutableFolder() {
-  std::vector<char> buffer(4096);
-  const ssize_t length = ::readlink("/proc/self/exe", buffer.data(), buffer.size() - 1);
-  if (length <= 0) return ".";
-  std::string path(buffer.data(), static_cast<std::size_t>(length));
-  const std::size_t slash = path.find_last_of('/');
-  return slash == 0 ? "/" : path.substr(0, slash);
+// Raises when standard output could not take everything written to it (a full disk,
+// a closed pipe): a listing or a run log that did not arrive is no success.
+void CheckStandardOutput() {
+  std::cout.flush();
+  if (!std::cout) throw std::runtime_error("corvanthel-cli: cannot write to standard output");
 }
 
 int List() {
   for (const TNameId& project : TProjectDAO().ListProjects()) std::cout << project.name << '\n';
+  CheckStandardOutput();
   return 0;
 }
 
@@ -48,31 +43,6 @@ int FindProject(const std::string& name) {
   for (const TNameId& project : TProjectDAO().ListProjects())
     if (project.name == name) return project.id;
   return -1;
-}
-
-// Writes the bytes to a temporary file beside the target and renames it over the
-// target only when everything is written, so a failure leaves an existing file whole.
-void WriteFileAtomically(const std::string& path, const std::string& bytes) {
-  std::string temporary = path + ".XXXXXX";
-  const int fd = ::mkstemp(temporary.data());
-  if (fd < 0) throw std::runtime_error("cannot write " + path + ": " + std::strerror(errno));
-  // mkstemp makes the file private; give it the mode a newly created file would have.
-  const mode_t mask = ::umask(0);
-  ::umask(mask);
-  ::fchmod(fd, 0666 & ~mask);
-  std::size_t written = 0;
-  while (written < bytes.size()) {
-    const ssize_t n = ::write(fd, bytes.data() + written, bytes.size() - written);
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) break;
-    written += static_cast<std::size_t>(n);
-  }
-  const int error = written < bytes.size() ? errno : 0;
-  if (::close(fd) != 0 || error != 0 || std::rename(temporary.c_str(), path.c_str()) != 0) {
-    const std::string reason = std::strerror(error != 0 ? error : errno);
-    std::remove(temporary.c_str());
-    throw std::runtime_error("cannot write " + path + ": " + reason);
-  }
 }
 
 // Prints the run as the window's progress log shows it; the outcome sets the exit code.
@@ -106,27 +76,21 @@ class TPrintingObserver : public TAutoCodeObserver {
   int FExitCode = kExitFailure;
 };
 
-// The folder as an absolute path without a trailing slash.
-std::string AbsoluteFolder(const std::string& folder) {
-  std::string path = std::filesystem::absolute(folder).lexically_normal().string();
-  while (path.size() > 1 && path.back() == '/') path.pop_back();
-  return path;
-}
-
-int Generate(const std::string& project, const std::string& folder) {
+int Generate(const std::string& project, const TDataLocation& location) {
   const int projectId = FindProject(project);
   if (projectId < 0) {
     std::cerr << "corvanthel-cli: no project named '" << project << "'\n";
     return kExitFailure;
   }
   TPrintingObserver observer;
-  TAutoCode run({projectId, project, AbsoluteFolder(folder)}, "corvanthel", observer);
+  TAutoCode run({projectId, project, location.dataFolder, location.templateFolder}, "corvanthel", observer);
   run.Start();
   run.Wait();
+  if (observer.ExitCode() == 0) CheckStandardOutput();
   return observer.ExitCode();
 }
 
-int Sql(const std::string& project, const std::string& outputFile) {
+int Sql(const std::string& project, const std::string& outputFile, const TDataLocation& location) {
   const int projectId = FindProject(project);
   if (projectId < 0) {
     std::cerr << "corvanthel-cli: no project named '" << project << "'\n";
@@ -134,15 +98,17 @@ int Sql(const std::string& project, const std::string& outputFile) {
   }
   const std::string script = TDataBaseSql().BuildScript(projectId);
   if (!outputFile.empty()) {
-    WriteFileAtomically(outputFile, script);
+    // The script never replaces the catalogue or a template file, whatever the path says.
+    TFileOperate::WriteFileBytes(outputFile, script,
+                                 TProtectedPaths::Of(location.catalogueFile, location.templateFolder));
   } else {
-    std::cout << script << std::flush;
-    if (!std::cout) throw std::runtime_error("cannot write the script to standard output");
+    std::cout << script;
+    CheckStandardOutput();
   }
   return 0;
 }
 
-int Export(const std::string& project, const std::string& outputFile) {
+int Export(const std::string& project, const std::string& outputFile, const TDataLocation& location) {
   const int projectId = FindProject(project);
   if (projectId < 0) {
     std::cerr << "corvanthel-cli: no project named '" << project << "'\n";
@@ -150,10 +116,12 @@ int Export(const std::string& project, const std::string& outputFile) {
   }
   const std::string text = TProjectTransfer().ExportProject(projectId);
   if (!outputFile.empty()) {
-    WriteFileAtomically(outputFile, text);
+    // Like the script: never over the catalogue or a template file.
+    TFileOperate::WriteFileBytes(outputFile, text,
+                                 TProtectedPaths::Of(location.catalogueFile, location.templateFolder));
   } else {
-    std::cout << text << std::flush;
-    if (!std::cout) throw std::runtime_error("cannot write the project to standard output");
+    std::cout << text;
+    CheckStandardOutput();
   }
   return 0;
 }
@@ -173,7 +141,7 @@ int Import(const std::string& file, const std::string& projectName, bool replace
 int PrintProblems(const std::vector<std::string>& problems) {
   for (const std::string& problem : problems) std::cout << problem << '\n';
   if (problems.empty()) std::cout << kNoProblemsFound << '\n';
-  std::cout << std::flush;
+  CheckStandardOutput();
   return problems.empty() ? 0 : kExitCheckFailed;
 }
 
@@ -192,7 +160,8 @@ int Check(const std::string& project, const std::string& file) {
 // the action that main runs once the catalogue file is known.
 struct TCommandLine {
   CLI::App app{"", "corvanthel-cli"};
-  std::string folder = ExecutableFolder();
+  std::string folder;  // --dir; empty: the program folder or the user's data folder
+  TDataLocation location;
   std::vector<std::string> synopsis;
   std::function<int()> action;
 
@@ -213,7 +182,9 @@ struct TCommandLine {
     text +=
         "  corvanthel-cli --help | --version\n"
         "\n"
-        "FOLDER holds projects.mdb, bak/ and projects/ (default: the folder of this program).\n"
+        "FOLDER holds projects.mdb, bak/ and projects/. Default: the folder of this program when it\n"
+        "holds bak/ and is writable, otherwise $XDG_DATA_HOME/corvanthel (~/.local/share/corvanthel)\n"
+        "with the installed template site.\n"
         "Exit codes: 0 success, 1 the project or file has problems, 2 any other failure.\n";
     return text;
   }
@@ -238,7 +209,7 @@ void AddGenerateCommand(TCommandLine& line) {
   CLI::App* command = line.AddCommand("generate", "PROJECT", "the generation run, headless");
   auto project = std::make_shared<std::string>();
   command->add_option("PROJECT", *project, "the project's name")->required()->check(kProjectName);
-  command->callback([&line, project] { line.action = [&line, project] { return Generate(*project, line.folder); }; });
+  command->callback([&line, project] { line.action = [&line, project] { return Generate(*project, line.location); }; });
 }
 
 void AddSqlCommand(TCommandLine& line) {
@@ -251,8 +222,9 @@ void AddSqlCommand(TCommandLine& line) {
       ->check(CLI::Validator(
           [](std::string& file) { return file.empty() ? std::string("-o needs a file name") : std::string(); }, "FILE",
           "file name"));
-  command->callback(
-      [&line, project, outputFile] { line.action = [project, outputFile] { return Sql(*project, *outputFile); }; });
+  command->callback([&line, project, outputFile] {
+    line.action = [&line, project, outputFile] { return Sql(*project, *outputFile, line.location); };
+  });
 }
 
 void AddExportCommand(TCommandLine& line) {
@@ -263,8 +235,9 @@ void AddExportCommand(TCommandLine& line) {
   command->add_option("-o", *outputFile, "write the file to FILE instead of standard output")
       ->type_name("FILE")
       ->check(kFileName);
-  command->callback(
-      [&line, project, outputFile] { line.action = [project, outputFile] { return Export(*project, *outputFile); }; });
+  command->callback([&line, project, outputFile] {
+    line.action = [&line, project, outputFile] { return Export(*project, *outputFile, line.location); };
+  });
 }
 
 void AddImportCommand(TCommandLine& line) {
@@ -297,7 +270,9 @@ void AddCheckCommand(TCommandLine& line) {
 
 int main(int argc, char** argv) {
   TCommandLine line;
-  line.app.add_option("--dir", line.folder, "the folder of projects.mdb, bak/ and projects/")->type_name("FOLDER");
+  line.app.add_option("--dir", line.folder, "the folder of projects.mdb, bak/ and projects/")
+      ->type_name("FOLDER")
+      ->check(CLI::ExistingDirectory);
   line.app.set_version_flag("--version", std::string("corvanthel-cli ") + CORVANTHEL_VERSION);
   line.app.require_subcommand(1);
   AddListCommand(line);
@@ -316,8 +291,10 @@ int main(int argc, char** argv) {
     return kExitFailure;
   }
 
-  TDbHelper::SetCatalogueFile(line.folder + "/projects.mdb");
   try {
+    line.location = DataLocation::Resolve(DataLocation::FromEnvironment(line.folder));
+    DataLocation::PrepareDataFolder(line.location);
+    TDbHelper::SetCatalogueFile(line.location.catalogueFile);
     return line.action();
   } catch (const std::exception& error) {
     std::cerr << error.what() << '\n';

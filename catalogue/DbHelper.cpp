@@ -1,18 +1,22 @@
 #include "catalogue/DbHelper.h"
 
+#include <fcntl.h>
 #include <sqlite3.h>
 #include <strings.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
+#include <cctype>
 #include <cerrno>
 #include <charconv>
+#include <chrono>
 #include <climits>
 #include <cstring>
-#include <fstream>
 #include <mutex>
 #include <set>
+#include <thread>
 
 namespace {
 
@@ -20,6 +24,9 @@ struct TStatementDeleter {
   void operator()(sqlite3_stmt* statement) const { sqlite3_finalize(statement); }
 };
 using TStatement = std::unique_ptr<sqlite3_stmt, TStatementDeleter>;
+
+// How long an operation waits for another connection's lock before it fails.
+constexpr int kBusyTimeoutMs = 5000;
 
 std::mutex gSettingsMutex;
 std::string gCatalogueFile = "projects.mdb";
@@ -160,14 +167,24 @@ void CreateCatalogue(const std::string& path) {
   ::unlink(temporary.c_str());
 }
 
-// Refuses files that are not SQLite databases before the engine touches them.
-void CheckFileHeader(const std::string& path) {
-  std::ifstream file(path, std::ios::binary);
-  if (!file) throw TDbError("无法读取目录文件" + Quoted(path) + "：" + std::strerror(errno));
+// Refuses files that are not SQLite databases before the engine reads them. The
+// header is read through the connection's own file handle: opening and closing the
+// file a second time would drop every POSIX lock this process holds on it (SQLite's
+// included), and another process would then take the catalogue for unused.
+void CheckFileHeader(sqlite3* db, const std::string& path) {
+  sqlite3_file* file = nullptr;
+  if (sqlite3_file_control(db, "main", SQLITE_FCNTL_FILE_POINTER, &file) != SQLITE_OK || file == nullptr ||
+      file->pMethods == nullptr)
+    return;  // nothing to read through; the engine's own check names a foreign file
+  sqlite3_int64 size = 0;
+  if (file->pMethods->xFileSize(file, &size) != SQLITE_OK)
+    throw TDbError("无法读取目录文件" + Quoted(path) + "：" + sqlite3_errstr(SQLITE_IOERR));
+  if (size == 0) return;  // an empty file is an empty SQLite database; the table check names it
   char header[64] = {};
-  file.read(header, sizeof header);
-  const std::string head(header, static_cast<std::size_t>(file.gcount()));
-  if (head.empty()) return;  // an empty file is an empty SQLite database; the table check names it
+  const int rc = file->pMethods->xRead(file, header, sizeof header, 0);
+  if (rc != SQLITE_OK && rc != SQLITE_IOERR_SHORT_READ)
+    throw TDbError("无法读取目录文件" + Quoted(path) + "：" + sqlite3_errstr(rc));
+  const std::string head(header, static_cast<std::size_t>(std::min<sqlite3_int64>(size, sizeof header)));
   if (head.compare(0, 16, std::string("SQLite format 3\0", 16)) == 0) return;
   if (head.find("Standard Jet DB") != std::string::npos || head.find("Standard ACE DB") != std::string::npos)
     throw TDbError("目录文件" + Quoted(path) +
@@ -176,44 +193,137 @@ void CheckFileHeader(const std::string& path) {
   throw TDbError("目录文件" + Quoted(path) + "不是SQLite数据库文件，无法作为工程目录使用。");
 }
 
-// Checks, without writing anything, that the file holds the three catalogue tables.
+std::string Lower(std::string text) {
+  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return text;
+}
+
+// Checks, without writing anything, that the file holds the three catalogue tables
+// (tables, not views) with their columns.
 void CheckSchema(sqlite3* db, const std::string& path) {
   for (const TTableColumns& table : RequiredColumns()) {
+    TStatement kind =
+        Prepare(db, std::string("select type from sqlite_master where name = '") + table.table + "' collate nocase");
+    const int kindRc = sqlite3_step(kind.get());
+    if (kindRc != SQLITE_ROW && kindRc != SQLITE_DONE) ThrowEngineError(db);
+    if (kindRc == SQLITE_ROW && Lower(reinterpret_cast<const char*>(sqlite3_column_text(kind.get(), 0))) != "table")
+      throw TDbError("目录文件" + Quoted(path) + "中的" + table.table + "不是数据表，不是本程序的工程目录。");
     std::set<std::string> present;
     TStatement statement = Prepare(db, std::string("PRAGMA table_info(") + table.table + ")");
     int rc;
-    while ((rc = sqlite3_step(statement.get())) == SQLITE_ROW) {
-      std::string name = reinterpret_cast<const char*>(sqlite3_column_text(statement.get(), 1));
-      for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-      present.insert(name);
-    }
+    while ((rc = sqlite3_step(statement.get())) == SQLITE_ROW)
+      present.insert(Lower(reinterpret_cast<const char*>(sqlite3_column_text(statement.get(), 1))));
     if (rc != SQLITE_DONE) ThrowEngineError(db);
     if (present.empty())
       throw TDbError("目录文件" + Quoted(path) + "缺少表" + table.table + "，不是本程序的工程目录。");
     for (const char* column : table.columns) {
-      std::string lower = column;
-      for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-      if (present.count(lower) == 0)
+      if (present.count(Lower(column)) == 0)
         throw TDbError("目录文件" + Quoted(path) + "的表" + table.table + "缺少列" + column +
                        "，不是本程序的工程目录。");
     }
   }
 }
 
+// The first column of the first row as text; empty when there is none.
+std::string ScalarText(sqlite3* db, const std::string& sql) {
+  TStatement statement = Prepare(db, sql);
+  const int rc = sqlite3_step(statement.get());
+  if (rc == SQLITE_DONE) return std::string();
+  if (rc != SQLITE_ROW) ThrowEngineError(db);
+  const unsigned char* text = sqlite3_column_text(statement.get(), 0);
+  return text != nullptr ? reinterpret_cast<const char*>(text) : std::string();
+}
+
+// The only changes the program makes to a catalogue it opens, made after every check
+// has passed and only where needed: the missing indexes, then write-ahead logging.
+void PrepareForUse(sqlite3* db) {
+  if (ScalarText(db,
+                 "select count(*) from sqlite_master where type = 'index' and name in "
+                 "('ix_t_class_projectId', 'ix_t_member_classId')") != "2")
+    Exec(db, kCreateIndexes);
+  if (Lower(ScalarText(db, "PRAGMA journal_mode")) != "wal") Exec(db, "PRAGMA journal_mode=WAL");
+}
+
+// PrepareForUse within the busy timeout. SQLite skips the busy handler where waiting
+// could deadlock (switching the journal mode while another process holds a write
+// lock), so a busy catalogue is tried again here until the timeout has passed.
+void PrepareForUseWhenFree(sqlite3* db) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kBusyTimeoutMs);
+  for (;;) {
+    try {
+      PrepareForUse(db);
+      return;
+    } catch (const TDbError&) {
+      const int code = sqlite3_errcode(db) & 0xff;
+      if ((code != SQLITE_BUSY && code != SQLITE_LOCKED) || std::chrono::steady_clock::now() >= deadline) throw;
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+  }
+}
+
+std::string FolderOf(const std::string& path) {
+  const std::size_t slash = path.find_last_of('/');
+  return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+}
+
+bool CanWriteFolderOf(const std::string& path) {
+  return ::faccessat(AT_FDCWD, FolderOf(path).c_str(), W_OK | X_OK, AT_EACCESS) == 0;
+}
+
+// Whether this process may change the file and create the journal files beside it;
+// a catalogue that it may not is opened read-only and still serves every read.
+bool CanWrite(const std::string& path) {
+  return ::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) == 0 && CanWriteFolderOf(path);
+}
+
+// How a read-only catalogue is opened. In a folder where no -shm file can be made
+// and no -wal file is left (every change is in the file itself), SQLite can read a
+// WAL catalogue only as an unchanging file; otherwise it opens read-only as usual.
+std::string ReadOnlyUri(const std::string& path) {
+  std::string uri = "file:";
+  for (unsigned char c : path) {
+    if (c == '%' || c == '?' || c == '#' || c < 0x20) {
+      const char* digits = "0123456789ABCDEF";
+      uri += '%';
+      uri += digits[c >> 4];
+      uri += digits[c & 15];
+    } else {
+      uri += static_cast<char>(c);
+    }
+  }
+  uri += "?mode=ro";
+  if (!CanWriteFolderOf(path) && !FileExists(path + "-wal")) uri += "&immutable=1";
+  return uri;
+}
+
 sqlite3* OpenCatalogue(const std::string& path) {
-  if (!FileExists(path)) CreateCatalogue(path);
-  CheckFileHeader(path);
+  struct stat info {};
+  if (::stat(path.c_str(), &info) == 0) {
+    if (S_ISDIR(info.st_mode))
+      throw TDbError("目录文件" + Quoted(path) + "是一个文件夹，不是SQLite数据库文件，无法作为工程目录使用。");
+  } else {
+    const std::string folder = FolderOf(path);
+    struct stat folderInfo {};
+    if (::stat(folder.c_str(), &folderInfo) != 0 || !S_ISDIR(folderInfo.st_mode))
+      throw TDbError("无法创建目录文件" + Quoted(path) + "：文件夹" + Quoted(folder) + "不存在。");
+    CreateCatalogue(path);
+  }
+  const bool readOnly = !CanWrite(path);
   sqlite3* db = nullptr;
-  if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr) != SQLITE_OK) {
+  const int flags = readOnly ? SQLITE_OPEN_READONLY | SQLITE_OPEN_URI | SQLITE_OPEN_NOMUTEX
+                             : SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX;
+  const std::string name = readOnly ? ReadOnlyUri(path) : path;
+  if (sqlite3_open_v2(name.c_str(), &db, flags, nullptr) != SQLITE_OK) {
     const std::string message = db != nullptr ? sqlite3_errmsg(db) : "out of memory";
     sqlite3_close_v2(db);
     throw TDbError("无法打开目录文件" + Quoted(path) + "：" + message);
   }
   try {
-    sqlite3_busy_timeout(db, 5000);
+    // Before the first statement: a catalogue another process is writing is waited for.
+    sqlite3_busy_timeout(db, kBusyTimeoutMs);
+    CheckFileHeader(db, path);
     CheckSchema(db, path);
-    Exec(db, "PRAGMA journal_mode=WAL");
-    Exec(db, kCreateIndexes);
+    if (!readOnly) PrepareForUseWhenFree(db);
   } catch (const TDbError& error) {
     sqlite3_close_v2(db);
     const std::string text = error.what();
@@ -221,6 +331,15 @@ sqlite3* OpenCatalogue(const std::string& path) {
     throw TDbError("无法打开目录文件" + Quoted(path) + "：" + text);
   }
   return db;
+}
+
+// Refuses a change to a catalogue opened read-only with a message that says so,
+// instead of the engine's "attempt to write a readonly database".
+void RefuseWriteIfReadOnly(sqlite3* db) {
+  if (sqlite3_db_readonly(db, "main") != 1) return;
+  const char* file = sqlite3_db_filename(db, "main");
+  throw TDbError("目录文件" + Quoted(tConnection.db == db ? tConnection.path : std::string(file ? file : "")) +
+                 "是只读的，无法保存修改。");
 }
 
 std::unique_ptr<TDbQuery> ReadAll(sqlite3* db, const std::string& sql) {
@@ -251,6 +370,7 @@ std::unique_ptr<TDbQuery> ReadAll(sqlite3* db, const std::string& sql) {
 
 void Run(sqlite3* db, const std::string& sql) {
   TStatement statement = Prepare(db, sql);
+  if (!sqlite3_stmt_readonly(statement.get())) RefuseWriteIfReadOnly(db);
   int rc;
   while ((rc = sqlite3_step(statement.get())) == SQLITE_ROW) {
   }
@@ -401,6 +521,7 @@ void TDbHelper::ExecSql(const std::string& sql) {
 
 void TDbHelper::ExecBatch(const std::vector<std::string>& statements) {
   sqlite3* db = GetConnection();
+  RefuseWriteIfReadOnly(db);
   Exec(db, "BEGIN IMMEDIATE");
   try {
     for (const std::string& sql : statements) {

@@ -4,6 +4,7 @@
 #include <system_error>
 #include <unordered_set>
 
+#include "catalogue/DbHelper.h"
 #include "generation/BLLOperate.h"
 #include "generation/DALOperate.h"
 #include "generation/EntityOperate.h"
@@ -103,7 +104,7 @@ bool TAutoCode::CheckReferences(const TProjectModel& project) {
 
 void TAutoCode::CopyTemplateSite() {
   const std::string& p = FTarget.projectName;
-  const std::string bak = FTarget.programFolder + "/bak";
+  const std::string bak = FTarget.templateFolder.empty() ? FTarget.programFolder + "/bak" : FTarget.templateFolder;
   const std::string site = FTarget.programFolder + "/projects/" + p;
   FObserver.Progress("正在移动资源文件。。。");
 
@@ -121,9 +122,12 @@ void TAutoCode::CopyTemplateSite() {
       {"App_Code/BLL", "移动projects/" + p + "/App_Code/BLL文件夹完毕！"},
       {"App_Code/DAL", "移动projects/" + p + "/App_Code/DAL文件夹完毕！"},
   };
+  // Nothing the copy writes may land on the catalogue or inside the template itself.
+  const TProtectedPaths protectedPaths = TProtectedPaths::Of(TDbHelper::CatalogueFile(), bak);
   for (const TCopyStep& copy : folders) {
     // Files directly in the folder never replace generated ones of the same name.
-    TFileOperate::CopyDirectory(bak + "/" + copy.entry, site + "/" + copy.entry, true);
+    // A folder missing from the template fails the run like any other copy failure.
+    TFileOperate::CopyDirectory(bak + "/" + copy.entry, site + "/" + copy.entry, true, protectedPaths);
     FObserver.Progress(copy.line);
   }
 
@@ -133,10 +137,12 @@ void TAutoCode::CopyTemplateSite() {
       {"web.config", "移动projects/" + p + "/web.config完毕"},
   };
   for (const TCopyStep& copy : files) {
-    // A missing or uncopyable single file does not stop the run.
+    // A single file missing from the template is left out; one that is there but
+    // cannot be read or written fails the run.
+    const std::string source = bak + "/" + copy.entry;
     std::error_code ignored;
-    std::filesystem::copy_file(bak + "/" + copy.entry, site + "/" + copy.entry,
-                               std::filesystem::copy_options::overwrite_existing, ignored);
+    if (std::filesystem::status(source, ignored).type() != std::filesystem::file_type::not_found)
+      TFileOperate::CopyFile(source, site + "/" + copy.entry, protectedPaths);
     FObserver.Progress(copy.line);
   }
   FObserver.Progress("移动资源文件完毕!");

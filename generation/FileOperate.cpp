@@ -1,10 +1,14 @@
 #include "generation/FileOperate.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <set>
 #include <system_error>
 
@@ -18,9 +22,97 @@ namespace {
   throw TFileError(what + "“" + path + "”：" + std::generic_category().message(code), code);
 }
 
+bool SameFile(const struct stat& a, const struct stat& b) {
+  return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+// The path with every symbolic link of its last component followed, so that a link
+// is written through and stays a link. A dangling link yields the path it points to.
+fs::path FollowLinks(fs::path path) {
+  for (int hops = 0; hops < 40; ++hops) {
+    struct stat info {};
+    if (::lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return path;
+    std::error_code error;
+    const fs::path to = fs::read_symlink(path, error);
+    if (error) return path;
+    path = to.is_absolute() ? to : path.parent_path() / to;
+  }
+  throw TFileError("无法写入文件“" + path.string() + "”：" + std::generic_category().message(ELOOP), ELOOP);
+}
+
+// Refuses a target that is a protected file or lies inside a protected folder.
+void CheckNotProtected(const std::string& shown, const fs::path& target, const TProtectedPaths& protectedPaths) {
+  struct stat targetInfo {};
+  if (::stat(target.c_str(), &targetInfo) == 0) {
+    for (const std::string& file : protectedPaths.files) {
+      struct stat info {};
+      if (::stat(file.c_str(), &info) == 0 && SameFile(info, targetInfo))
+        throw TFileError("不能写入“" + shown + "”：它就是目录文件“" + file + "”", EPERM);
+    }
+  }
+  if (protectedPaths.folders.empty()) return;
+  std::vector<struct stat> folders;
+  for (const std::string& folder : protectedPaths.folders) {
+    struct stat info {};
+    if (::stat(folder.c_str(), &info) == 0) folders.push_back(info);
+  }
+  std::error_code error;
+  fs::path folder = fs::weakly_canonical(fs::absolute(target, error).parent_path(), error);
+  for (;;) {
+    struct stat info {};
+    if (::stat(folder.c_str(), &info) == 0) {
+      for (std::size_t i = 0; i < folders.size(); ++i)
+        if (SameFile(info, folders[i])) {
+          const std::string& name = protectedPaths.folders[i];
+          throw TFileError("不能写入“" + shown + "”：它位于模板文件夹“" + name + "”之内", EPERM);
+        }
+    }
+    if (!folder.has_relative_path()) break;
+    folder = folder.parent_path();
+  }
+}
+
+// The process's umask, read without changing it (other threads may be creating files).
+mode_t CurrentUmask() {
+  std::ifstream status("/proc/self/status");
+  std::string line;
+  while (std::getline(status, line))
+    if (line.rfind("Umask:", 0) == 0) return static_cast<mode_t>(std::strtoul(line.c_str() + 6, nullptr, 8));
+  return 022;
+}
+
+// Writes every byte to fd; false with errno set on a failure.
+bool WriteAll(int fd, const std::string& bytes) {
+  const char* data = bytes.data();
+  std::size_t left = bytes.size();
+  while (left > 0) {
+    const ssize_t written = ::write(fd, data, left);
+    if (written < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    data += written;
+    left -= static_cast<std::size_t>(written);
+  }
+  return true;
+}
+
+// Writes into a target that is not a regular file (a device, a FIFO) without replacing it.
+void WriteThrough(const std::string& shown, const fs::path& target, const std::string& bytes) {
+  const int fd = ::open(target.c_str(), O_WRONLY | O_CLOEXEC);
+  if (fd < 0) RaiseFileError("无法写入文件", shown, errno);
+  if (!WriteAll(fd, bytes)) {
+    const int code = errno;
+    ::close(fd);
+    RaiseFileError("无法写入文件", shown, code);
+  }
+  if (::close(fd) != 0) RaiseFileError("无法写入文件", shown, errno);
+}
+
 // What stays the same for every level of one folder copy.
 struct TCopyWalk {
   fs::path targetRoot;
+  const TProtectedPaths* protectedPaths = nullptr;
   // Folders being walked right now, so that a link back to one of them (or a target
   // inside the source) cannot make the copy run forever.
   std::set<fs::path> openFolders;
@@ -32,40 +124,76 @@ fs::path Canonical(const fs::path& path) {
   return result.empty() ? path : result;
 }
 
-bool CopyTree(TCopyWalk& walk, const fs::path& source, const fs::path& target, bool failIfExists) {
+void CopyTree(TCopyWalk& walk, const fs::path& source, const fs::path& target, bool failIfExists) {
   std::error_code error;
   fs::directory_iterator entries(source, error);
-  if (error) return false;
+  if (error) RaiseFileError("无法读取文件夹", source.string(), error.value());
 
-  fs::create_directories(target, error);
+  TFileOperate::CreateFolders(target.string());
   const fs::path self = Canonical(source);
   walk.openFolders.insert(self);
 
   for (; entries != fs::directory_iterator(); entries.increment(error)) {
     const fs::directory_entry& entry = *entries;
     const fs::path name = entry.path().filename();
-    std::error_code ignored;
-    if (entry.is_directory(ignored)) {
+    std::error_code statusError;
+    const fs::file_status status = entry.status(statusError);
+    if (status.type() == fs::file_type::not_found) continue;  // a dangling link: nothing to copy
+    if (statusError) RaiseFileError("无法读取文件", entry.path().string(), statusError.value());
+    if (fs::is_directory(status)) {
       const fs::path child = Canonical(entry.path());
       if (walk.openFolders.count(child) != 0 || child == walk.targetRoot) continue;
-      fs::create_directories(target / name, ignored);
       // Below the top folder existing files are always replaced.
       CopyTree(walk, entry.path(), target / name, false);
-    } else {
-      const auto option = failIfExists ? fs::copy_options::skip_existing : fs::copy_options::overwrite_existing;
-      fs::copy_file(entry.path(), target / name, option, ignored);
+    } else if (fs::is_regular_file(status)) {
+      std::error_code ignored;
+      if (failIfExists && fs::exists(fs::symlink_status(target / name, ignored))) continue;
+      TFileOperate::CopyFile(entry.path().string(), (target / name).string(), *walk.protectedPaths);
     }
+    // Sockets, FIFOs and devices are no part of a site.
   }
-  // A listing that breaks off part-way ends the walk of this folder like its last entry.
+  if (error) RaiseFileError("无法读取文件夹", source.string(), error.value());
 
   walk.openFolders.erase(self);
-  return true;
 }
 
 }  // namespace
 
+TProtectedPaths TProtectedPaths::Of(const std::string& catalogueFile, const std::string& templateFolder) {
+  TProtectedPaths paths;
+  paths.files = {catalogueFile, catalogueFile + "-wal", catalogueFile + "-shm", catalogueFile + "-journal"};
+  paths.folders = {templateFolder};
+  return paths;
+}
+
+void TFileOperate::WriteFileBytes(const std::string& path, const std::string& bytes,
+                                  const TProtectedPaths& protectedPaths, mode_t newFileMode) {
+  const fs::path target = FollowLinks(path);
+  CheckNotProtected(path, target, protectedPaths);
+
+  struct stat existing {};
+  const bool exists = ::stat(target.c_str(), &existing) == 0;
+  if (exists && S_ISDIR(existing.st_mode)) RaiseFileError("无法写入文件", path, EISDIR);
+  if (exists && !S_ISREG(existing.st_mode)) return WriteThrough(path, target, bytes);
+
+  const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
+  std::string temporary = (folder / ("." + target.filename().string() + ".XXXXXX")).string();
+  const int fd = ::mkstemp(temporary.data());
+  if (fd < 0) RaiseFileError("无法创建文件", path, errno);
+  // mkstemp makes the file private: give it the target's mode, or a new file's.
+  const mode_t mode = exists ? existing.st_mode & 07777 : newFileMode & ~CurrentUmask() & 07777;
+  int code = 0;
+  if (::fchmod(fd, mode) != 0 || !WriteAll(fd, bytes)) code = errno;
+  if (::close(fd) != 0 && code == 0) code = errno;
+  if (code == 0 && ::rename(temporary.c_str(), target.c_str()) != 0) code = errno;
+  if (code != 0) {
+    ::unlink(temporary.c_str());
+    RaiseFileError("无法写入文件", path, code);
+  }
+}
+
 void TFileOperate::WriteTextFile(const std::string& dirPath, const std::string& fileName,
-                                 const std::string& utf8Content) {
+                                 const std::string& utf8Content, const TProtectedPaths& protectedPaths) {
   // Encode before anything touches the disk, so a text GBK cannot hold leaves the
   // existing file exactly as it was.
   std::string bytes;
@@ -74,30 +202,51 @@ void TFileOperate::WriteTextFile(const std::string& dirPath, const std::string& 
   } catch (const TGbkEncodingError& error) {
     throw TGbkEncodingError("无法写入文件“" + fileName + "”：" + error.what());
   }
-
-  std::error_code ignored;
-  fs::create_directories(dirPath, ignored);
-
-  const int fd = ::open(fileName.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-  if (fd < 0) RaiseFileError("无法创建文件", fileName, errno);
-
-  const char* data = bytes.data();
-  std::size_t left = bytes.size();
-  while (left > 0) {
-    const ssize_t written = ::write(fd, data, left);
-    if (written < 0) {
-      if (errno == EINTR) continue;
-      const int code = errno;
-      ::close(fd);
-      RaiseFileError("无法写入文件", fileName, code);
-    }
-    data += written;
-    left -= static_cast<std::size_t>(written);
-  }
-  if (::close(fd) != 0) RaiseFileError("无法写入文件", fileName, errno);
+  CreateFolders(dirPath);
+  WriteFileBytes(fileName, bytes, protectedPaths);
 }
 
-bool TFileOperate::CopyDirectory(const std::string& sourceDir, const std::string& targetDir, bool failIfExists) {
+void TFileOperate::CreateFolders(const std::string& folder) {
+  std::error_code error;
+  if (fs::is_directory(folder, error)) return;
+  // Create one level at a time, so the error names the level that failed and its real cause.
+  fs::path partial;
+  for (const fs::path& part : fs::path(folder)) {
+    partial /= part;
+    if (part.empty() || part == "/" || part == "." || part == "..") continue;
+    if (::mkdir(partial.c_str(), 0777) == 0) continue;
+    const int code = errno;
+    struct stat info {};
+    if (code == EEXIST && ::stat(partial.c_str(), &info) == 0) {
+      if (S_ISDIR(info.st_mode)) continue;
+      RaiseFileError("无法创建文件夹", partial.string(), ENOTDIR);
+    }
+    RaiseFileError("无法创建文件夹", partial.string(), code);
+  }
+}
+
+void TFileOperate::CopyFile(const std::string& source, const std::string& target,
+                            const TProtectedPaths& protectedPaths) {
+  const int fd = ::open(source.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) RaiseFileError("无法读取文件", source, errno);
+  struct stat info {};
+  std::string bytes;
+  char buffer[65536];
+  int code = ::fstat(fd, &info) != 0 ? errno : 0;
+  while (code == 0) {
+    const ssize_t got = ::read(fd, buffer, sizeof buffer);
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) code = errno;
+    if (got <= 0) break;
+    bytes.append(buffer, static_cast<std::size_t>(got));
+  }
+  ::close(fd);
+  if (code != 0) RaiseFileError("无法读取文件", source, code);
+  WriteFileBytes(target, bytes, protectedPaths, info.st_mode & 07777);
+}
+
+void TFileOperate::CopyDirectory(const std::string& sourceDir, const std::string& targetDir, bool failIfExists,
+                                 const TProtectedPaths& protectedPaths) {
   // Relative paths are taken against the current directory once, here; from then on
   // the walk uses absolute paths only.
   std::error_code error;
@@ -113,5 +262,6 @@ bool TFileOperate::CopyDirectory(const std::string& sourceDir, const std::string
 
   TCopyWalk walk;
   walk.targetRoot = Canonical(target);
-  return CopyTree(walk, source, target, failIfExists);
+  walk.protectedPaths = &protectedPaths;
+  CopyTree(walk, source, target, failIfExists);
 }

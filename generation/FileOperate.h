@@ -1,7 +1,10 @@
 #pragma once
 
+#include <sys/types.h>
+
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 // A file-system failure while writing generated output: names the file or folder
 // and carries the operating system's error code and message.
@@ -14,23 +17,59 @@ class TFileError : public std::runtime_error {
   int FCode;
 };
 
-// The only place where the code generators write to the file system.
+// Files and folders that a write for the user must never replace: the catalogue
+// (with its journal files) and the template site. Files are compared by device and
+// inode, so no spelling of a path (relative, through a link, a hard link) reaches them;
+// a folder protects everything below it.
+struct TProtectedPaths {
+  std::vector<std::string> files;
+  std::vector<std::string> folders;
+
+  // The catalogue file with its -wal, -shm and -journal companions, and the template folder.
+  static TProtectedPaths Of(const std::string& catalogueFile, const std::string& templateFolder);
+};
+
+// The only place where the program writes files for the user.
 class TFileOperate {
  public:
+  // The one way every file for the user is written (generated files, template
+  // copies, -o outputs). A symbolic link is followed: the file it points to is
+  // written and the link stays. A target that exists and is not a regular file (a
+  // character device such as /dev/null, a FIFO) is written through, never replaced.
+  // Otherwise the bytes go to a temporary file in the target's folder that is renamed
+  // over the target only when complete, so after any failure the target holds either
+  // its old bytes or the new ones. An existing target keeps its mode; a new one gets
+  // newFileMode (less the umask). A target that is, or lies inside, one of the
+  // protected paths raises TFileError (EPERM) before anything is written; any I/O
+  // failure raises TFileError naming the path.
+  static void WriteFileBytes(const std::string& path, const std::string& bytes,
+                             const TProtectedPaths& protectedPaths = {}, mode_t newFileMode = 0666);
+
   // Writes one generated source file. The UTF-8 text is first encoded to GBK as a
-  // whole; only then is dirPath created (with its parents, outcome unchecked) and
-  // fileName created or truncated and written byte for byte: no byte-order mark, no
-  // added line end. fileName is opened exactly as given, independently of dirPath.
-  // A character GBK cannot hold raises TGbkEncodingError naming the file and the
-  // character, and leaves an existing file untouched. An I/O failure raises TFileError.
-  static void WriteTextFile(const std::string& dirPath, const std::string& fileName, const std::string& utf8Content);
+  // whole; only then is dirPath created (with its parents) and fileName written byte
+  // for byte through WriteFileBytes: no byte-order mark, no added line end. fileName
+  // is used exactly as given, independently of dirPath. A character GBK cannot hold
+  // raises TGbkEncodingError naming the file and the character, and leaves an existing
+  // file untouched. A folder that cannot be created or an I/O failure raises TFileError.
+  static void WriteTextFile(const std::string& dirPath, const std::string& fileName, const std::string& utf8Content,
+                            const TProtectedPaths& protectedPaths = {});
 
   // Copies the folder tree sourceDir into targetDir (created with its parents when
   // missing). failIfExists keeps the files that already exist directly in targetDir;
   // files in sub-folders, at any depth, always replace existing ones. Empty sub-folders
-  // are created, hidden files copied. Failures to create a folder or copy a file are
-  // skipped. Raises TFileError when sourceDir does not exist or is no folder; returns
-  // false when it cannot be listed, true otherwise. Works on absolute paths and never
-  // changes the process's current directory.
-  static bool CopyDirectory(const std::string& sourceDir, const std::string& targetDir, bool failIfExists);
+  // are created, hidden files copied; every file goes through WriteFileBytes with the
+  // source file's mode. Raises TFileError when sourceDir does not exist or is no
+  // folder, and on any failure to list a folder, read a file, create a folder or write
+  // a file. Works on absolute paths and never changes the process's current directory.
+  static void CopyDirectory(const std::string& sourceDir, const std::string& targetDir, bool failIfExists,
+                            const TProtectedPaths& protectedPaths = {});
+
+  // Copies one file through WriteFileBytes (the source file's mode for a new target).
+  // Raises TFileError when the source cannot be read or the target cannot be written.
+  static void CopyFile(const std::string& source, const std::string& target,
+                       const TProtectedPaths& protectedPaths = {});
+
+  // Creates the folder with its parents. A failure raises TFileError naming the
+  // folder that could not be created and the real cause (no permission, a file in the way).
+  static void CreateFolders(const std::string& folder);
 };

@@ -1,5 +1,6 @@
 #include "generation/LayerCommon.h"
 
+#include "catalogue/DbHelper.h"
 #include "generation/FileOperate.h"
 
 namespace LayerCommon {
@@ -54,7 +55,9 @@ void WriteLayerFile(const TGenerationTarget& target, const std::string& layerFol
   const std::string relativeFolder = "projects/" + target.projectName + "/" + layerFolder;
   const std::string relativeFile = relativeFolder + "/" + fileName;
   const std::string base = target.programFolder.empty() ? std::string() : target.programFolder + "/";
-  TFileOperate::WriteTextFile(base + relativeFolder, base + relativeFile, text);
+  // A name from the catalogue must never turn a layer file into the catalogue or a template file.
+  TFileOperate::WriteTextFile(base + relativeFolder, base + relativeFile, text,
+                              TProtectedPaths::Of(TDbHelper::CatalogueFile(), base + "bak"));
   if (progress) progress(relativeFile + "生成完毕!");
 }
 

@@ -20,6 +20,9 @@ struct TGenerationTarget {
   // The program folder (absolute, no trailing slash): the site is written into
   // programFolder/projects/<projectName>.
   std::string programFolder;
+  // The template site copied into the site; empty: programFolder/bak. An installed
+  // program reads it from its share folder while the sites go to the user's data.
+  std::string templateFolder = {};
 };
 
 // A class that cannot be turned into code: a member type that names nothing, or a

@@ -5,6 +5,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include "ui/AccessibleNames.h"
 #include "ui/MainForm.h"
 #include "ui/NameRules.h"
 #include "ui/Prompts.h"
@@ -41,6 +42,8 @@ TClassFormBase::TClassFormBase(TFormMain* formMain, const QString& caption, cons
   Button1->setObjectName("Button1");
   Button1->setDefault(true);
   connect(Button1, &QPushButton::clicked, this, &TClassFormBase::Button1Click);
+  AccessibleNames::LinkLabel(Label1, Edt_ClassName);
+  AccessibleNames::LinkLabel(Label2, Edt_FriendName);
 
   auto* layout = new QGridLayout(this);
   layout->setContentsMargins(20, 24, 20, 24);

@@ -2,15 +2,17 @@
 
 #include <QAction>
 #include <QDir>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QPlainTextEdit>
-#include <QSaveFile>
 #include <QVBoxLayout>
 #include <exception>
 
+#include "catalogue/DbHelper.h"
 #include "catalogue/ProjectDAO.h"
 #include "generation/DataBaseSql.h"
+#include "generation/FileOperate.h"
 #include "generation/GbkText.h"
 #include "ui/DialogRunner.h"
 #include "ui/Prompts.h"
@@ -26,6 +28,14 @@ QString ToScriptText(const QString& memoText) {
   return QString(memoText).replace(QStringLiteral("\n"), QStringLiteral("\r\n"));
 }
 
+// The desktop key codes the select-all shortcut is defined by: 65 is the A key,
+// 97 is the 1 key of the numeric keypad. Other keys give 0.
+int DesktopKeyCode(int key, Qt::KeyboardModifiers modifiers) {
+  if (key == Qt::Key_A) return 65;
+  if (key == Qt::Key_1 && modifiers.testFlag(Qt::KeypadModifier)) return 97;
+  return 0;
+}
+
 }  // namespace
 
 TDataBaseSqlForm::TDataBaseSqlForm(QWidget* parent) : QDialog(parent) {
@@ -37,6 +47,8 @@ TDataBaseSqlForm::TDataBaseSqlForm(QWidget* parent) : QDialog(parent) {
 
   Memo_Sql = new QPlainTextEdit(this);
   Memo_Sql->setObjectName(QStringLiteral("Memo_Sql"));
+  // No label names the script; a screen reader announces it by this name.
+  Memo_Sql->setAccessibleName(QStringLiteral("建表sql语句"));
   Memo_Sql->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   Memo_Sql->setTabStopDistance(4 * Memo_Sql->fontMetrics().horizontalAdvance(QLatin1Char(' ')));
   Memo_Sql->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -74,7 +86,7 @@ void TDataBaseSqlForm::showEvent(QShowEvent* event) {
 bool TDataBaseSqlForm::eventFilter(QObject* watched, QEvent* event) {
   if (watched == Memo_Sql && event->type() == QEvent::KeyPress) {
     const auto* key = static_cast<QKeyEvent*>(event);
-    Memo_SqlKeyDown(key->key(), key->modifiers());
+    if (Memo_SqlKeyDown(key->key(), key->modifiers())) return true;
   }
   return QDialog::eventFilter(watched, event);
 }
@@ -88,10 +100,13 @@ void TDataBaseSqlForm::FormShow() {
   }
 }
 
-// Ctrl+A, and Ctrl with key code 97, select the whole script; the key still reaches the memo.
-void TDataBaseSqlForm::Memo_SqlKeyDown(int key, Qt::KeyboardModifiers shift) {
-  const int lowByte = key & 0xFF;
-  if (shift.testFlag(Qt::ControlModifier) && (lowByte == 65 || lowByte == 97)) Memo_Sql->selectAll();
+// Ctrl+A and Ctrl + keypad 1 select the whole script. The key is taken, so the
+// keypad digit never replaces the selection it has just made.
+bool TDataBaseSqlForm::Memo_SqlKeyDown(int key, Qt::KeyboardModifiers shift) {
+  const int code = DesktopKeyCode(key, shift);
+  if (!shift.testFlag(Qt::ControlModifier) || (code != 65 && code != 97)) return false;
+  Memo_Sql->selectAll();
+  return true;
 }
 
 void TDataBaseSqlForm::Memo_SqlContextMenu(const QPoint& position) {
@@ -100,9 +115,9 @@ void TDataBaseSqlForm::Memo_SqlContextMenu(const QPoint& position) {
   delete menu;
 }
 
-// Saves the memo's whole text, as the user sees it, in GBK with CR LF line ends. The
-// bytes go to a temporary file beside the chosen one, which replaces it only once
-// everything is written: a failed save leaves an existing file as it was.
+// Saves the memo's whole text, as the user sees it, in GBK with CR LF line ends,
+// written as every file for the user is (TFileOperate::WriteFileBytes): a failed save
+// leaves an existing file as it was, and the catalogue and the template are refused.
 void TDataBaseSqlForm::SaveToFile1Click() {
   const QString path = Prompts::AskSaveFileName(QStringLiteral("保存为文件"), SuggestedFileName(),
                                                 QStringLiteral("SQL 脚本 (*.sql);;所有文件 (*)"));
@@ -110,10 +125,9 @@ void TDataBaseSqlForm::SaveToFile1Click() {
   QString failure;
   try {
     const std::string bytes = GbkText::FromUtf8(ToScriptText(Memo_Sql->toPlainText()).toStdString());
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes.data(), static_cast<qint64>(bytes.size())) < 0 ||
-        !file.commit())
-      failure = file.errorString();
+    const std::string catalogue = TDbHelper::CatalogueFile();
+    const std::string programFolder = QFileInfo(QString::fromStdString(catalogue)).absolutePath().toStdString();
+    TFileOperate::WriteFileBytes(path.toStdString(), bytes, TProtectedPaths::Of(catalogue, programFolder + "/bak"));
   } catch (const std::exception& error) {
     failure = QString::fromStdString(error.what());
   }

@@ -33,7 +33,8 @@ class TDataBaseSqlForm : public QDialog {
   void SaveToFile1Click();
 
  private:
-  void Memo_SqlKeyDown(int key, Qt::KeyboardModifiers shift);
+  // True when the key was taken (select all), so the memo does not also type it.
+  bool Memo_SqlKeyDown(int key, Qt::KeyboardModifiers shift);
   QString SuggestedFileName() const;
 
   QPlainTextEdit* Memo_Sql;

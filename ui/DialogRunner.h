@@ -10,7 +10,8 @@ namespace DialogRunner {
 
 using TRunner = std::function<int(QDialog& dialog)>;
 
-// Runs the dialog until it is closed; returns its result (QDialog::Accepted or Rejected).
+// Runs the dialog until it is closed and makes the window that owns it active again;
+// returns its result (QDialog::Accepted or Rejected).
 int Exec(QDialog& dialog);
 // An empty runner restores the normal modal exec().
 void SetRunner(TRunner runner);

@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QDir>
 #include <QEvent>
 #include <QFileInfo>
 #include <QGroupBox>
@@ -10,21 +11,29 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLayout>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QSignalBlocker>
+#include <QStatusBar>
 #include <QTableWidget>
 #include <QThread>
 #include <QTimer>
+#include <algorithm>
 #include <memory>
+#include <optional>
 
 #include "catalogue/ClassDAO.h"
+#include "catalogue/DataLocation.h"
+#include "catalogue/DbHelper.h"
 #include "catalogue/MemberDAO.h"
 #include "catalogue/ProjectDAO.h"
 #include "generation/AutoCode.h"
+#include "ui/AccessibleNames.h"
 #include "ui/BannerImage.h"
+#include "ui/ClassListBox.h"
 #include "ui/CommandGuard.h"
 #include "ui/DataBaseSql.h"
 #include "ui/DialogRunner.h"
@@ -42,7 +51,16 @@ namespace {
 constexpr int kClientWidth = 770;
 constexpr int kClientHeight = 547;
 constexpr int kBannerHeight = 89;
+constexpr int kMemberGridHeight = 289;
+constexpr int kClassListHeight = 241;
+constexpr int kProgressHeight = 152;
 constexpr int kTimerInterval = 5000;
+
+// Where the program's files are; set once at start-up by the window program.
+std::optional<TDataLocation>& DataLocationInUse() {
+  static std::optional<TDataLocation> location;
+  return location;
+}
 
 // Member grid columns: the member id first (kept practically invisible), then what the user reads.
 struct TColumn {
@@ -81,6 +99,7 @@ TFormMain::TFormMain(QWidget* parent) : QMainWindow(parent) {
   Q_INIT_RESOURCE(corvanthel);
   CreateControls();
   CreateMenus();
+  CreateStatusLine();
   FormCreate();
 }
 
@@ -101,33 +120,37 @@ void TFormMain::CreateControls() {
   Image1->setPixmap(QPixmap(":/images/banner.png"));
   connect(Image1, &TBannerImage::clicked, this, &TFormMain::Image1Click);
 
+  // The group fills the window below the banner. Its controls sit below its
+  // caption, whose height depends on the font; the progress group takes the rest,
+  // up to its 152 pixels, below the member grid's 289.
   GroupBox1 = new QGroupBox("项目操作区", client);
   GroupBox1->setObjectName("GroupBox1");
-  GroupBox1->setGeometry(4, kBannerHeight + 2, kClientWidth - 8, kClientHeight - kBannerHeight - 6);
+  GroupBox1->setGeometry(0, kBannerHeight, kClientWidth, kClientHeight - kBannerHeight);
+  const QMargins frame = GroupBox1->contentsMargins();
+  const int top = frame.top();
 
   Label1 = new QLabel("项目:", GroupBox1);
   Label1->setObjectName("Label1");
-  Label1->setGeometry(8, 20, 32, 22);
+  Label1->setGeometry(8, top + 1, 32, 22);
 
   CB_Project = new QComboBox(GroupBox1);
   CB_Project->setObjectName("CB_Project");
-  CB_Project->setGeometry(40, 19, 121, 24);
+  CB_Project->setGeometry(40, top, 121, 24);
   connect(CB_Project, &QComboBox::activated, this, &TFormMain::CB_ProjectChange);
 
   Label2 = new QLabel("该项目所有类如下:", GroupBox1);
   Label2->setObjectName("Label2");
-  Label2->setGeometry(8, 46, 153, 20);
+  Label2->setGeometry(8, top + 27, 153, 20);
 
-  LB_Object = new QListWidget(GroupBox1);
+  LB_Object = new TClassListBox(GroupBox1);
   LB_Object->setObjectName("LB_Object");
-  LB_Object->setGeometry(8, 67, 153, 241);
-  LB_Object->setSelectionMode(QAbstractItemView::SingleSelection);
-  connect(LB_Object, &QListWidget::itemSelectionChanged, this, &TFormMain::LB_ObjectClick);
+  LB_Object->setGeometry(8, top + kMemberGridHeight - kClassListHeight, 153, kClassListHeight);
+  connect(LB_Object, &TClassListBox::Click, this, &TFormMain::LB_ObjectClick);
   LB_Object->viewport()->installEventFilter(this);
 
   LV_Member = new QTableWidget(0, static_cast<int>(std::size(kMemberColumns)), GroupBox1);
   LV_Member->setObjectName("LV_Member");
-  LV_Member->setGeometry(165, 19, GroupBox1->width() - 165 - 8, 289);
+  LV_Member->setGeometry(165, top, GroupBox1->width() - 165 - 8, kMemberGridHeight);
   LV_Member->setShowGrid(true);
   LV_Member->setSelectionBehavior(QAbstractItemView::SelectRows);
   LV_Member->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -143,9 +166,11 @@ void TFormMain::CreateControls() {
   }
   LV_Member->viewport()->installEventFilter(this);
 
+  const int progressTop = top + kMemberGridHeight + 1;
+  const int progressHeight = std::min(kProgressHeight, GroupBox1->height() - frame.bottom() - progressTop);
   GroupBox2 = new QGroupBox("生成进度", GroupBox1);
   GroupBox2->setObjectName("GroupBox2");
-  GroupBox2->setGeometry(8, 310, GroupBox1->width() - 16, GroupBox1->height() - 310 - 4);
+  GroupBox2->setGeometry(8, progressTop, GroupBox1->width() - 16, progressHeight);
   Memo_State = new QPlainTextEdit(GroupBox2);
   Memo_State->setObjectName("Memo_State");
   Memo_State->setReadOnly(true);
@@ -154,6 +179,20 @@ void TFormMain::CreateControls() {
   auto* progressLayout = new QHBoxLayout(GroupBox2);
   progressLayout->setContentsMargins(4, 2, 4, 4);
   progressLayout->addWidget(Memo_State);
+
+  // Every control has a name a screen reader can announce: from its label, or
+  // else from what it shows or does. The banner comes last in the Tab order.
+  AccessibleNames::Install();
+  AccessibleNames::LinkLabel(Label1, CB_Project);
+  AccessibleNames::LinkLabel(Label2, LB_Object);
+  LV_Member->setAccessibleName("成员列表");
+  Memo_State->setAccessibleName(GroupBox2->title());
+  Image1->setAccessibleName("打开帮助页面");
+  setTabOrder(CB_Project, LB_Object);
+  setTabOrder(LB_Object, LV_Member);
+  setTabOrder(LV_Member, Memo_State);
+  setTabOrder(Memo_State, Image1);
+  CB_Project->setFocus();
 
   Timer1 = new QTimer(this);
   Timer1->setObjectName("Timer1");
@@ -191,6 +230,26 @@ void TFormMain::CreateMenus() {
   AddCommand(codeMenu, "A1", "自动生成代码(&A)", &TFormMain::A1Click);
 }
 
+void TFormMain::CreateStatusLine() {
+  // A read-only line rather than a label: a long path scrolls instead of widening
+  // the fixed-size window, and the user can select and copy it.
+  StatusLocation = new QLineEdit(this);
+  StatusLocation->setObjectName("StatusLocation");
+  StatusLocation->setReadOnly(true);
+  StatusLocation->setFrame(false);
+  StatusLocation->setFocusPolicy(Qt::ClickFocus);
+  StatusLocation->setStyleSheet("QLineEdit { background: transparent; }");
+  const QString text = QStringLiteral("工程目录: %1    生成的网站: %2")
+                           .arg(QFileInfo(QString::fromStdString(TDbHelper::CatalogueFile())).absoluteFilePath(),
+                                ProgramFolder() + "/projects");
+  StatusLocation->setText(text);
+  StatusLocation->setCursorPosition(0);
+  StatusLocation->setToolTip(text);
+  StatusLocation->setAccessibleName(QStringLiteral("数据位置"));
+  statusBar()->setSizeGripEnabled(false);
+  statusBar()->addWidget(StatusLocation, 1);
+}
+
 void TFormMain::FormCreate() {
   FProjectIndex = -1;
   FNamespace = "corvanthel";
@@ -218,7 +277,18 @@ bool TFormMain::GenerationRunning() const {
   return FAutoCode && FAutoCode->Running();
 }
 
+void TFormMain::UseDataLocation(const TDataLocation& location) {
+  DataLocationInUse() = location;
+}
+
+QString TFormMain::TemplateFolder() {
+  const std::optional<TDataLocation>& location = DataLocationInUse();
+  return location ? QString::fromStdString(location->templateFolder) : QString();
+}
+
 QString TFormMain::HelpPage() {
+  const std::optional<TDataLocation>& location = DataLocationInUse();
+  if (location) return QString::fromStdString(location->helpFolder) + "/index.html";
   return QCoreApplication::applicationDirPath() + "/help/index.html";
 }
 
@@ -341,11 +411,7 @@ void TFormMain::CB_ProjectChange() {
 
 void TFormMain::LB_ObjectClick() {
   const int classId = SelectedClassId();
-  if (classId < 0) {
-    // The grid shows the members of the selected class only (Ctrl+click deselects).
-    ClearMembers();
-    return;
-  }
+  if (classId < 0) return;
   Guarded([this, classId] { ShowMembers(classId); });
 }
 
@@ -539,9 +605,10 @@ void TFormMain::A1Click() {
   Memo_State->clear();
   FinishGeneration();
   FFeedback = CreateGenerationFeedback(siteFolder);
-  FAutoCode = std::make_unique<TAutoCode>(
-      TGenerationTarget{projectId, projectName.toStdString(), ProgramFolder().toStdString()}, FNamespace.toStdString(),
-      *FFeedback);
+  FAutoCode =
+      std::make_unique<TAutoCode>(TGenerationTarget{projectId, projectName.toStdString(), ProgramFolder().toStdString(),
+                                                    TemplateFolder().toStdString()},
+                                  FNamespace.toStdString(), *FFeedback);
   FAutoCode->Start();
 }
 
@@ -583,16 +650,23 @@ void TFormMain::WMDisplayMemberError(int classId) {
 
 void TFormMain::WMGenerateDone(const QString& siteFolder) {
   Prompts::ShowBox(AutoCodeTexts::kDone, "任务提示", Prompts::TIcon::Information);
-  Prompts::OpenWithShell(siteFolder);
+  OpenOrTell(siteFolder, "生成的网站目录");
+}
+
+void TFormMain::OpenOrTell(const QString& target, const QString& what) {
+  if (Prompts::OpenWithShell(target)) return;
+  // The user asked for it, so say where it is instead of doing nothing.
+  Prompts::ShowMessage(QString("无法自动打开%1，请手工打开:\n%2").arg(what, QDir::toNativeSeparators(target)));
 }
 
 // ---- banner and start-up timer ----
 
 void TFormMain::Image1Click() {
-  Prompts::OpenWithShell(HelpPage());
+  OpenOrTell(HelpPage(), "帮助页面");
 }
 
 void TFormMain::Timer1Timer() {
+  // Nobody asked for this one: if it cannot be opened, say nothing.
   Prompts::OpenWithShell(HelpPage());
   Timer1->stop();
 }

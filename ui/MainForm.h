@@ -8,14 +8,16 @@ class QAction;
 class QComboBox;
 class QGroupBox;
 class QLabel;
-class QListWidget;
+class QLineEdit;
 class QMenu;
 class QPlainTextEdit;
 class QTableWidget;
 class QTimer;
 class TAutoCode;
 class TBannerImage;
+class TClassListBox;
 class TGenerationFeedback;
+struct TDataLocation;
 
 // The program's one main window: project selector, class list, member grid,
 // progress log, and the menus with every command. The selection lives in the
@@ -50,10 +52,15 @@ class TFormMain : public QMainWindow {
   int ErrorClassId() const { return FErrorClassId; }
   void SetErrorClassId(int classId) { FErrorClassId = classId; }
 
-  // The help page shipped beside the program.
+  // Where the program's files are, decided once at start-up. Without it the window
+  // works as in the program folder: help/ beside the executable, bak/ beside the catalogue.
+  static void UseDataLocation(const TDataLocation& location);
+  // The help page the program ships.
   static QString HelpPage();
-  // The folder that holds the catalogue, bak/ and projects/: the program's own folder.
+  // The folder that holds the catalogue and projects/ (and bak/, unless TemplateFolder says otherwise).
   static QString ProgramFolder();
+  // The template site copied into every generated site; empty: ProgramFolder()/bak.
+  static QString TemplateFolder();
   // True while a generation run started from this window is going on.
   bool GenerationRunning() const;
 
@@ -96,10 +103,16 @@ class TFormMain : public QMainWindow {
   void FormCreate();
   void CreateControls();
   void CreateMenus();
+  // The status bar line that tells where the catalogue and the generated sites are.
+  void CreateStatusLine();
   QAction* AddCommand(QMenu* menu, const char* name, const QString& caption, void (TFormMain::*handler)());
   // The member id in the first column of the selected grid row; -1 when no row is selected.
   int SelectedMemberId() const;
   void ClearMembers();
+
+  // Opens a folder or page the user asked for; when the desktop cannot, tells the
+  // user the path of `what` to open by hand.
+  void OpenOrTell(const QString& target, const QString& what);
 
   TGenerationFeedback* CreateGenerationFeedback(const QString& siteFolder);
   void FinishGeneration();
@@ -113,11 +126,12 @@ class TFormMain : public QMainWindow {
   QLabel* Label1 = nullptr;
   QComboBox* CB_Project = nullptr;
   QLabel* Label2 = nullptr;
-  QListWidget* LB_Object = nullptr;
+  TClassListBox* LB_Object = nullptr;
   QTableWidget* LV_Member = nullptr;
   QGroupBox* GroupBox2 = nullptr;
   QPlainTextEdit* Memo_State = nullptr;
   QTimer* Timer1 = nullptr;
+  QLineEdit* StatusLocation = nullptr;
 
   // The current or last generation run and the feedback it reports through.
   std::unique_ptr<TAutoCode> FAutoCode;

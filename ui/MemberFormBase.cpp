@@ -11,6 +11,7 @@
 #include "catalogue/ClassDAO.h"
 #include "catalogue/Member.h"
 #include "catalogue/MemberDAO.h"
+#include "ui/AccessibleNames.h"
 #include "ui/CommandGuard.h"
 #include "ui/MainForm.h"
 #include "ui/NameRules.h"
@@ -23,8 +24,10 @@ const QString kInteger = QString::fromUtf8(MemberTypes::kInteger);
 const QString kFloat = QString::fromUtf8(MemberTypes::kFloat);
 const QString kPicture = QString::fromUtf8(MemberTypes::kPicture);
 
-QLabel* NewLabel(const QString& text, QWidget* parent) {
-  return new QLabel(text, parent);
+QLabel* NewLabel(const char* name, const QString& text, QWidget* parent) {
+  auto* label = new QLabel(text, parent);
+  label->setObjectName(name);
+  return label;
 }
 
 QCheckBox* NewCheckBox(const char* name, const QString& text, QWidget* parent) {
@@ -62,17 +65,29 @@ TMemberFormBase::TMemberFormBase(TFormMain* formMain, const QString& caption, co
   connect(Button1, &QPushButton::clicked, this, &TMemberFormBase::Button1Click);
   connect(Button2, &QPushButton::clicked, this, &TMemberFormBase::Button2Click);
 
+  QLabel* nameLabel = NewLabel("Label1", "成员名称：", this);
+  QLabel* typeLabel = NewLabel("Label2", "成员类型：", this);
+  QLabel* lengthLabel = NewLabel("Label3", "长度： ", this);
+  QLabel* lengthHint = NewLabel("Label4", "(字符串类型有效)     ", this);
+  QLabel* commentLabel = NewLabel("Label5", "成员注释：", this);
+  AccessibleNames::LinkLabel(nameLabel, Edt_MemberName);
+  AccessibleNames::LinkLabel(typeLabel, CB_MemberType);
+  AccessibleNames::LinkLabel(lengthLabel, Edt_MemberLength);
+  AccessibleNames::LinkLabel(commentLabel, Edt_MemberComment);
+  // The hint beside the length field is read after its name.
+  Edt_MemberLength->setAccessibleDescription(lengthHint->text().trimmed());
+
   auto* layout = new QGridLayout(this);
   layout->setContentsMargins(24, 20, 24, 16);
   layout->setVerticalSpacing(12);
   layout->setColumnStretch(1, 1);
-  layout->addWidget(NewLabel("成员名称：", this), 0, 0);
+  layout->addWidget(nameLabel, 0, 0);
   layout->addWidget(Edt_MemberName, 0, 1, 1, 2);
-  layout->addWidget(NewLabel("成员类型：", this), 1, 0);
+  layout->addWidget(typeLabel, 1, 0);
   layout->addWidget(CB_MemberType, 1, 1, 1, 2);
-  layout->addWidget(NewLabel("长度： ", this), 2, 0);
+  layout->addWidget(lengthLabel, 2, 0);
   layout->addWidget(Edt_MemberLength, 2, 1);
-  layout->addWidget(NewLabel("(字符串类型有效)     ", this), 2, 2);
+  layout->addWidget(lengthHint, 2, 2);
 
   auto* flags1 = new QHBoxLayout;
   flags1->addWidget(CB_MemberIsPri);
@@ -86,7 +101,7 @@ TMemberFormBase::TMemberFormBase(TFormMain* formMain, const QString& caption, co
   flags2->addStretch();
   layout->addLayout(flags2, 4, 0, 1, 3);
 
-  layout->addWidget(NewLabel("成员注释：", this), 5, 0);
+  layout->addWidget(commentLabel, 5, 0);
   layout->addWidget(Edt_MemberComment, 5, 1, 1, 2);
   auto* buttons = new QHBoxLayout;
   buttons->addStretch();

@@ -1,9 +1,11 @@
 #include "ui/ProjectFileCommands.h"
 
 #include <QDir>
-#include <QSaveFile>
+#include <QFileInfo>
 
+#include "catalogue/DbHelper.h"
 #include "catalogue/ProjectDAO.h"
+#include "generation/FileOperate.h"
 #include "model/ProjectTransfer.h"
 #include "ui/CommandGuard.h"
 #include "ui/MainForm.h"
@@ -34,11 +36,14 @@ void TProjectFileCommands::ExportProject(TFormMain& window) {
   if (path.isEmpty()) return;
   std::string text;
   if (!Guarded([&] { text = TProjectTransfer().ExportProject(projectId); })) return;
-  // The text goes to a temporary file beside the chosen one, which replaces it only once all is written.
-  QSaveFile file(path);
-  if (!file.open(QIODevice::WriteOnly) || file.write(text.data(), static_cast<qint64>(text.size())) < 0 ||
-      !file.commit()) {
-    Prompts::ShowError(QStringLiteral("无法保存文件 %1：%2").arg(QDir::toNativeSeparators(path), file.errorString()));
+  // Written as every file for the user is: a failed save leaves an existing file as it was, and the
+  // catalogue and the template are refused.
+  try {
+    const std::string catalogue = TDbHelper::CatalogueFile();
+    const std::string programFolder = QFileInfo(QString::fromStdString(catalogue)).absolutePath().toStdString();
+    TFileOperate::WriteFileBytes(path.toStdString(), text, TProtectedPaths::Of(catalogue, programFolder + "/bak"));
+  } catch (const std::exception& error) {
+    Prompts::ShowError(QStringLiteral("无法保存文件 %1：%2").arg(QDir::toNativeSeparators(path), error.what()));
     return;
   }
   Prompts::ShowMessage("工程导出成功！");

@@ -5,6 +5,7 @@
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QPointer>
 #include <QQueue>
 #include <QUrl>
 #include <optional>
@@ -17,6 +18,7 @@ struct TScript {
   QQueue<std::optional<QString>> inputs;
   QQueue<QString> saveNames;
   QQueue<QString> openNames;
+  bool openFails = false;
   QList<Prompts::TShown> shown;
 };
 
@@ -25,13 +27,30 @@ TScript& Script() {
   return script;
 }
 
-void Record(const QString& kind, const QString& caption, const QString& text) {
-  Script().shown.append({kind, caption, text});
+void Record(const QString& kind, const QString& caption, const QString& text,
+            Prompts::TIcon icon = Prompts::TIcon::None) {
+  Script().shown.append({kind, caption, text, icon});
 }
 
 QWidget* Parent() {
   return QApplication::activeWindow();
 }
+
+// Gives activation and keyboard focus back to the window that was active when a
+// box opened. A window manager does not always do so by itself, and then the
+// keyboard does nothing until the user clicks the window.
+class TActivationKeeper {
+ public:
+  TActivationKeeper() : FWindow(Parent()) {}
+  ~TActivationKeeper() {
+    if (FWindow && FWindow->isVisible()) {
+      FWindow->activateWindow();
+    }
+  }
+
+ private:
+  QPointer<QWidget> FWindow;
+};
 
 QString ApplicationTitle() {
   return QApplication::applicationDisplayName();
@@ -42,13 +61,15 @@ QString ApplicationTitle() {
 void Prompts::ShowMessage(const QString& text) {
   Record("message", ApplicationTitle(), text);
   if (Script().scripted) return;
+  const TActivationKeeper keeper;
   QMessageBox box(QMessageBox::NoIcon, ApplicationTitle(), text, QMessageBox::Ok, Parent());
   box.exec();
 }
 
 void Prompts::ShowBox(const QString& text, const QString& caption, TIcon icon) {
-  Record("box", caption, text);
+  Record("box", caption, text, icon);
   if (Script().scripted) return;
+  const TActivationKeeper keeper;
   QMessageBox box(Parent());
   box.setWindowTitle(caption);
   box.setText(text);
@@ -70,14 +91,16 @@ void Prompts::ShowBox(const QString& text, const QString& caption, TIcon icon) {
 }
 
 void Prompts::ShowError(const QString& text) {
-  Record("error", ApplicationTitle(), text);
+  Record("error", ApplicationTitle(), text, TIcon::Error);
   if (Script().scripted) return;
+  const TActivationKeeper keeper;
   QMessageBox::critical(Parent(), ApplicationTitle(), text, QMessageBox::Ok);
 }
 
 bool Prompts::Confirm(const QString& text, const QString& caption) {
-  Record("confirm", caption, text);
+  Record("confirm", caption, text, TIcon::Information);
   if (Script().scripted) return !Script().confirms.isEmpty() && Script().confirms.dequeue();
+  const TActivationKeeper keeper;
   QMessageBox box(QMessageBox::Information, caption, text, QMessageBox::Ok | QMessageBox::Cancel, Parent());
   return box.exec() == QMessageBox::Ok;
 }
@@ -89,6 +112,7 @@ QString Prompts::InputBox(const QString& caption, const QString& prompt, const Q
     const std::optional<QString> answer = Script().inputs.dequeue();
     return answer ? *answer : defaultText;
   }
+  const TActivationKeeper keeper;
   bool ok = false;
   const QString typed = QInputDialog::getText(Parent(), caption, prompt, QLineEdit::Normal, defaultText, &ok);
   return ok ? typed : defaultText;
@@ -97,6 +121,7 @@ QString Prompts::InputBox(const QString& caption, const QString& prompt, const Q
 QString Prompts::AskSaveFileName(const QString& caption, const QString& suggestedPath, const QString& filter) {
   Record("save", caption, suggestedPath);
   if (Script().scripted) return Script().saveNames.isEmpty() ? QString() : Script().saveNames.dequeue();
+  const TActivationKeeper keeper;
   return QFileDialog::getSaveFileName(Parent(), caption, suggestedPath, filter);
 }
 
@@ -106,11 +131,11 @@ QString Prompts::AskOpenFileName(const QString& caption, const QString& folder, 
   return QFileDialog::getOpenFileName(Parent(), caption, folder, filter);
 }
 
-void Prompts::OpenWithShell(const QString& target) {
+bool Prompts::OpenWithShell(const QString& target) {
   Record("open", QString(), target);
-  if (Script().scripted) return;
+  if (Script().scripted) return !Script().openFails;
   const QUrl url = target.contains("://") ? QUrl(target) : QUrl::fromLocalFile(target);
-  QDesktopServices::openUrl(url);
+  return QDesktopServices::openUrl(url);
 }
 
 void Prompts::SetScripted(bool scripted) {
@@ -135,6 +160,9 @@ void Prompts::QueueSaveFileName(const QString& path) {
 }
 void Prompts::QueueOpenFileName(const QString& path) {
   Script().openNames.enqueue(path);
+}
+void Prompts::SetOpenFails(bool fails) {
+  Script().openFails = fails;
 }
 QList<Prompts::TShown> Prompts::Shown() {
   return Script().shown;

@@ -29,13 +29,15 @@ class Prompts {
   // The path of an existing file to read; empty when cancelled.
   static QString AskOpenFileName(const QString& caption, const QString& folder, const QString& filter);
   // A folder path or a web address, opened by the desktop (file browser or web browser).
-  static void OpenWithShell(const QString& target);
+  // False when the desktop has no program to open it with.
+  static bool OpenWithShell(const QString& target);
 
   // ---- test seam ----
   struct TShown {
     QString kind;  // "message", "box", "error", "confirm", "input", "save", "openfile", "open"
     QString caption;
     QString text;  // the message, question or prompt; the target for "open"
+    TIcon icon = TIcon::None;
   };
   static void SetScripted(bool scripted);
   static bool IsScripted();
@@ -44,6 +46,8 @@ class Prompts {
   static void QueueInputCancel();
   static void QueueSaveFileName(const QString& path);  // empty: Cancel
   static void QueueOpenFileName(const QString& path);  // empty: Cancel
+  // From now on the desktop cannot open anything (no launcher installed).
+  static void SetOpenFails(bool fails);
   static QList<TShown> Shown();
   // The texts of what was shown, in order, of the given kinds (all kinds when empty).
   static QStringList ShownTexts(const QStringList& kinds = {});

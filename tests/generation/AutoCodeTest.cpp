@@ -47,13 +47,7 @@ class AutoCodeTest : public ::testing::Test {
   std::string Site(const std::string& project) const { return FCatalogue.Folder() + "/projects/" + project; }
 
   // The Shop project with one display member per class, ready to generate.
-  TShopProject GeneratableShop() {
-    const TShopProject shop = MakeShopProject();
-    for (const TNameId& entry : shop.classes)
-      TDbHelper().ExecSql("update t_member set memberIsDisplay=1 where memberIsPri=1 and classId=" +
-                          std::to_string(entry.id));
-    return shop;
-  }
+  TShopProject GeneratableShop() { return MakeGeneratableShopProject(); }
 
   TRecordingObserver Run(int projectId, const std::string& projectName, const std::string& nameSpace = "corvanthel") {
     TRecordingObserver observer;

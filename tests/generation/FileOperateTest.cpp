@@ -1,13 +1,17 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <filesystem>
 #include <string>
+#include <thread>
 
 #include "generation/FileOperate.h"
 #include "generation/GbkText.h"
+#include "support/CatalogueSeed.h"
 #include "support/FileBytes.h"
+#include "support/FileSafety.h"
 #include "support/TempCatalogue.h"
 
 namespace fs = std::filesystem;
@@ -87,7 +91,7 @@ TEST_F(FileOperateTest, CopyDirectoryCopiesTheWholeTree) {
   Put("bak/Admin/css/img/logo.png", "png");
   fs::create_directories(Path("bak/Admin/empty/inner"));
 
-  EXPECT_TRUE(TFileOperate::CopyDirectory(Path("bak/Admin"), Path("projects/Shop/Admin"), true));
+  EXPECT_NO_THROW(TFileOperate::CopyDirectory(Path("bak/Admin"), Path("projects/Shop/Admin"), true));
 
   EXPECT_EQ(Bytes("projects/Shop/Admin/top.aspx"), "top");
   EXPECT_EQ(Bytes("projects/Shop/Admin/.hidden"), "hidden");
@@ -103,19 +107,19 @@ TEST_F(FileOperateTest, FailIfExistsKeepsOnlyTheTopFolderFiles) {
   Put("site/DAL/DBHelp.cs", "generated");
   Put("site/DAL/sub/Helper.cs", "old");
 
-  EXPECT_TRUE(TFileOperate::CopyDirectory(Path("bak/App_Code/DAL"), Path("site/DAL"), true));
+  EXPECT_NO_THROW(TFileOperate::CopyDirectory(Path("bak/App_Code/DAL"), Path("site/DAL"), true));
   EXPECT_EQ(Bytes("site/DAL/DBHelp.cs"), "generated");
   EXPECT_EQ(Bytes("site/DAL/sub/Helper.cs"), "template");
 
   Put("site/DAL/sub/Helper.cs", "old");
-  EXPECT_TRUE(TFileOperate::CopyDirectory(Path("bak/App_Code/DAL"), Path("site/DAL"), false));
+  EXPECT_NO_THROW(TFileOperate::CopyDirectory(Path("bak/App_Code/DAL"), Path("site/DAL"), false));
   EXPECT_EQ(Bytes("site/DAL/DBHelp.cs"), "template");
   EXPECT_EQ(Bytes("site/DAL/sub/Helper.cs"), "template");
 }
 
 TEST_F(FileOperateTest, CopyDirectoryOfAnEmptyFolderCreatesTheTarget) {
   fs::create_directories(Path("bak/Bin"));
-  EXPECT_TRUE(TFileOperate::CopyDirectory(Path("bak/Bin"), Path("projects/Shop/Bin"), true));
+  EXPECT_NO_THROW(TFileOperate::CopyDirectory(Path("bak/Bin"), Path("projects/Shop/Bin"), true));
   EXPECT_TRUE(fs::is_directory(Path("projects/Shop/Bin")));
   EXPECT_TRUE(fs::is_empty(Path("projects/Shop/Bin")));
 }
@@ -129,21 +133,116 @@ TEST_F(FileOperateTest, CopyDirectoryRaisesForASourceThatIsNoFolder) {
   }
 }
 
-TEST_F(FileOperateTest, CopyDirectoryReturnsFalseForAFolderItCannotList) {
-  if (::geteuid() == 0) GTEST_SKIP() << "root can list any folder";
+TEST_F(FileOperateTest, CopyDirectoryRaisesForAnythingItCannotReadOrWrite) {
+  OpenToEveryone(FTemp.Folder(), true);
   Put("bak/Locked/a.txt", "a");
+  Put("bak/Secret/b.txt", "b");
+  Put("bak/Fine/c.txt", "c");
   fs::permissions(Path("bak/Locked"), fs::perms::none);
-  const bool copied = TFileOperate::CopyDirectory(Path("bak/Locked"), Path("target"), true);
+  fs::permissions(Path("bak/Secret/b.txt"), fs::perms::none);
+  OpenToEveryone(Path("bak"), false);
+  OpenToEveryone(Path("bak/Secret"), false);
+  OpenToEveryone(Path("bak/Fine"), false);
+  fs::create_directory(Path("out"));
+  OpenToEveryone(Path("out"), true);
+  {
+    TUnprivilegedScope nobody;
+    EXPECT_THROW(TFileOperate::CopyDirectory(Path("bak/Locked"), Path("out/locked"), true), TFileError);
+    EXPECT_FALSE(fs::exists(Path("out/locked")));
+    const std::string message =
+        ErrorOf<TFileError>([&] { TFileOperate::CopyDirectory(Path("bak/Secret"), Path("out/secret"), true); });
+    EXPECT_NE(message.find(Path("bak/Secret/b.txt")), std::string::npos) << message;
+    // A target folder that cannot be created names the folder and the real cause.
+    const std::string denied =
+        ErrorOf<TFileError>([&] { TFileOperate::CopyDirectory(Path("bak/Fine"), Path("bak/new/deeper"), true); });
+    EXPECT_NE(denied.find("无法创建文件夹“" + Path("bak/new") + "”"), std::string::npos) << denied;
+    EXPECT_NE(denied.find("Permission denied"), std::string::npos) << denied;
+  }
   fs::permissions(Path("bak/Locked"), fs::perms::owner_all);
-  EXPECT_FALSE(copied);
-  EXPECT_FALSE(fs::exists(Path("target")));
   EXPECT_EQ(fs::current_path(), FStartFolder);
+}
+
+TEST_F(FileOperateTest, WriteFileBytesReplacesWholeFilesAndWritesThroughEverythingElse) {
+  // An existing file keeps its mode; a new one gets the mode of a newly created file.
+  Put("out/kept.txt", "old");
+  fs::permissions(Path("out/kept.txt"), fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+  TFileOperate::WriteFileBytes(Path("out/kept.txt"), "new");
+  EXPECT_EQ(Bytes("out/kept.txt"), "new");
+  EXPECT_EQ(fs::status(Path("out/kept.txt")).permissions(),
+            fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+  TFileOperate::WriteFileBytes(Path("out/fresh.txt"), "x");
+  Put("out/plain.txt", "x");
+  EXPECT_EQ(fs::status(Path("out/fresh.txt")).permissions(), fs::status(Path("out/plain.txt")).permissions());
+
+  // A link is written through and stays a link, even one that points nowhere yet.
+  fs::create_symlink("kept.txt", Path("out/link.txt"));
+  fs::create_symlink("later.txt", Path("out/dangling.txt"));
+  TFileOperate::WriteFileBytes(Path("out/link.txt"), "via link");
+  TFileOperate::WriteFileBytes(Path("out/dangling.txt"), "made");
+  EXPECT_TRUE(fs::is_symlink(Path("out/link.txt")));
+  EXPECT_TRUE(fs::is_symlink(Path("out/dangling.txt")));
+  EXPECT_EQ(Bytes("out/kept.txt"), "via link");
+  EXPECT_EQ(Bytes("out/later.txt"), "made");
+
+  // Devices and FIFOs are written into, never replaced by a regular file.
+  TFileOperate::WriteFileBytes("/dev/null", "discarded");
+  EXPECT_TRUE(fs::is_character_file("/dev/null"));
+  ASSERT_EQ(::mkfifo(Path("out/pipe").c_str(), 0600), 0);
+  std::string received;
+  std::thread reader([&] { received = ReadFileBytes(Path("out/pipe")); });
+  TFileOperate::WriteFileBytes(Path("out/pipe"), "through the pipe");
+  reader.join();
+  EXPECT_EQ(received, "through the pipe");
+  EXPECT_TRUE(fs::is_fifo(Path("out/pipe")));
+
+  // No temporary file is left beside the targets.
+  EXPECT_EQ(ListTree(Path("out")), (std::set<std::string>{"dangling.txt", "fresh.txt", "kept.txt", "later.txt",
+                                                          "link.txt", "pipe", "plain.txt"}));
+  EXPECT_THROW(TFileOperate::WriteFileBytes(Path("out"), "a folder"), TFileError);
+}
+
+TEST_F(FileOperateTest, WriteFileBytesNeverReplacesAProtectedFileOrFolder) {
+  Put("data/projects.mdb", "catalogue bytes");
+  Put("bak/App_Code/DAL/DBHelp.cs", "template bytes");
+  fs::create_symlink(Path("data/projects.mdb"), Path("cat-link"));
+  fs::create_hard_link(Path("data/projects.mdb"), Path("cat-hard"));
+  fs::create_directory_symlink(Path("bak/App_Code"), Path("code-link"));
+  const TProtectedPaths protectedPaths = TProtectedPaths::Of(Path("data/projects.mdb"), Path("bak"));
+  const std::set<std::string> before = ListTree(FTemp.Folder());
+
+  const std::string relative = fs::relative(Path("data/projects.mdb"), fs::current_path()).string();
+  for (const std::string& target :
+       {Path("data/projects.mdb"), relative, Path("data/../data/projects.mdb"), Path("cat-link"), Path("cat-hard"),
+        Path("bak/App_Code/DAL/DBHelp.cs"), Path("bak/new.cs"), Path("code-link/DAL/DBHelp.cs")}) {
+    const std::string message =
+        ErrorOf<TFileError>([&] { TFileOperate::WriteFileBytes(target, "script", protectedPaths); });
+    EXPECT_NE(message.find("不能写入“" + target + "”"), std::string::npos) << target << ": " << message;
+  }
+  EXPECT_EQ(Bytes("data/projects.mdb"), "catalogue bytes");
+  EXPECT_EQ(Bytes("bak/App_Code/DAL/DBHelp.cs"), "template bytes");
+  EXPECT_EQ(ListTree(FTemp.Folder()), before);
+  // Beside them everything may be written.
+  TFileOperate::WriteFileBytes(Path("data/projects.sql"), "script", protectedPaths);
+  EXPECT_EQ(Bytes("data/projects.sql"), "script");
+}
+
+TEST_F(FileOperateTest, AFullDiskLeavesTheOldFileWhole) {
+  if (!IsRoot()) GTEST_SKIP() << "mounting a small disk needs root";
+  TSmallDisk disk(Path("disk"), "64k");
+  if (!disk.Mounted()) GTEST_SKIP() << "mounting is not allowed here";
+  const std::string good(10000, 'g');
+  TFileOperate::WriteFileBytes(Path("disk/Publisher.cs"), good);
+  disk.Fill();
+  EXPECT_THROW(TFileOperate::WriteFileBytes(Path("disk/Publisher.cs"), std::string(20000, 'n')), TFileError);
+  EXPECT_EQ(Bytes("disk/Publisher.cs"), good);
+  EXPECT_EQ(ListTree(Path("disk")), (std::set<std::string>{"Publisher.cs", "filler", "filler2"}));
+  EXPECT_THROW(TFileOperate::CopyDirectory(CORVANTHEL_SOURCE_DIR "/template/bak", Path("disk/site"), true), TFileError);
 }
 
 TEST_F(FileOperateTest, CopyDirectoryEndsOnLinksBackAndTargetsInsideTheSource) {
   Put("bak/Admin/a.txt", "a");
   fs::create_directory_symlink(Path("bak"), Path("bak/Admin/up"));
-  EXPECT_TRUE(TFileOperate::CopyDirectory(Path("bak"), Path("bak/Admin/copy"), false));
+  EXPECT_NO_THROW(TFileOperate::CopyDirectory(Path("bak"), Path("bak/Admin/copy"), false));
   EXPECT_EQ(Bytes("bak/Admin/copy/Admin/a.txt"), "a");
   EXPECT_FALSE(fs::exists(Path("bak/Admin/copy/Admin/copy")));
 }

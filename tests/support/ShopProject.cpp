@@ -1,6 +1,7 @@
 #include "support/ShopProject.h"
 
 #include "catalogue/ClassDAO.h"
+#include "catalogue/DbHelper.h"
 #include "catalogue/Member.h"
 #include "catalogue/MemberDAO.h"
 #include "catalogue/ProjectDAO.h"
@@ -52,5 +53,13 @@ TShopProject MakeShopProject() {
   AddShopMember(p, book, "houseCode", "PublishHouse", false, "出版社");
 
   AddShopMember(p, tag, "tagId", MemberTypes::kInteger, true, "标签号");
+  return shop;
+}
+
+TShopProject MakeGeneratableShopProject() {
+  const TShopProject shop = MakeShopProject();
+  for (const TNameId& entry : shop.classes)
+    TDbHelper().ExecSql("update t_member set memberIsDisplay=1 where memberIsPri=1 and classId=" +
+                        std::to_string(entry.id));
   return shop;
 }

@@ -19,6 +19,9 @@ struct TShopProject {
 
 TShopProject MakeShopProject();
 
+// The Shop project with its key members as the display members: it passes every check.
+TShopProject MakeGeneratableShopProject();
+
 // Adds a member; the integer flag follows the type as the member dialogs set it.
 void AddShopMember(int projectId, int classId, const std::string& name, const std::string& type, bool isKey,
                    const std::string& comment);

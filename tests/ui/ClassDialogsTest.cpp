@@ -117,6 +117,12 @@ void TClassDialogsTest::addRefusesBadInputAndStaysOpen_data() {
                                      << "类名首个字母必须大写";
   QTest::newRow("friendly name not GBK") << "Novel"
                                          << "小说\U0001F4D6" << QString(NameRules::kGbkMessage);
+  QTest::newRow("Chinese, no friendly name") << "小说"
+                                             << ""
+                                             << "类名称不能为空!";
+  QTest::newRow("duplicate, no friendly name") << "Book"
+                                               << ""
+                                               << "类名称不能为空!";
   // The duplicate check comes last.
   QTest::newRow("duplicate") << "Book"
                              << "书"
@@ -191,6 +197,12 @@ void TClassDialogsTest::updateRefusesBadInputAndStaysOpen_data() {
                                        << "友好名称不能为空";
   QTest::newRow("friendly name not GBK") << "Book"
                                          << "\u20A9" << QString(NameRules::kGbkMessage);
+  QTest::newRow("class name empty, friendly name not GBK") << ""
+                                                           << "\u20A9"
+                                                           << "类名称不能为空";
+  QTest::newRow("digit, friendly name not GBK") << "1Book"
+                                                << "\u20A9"
+                                                << "类名首个字母必须大写";
 }
 
 void TClassDialogsTest::updateRefusesBadInputAndStaysOpen() {

@@ -91,14 +91,24 @@ class DataBaseSqlFormTest : public QObject {
     QVERIFY(Prompts::Shown().isEmpty());
   }
 
-  void ctrlAAndCtrlWithKeyCode97SelectAll() {
+  void ctrlAAndCtrlWithKeypadOneSelectAll() {
     QTest::keyClick(FMemo, Qt::Key_A, Qt::ControlModifier);
     QVERIFY(AllSelected());
 
+    // Ctrl + keypad 1 selects, and the digit does not replace the selection.
     FMemo->moveCursor(QTextCursor::Start);
-    QKeyEvent press(QEvent::KeyPress, 97, Qt::ControlModifier);
-    QApplication::sendEvent(FMemo, &press);
+    QKeyEvent keypadOne(QEvent::KeyPress, Qt::Key_1, Qt::ControlModifier | Qt::KeypadModifier, "1");
+    QApplication::sendEvent(FMemo, &keypadOne);
     QVERIFY(AllSelected());
+    QCOMPARE(MemoScript(), FScript);
+
+    // Keys whose code only shares the low byte with it do nothing of the kind.
+    for (const int key : {int(Qt::Key_Back), int(Qt::Key_1)}) {
+      FMemo->moveCursor(QTextCursor::Start);
+      QKeyEvent press(QEvent::KeyPress, key, Qt::ControlModifier);
+      QApplication::sendEvent(FMemo, &press);
+      QVERIFY2(!FMemo->textCursor().hasSelection(), qPrintable(QString::number(key, 16)));
+    }
     QCOMPARE(MemoScript(), FScript);
   }
 
@@ -136,12 +146,23 @@ class DataBaseSqlFormTest : public QObject {
     QAction* save = FForm->findChild<QAction*>("SaveToFile1");
     QVERIFY(save);
 
+    // The catalogue itself is never replaced by the script.
+    const QString catalogue = QString::fromStdString(FCatalogue->File());
+    const QByteArray catalogueBytes = ReadFile(catalogue);
+    Prompts::QueueSaveFileName(catalogue);
+    save->trigger();
+    QStringList errors = Prompts::ShownTexts({"error"});
+    QCOMPARE(errors.size(), 1);
+    QVERIFY2(errors[0].contains(QStringLiteral("不能写入")), qPrintable(errors[0]));
+    QCOMPARE(ReadFile(catalogue), catalogueBytes);
+    Prompts::ClearShown();
+
     // A character GBK cannot hold, typed into the memo.
     FMemo->moveCursor(QTextCursor::End);
     FMemo->insertPlainText(QStringLiteral("-- 😀"));
     Prompts::QueueSaveFileName(path);
     save->trigger();
-    QStringList errors = Prompts::ShownTexts({"error"});
+    errors = Prompts::ShownTexts({"error"});
     QCOMPARE(errors.size(), 1);
     QVERIFY2(errors[0].contains(path) && errors[0].contains("U+1F600"), qPrintable(errors[0]));
     QCOMPARE(ReadFile(path), QByteArray("old"));

@@ -1,13 +1,18 @@
 // The main window on its own: start-up, the project selector, the class list, the
 // member grid, the menus, the banner and the start-up timer.
+#include <QAccessible>
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QGroupBox>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QTableWidget>
 #include <QTest>
 #include <QTimer>
@@ -17,6 +22,7 @@
 #include "catalogue/DbHelper.h"
 #include "catalogue/MemberDAO.h"
 #include "catalogue/ProjectDAO.h"
+#include "ui/BannerImage.h"
 #include "ui/MainForm.h"
 #include "ui/Prompts.h"
 #include "ui/support/UiTestSupport.h"
@@ -37,11 +43,16 @@ class TMainWindowTest : public QObject {
   void projectPickReloadsClassesAndClearsTheGrid();
   void projectIndexFollowsRenameNotPickOrAdd();
   void doubleClicksOpenTheRightCommand();
-  void windowLayoutAndMenus();
+  void groupBoxesFillTheWindowBelowTheBanner();
   void bannerAndStartupTimerOpenTheHelpPage();
   void unusableCatalogueIsReportedAndTheWindowStillOpens();
   void aBadMemberRowStopsTheGridAfterTheRowsBeforeIt();
-  void deselectingTheClassEmptiesTheGrid();
+  void theBannerIsAButtonTheKeyboardReaches();
+  void explicitOpensTellThePathWhenTheDesktopCannotOpenIt();
+  void pressesBesideTheClassesKeepTheSelectedClass();
+  void aClickOnTheSelectedClassRebuildsTheGrid();
+  void activationComesBackAfterADialogAndItsLastBox();
+  void activationComesBackAfterARealBox();
 
  private:
   std::unique_ptr<TUiWorld> FWorld;
@@ -209,31 +220,34 @@ void TMainWindowTest::doubleClicksOpenTheRightCommand() {
   QVERIFY(Messages().isEmpty());
 }
 
-void TMainWindowTest::windowLayoutAndMenus() {
+void TMainWindowTest::groupBoxesFillTheWindowBelowTheBanner() {
   TFormMain window;
   window.show();
-  QCOMPARE(window.windowTitle(), QString("corvanthelasp.net代码生成器2.1版"));
   QCOMPARE(window.centralWidget()->size(), QSize(770, 547));
   QCOMPARE(window.minimumSize(), window.maximumSize());
   QVERIFY(!(window.windowFlags() & Qt::WindowMaximizeButtonHint));
-
-  QCOMPARE(Find<QLabel>(&window, "Image1")->pixmap().size(), QSize(770, 89));
+  QCOMPARE(Find<TBannerImage>(&window, "Image1")->geometry(), QRect(0, 0, 770, 89));
+  QCOMPARE(Find<TBannerImage>(&window, "Image1")->pixmap().size(), QSize(770, 89));
   QVERIFY(!Find<QComboBox>(&window, "CB_Project")->isEditable());
 
-  const QList<QAction*> menus = window.menuBar()->actions();
-  QCOMPARE(menus.size(), 2);
-  QCOMPARE(menus[0]->text(), QString("项目操作(&P)"));
-  QCOMPARE(menus[1]->text(), QString("代码管理(&A)"));
-  QStringList projectItems;
-  for (QAction* action : Find<QMenu>(&window, "F1")->actions())
-    projectItems << action->objectName() + "=" + action->text();
-  QCOMPARE(projectItems, QStringList({"F2=新建项目(&F)", "N1=修改项目名称(&X)", "D1=删除当前项目(&D)", "A2=添加类(&A)",
-                                      "N2=修改类名(&B)", "S1=删除类(&S)", "M1=添加成员(&M)", "N3=修改成员属性(&E)",
-                                      "C1=删除成员(&C)", "ExportProject=导出工程...", "ImportProject=导入工程..."}));
-  QStringList codeItems;
-  for (QAction* action : Find<QMenu>(&window, "P1")->actions())
-    codeItems << action->objectName() + "=" + action->text();
-  QCOMPARE(codeItems, QStringList({"sql1=生成建表sql语句", "S2=设置命名空间(&S)", "A1=自动生成代码(&A)"}));
+  auto* outer = Find<QGroupBox>(&window, "GroupBox1");
+  QCOMPARE(outer->geometry(), QRect(0, 89, 770, 458));
+  // Below the caption: the class list and the grid end on one line, the progress
+  // group starts under it and ends inside the outer frame.
+  const QRect inside = outer->contentsRect();
+  auto* grid = Find<QTableWidget>(&window, "LV_Member");
+  auto* list = Find<QListWidget>(&window, "LB_Object");
+  QCOMPARE(grid->height(), 289);
+  QCOMPARE(grid->x(), 165);
+  QCOMPARE(list->size(), QSize(153, 241));
+  QVERIFY(grid->y() >= inside.top());
+  QCOMPARE(list->geometry().bottom(), grid->geometry().bottom());
+  auto* progress = Find<QGroupBox>(&window, "GroupBox2");
+  QVERIFY(progress->y() > grid->geometry().bottom());
+  QVERIFY(progress->geometry().bottom() <= inside.bottom());
+  // As high as the room left allows, up to 152.
+  QCOMPARE(progress->height(), std::min(152, inside.bottom() - grid->geometry().bottom() - 1));
+  QVERIFY(progress->height() >= 140);
 }
 
 void TMainWindowTest::bannerAndStartupTimerOpenTheHelpPage() {
@@ -249,8 +263,65 @@ void TMainWindowTest::bannerAndStartupTimerOpenTheHelpPage() {
   QVERIFY(!timer->isActive());
   QCOMPARE(Prompts::ShownTexts({"open"}), QStringList({TFormMain::HelpPage()}));
 
-  QTest::mouseClick(Find<QLabel>(&window, "Image1"), Qt::LeftButton, {}, QPoint(300, 40));
+  QTest::mouseClick(Find<TBannerImage>(&window, "Image1"), Qt::LeftButton, {}, QPoint(300, 40));
   QCOMPARE(Prompts::ShownTexts({"open"}), QStringList({TFormMain::HelpPage(), TFormMain::HelpPage()}));
+  QVERIFY(Messages().isEmpty());
+}
+
+void TMainWindowTest::theBannerIsAButtonTheKeyboardReaches() {
+  TFormMain window;
+  window.show();
+  QVERIFY(QTest::qWaitForWindowActive(&window));
+  auto* banner = Find<TBannerImage>(&window, "Image1");
+  // Tab goes through the controls of the window and comes to the banner last.
+  QStringList order;
+  QWidget* widget = Find<QComboBox>(&window, "CB_Project");
+  for (int step = 0; step < 5; ++step) {
+    order << widget->objectName();
+    widget = widget->nextInFocusChain();
+    while (widget->focusPolicy() == Qt::NoFocus || !widget->isVisible()) widget = widget->nextInFocusChain();
+  }
+  QCOMPARE(order, QStringList({"CB_Project", "LB_Object", "LV_Member", "Memo_State", "Image1"}));
+  QCOMPARE(QApplication::focusWidget(), Find<QComboBox>(&window, "CB_Project"));
+
+  banner->setFocus(Qt::TabFocusReason);
+  QTest::keyClick(banner, Qt::Key_Space);
+  QTest::keyClick(banner, Qt::Key_Return);
+  QCOMPARE(Prompts::ShownTexts({"open"}), QStringList({TFormMain::HelpPage(), TFormMain::HelpPage()}));
+
+  QAccessibleInterface* reader = QAccessible::queryAccessibleInterface(banner);
+  QCOMPARE(reader->role(), QAccessible::Button);
+  QCOMPARE(reader->text(QAccessible::Name), QString("打开帮助页面"));
+  reader->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+  QTRY_COMPARE(Prompts::ShownTexts({"open"}).size(), 3);
+}
+
+void TMainWindowTest::explicitOpensTellThePathWhenTheDesktopCannotOpenIt() {
+  TFormMain window;
+  window.show();
+  Prompts::SetOpenFails(true);
+  const QString help = QDir::toNativeSeparators(TFormMain::HelpPage());
+
+  // The start-up timer was not asked for: it stays silent.
+  QVERIFY(QMetaObject::invokeMethod(&window, "Timer1Timer"));
+  QCOMPARE(Prompts::ShownTexts({"open"}).size(), 1);
+  QVERIFY(Messages().isEmpty());
+
+  QTest::mouseClick(Find<TBannerImage>(&window, "Image1"), Qt::LeftButton, {}, QPoint(300, 40));
+  QCOMPARE(Messages(), QStringList({"无法自动打开帮助页面，请手工打开:\n" + help}));
+
+  Prompts::ClearShown();
+  const QString site = TFormMain::ProgramFolder() + "/projects/Shop";
+  window.WMGenerateDone(site);
+  QCOMPARE(Prompts::ShownTexts(),
+           QStringList({"所有代码生成完毕!", site,
+                        "无法自动打开生成的网站目录，请手工打开:\n" + QDir::toNativeSeparators(site)}));
+
+  // With a desktop that opens things, nothing more is said.
+  Prompts::SetOpenFails(false);
+  Prompts::ClearShown();
+  window.WMGenerateDone(site);
+  QCOMPARE(Prompts::ShownTexts(), QStringList({"所有代码生成完毕!", site}));
 }
 
 void TMainWindowTest::unusableCatalogueIsReportedAndTheWindowStillOpens() {
@@ -282,19 +353,126 @@ void TMainWindowTest::aBadMemberRowStopsTheGridAfterTheRowsBeforeIt() {
   QCOMPARE(dialogs.Pending(), 0);
 }
 
-void TMainWindowTest::deselectingTheClassEmptiesTheGrid() {
+void TMainWindowTest::pressesBesideTheClassesKeepTheSelectedClass() {
+  const int shop = Seed::Project("Shop");
+  const int book = Seed::Class(shop, "Book");
+  const int author = Seed::Class(shop, "Author");
+  Seed::Member(shop, book, "title", "字符串");
+  Seed::Member(shop, author, "name", "字符串");
+  Seed::Member(shop, author, "born", "日期型");
+  TFormMain window;
+  window.show();
+  ClickClass(window, 1);
+  auto* list = Find<QListWidget>(&window, "LB_Object");
+  const QPoint blank(20, list->viewport()->height() - 5);
+  QVERIFY(list->itemAt(blank) == nullptr);
+
+  QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, blank);
+  QCOMPARE(window.SelectedClassId(), author);
+  QCOMPARE(GridNames(window), QStringList({"name", "born"}));
+  // Neither Ctrl nor Shift takes the class away.
+  for (const Qt::KeyboardModifier modifier : {Qt::ControlModifier, Qt::ShiftModifier}) {
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, modifier, list->visualItemRect(list->item(1)).center());
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, modifier, blank);
+    QCOMPARE(window.SelectedClassId(), author);
+    QCOMPARE(GridNames(window), QStringList({"name", "born"}));
+  }
+  QTest::keyClick(list, Qt::Key_Space, Qt::ControlModifier);
+  QCOMPARE(window.SelectedClassId(), author);
+
+  // A double click beside the classes opens the dialog of the selected class.
+  TDialogScript dialogs;
+  dialogs.Expect([](QDialog& dialog) { QCOMPARE(Text(dialog, "Edt_ClassName"), QString("Author")); });
+  QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, blank);
+  QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, blank);
+  QCOMPARE(dialogs.Pending(), 0);
+  QVERIFY(Messages().isEmpty());
+
+  // The keyboard moves the selection and the grid follows.
+  list->setFocus();
+  QTest::keyClick(list, Qt::Key_Up);
+  QCOMPARE(window.SelectedClassId(), book);
+  QCOMPARE(GridNames(window), QStringList({"title"}));
+}
+
+void TMainWindowTest::aClickOnTheSelectedClassRebuildsTheGrid() {
   const int shop = Seed::Project("Shop");
   const int book = Seed::Class(shop, "Book");
   Seed::Member(shop, book, "title", "字符串");
+  const int gone = Seed::Member(shop, book, "price", "浮点型", [](TMember& m) { m.SetMemberIsMust(1); });
   TFormMain window;
-  QCOMPARE(GridRowCount(window), 1);
-  auto* list = Find<QListWidget>(&window, "LB_Object");
-  QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::ControlModifier,
-                    list->visualItemRect(list->item(0)).center());
-  QCOMPARE(window.SelectedClassId(), -1);
-  QCOMPARE(GridRowCount(window), 0);
+  window.show();
+  // Another program removed a member behind the window's back.
+  TMemberDAO().DeleteMember(gone);
+  ClickGridRow(window, 1);
+  Trigger(window, "N3");
+  QCOMPARE(Messages(), QStringList({"该成员已不存在!"}));
+  QCOMPARE(GridNames(window), QStringList({"title", "price"}));
+
   ClickClass(window, 0);
-  QCOMPARE(GridRowCount(window), 1);
+  QCOMPARE(window.SelectedClassId(), book);
+  QCOMPARE(GridNames(window), QStringList({"title"}));
+}
+
+void TMainWindowTest::activationComesBackAfterADialogAndItsLastBox() {
+  const int shop = Seed::Project("Shop");
+  Seed::Class(shop, "Book");
+  TFormMain window;
+  window.show();
+  window.activateWindow();
+  QVERIFY(QTest::qWaitForWindowActive(&window));
+  // Stands for wherever the window manager puts the focus when the box and the
+  // dialog that owned it close.
+  QWidget elsewhere;
+  elsewhere.setWindowTitle("elsewhere");
+  elsewhere.show();
+
+  TDialogScript dialogs;
+  dialogs.Expect([&](QDialog& dialog) {
+    SetText(dialog, "Edt_ClassName", "Novel");
+    SetText(dialog, "Edt_FriendName", "小说");
+    ClickOk(dialog);
+    QVERIFY(!dialog.isVisible());
+    elsewhere.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&elsewhere));
+  });
+  Trigger(window, "A2");
+  QCOMPARE(Messages(), QStringList({"类名称添加成功！"}));
+  QTRY_COMPARE(QApplication::activeWindow(), &window);
+  QVERIFY(window.isAncestorOf(QApplication::focusWidget()));
+
+  // The same after a dialog closed without saving.
+  dialogs.Expect([&](QDialog&) {
+    elsewhere.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&elsewhere));
+  });
+  Trigger(window, "N2");
+  QTRY_COMPARE(QApplication::activeWindow(), &window);
+  QCOMPARE(dialogs.Pending(), 0);
+}
+
+void TMainWindowTest::activationComesBackAfterARealBox() {
+  TFormMain window;
+  window.show();
+  window.activateWindow();
+  QVERIFY(QTest::qWaitForWindowActive(&window));
+  QWidget elsewhere;
+  elsewhere.show();
+  // The box is really shown; while it is up, another window takes the activation.
+  Prompts::SetScripted(false);
+  QTimer poll;
+  QObject::connect(&poll, &QTimer::timeout, [&] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (box == nullptr) return;
+    poll.stop();
+    elsewhere.activateWindow();
+    QTRY_VERIFY(elsewhere.isActiveWindow());
+    box->accept();
+  });
+  poll.start(10);
+  Prompts::ShowMessage("类名称添加成功！");
+  Prompts::SetScripted(true);
+  QTRY_COMPARE(QApplication::activeWindow(), &window);
 }
 
 QTEST_MAIN(TMainWindowTest)

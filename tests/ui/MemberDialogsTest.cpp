@@ -221,6 +221,37 @@ void TMemberDialogsTest::addRefusesBadInputAndStaysOpen_data() {
                                     << "q"
                                     << ""
                                     << "参与查询的字段不能是图片型" << false;
+  // Input that breaks two rules at once is refused with the message of the earlier check.
+  QTest::newRow("empty name, date not required") << ""
+                                                 << "日期型"
+                                                 << ""
+                                                 << "q"
+                                                 << ""
+                                                 << "成员名称输入不能为空!" << false;
+  QTest::newRow("upper case, date not required") << "Born"
+                                                 << "日期型"
+                                                 << ""
+                                                 << ""
+                                                 << ""
+                                                 << "成员属性首个字母必须小写" << false;
+  QTest::newRow("float key not required") << "price"
+                                          << "浮点型"
+                                          << ""
+                                          << "p"
+                                          << ""
+                                          << "浮点型必须勾选是否必填标志!" << false;
+  QTest::newRow("searched class key not required") << "owner"
+                                                   << "A"
+                                                   << ""
+                                                   << "pq"
+                                                   << ""
+                                                   << "A必须勾选是否必填标志!" << false;
+  QTest::newRow("searched float key") << "rate"
+                                      << "浮点型"
+                                      << ""
+                                      << "pmq"
+                                      << ""
+                                      << "主键字段必须是整型或字符串型!" << false;
   QTest::newRow("comment not GBK") << "note"
                                    << "字符串"
                                    << "20"

@@ -3,6 +3,9 @@
 // and run it from the source folder; it writes the PNGs beside this file:
 //   cmake --build build --target corvanthel-make-images
 //   QT_QPA_PLATFORM=offscreen build/bin/corvanthel-make-images ui/resources
+// A second folder, when given, receives the desktop menu's icon in the sizes of the
+// icon theme (icon-16.png ... icon-256.png), installed with the program:
+//   QT_QPA_PLATFORM=offscreen build/bin/corvanthel-make-images ui/resources packaging/icons
 #include <QDir>
 #include <QFont>
 #include <QGuiApplication>
@@ -11,6 +14,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <cstdio>
+#include <string>
 
 namespace {
 
@@ -145,5 +149,13 @@ int main(int argc, char** argv) {
   const QDir folder(argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("."));
   const bool ok = Save(Banner(), folder, "banner.png") && Save(Icon(64), folder, "icon.png") &&
                   Save(MemberIcon(), folder, "member.png");
-  return ok ? 0 : 1;
+  if (!ok) return 1;
+  if (argc > 2) {
+    const QDir themeFolder(QString::fromLocal8Bit(argv[2]));
+    for (const int size : {16, 24, 32, 48, 64, 128, 256}) {
+      const std::string name = "icon-" + std::to_string(size) + ".png";
+      if (!Save(Icon(size), themeFolder, name.c_str())) return 1;
+    }
+  }
+  return 0;
 }
