@@ -18,6 +18,7 @@
 #include "generation/AutoCode.h"
 #include "generation/DataBaseSql.h"
 #include "generation/FileOperate.h"
+#include "model/ProjectChecker.h"
 #include "model/ProjectTransfer.h"
 
 namespace {
@@ -61,6 +62,7 @@ class TPrintingObserver : public TAutoCodeObserver {
                       const std::string& memberType) override {
     Fail(kExitCheckFailed, AutoCodeTexts::ReferenceError(className, memberName, memberType));
   }
+  void ProjectProblem(const std::string& message) override { Fail(kExitCheckFailed, message); }
   void Done() override {
     std::cout << AutoCodeTexts::kDone << '\n' << std::flush;
     FExitCode = 0;
@@ -296,6 +298,9 @@ int main(int argc, char** argv) {
     DataLocation::PrepareDataFolder(line.location);
     TDbHelper::SetCatalogueFile(line.location.catalogueFile);
     return line.action();
+  } catch (const TProjectProblemError& error) {
+    std::cerr << error.what() << '\n';
+    return kExitCheckFailed;
   } catch (const std::exception& error) {
     std::cerr << error.what() << '\n';
     return kExitFailure;

@@ -2,7 +2,6 @@
 
 #include <filesystem>
 #include <system_error>
-#include <unordered_set>
 
 #include "catalogue/DbHelper.h"
 #include "generation/BLLOperate.h"
@@ -10,6 +9,7 @@
 #include "generation/EntityOperate.h"
 #include "generation/FileOperate.h"
 #include "model/ModelStore.h"
+#include "model/ProjectChecker.h"
 
 namespace AutoCodeTexts {
 
@@ -63,19 +63,7 @@ void TAutoCode::Run() {
   // One read of the catalogue for the whole run, in one snapshot: the window may go on
   // editing the catalogue, and every file of the run comes from the same project.
   const TProjectModel project = TModelStore().LoadProject(FTarget.projectId);
-  for (const TClassModel& entry : project.classes) {
-    if (entry.CountKeyMembers() != 1) {
-      FObserver.PrimaryKeyError(entry.classId);
-      return;
-    }
-  }
-  for (const TClassModel& entry : project.classes) {
-    if (entry.CountDisplayMembers() != 1) {
-      FObserver.DisplayMemberError(entry.classId);
-      return;
-    }
-  }
-  if (!CheckReferences(project)) return;
+  if (!CheckBeforeWriting(project)) return;
 
   const TProgressCallback progress = [this](const std::string& line) { FObserver.Progress(line); };
   TEntityOperate::MakeEntityFile(FNamespace, project, FTarget, progress);
@@ -85,21 +73,29 @@ void TAutoCode::Run() {
   FObserver.Done();
 }
 
-// Every class-typed member must name a class of this project (each of which has
-// just been found to have exactly one key). The name must match exactly: the
-// generated C# and SQL use it as the class and table name.
-bool TAutoCode::CheckReferences(const TProjectModel& project) {
-  std::unordered_set<std::string> classNames;
-  for (const TClassModel& entry : project.classes) classNames.insert(entry.className);
-  for (const TClassModel& entry : project.classes) {
-    for (const TMember& member : entry.members) {
-      const std::string& type = member.GetMemberType();
-      if (MemberTypes::IsBuiltIn(type) || classNames.count(type) > 0) continue;
-      FObserver.ReferenceError(entry.className, member.GetMemberName(), type);
-      return false;
-    }
+// Checks the project, and the name the site folder is built from, before anything is
+// written. Reports the problem the run stops at and returns false when there is one.
+bool TAutoCode::CheckBeforeWriting(const TProjectModel& project) {
+  std::vector<TProblem> problems = CheckProjectName(FTarget.projectName);
+  const std::vector<TProblem> found = CheckProject(project);
+  problems.insert(problems.end(), found.begin(), found.end());
+  const TProblem* problem = FirstProblemOfRun(problems);
+  if (problem == nullptr) return true;
+  switch (problem->kind) {
+    case TProblemKind::KeyMembers:
+      FObserver.PrimaryKeyError(problem->classId);
+      break;
+    case TProblemKind::DisplayMembers:
+      FObserver.DisplayMemberError(problem->classId);
+      break;
+    case TProblemKind::Reference:
+      FObserver.ReferenceError(problem->className, problem->memberName, problem->memberType);
+      break;
+    default:
+      FObserver.ProjectProblem(problem->message);
+      break;
   }
-  return true;
+  return false;
 }
 
 void TAutoCode::CopyTemplateSite() {

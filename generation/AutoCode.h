@@ -22,6 +22,10 @@ class TAutoCodeObserver {
   // A class-typed member whose type names no class of the project. Nothing was written.
   virtual void ReferenceError(const std::string& className, const std::string& memberName,
                               const std::string& memberType) = 0;
+  // A name, length or text of the project that would make the output unsafe or broken (the message names
+  // the project, class or member and the rule). Nothing was written. Observers that do not tell it apart
+  // report it as a failure.
+  virtual void ProjectProblem(const std::string& message) { Failed(message); }
   // Every file written and the template copied.
   virtual void Done() = 0;
   // Any other failure (a file, the template, the catalogue), with the error's own text.
@@ -65,7 +69,7 @@ class TAutoCode {
 
  private:
   void Run();
-  bool CheckReferences(const TProjectModel& project);
+  bool CheckBeforeWriting(const TProjectModel& project);
   void CopyTemplateSite();
 
   const TGenerationTarget FTarget;

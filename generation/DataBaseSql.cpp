@@ -6,6 +6,7 @@
 #include "catalogue/Member.h"
 #include "model/ClassIndex.h"
 #include "model/ModelStore.h"
+#include "model/ProjectChecker.h"
 
 namespace {
 
@@ -134,6 +135,7 @@ class TScriptBuilder {
 }  // namespace
 
 std::string TDataBaseSql::BuildScript(const TProjectModel& project) {
+  RefuseUnsafeProject(project);
   return TScriptBuilder(project).Build();
 }
 

@@ -10,7 +10,9 @@
 // class-typed members imply. The text is UTF-8 with CR LF line ends.
 class TDataBaseSql {
  public:
-  // The whole script for the project in memory; reads nothing from the catalogue.
+  // The whole script for the project in memory; reads nothing from the catalogue. A project with an
+  // unsafe name, length or text (see IsUnsafe) raises TProjectProblemError naming it, before any text
+  // is built: names become table and column names between brackets and quotes.
   //
   // A class without a key member gets no table, and a class-typed member whose
   // type names no class of the project with a key member gets no column and no

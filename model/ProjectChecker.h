@@ -1,5 +1,6 @@
 #pragma once
 
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -10,11 +11,11 @@ enum class TProblemKind {
   ProjectName,     // the project name cannot be a folder name
   ClassName,       // not an identifier, reserved, taken (case-insensitively), ...
   MemberName,      // not an identifier, reserved, named like its class, ...
+  Length,          // a string length outside 1..8000
+  Text,            // a friendly name or comment that would break the generated code
   KeyMembers,      // a class without exactly one key member
   DisplayMembers,  // a class without exactly one display member
   Reference,       // a member type naming no class of the project
-  Length,          // a string length outside 1..8000
-  Text,            // a friendly name or comment that would break the generated code
 };
 
 struct TProblem {
@@ -23,7 +24,30 @@ struct TProblem {
   std::string className;   // empty for a problem of the project itself
   std::string memberName;  // empty unless the problem is a member's
   std::string message;     // the whole text shown to the user
+  std::string memberType;  // the type a reference problem names; empty otherwise
+};
+
+// A project the table script cannot be written for; what() is the problem's message.
+class TProjectProblemError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
 };
 
 // Every problem of the project, in catalogue order. Empty when it can be generated.
 std::vector<TProblem> CheckProject(const TProjectModel& project);
+
+// The problem of a project name alone, as CheckProject reports it; none when the name passes. The run
+// asks it of the name it builds the site folder from.
+std::vector<TProblem> CheckProjectName(const std::string& projectName);
+
+// True for the problems that make names, files or SQL unsafe or broken: project, class and member names,
+// lengths and texts. The generation run and the table script stop at these before writing anything; the
+// script tolerates the rest (a class without a key gets no table, an unknown reference no column).
+bool IsUnsafe(TProblemKind kind);
+
+// The problem a generation run stops at: the first unsafe problem in catalogue order; else the first key
+// problem, then the first display problem, then the first reference problem. nullptr when there is none.
+const TProblem* FirstProblemOfRun(const std::vector<TProblem>& problems);
+
+// Raises TProjectProblemError with the first unsafe problem of the project, if it has one.
+void RefuseUnsafeProject(const TProjectModel& project);

@@ -6,22 +6,35 @@
 #include <QPushButton>
 
 #include "ui/AccessibleNames.h"
+#include "catalogue/ClassDAO.h"
+#include "model/NameRules.h"
 #include "ui/MainForm.h"
-#include "ui/NameRules.h"
 #include "ui/Prompts.h"
 
-const char* const TClassFormBase::kFirstLetterMessage = "类名首个字母必须大写";
+namespace {
+
+// Shows the problem, if there is one; true when there is none.
+bool Passes(const std::string& problem) {
+  if (problem.empty()) return true;
+  Prompts::ShowMessage(QString::fromStdString(problem));
+  return false;
+}
+
+}  // namespace
 
 bool TClassFormBase::CheckClassNameShape(const QString& className) {
-  if (!NameRules::StartsWithUpperAscii(className)) {
-    Prompts::ShowMessage(kFirstLetterMessage);
-    return false;
-  }
-  if (!NameRules::HasIdentifierTail(className)) {
-    Prompts::ShowMessage(NameRules::kClassNameCharsMessage);
-    return false;
-  }
-  return true;
+  return Passes(NameRules::ClassNameProblem(className.toStdString()));
+}
+
+bool TClassFormBase::CheckFriendName(const QString& friendName) {
+  return Passes(NameRules::TextProblem(friendName.toStdString()));
+}
+
+bool TClassFormBase::ClassNameTaken(int projectId, const QString& className, int ownClassId) {
+  for (const TNameId& other : TClassDAO().ListClassesOfProject(projectId))
+    if (other.id != ownClassId && NameRules::SameNameIgnoringCase(other.name, className.toStdString()))
+      return !Passes(NameRules::kClassNameTakenMessage);
+  return false;
 }
 
 TClassFormBase::TClassFormBase(TFormMain* formMain, const QString& caption, const QString& classLabel,

@@ -14,11 +14,14 @@ class TClassFormBase : public QDialog {
   Q_OBJECT
 
  public:
-  static const char* const kFirstLetterMessage;
-
-  // The class name starts with A to Z and goes on with letters, digits and
-  // underscores, and is no C# keyword; otherwise shows why and returns false.
+  // The class name starts with A to Z and goes on with letters, digits and underscores, and is no C# or
+  // T-SQL keyword nor a name of the generated code; otherwise shows why and returns false.
   static bool CheckClassNameShape(const QString& className);
+  // The friendly name is text the generated files can hold; otherwise shows why and returns false.
+  static bool CheckFriendName(const QString& friendName);
+  // True, after saying so, when another class of the project (any but ownClassId) has the name without
+  // regard to case: the generated files and tables of the two would be one.
+  static bool ClassNameTaken(int projectId, const QString& className, int ownClassId);
 
  protected:
   TClassFormBase(TFormMain* formMain, const QString& caption, const QString& classLabel, const QString& friendLabel,

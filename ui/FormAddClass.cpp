@@ -5,7 +5,6 @@
 #include "catalogue/ClassDAO.h"
 #include "ui/CommandGuard.h"
 #include "ui/MainForm.h"
-#include "ui/NameRules.h"
 #include "ui/Prompts.h"
 
 TAddClassForm::TAddClassForm(TFormMain* formMain)
@@ -21,16 +20,10 @@ void TAddClassForm::Button1Click() {
     return;
   }
   if (!CheckClassNameShape(className)) return;
-  if (!NameRules::CanEncodeGbk(friendName)) {
-    Prompts::ShowMessage(NameRules::kGbkMessage);
-    return;
-  }
+  if (!CheckFriendName(friendName)) return;
   Guarded([&] {
     const int projectId = FFormMain->SelectedProjectId();
-    if (TClassDAO().CountClassesByName(projectId, className.toStdString()) > 0) {
-      Prompts::ShowMessage("该类名称已经存在!");
-      return;
-    }
+    if (ClassNameTaken(projectId, className, 0)) return;
     TClassDAO().AddClass(projectId, className.toStdString(), friendName.toStdString());
     FFormMain->LoadClasses(projectId);
     Prompts::ShowMessage("类名称添加成功！");

@@ -6,7 +6,6 @@
 #include "catalogue/ClassDAO.h"
 #include "ui/CommandGuard.h"
 #include "ui/MainForm.h"
-#include "ui/NameRules.h"
 #include "ui/Prompts.h"
 
 TUpdateClassForm::TUpdateClassForm(TFormMain* formMain)
@@ -36,11 +35,9 @@ void TUpdateClassForm::Button1Click() {
     Prompts::ShowMessage("友好名称不能为空");
     return;
   }
-  if (!NameRules::CanEncodeGbk(friendName)) {
-    Prompts::ShowMessage(NameRules::kGbkMessage);
-    return;
-  }
+  if (!CheckFriendName(friendName)) return;
   Guarded([&] {
+    if (ClassNameTaken(FFormMain->SelectedProjectId(), className, FClassId)) return;
     TClassDAO().UpdateClass(FFormMain->SelectedProjectId(), FClassId, className.toStdString(),
                             friendName.toStdString());
     FFormMain->SetSelectedClassName(className);

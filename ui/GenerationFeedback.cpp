@@ -36,6 +36,10 @@ void TGenerationFeedback::ReferenceError(const std::string& className, const std
   Deliver([this, message] { FHandlers.referenceError(message); }, true);
 }
 
+void TGenerationFeedback::ProjectProblem(const std::string& message) {
+  Deliver([this, text = QString::fromStdString(message)] { FHandlers.projectProblem(text); }, true);
+}
+
 void TGenerationFeedback::Done() {
   Deliver([this] { FHandlers.done(); }, true);
 }

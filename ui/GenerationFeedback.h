@@ -21,6 +21,7 @@ class TGenerationFeedback : public QObject, public TAutoCodeObserver {
     std::function<void(int classId)> primaryKeyError;
     std::function<void(int classId)> displayMemberError;
     std::function<void(const QString& message)> referenceError;
+    std::function<void(const QString& message)> projectProblem;
     std::function<void()> done;
     std::function<void(const QString& error)> failed;
   };
@@ -35,6 +36,7 @@ class TGenerationFeedback : public QObject, public TAutoCodeObserver {
   void DisplayMemberError(int classId) override;
   void ReferenceError(const std::string& className, const std::string& memberName,
                       const std::string& memberType) override;
+  void ProjectProblem(const std::string& message) override;
   void Done() override;
   void Failed(const std::string& error) override;
 

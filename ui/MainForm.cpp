@@ -32,6 +32,7 @@
 #include "catalogue/ProjectDAO.h"
 #include "generation/AutoCode.h"
 #include "ui/AccessibleNames.h"
+#include "model/NameRules.h"
 #include "ui/BannerImage.h"
 #include "ui/ClassListBox.h"
 #include "ui/CommandGuard.h"
@@ -42,7 +43,6 @@
 #include "ui/FormUpdateClass.h"
 #include "ui/FormUpdateMember.h"
 #include "ui/GenerationFeedback.h"
-#include "ui/NameRules.h"
 #include "ui/ProjectFileCommands.h"
 #include "ui/Prompts.h"
 
@@ -82,15 +82,10 @@ QString YesNo(int flag) {
 // A project name becomes a folder name and is stored as GBK text; otherwise
 // shows why it cannot be and returns false.
 bool CheckProjectNameShape(const QString& name) {
-  if (!NameRules::IsSafeProjectName(name)) {
-    Prompts::ShowMessage(NameRules::kProjectNameMessage);
-    return false;
-  }
-  if (!NameRules::CanEncodeGbk(name)) {
-    Prompts::ShowMessage(NameRules::kGbkMessage);
-    return false;
-  }
-  return true;
+  const std::string problem = NameRules::ProjectNameProblem(name.toStdString());
+  if (problem.empty()) return true;
+  Prompts::ShowMessage(QString::fromStdString(problem));
+  return false;
 }
 
 }  // namespace
@@ -447,7 +442,7 @@ void TFormMain::F2Click() {
   if (!CheckProjectNameShape(name)) return;
   Guarded([&] {
     if (TProjectDAO().CountProjectsByName(name.toStdString()) >= 1) {
-      Prompts::ShowMessage("该工程名称已经存在!");
+      Prompts::ShowMessage(NameRules::kProjectNameTakenMessage);
       return;
     }
     TProjectDAO().AddProject(name.toStdString());
@@ -468,6 +463,13 @@ void TFormMain::N1Click() {
   }
   if (!CheckProjectNameShape(name)) return;
   Guarded([&] {
+    // Another project of the same name, without regard to case, would share the generated site's folder
+    // wherever names are compared that way.
+    for (const TNameId& other : TProjectDAO().ListProjects())
+      if (other.id != SelectedProjectId() && NameRules::SameNameIgnoringCase(other.name, name.toStdString())) {
+        Prompts::ShowMessage(NameRules::kProjectNameTakenMessage);
+        return;
+      }
     TProjectDAO().RenameProject(SelectedProjectId(), name.toStdString());
     FProjectIndex = CB_Project->currentIndex();
     Prompts::ShowMessage("工程名称修改成功！");
@@ -625,6 +627,8 @@ TGenerationFeedback* TFormMain::CreateGenerationFeedback(const QString& siteFold
   handlers.primaryKeyError = [this](int classId) { WMPrimaryKeyError(classId); };
   handlers.displayMemberError = [this](int classId) { WMDisplayMemberError(classId); };
   handlers.referenceError = [](const QString& message) { Prompts::ShowMessage(message); };
+  // A name that would send files elsewhere or break the output: refused before anything is written.
+  handlers.projectProblem = [](const QString& message) { Prompts::ShowError(message); };
   handlers.done = [this, siteFolder] { WMGenerateDone(siteFolder); };
   handlers.failed = [](const QString& error) {
     Prompts::ShowError(QString::fromStdString(AutoCodeTexts::Failed(error.toStdString())));

@@ -12,9 +12,9 @@
 #include "catalogue/Member.h"
 #include "catalogue/MemberDAO.h"
 #include "ui/AccessibleNames.h"
+#include "model/NameRules.h"
 #include "ui/CommandGuard.h"
 #include "ui/MainForm.h"
-#include "ui/NameRules.h"
 #include "ui/Prompts.h"
 
 namespace {
@@ -148,12 +148,10 @@ bool TMemberFormBase::RefuseInput(const QString& name, const QString& type) {
     Edt_MemberName->setFocus();
     return true;
   }
-  if (!NameRules::StartsWithLowerAscii(name)) {
-    Prompts::ShowMessage("成员属性首个字母必须小写");
-    return true;
-  }
-  if (!NameRules::HasIdentifierTail(name)) {
-    Prompts::ShowMessage(NameRules::kMemberNameCharsMessage);
+  const std::string nameProblem =
+      NameRules::MemberNameProblem(name.toStdString(), FFormMain->SelectedClassName().toStdString());
+  if (!nameProblem.empty()) {
+    Prompts::ShowMessage(QString::fromStdString(nameProblem));
     return true;
   }
   if (type != kString && type != kPicture && !CB_MemberIsMust->isChecked()) {
@@ -169,8 +167,9 @@ bool TMemberFormBase::RefuseInput(const QString& name, const QString& type) {
     Prompts::ShowMessage("参与查询的字段不能是" + type);
     return true;
   }
-  if (!NameRules::CanEncodeGbk(Edt_MemberComment->text())) {
-    Prompts::ShowMessage(NameRules::kGbkMessage);
+  const std::string commentProblem = NameRules::TextProblem(Edt_MemberComment->text().toStdString());
+  if (!commentProblem.empty()) {
+    Prompts::ShowMessage(QString::fromStdString(commentProblem));
     return true;
   }
   return false;
@@ -182,7 +181,7 @@ bool TMemberFormBase::NameTaken(const QString& name) {
   for (members->First(); !members->Eof(); members->Next()) {
     if (members->FieldByName("memberId").AsInteger() == OwnMemberId()) continue;
     if (QString::fromStdString(members->FieldByName("memberName").AsString()).compare(name, Qt::CaseInsensitive) == 0) {
-      Prompts::ShowMessage("该成员名称已经存在!");
+      Prompts::ShowMessage(NameRules::kMemberNameTakenMessage);
       return true;
     }
   }
@@ -198,8 +197,12 @@ std::unique_ptr<TMember> TMemberFormBase::BuildMember(const QString& name, const
   member->SetMemberType(type.toStdString());
   if (type == kString) {
     int length = 0;
-    if (!NameRules::ParseWholeNumber(Edt_MemberLength->text(), length)) {
+    if (!NameRules::ParseWholeNumber(Edt_MemberLength->text().toStdString(), length)) {
       Prompts::ShowError(QString("'%1' is not a valid integer value").arg(Edt_MemberLength->text()));
+      return nullptr;
+    }
+    if (!NameRules::StringLengthProblem(length).empty()) {
+      Prompts::ShowMessage(NameRules::kStringLengthMessage);
       return nullptr;
     }
     member->SetMemberLength(length);

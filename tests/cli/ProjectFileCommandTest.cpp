@@ -218,6 +218,17 @@ TEST_F(ProjectFileCommandTest, CheckListsEveryProblemOfAFileOrSaysThereIsNone) {
             "第13行：类“Note”的成员“id”的字段“memberLength”应为整数\n"
             "第19行：类“Note”的成员“id”的字段“queryFlag”应为整数\n");
 
+  // Every problem, not only the first: the four classes of a second shop lack their display member.
+  TDbHelper().ExecSql("update t_project set projectName='Done'");
+  MakeShopProject();
+  result = Run({"check", "Shop"});
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_EQ(result.out,
+            "Category表显示成员设置错误，每个类有且只能设置一个显示成员!\n"
+            "PublishHouse表显示成员设置错误，每个类有且只能设置一个显示成员!\n"
+            "Book表显示成员设置错误，每个类有且只能设置一个显示成员!\n"
+            "tag表显示成员设置错误，每个类有且只能设置一个显示成员!\n");
+
   EXPECT_EQ(Run({"check", "NoSuchProject"}).exitCode, 2);
   EXPECT_EQ(Run({"check", "--file", FCatalogue.Folder() + "/none.json"}).exitCode, 2);
   EXPECT_EQ(Run({"check"}).exitCode, 2);

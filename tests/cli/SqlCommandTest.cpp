@@ -64,7 +64,7 @@ class SqlCommandTest : public ::testing::Test {
     const int book = TClassDAO().GetClassIdByName(projectId, className);
     const int author = TClassDAO().GetClassIdByName(projectId, "Author");
     AddMember(projectId, book, "id", "整型", 4, true, true);
-    AddMember(projectId, book, "书名", "字符串", 50, false, false);
+    AddMember(projectId, book, "title", "字符串", 50, false, false);
     AddMember(projectId, book, "author", "Author", 10, false, false);
     AddMember(projectId, author, "code", "字符串", 10, true, false);
     return projectId;
@@ -86,7 +86,7 @@ TEST_F(SqlCommandTest, PrintsTheScriptOfTheFirstProjectOfThatName) {
   const int first = AddShop("书店", "Book");
   AddShop("书店", "Novel");
   const std::string script = TDataBaseSql().BuildScript(first);
-  ASSERT_NE(script.find("[书名]"), std::string::npos);
+  ASSERT_NE(script.find("[title]"), std::string::npos);
 
   const TRun run = Run({"sql", "书店"});
   EXPECT_EQ(run.exitCode, 0) << run.err;

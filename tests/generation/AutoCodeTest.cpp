@@ -10,6 +10,7 @@
 #include "catalogue/DbHelper.h"
 #include "catalogue/ProjectDAO.h"
 #include "generation/AutoCode.h"
+#include "generation/DataBaseSql.h"
 #include "support/FileBytes.h"
 #include "support/RunProgram.h"
 #include "support/ShopProject.h"
@@ -32,6 +33,7 @@ class TRecordingObserver : public TAutoCodeObserver {
                       const std::string& memberType) override {
     outcomes.push_back(AutoCodeTexts::ReferenceError(className, memberName, memberType));
   }
+  void ProjectProblem(const std::string& message) override { outcomes.push_back("problem " + message); }
   void Done() override { outcomes.push_back("done"); }
   void Failed(const std::string& error) override { outcomes.push_back("failed " + error); }
 };
@@ -190,13 +192,18 @@ TEST_F(AutoCodeTest, AReferenceToAMissingClassStopsTheRunBeforeAnythingIsWritten
   EXPECT_TRUE(run.lines.empty());
   EXPECT_FALSE(fs::exists(FCatalogue.Folder() + "/projects"));
 
-  // A class of that name in another project does not count, nor one that differs in case.
+  // A class of that name in another project does not count.
   TProjectDAO().AddProject("Other");
   AddClassWithMembers(2, "Author", 1, 1);
+  run = Run(shop.projectId, "Shop");
+  EXPECT_EQ(run.outcomes, std::vector<std::string>{"Book表的成员author的类型Author不存在或没有唯一主键!"});
+
+  // One that differs only in case does, as it does for the catalogue, the generators and the script.
   TDbHelper().ExecSql("update t_member set memberType='category' where memberName='categoryId'");
   TDbHelper().ExecSql("update t_member set memberType='Category' where memberName='author'");
   run = Run(shop.projectId, "Shop");
-  EXPECT_EQ(run.outcomes, std::vector<std::string>{"Book表的成员categoryId的类型category不存在或没有唯一主键!"});
+  EXPECT_EQ(run.outcomes, std::vector<std::string>{"done"});
+  EXPECT_NE(TDataBaseSql().BuildScript(shop.projectId).find("REFERENCES category(id)"), std::string::npos);
 }
 
 TEST_F(AutoCodeTest, AProjectWithoutClassesOnlyCopiesTheTemplate) {

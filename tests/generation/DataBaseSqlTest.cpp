@@ -6,6 +6,8 @@
 #include "catalogue/MemberDAO.h"
 #include "catalogue/ProjectDAO.h"
 #include "generation/DataBaseSql.h"
+#include "model/NameRules.h"
+#include "model/ProjectChecker.h"
 #include "support/CatalogueSeed.h"
 #include "support/TempCatalogue.h"
 
@@ -225,8 +227,8 @@ TEST_F(DataBaseSqlTest, MissingKeysLeaveCommentsInsteadOfBrokenStatements) {
   AddMember(shop, book, "looseRef", "Loose", 4);
   AddMember(shop, book, "price", "浮点型", 8);
   AddMember(shop, book, "self", "Book", 4, false, false, true);
-  AddMember(shop, book, "foreign", "Elsewhere", 4);
-  AddMember(shop, book, "作者", "作家");
+  AddMember(shop, book, "foreignRef", "Elsewhere", 4);
+  AddMember(shop, book, "writer", "作家");
 
   EXPECT_EQ(TDataBaseSql().BuildScript(shop),
             kUsers +
@@ -244,8 +246,8 @@ TEST_F(DataBaseSqlTest, MissingKeysLeaveCommentsInsteadOfBrokenStatements) {
                 "\t-- 类 Book 的成员 looseRef 的类型 Loose 不是本项目中有主键的类，未生成该列及其外键\r\n"
                 "\t[price] [float] NOT NULL ,\r\n"
                 "\t[self] int NOT NULL \r\n"
-                "\t-- 类 Book 的成员 foreign 的类型 Elsewhere 不是本项目中有主键的类，未生成该列及其外键\r\n"
-                "\t-- 类 Book 的成员 作者 的类型 作家 不是本项目中有主键的类，未生成该列及其外键\r\n"
+                "\t-- 类 Book 的成员 foreignRef 的类型 Elsewhere 不是本项目中有主键的类，未生成该列及其外键\r\n"
+                "\t-- 类 Book 的成员 writer 的类型 作家 不是本项目中有主键的类，未生成该列及其外键\r\n"
                 ") ON [PRIMARY]\r\n"
                 "GO\r\n"
                 "\r\n"
@@ -254,11 +256,30 @@ TEST_F(DataBaseSqlTest, MissingKeysLeaveCommentsInsteadOfBrokenStatements) {
                 "ALTER TABLE Book ADD FOREIGN KEY (self) REFERENCES Book(id)\r\n");
 }
 
-TEST_F(DataBaseSqlTest, LineBreaksInNamesCannotEndAComment) {
+// Names become table and column names between brackets and quotes: a name that is no identifier, or
+// that breaks the statements, stops the script before any text is built, and the message shows the name
+// without its raw control characters.
+TEST_F(DataBaseSqlTest, UnsafeNamesLengthsAndTextsAreRefused) {
   const int shop = AddProject("Shop");
-  AddClass(shop, "Bad\r\ndrop table x");
-  const std::string script = TDataBaseSql().BuildScript(shop);
-  EXPECT_EQ(script.substr(kUsers.size()), "-- 类 Bad  drop table x 没有主键成员，未生成该表\r\n\r\n\r\n\r\n");
+  const int bad = AddClass(shop, "Bad\r\ndrop table x");
+  EXPECT_EQ(ErrorOf<TProjectProblemError>([&] { TDataBaseSql().BuildScript(shop); }),
+            std::string("类Bad\\x0D\\x0Adrop table x：") + NameRules::kClassNameCharsMessage);
+
+  TClassDAO().UpdateClass(shop, bad, "Book", "图书");
+  AddIntegerKey(shop, bad, "id");
+  AddMember(shop, bad, "title]) drop table CusUsers --", "字符串", 20);
+  EXPECT_NE(ErrorOf<TProjectProblemError>([&] { TDataBaseSql().BuildScript(shop); }), "");
+  TDbHelper().ExecSql("update t_member set memberName='title' where memberName like 'title]%'");
+  EXPECT_NE(TDataBaseSql().BuildScript(shop).find("[title] [varchar] (20)"), std::string::npos);
+
+  for (int length : {-5, 0, 8001}) {
+    TDbHelper().ExecSql("update t_member set memberLength=" + std::to_string(length) + " where memberName='title'");
+    EXPECT_EQ(ErrorOf<TProjectProblemError>([&] { TDataBaseSql().BuildScript(shop); }),
+              std::string("类Book的成员title：") + NameRules::kStringLengthMessage)
+        << length;
+  }
+  TDbHelper().ExecSql("update t_member set memberLength=8000 where memberName='title'");
+  EXPECT_NE(TDataBaseSql().BuildScript(shop).find("[title] [varchar] (8000)"), std::string::npos);
 }
 
 }  // namespace

@@ -114,7 +114,9 @@ TEST(ModelJson, ExportsOneKeyPerLineInAFixedOrderWithoutIds) {
 
 TEST(ModelJson, ChangingOneMembersTypeChangesOneLineAndTheTextReadsBackAsItWasWritten) {
   TProjectModel project = OneClassProject();
+  project.classes[0].members[0].SetMemberIsDisplay(1);
   project.classes[0].members.push_back(NewMember(7, 9, "title", "字符串"));
+  project.classes[0].members[1].SetMemberLength(50);
   project.classes.push_back(project.classes[0]);
   project.classes[1].className = "Copy";
   const std::string before = TModelJson().Export(project);
@@ -133,6 +135,18 @@ TEST(ModelJson, ChangingOneMembersTypeChangesOneLineAndTheTextReadsBackAsItWasWr
   EXPECT_EQ(read.project.projectId, 0);
   EXPECT_EQ(read.project.classes[1].classId, 0);
   EXPECT_EQ(TModelJson().Import(after, "Other").project.projectName, "Other");
+}
+
+TEST(ModelJsonImport, GivesEachProblemOfTheCheckerTheLineOfItsClassOrMember) {
+  TProjectModel project = OneClassProject();                                 // no display member
+  project.classes[0].members.push_back(NewMember(7, 9, "title", "字符串"));  // length 0
+  project.classes.push_back(project.classes[0]);
+  project.classes[1].className = "Copy";
+  project.classes[1].members[1].SetMemberLength(50);
+  EXPECT_EQ(Joined(TModelJson().Import(TModelJson().Export(project)).problems),
+            "第7行：Book表显示成员设置错误，每个类有且只能设置一个显示成员!\n"
+            "第24行：类Book的成员title：字符串类型的长度必须在1到8000之间!\n"
+            "第39行：Copy表显示成员设置错误，每个类有且只能设置一个显示成员!\n");
 }
 
 TEST(ModelJson, RefusesATextThatIsNotUtf8NamingWhere) {

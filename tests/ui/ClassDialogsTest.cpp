@@ -6,8 +6,8 @@
 
 #include "catalogue/ClassDAO.h"
 #include "catalogue/MemberDAO.h"
+#include "model/NameRules.h"
 #include "ui/MainForm.h"
-#include "ui/NameRules.h"
 #include "ui/Prompts.h"
 #include "ui/support/UiTestSupport.h"
 
@@ -123,10 +123,19 @@ void TClassDialogsTest::addRefusesBadInputAndStaysOpen_data() {
   QTest::newRow("duplicate, no friendly name") << "Book"
                                                << ""
                                                << "类名称不能为空!";
-  // The duplicate check comes last.
+  for (const char* name : {"Order", "User", "Group", "Table", "Select", "Key", "PRIMARY"})
+    QTest::newRow(name) << name << "小说" << QString(NameRules::kSqlKeywordMessage);
+  for (const char* name : {"ENTITY", "BLL", "DAL", "DBHelp", "CusUsers", "CusUsersHelp", "Dal"})
+    QTest::newRow(name) << name << "小说" << QString(NameRules::kGeneratedNameMessage);
+  QTest::newRow("friendly name ends a C# comment") << "Novel"
+                                                   << "小说*/" << QString(NameRules::kCommentEndMessage);
+  // The duplicate check comes last, and ignores case.
   QTest::newRow("duplicate") << "Book"
                              << "书"
                              << "该类名称已经存在!";
+  QTest::newRow("duplicate in another case") << "BOOK"
+                                             << "书"
+                                             << "该类名称已经存在!";
 }
 
 void TClassDialogsTest::addRefusesBadInputAndStaysOpen() {
@@ -203,6 +212,12 @@ void TClassDialogsTest::updateRefusesBadInputAndStaysOpen_data() {
   QTest::newRow("digit, friendly name not GBK") << "1Book"
                                                 << "\u20A9"
                                                 << "类名首个字母必须大写";
+  QTest::newRow("keyword") << "Order"
+                           << "图书" << QString(NameRules::kSqlKeywordMessage);
+  QTest::newRow("generated name") << "DBHelp"
+                                  << "图书" << QString(NameRules::kGeneratedNameMessage);
+  QTest::newRow("friendly name ends a C# comment") << "Book"
+                                                   << "图/*书*/" << QString(NameRules::kCommentEndMessage);
 }
 
 void TClassDialogsTest::updateRefusesBadInputAndStaysOpen() {
@@ -229,11 +244,19 @@ void TClassDialogsTest::updateRenamesInPlaceAndMemberTypesFollow() {
   ClickClass(*FWindow, 1);
   QCOMPARE(GridRow(*FWindow, 0).at(2), QString("Novel"));
 
-  // No duplicate check here: another class's name is accepted.
+  // Another class's name, in any case, is refused before anything is stored; the class's own name in
+  // another case is not another class's.
+  ClickClass(*FWindow, 0);
+  for (const char* taken : {"Author", "AUTHOR"}) {
+    Prompts::ClearShown();
+    QVERIFY(!Submit("N2", taken, "作者"));
+    QCOMPARE(Messages(), QStringList({"该类名称已经存在!"}));
+    QCOMPARE(Read::ClassNames(FShop), QStringList({"Novel", "Author"}));
+  }
   Prompts::ClearShown();
-  QVERIFY(Submit("N2", "Novel", "作者"));
+  QVERIFY(Submit("N2", "NOVEL", "小说"));
   QCOMPARE(Messages(), QStringList({"类名称更新成功"}));
-  QCOMPARE(Read::ClassNames(FShop), QStringList({"Novel", "Novel"}));
+  QCOMPARE(Read::ClassNames(FShop), QStringList({"NOVEL", "Author"}));
 }
 
 void TClassDialogsTest::storeErrorsKeepTheDialogOpen() {

@@ -9,6 +9,7 @@
 #include "catalogue/DbHelper.h"
 #include "catalogue/ProjectDAO.h"
 #include "generation/DataBaseSql.h"
+#include "model/NameRules.h"
 #include "ui/MainForm.h"
 #include "ui/Prompts.h"
 #include "ui/support/UiTestSupport.h"
@@ -32,6 +33,7 @@ class TCodeMenuTest : public QObject {
   void namespaceKeepsItsValueOnCancelAndOnEmptyText();
   void aRunFillsTheLogThenReportsDoneAndOpensTheSite();
   void checkFailuresShowTheClassAndWriteNothing();
+  void unsafeNamesShowTheErrorBoxAndWriteNothing();
   void aFailedRunShowsTheErrorAndKeepsTheLog();
   void aSecondRunWaitsForTheFirstAndTheSelectionCannotRedirectIt();
   void closingTheWindowDuringARunLetsTheRunFinishQuietly();
@@ -172,6 +174,33 @@ void TCodeMenuTest::checkFailuresShowTheClassAndWriteNothing() {
   QCOMPARE(Messages().last(), QString("Loan表的成员author的类型Author不存在或没有唯一主键!"));
   QVERIFY(Log(window).isEmpty());
   QVERIFY(!fs::exists(Folder() + "/projects"));
+  QVERIFY(Prompts::ShownTexts({"box", "open"}).isEmpty());
+}
+
+// Names from a catalogue written elsewhere: the run refuses them in the error box before it writes, and
+// ahead of any key or display problem.
+void TCodeMenuTest::unsafeNamesShowTheErrorBoxAndWriteNothing() {
+  const int project = GeneratableProject("Shop");
+  const int loan = Seed::Class(project, "Loan", "借阅");  // no key: a later check than the names'
+  TDbHelper().ExecSql("update t_class set className='../../../../bak/App_Code/DAL/DBHelp' where classId=" +
+                      std::to_string(loan));
+  TFormMain window;
+  Trigger(window, "A1");
+  WaitForRun(window);
+  QCOMPARE(Errors(),
+           QStringList({QString("类../../../../bak/App_Code/DAL/DBHelp：") + NameRules::kClassNameCharsMessage}));
+  QCOMPARE(window.ErrorClassId(), 0);
+
+  Prompts::ClearShown();
+  TDbHelper().ExecSql("update t_class set className='Loan' where classId=" + std::to_string(loan));
+  TDbHelper().ExecSql("update t_project set projectName='../../ESC'");
+  window.LoadProjects();
+  Trigger(window, "A1");
+  WaitForRun(window);
+  QCOMPARE(Errors(), QStringList({QString("工程../../ESC：") + NameRules::kProjectNameMessage}));
+  QVERIFY(Log(window).isEmpty());
+  QVERIFY(!fs::exists(Folder() + "/projects"));
+  QVERIFY(!fs::exists(fs::path(Folder()).parent_path() / "ESC"));
   QVERIFY(Prompts::ShownTexts({"box", "open"}).isEmpty());
 }
 

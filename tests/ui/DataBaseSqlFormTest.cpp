@@ -15,6 +15,7 @@
 #include "catalogue/ProjectDAO.h"
 #include "generation/DataBaseSql.h"
 #include "generation/GbkText.h"
+#include "model/NameRules.h"
 #include "support/CatalogueSeed.h"
 #include "support/TempCatalogue.h"
 #include "ui/DataBaseSql.h"
@@ -60,7 +61,8 @@ class DataBaseSqlFormTest : public QObject {
     const int book = TClassDAO().GetClassIdByName(FProjectId, "Book");
     const int author = TClassDAO().GetClassIdByName(FProjectId, "Author");
     AddMember(FProjectId, book, "id", "整型", 4, true);
-    AddMember(FProjectId, book, "书名", "字符串", 50, false);
+    AddMember(FProjectId, book, "title", "字符串", 50, false);
+    AddMember(FProjectId, book, "writer", "作家", 4, false);
     AddMember(FProjectId, book, "author", "Author", 4, false);
     AddMember(FProjectId, book, "price", "浮点型", 8, false);
     AddMember(FProjectId, author, "code", "字符串", 10, true);
@@ -134,7 +136,7 @@ class DataBaseSqlFormTest : public QObject {
     save->trigger();
 
     QCOMPARE(ReadFile(path), QByteArray::fromStdString(GbkText::FromUtf8(FScript)));
-    QVERIFY(ReadFile(path).contains("\t[\xCA\xE9\xC3\xFB] [varchar] (50)"));  // 书名 in GBK
+    QVERIFY(ReadFile(path).contains(QByteArray::fromStdString(GbkText::FromUtf8("作家 不是本项目中有主键的类"))));
     QCOMPARE(Prompts::ShownTexts({"error"}), QStringList());
     QCOMPARE(QDir(folder.path()).entryList(QDir::Files), QStringList{"out.sql"});
   }
@@ -193,6 +195,21 @@ class DataBaseSqlFormTest : public QObject {
     form.show();
     QVERIFY(form.findChild<QPlainTextEdit*>("Memo_Sql")->toPlainText().isEmpty());
     QCOMPARE(Prompts::ShownTexts({"error"}).size(), 1);
+  }
+
+  // A name from a catalogue written elsewhere that would break the script: the error box names the class
+  // and the rule, and the memo stays empty.
+  void unsafeNamesShowTheErrorBoxInsteadOfAScript() {
+    TDbHelper().ExecSql("update t_member set memberName='title]'',''x' where memberName='title'");
+    Prompts::ClearShown();
+    TDataBaseSqlForm form;
+    form.SetProjectId(FProjectId);
+    form.show();
+    QVERIFY(form.findChild<QPlainTextEdit*>("Memo_Sql")->toPlainText().isEmpty());
+    const QStringList errors = Prompts::ShownTexts({"error"});
+    QCOMPARE(errors.size(), 1);
+    QVERIFY2(errors[0].startsWith("类Book的成员title]','x：") && errors[0].endsWith(NameRules::kMemberNameCharsMessage),
+             qPrintable(errors[0]));
   }
 
   void showForProjectOpensAModalWindow() {

@@ -4,9 +4,10 @@
 #include <QLineEdit>
 #include <QTest>
 
+#include "catalogue/DbHelper.h"
 #include "catalogue/MemberDAO.h"
+#include "model/NameRules.h"
 #include "ui/MainForm.h"
-#include "ui/NameRules.h"
 #include "ui/Prompts.h"
 #include "ui/support/UiTestSupport.h"
 
@@ -62,6 +63,7 @@ class TMemberDialogsTest : public QObject {
   void updateDiffersFromAddOnlyWhereDecided();
   void updateOfAMemberWhoseTypeClassIsGone();
   void storeErrorsKeepTheDialogOpen();
+  void aMemberNamedExactlyLikeItsClassIsRefused();
 
  private:
   // Opens the dialog of the action, lets fill set the controls, presses "确定" and
@@ -293,6 +295,27 @@ void TMemberDialogsTest::addRefusesBadInputAndStaysOpen_data() {
                                     << ""
                                     << ""
                                     << "'99999999999' is not a valid integer value" << true;
+  // Names that are identifiers but break the script or the generated code, texts that end a C# comment,
+  // and string lengths SQL Server's varchar cannot take.
+  for (const char* name : {"user", "order", "key", "tABLE"})
+    QTest::newRow(name) << name << "字符串"
+                        << "20"
+                        << ""
+                        << "" << QString(NameRules::kSqlKeywordMessage) << false;
+  for (const char* name : {"dal", "dBHelp", "cusUsers"})
+    QTest::newRow(name) << name << "字符串"
+                        << "20"
+                        << ""
+                        << "" << QString(NameRules::kGeneratedNameMessage) << false;
+  QTest::newRow("comment ends a C# comment") << "note"
+                                             << "字符串"
+                                             << "20"
+                                             << ""
+                                             << "备注*/ x" << QString(NameRules::kCommentEndMessage) << false;
+  for (const char* length : {"0", "-5", "8001"})
+    QTest::newRow(length) << "isbn"
+                          << "字符串" << length << ""
+                          << "" << QString(NameRules::kStringLengthMessage) << false;
 }
 
 void TMemberDialogsTest::addRefusesBadInputAndStaysOpen() {
@@ -500,6 +523,33 @@ void TMemberDialogsTest::storeErrorsKeepTheDialogOpen() {
   QVERIFY(Messages().isEmpty());
   QCOMPARE(FNameAfter, QString("heading"));
   QCOMPARE(GridNames(*FWindow), QStringList({"title", "born"}));
+}
+
+// A class from a catalogue made elsewhere may start with a small letter; a member of exactly its name would
+// not compile in C#, in the add and the change dialog alike. Another case is another name.
+void TMemberDialogsTest::aMemberNamedExactlyLikeItsClassIsRefused() {
+  TDbHelper().ExecSql("update t_class set className='book' where classId=" + std::to_string(FClassB));
+  FWindow->LoadClasses(FShop);
+  ClickClass(*FWindow, 1);
+  QCOMPARE(FWindow->SelectedClassName(), QString("book"));
+  const auto named = [](const QString& name) {
+    return [name](QDialog& dialog) {
+      SetText(dialog, "Edt_MemberName", name);
+      PickType(dialog, "字符串");
+      SetText(dialog, "Edt_MemberLength", "20");
+    };
+  };
+  QVERIFY(!Submit("M1", named("book")));
+  QCOMPARE(Messages(), QStringList({NameRules::kMemberLikeClassMessage}));
+  ClickGridRow(*FWindow, 0);
+  Prompts::ClearShown();
+  QVERIFY(!Submit("N3", named("book")));
+  QCOMPARE(Messages(), QStringList({NameRules::kMemberLikeClassMessage}));
+  QCOMPARE(Read::MemberCount(FClassB), 2);
+
+  Prompts::ClearShown();
+  QVERIFY(Submit("M1", named("bOOK")));
+  QCOMPARE(Read::MemberCount(FClassB), 3);
 }
 
 QTEST_MAIN(TMemberDialogsTest)

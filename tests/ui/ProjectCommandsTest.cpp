@@ -5,8 +5,8 @@
 
 #include "catalogue/ClassDAO.h"
 #include "catalogue/MemberDAO.h"
+#include "model/NameRules.h"
 #include "ui/MainForm.h"
-#include "ui/NameRules.h"
 #include "ui/Prompts.h"
 #include "ui/support/UiTestSupport.h"
 
@@ -143,13 +143,22 @@ void TProjectCommandsTest::renameProject() {
   QCOMPARE(Prompts::Shown().first().caption, QString("请输入项目名称"));
   QCOMPARE(Messages(), QStringList({"工程项目名称不能为空!"}));
 
-  // Another project's name is accepted; both then carry it.
-  Prompts::ClearShown();
+  // Another project's name, in any case, is refused: the two sites would share a folder wherever names
+  // compare without regard to case.
   PickProject(window, 1);
-  Prompts::QueueInput("Shop");
+  for (const char* taken : {"Shop", "SHOP"}) {
+    Prompts::ClearShown();
+    Prompts::QueueInput(taken);
+    Trigger(window, "N1");
+    QCOMPARE(Messages(), QStringList({"该工程名称已经存在!"}));
+    QCOMPARE(Read::ProjectNames(), QStringList({"Shop", "Blog"}));
+  }
+  // The project's own name in another case is no other project's.
+  Prompts::ClearShown();
+  Prompts::QueueInput("BLOG");
   Trigger(window, "N1");
   QCOMPARE(Messages(), QStringList({"工程名称修改成功！"}));
-  QCOMPARE(Read::ProjectNames(), QStringList({"Shop", "Shop"}));
+  QCOMPARE(Read::ProjectNames(), QStringList({"Shop", "BLOG"}));
   QCOMPARE(Find<QComboBox>(&window, "CB_Project")->currentIndex(), 1);
 }
 

@@ -61,7 +61,10 @@ void TProjectFileMenuTest::exportWritesTheSelectedProject() {
 void TProjectFileMenuTest::importStoresAndSelectsTheProject() {
   const int shop = Seed::Project("Shop");
   const int book = Seed::Class(shop, "Book", "图书");
-  Seed::Member(shop, book, "id", "整型", [](TMember& m) { m.SetMemberIsPri(1); });
+  Seed::Member(shop, book, "id", "整型", [](TMember& m) {
+    m.SetMemberIsPri(1);
+    m.SetMemberIsDisplay(1);
+  });
   std::string text = TProjectTransfer().ExportProject(shop);
   text.replace(text.find("\"Shop\""), 6, "\"Copy\"");
   WriteFileBytes(Path("copy.json").toStdString(), text);
