@@ -16,8 +16,10 @@
 #include "catalogue/DbHelper.h"
 #include "catalogue/ProjectDAO.h"
 #include "generation/AutoCode.h"
+#include "generation/CodePreview.h"
 #include "generation/DataBaseSql.h"
 #include "generation/FileOperate.h"
+#include "model/ModelStore.h"
 #include "model/ProjectChecker.h"
 #include "model/ProjectTransfer.h"
 
@@ -107,6 +109,35 @@ int Sql(const std::string& project, const std::string& outputFile, const TDataLo
     std::cout << script;
     CheckStandardOutput();
   }
+  return 0;
+}
+
+// One class's text of one layer, as the run would write it (before its GBK encoding).
+int Preview(const std::string& project, const std::string& className, const std::string& layerName) {
+  TCodeLayer layer = TCodeLayer::Entity;
+  if (!TCodePreview::ParseLayer(layerName, layer)) {
+    std::cerr << "corvanthel-cli: the layer must be entity, bll, dal or sql, not '" << layerName << "'\n";
+    return kExitFailure;
+  }
+  const int projectId = FindProject(project);
+  if (projectId < 0) {
+    std::cerr << "corvanthel-cli: no project named '" << project << "'\n";
+    return kExitFailure;
+  }
+  const TProjectModel model = TModelStore().LoadProject(projectId);
+  const TCodePreview preview(model);
+  const TClassModel* entry = preview.FindClass(className);
+  if (entry == nullptr) {
+    std::cerr << "corvanthel-cli: project '" << project << "' has no class named '" << className << "'\n";
+    return kExitFailure;
+  }
+  const TClassPreview result = preview.Preview(*entry, layer);
+  if (!result.ok) {
+    std::cerr << result.text << '\n';
+    return kExitCheckFailed;
+  }
+  std::cout << result.text;
+  CheckStandardOutput();
   return 0;
 }
 
@@ -229,6 +260,20 @@ void AddSqlCommand(TCommandLine& line) {
   });
 }
 
+void AddPreviewCommand(TCommandLine& line) {
+  CLI::App* command =
+      line.AddCommand("preview", "PROJECT CLASS [entity|bll|dal|sql]", "one class's code, nothing written");
+  auto project = std::make_shared<std::string>();
+  auto className = std::make_shared<std::string>();
+  auto layer = std::make_shared<std::string>("entity");
+  command->add_option("PROJECT", *project, "the project's name")->required()->check(kProjectName);
+  command->add_option("CLASS", *className, "the class's name")->required();
+  command->add_option("LAYER", *layer, "entity (the default), bll, dal or sql");
+  command->callback([&line, project, className, layer] {
+    line.action = [project, className, layer] { return Preview(*project, *className, *layer); };
+  });
+}
+
 void AddExportCommand(TCommandLine& line) {
   CLI::App* command = line.AddCommand("export", "PROJECT [-o FILE]", "the project as a JSON project file");
   auto project = std::make_shared<std::string>();
@@ -280,6 +325,7 @@ int main(int argc, char** argv) {
   AddListCommand(line);
   AddGenerateCommand(line);
   AddSqlCommand(line);
+  AddPreviewCommand(line);
   AddExportCommand(line);
   AddImportCommand(line);
   AddCheckCommand(line);

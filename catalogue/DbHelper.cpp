@@ -306,6 +306,8 @@ sqlite3* OpenCatalogue(const std::string& path) {
     struct stat folderInfo {};
     if (::stat(folder.c_str(), &folderInfo) != 0 || !S_ISDIR(folderInfo.st_mode))
       throw TDbError("无法创建目录文件" + Quoted(path) + "：文件夹" + Quoted(folder) + "不存在。");
+    if (!CanWriteFolderOf(path))
+      throw TDbError("无法创建目录文件" + Quoted(path) + "：" + std::strerror(errno != 0 ? errno : EACCES));
     CreateCatalogue(path);
   }
   const bool readOnly = !CanWrite(path);

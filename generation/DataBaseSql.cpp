@@ -57,11 +57,17 @@ struct TColumnLine {
 
 class TScriptBuilder {
  public:
-  explicit TScriptBuilder(const TProjectModel& project) : FProject(project), FClasses(project) {}
+  explicit TScriptBuilder(const TClassIndex& classes) : FProject(classes.Project()), FClasses(classes) {}
 
   std::string Build() {
     FScript = kUserTable;
     for (const TClassModel& entry : FProject.classes) AppendClass(entry);
+    return FScript + FForeignKeys;
+  }
+
+  // The class's table (or the comment standing in for it) followed by its own foreign keys.
+  std::string BuildClass(const TClassModel& entry) {
+    AppendClass(entry);
     return FScript + FForeignKeys;
   }
 
@@ -127,7 +133,7 @@ class TScriptBuilder {
   }
 
   const TProjectModel& FProject;
-  const TClassIndex FClasses;
+  const TClassIndex& FClasses;
   std::string FScript;       // the user table, then the tables of the classes
   std::string FForeignKeys;  // one statement per class-typed member, in the order met
 };
@@ -136,7 +142,12 @@ class TScriptBuilder {
 
 std::string TDataBaseSql::BuildScript(const TProjectModel& project) {
   RefuseUnsafeProject(project);
-  return TScriptBuilder(project).Build();
+  const TClassIndex classes(project);
+  return TScriptBuilder(classes).Build();
+}
+
+std::string TDataBaseSql::ClassScript(const TClassModel& entry, const TClassIndex& classes) {
+  return TScriptBuilder(classes).BuildClass(entry);
 }
 
 std::string TDataBaseSql::BuildScript(int projectId) {

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "model/ClassIndex.h"
 #include "model/ProjectModel.h"
 
 // Builds the SQL Server (Transact-SQL) script that creates a project's database:
@@ -22,4 +23,8 @@ class TDataBaseSql {
   // The script of the catalogue's project, read in one snapshot. Catalogue errors, a
   // missing project among them, are raised, not caught.
   std::string BuildScript(int projectId);
+  // One class's share of the whole script: its table (or the comment standing in for
+  // it) followed by the foreign keys of its own class-typed members. classes is the
+  // index of the class's project. Reads nothing from the catalogue.
+  static std::string ClassScript(const TClassModel& entry, const TClassIndex& classes);
 };

@@ -175,6 +175,9 @@ void TFileOperate::WriteFileBytes(const std::string& path, const std::string& by
   const bool exists = ::stat(target.c_str(), &existing) == 0;
   if (exists && S_ISDIR(existing.st_mode)) RaiseFileError("无法写入文件", path, EISDIR);
   if (exists && !S_ISREG(existing.st_mode)) return WriteThrough(path, target, bytes);
+  // A file the user may not write stays as it is, as it would with a plain overwrite.
+  if (exists && ::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0)
+    RaiseFileError("无法写入文件", path, errno);
 
   const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
   std::string temporary = (folder / ("." + target.filename().string() + ".XXXXXX")).string();
@@ -183,6 +186,12 @@ void TFileOperate::WriteFileBytes(const std::string& path, const std::string& by
   // mkstemp makes the file private: give it the target's mode, or a new file's.
   const mode_t mode = exists ? existing.st_mode & 07777 : newFileMode & ~CurrentUmask() & 07777;
   int code = 0;
+  if (exists) {
+    // The replacement keeps the owner of the file it replaces where the user may set
+    // it; where not, the file was the user's own anyway.
+    const int ignored = ::fchown(fd, existing.st_uid, existing.st_gid);
+    (void)ignored;
+  }
   if (::fchmod(fd, mode) != 0 || !WriteAll(fd, bytes)) code = errno;
   if (::close(fd) != 0 && code == 0) code = errno;
   if (code == 0 && ::rename(temporary.c_str(), target.c_str()) != 0) code = errno;

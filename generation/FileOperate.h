@@ -38,7 +38,8 @@ class TFileOperate {
   // character device such as /dev/null, a FIFO) is written through, never replaced.
   // Otherwise the bytes go to a temporary file in the target's folder that is renamed
   // over the target only when complete, so after any failure the target holds either
-  // its old bytes or the new ones. An existing target keeps its mode; a new one gets
+  // its old bytes or the new ones. An existing target keeps its mode (and its owner
+  // where allowed) and is refused when the user may not write it; a new one gets
   // newFileMode (less the umask). A target that is, or lies inside, one of the
   // protected paths raises TFileError (EPERM) before anything is written; any I/O
   // failure raises TFileError naming the path.

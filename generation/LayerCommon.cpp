@@ -56,8 +56,10 @@ void WriteLayerFile(const TGenerationTarget& target, const std::string& layerFol
   const std::string relativeFile = relativeFolder + "/" + fileName;
   const std::string base = target.programFolder.empty() ? std::string() : target.programFolder + "/";
   // A name from the catalogue must never turn a layer file into the catalogue or a template file.
-  TFileOperate::WriteTextFile(base + relativeFolder, base + relativeFile, text,
-                              TProtectedPaths::Of(TDbHelper::CatalogueFile(), base + "bak"));
+  TFileOperate::WriteTextFile(
+      base + relativeFolder, base + relativeFile, text,
+      TProtectedPaths::Of(TDbHelper::CatalogueFile(),
+                          target.templateFolder.empty() ? base + "bak" : target.templateFolder));
   if (progress) progress(relativeFile + "生成完毕!");
 }
 

@@ -5,9 +5,9 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "ui/AccessibleNames.h"
 #include "catalogue/ClassDAO.h"
 #include "model/NameRules.h"
+#include "ui/AccessibleNames.h"
 #include "ui/MainForm.h"
 #include "ui/Prompts.h"
 

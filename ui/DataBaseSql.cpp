@@ -2,7 +2,6 @@
 
 #include <QAction>
 #include <QDir>
-#include <QFileInfo>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QPlainTextEdit>
@@ -15,6 +14,7 @@
 #include "generation/FileOperate.h"
 #include "generation/GbkText.h"
 #include "ui/DialogRunner.h"
+#include "ui/MainForm.h"
 #include "ui/Prompts.h"
 
 namespace {
@@ -125,9 +125,10 @@ void TDataBaseSqlForm::SaveToFile1Click() {
   QString failure;
   try {
     const std::string bytes = GbkText::FromUtf8(ToScriptText(Memo_Sql->toPlainText()).toStdString());
-    const std::string catalogue = TDbHelper::CatalogueFile();
-    const std::string programFolder = QFileInfo(QString::fromStdString(catalogue)).absolutePath().toStdString();
-    TFileOperate::WriteFileBytes(path.toStdString(), bytes, TProtectedPaths::Of(catalogue, programFolder + "/bak"));
+    QString templateFolder = TFormMain::TemplateFolder();
+    if (templateFolder.isEmpty()) templateFolder = TFormMain::ProgramFolder() + "/bak";
+    TFileOperate::WriteFileBytes(path.toStdString(), bytes,
+                                 TProtectedPaths::Of(TDbHelper::CatalogueFile(), templateFolder.toStdString()));
   } catch (const std::exception& error) {
     failure = QString::fromStdString(error.what());
   }

@@ -31,8 +31,8 @@
 #include "catalogue/MemberDAO.h"
 #include "catalogue/ProjectDAO.h"
 #include "generation/AutoCode.h"
-#include "ui/AccessibleNames.h"
 #include "model/NameRules.h"
+#include "ui/AccessibleNames.h"
 #include "ui/BannerImage.h"
 #include "ui/ClassListBox.h"
 #include "ui/CommandGuard.h"
@@ -43,6 +43,7 @@
 #include "ui/FormUpdateClass.h"
 #include "ui/FormUpdateMember.h"
 #include "ui/GenerationFeedback.h"
+#include "ui/PreviewForm.h"
 #include "ui/ProjectFileCommands.h"
 #include "ui/Prompts.h"
 
@@ -222,6 +223,7 @@ void TFormMain::CreateMenus() {
   codeMenu->setObjectName("P1");
   AddCommand(codeMenu, "sql1", "生成建表sql语句", &TFormMain::sql1Click);
   AddCommand(codeMenu, "S2", "设置命名空间(&S)", &TFormMain::S2Click);
+  AddCommand(codeMenu, "V1", "预览代码...", &TFormMain::V1Click);
   AddCommand(codeMenu, "A1", "自动生成代码(&A)", &TFormMain::A1Click);
 }
 
@@ -578,6 +580,15 @@ void TFormMain::sql1Click() {
     return;
   }
   TDataBaseSqlForm::ShowForProject(this, projectId);
+}
+
+void TFormMain::V1Click() {
+  const int projectId = SelectedProjectId();
+  if (projectId < 0) {
+    Prompts::ShowMessage("没有一个工程被选中！");
+    return;
+  }
+  TPreviewForm::ShowForProject(this, projectId);
 }
 
 void TFormMain::S2Click() {

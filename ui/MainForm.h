@@ -86,6 +86,7 @@ class TFormMain : public QMainWindow {
   // "代码管理(&A)"
   void sql1Click();
   void S2Click();
+  void V1Click();  // "预览代码..."
   void A1Click();
 
   void Image1Click();

@@ -214,6 +214,16 @@ TEST_F(OutputSafetyTest, MessagesNameTheRealCause) {
   EXPECT_NE(result.err.find(Folder() + "/nowhere"), std::string::npos) << result.err;
   EXPECT_FALSE(fs::exists(Folder() + "/nowhere"));
 
+  // A catalogue that cannot be created says why.
+  const std::string empty = FScratch.Folder() + "/empty";
+  fs::create_directory(empty);
+  OpenToEveryone(FScratch.Folder(), false);
+  OpenToEveryone(empty, false);
+  result = RunCliUnprivileged({"--dir", empty, "list"}, FScratch.Folder());
+  EXPECT_EQ(result.exitCode, 2);
+  EXPECT_NE(result.err.find("无法创建目录文件“" + empty + "/projects.mdb”：Permission denied"), std::string::npos)
+      << result.err;
+
   fs::create_directory(FScratch.Folder() + "/site");
   fs::create_directory(FScratch.Folder() + "/site/projects.mdb");
   result = RunProgram(CliPath(), {"--dir", FScratch.Folder() + "/site", "list"}, FScratch.Folder());

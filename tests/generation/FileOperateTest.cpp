@@ -145,8 +145,13 @@ TEST_F(FileOperateTest, CopyDirectoryRaisesForAnythingItCannotReadOrWrite) {
   OpenToEveryone(Path("bak/Fine"), false);
   fs::create_directory(Path("out"));
   OpenToEveryone(Path("out"), true);
+  Put("out/readonly.txt", "kept");
+  fs::permissions(Path("out/readonly.txt"), fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
   {
     TUnprivilegedScope nobody;
+    // A file the user may not write is not replaced, even in a folder where it could be.
+    EXPECT_THROW(TFileOperate::WriteFileBytes(Path("out/readonly.txt"), "new"), TFileError);
+    EXPECT_EQ(Bytes("out/readonly.txt"), "kept");
     EXPECT_THROW(TFileOperate::CopyDirectory(Path("bak/Locked"), Path("out/locked"), true), TFileError);
     EXPECT_FALSE(fs::exists(Path("out/locked")));
     const std::string message =

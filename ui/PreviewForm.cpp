@@ -1,0 +1,153 @@
+#include "ui/PreviewForm.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QHBoxLayout>
+#include <QKeySequence>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QShortcut>
+#include <QSplitter>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+#include "generation/CodePreview.h"
+#include "model/ModelStore.h"
+#include "ui/CodeView.h"
+#include "ui/CommandGuard.h"
+
+namespace {
+
+const TCodeLayer kLayers[4] = {TCodeLayer::Entity, TCodeLayer::BLL, TCodeLayer::DAL, TCodeLayer::Sql};
+const char* const kTabNames[4] = {"ENTITY", "BLL", "DAL", "SQL"};
+const char* const kViewNames[4] = {"Memo_Entity", "Memo_BLL", "Memo_DAL", "Memo_Sql"};
+
+}  // namespace
+
+TPreviewForm::TPreviewForm(QWidget* parent, int projectId) : QDialog(parent), FProjectId(projectId) {
+  setObjectName(QStringLiteral("PreviewForm"));
+  setWindowTitle(QStringLiteral("预览代码"));
+  setWindowFlags(windowFlags() | Qt::WindowMaximizeButtonHint);
+  resize(980, 640);
+
+  LB_Class = new QListWidget(this);
+  LB_Class->setObjectName(QStringLiteral("LB_Class"));
+  LB_Class->setAccessibleName(QStringLiteral("类"));
+  connect(LB_Class, &QListWidget::currentRowChanged, this, &TPreviewForm::ShowClass);
+
+  PC_Code = new QTabWidget(this);
+  PC_Code->setObjectName(QStringLiteral("PC_Code"));
+  for (int tab = 0; tab < 4; ++tab) {
+    FViews[tab] = new TCodeView(PC_Code, kLayers[tab] == TCodeLayer::Sql);
+    FViews[tab]->setObjectName(kViewNames[tab]);
+    FViews[tab]->setAccessibleName(kTabNames[tab]);
+    PC_Code->addTab(FViews[tab], kTabNames[tab]);
+  }
+
+  auto* findLabel = new QLabel(QStringLiteral("查找:"), this);
+  ED_Find = new QLineEdit(this);
+  ED_Find->setObjectName(QStringLiteral("ED_Find"));
+  findLabel->setBuddy(ED_Find);
+  connect(ED_Find, &QLineEdit::returnPressed, this, &TPreviewForm::FindNext);
+  BT_Copy = new QPushButton(QStringLiteral("复制"), this);
+  BT_Copy->setObjectName(QStringLiteral("BT_Copy"));
+  connect(BT_Copy, &QPushButton::clicked, this, &TPreviewForm::CopyCurrent);
+  BT_Refresh = new QPushButton(QStringLiteral("刷新"), this);
+  BT_Refresh->setObjectName(QStringLiteral("BT_Refresh"));
+  BT_Refresh->setAutoDefault(false);
+  BT_Copy->setAutoDefault(false);
+  connect(BT_Refresh, &QPushButton::clicked, this, &TPreviewForm::Refresh);
+
+  auto* find = new QShortcut(QKeySequence::Find, this);
+  connect(find, &QShortcut::activated, this, &TPreviewForm::ShowFind);
+  auto* refresh = new QShortcut(QKeySequence(Qt::Key_F5), this);
+  connect(refresh, &QShortcut::activated, this, &TPreviewForm::Refresh);
+
+  auto* bar = new QHBoxLayout;
+  bar->addWidget(findLabel);
+  bar->addWidget(ED_Find, 1);
+  bar->addWidget(BT_Copy);
+  bar->addWidget(BT_Refresh);
+
+  auto* right = new QWidget(this);
+  auto* rightLayout = new QVBoxLayout(right);
+  rightLayout->setContentsMargins(0, 0, 0, 0);
+  rightLayout->addLayout(bar);
+  rightLayout->addWidget(PC_Code, 1);
+
+  auto* splitter = new QSplitter(this);
+  splitter->addWidget(LB_Class);
+  splitter->addWidget(right);
+  splitter->setStretchFactor(1, 1);
+  splitter->setSizes({200, 780});
+
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(splitter);
+
+  Refresh();
+}
+
+TPreviewForm::~TPreviewForm() = default;
+
+TPreviewForm* TPreviewForm::ShowForProject(QWidget* parent, int projectId) {
+  auto* form = new TPreviewForm(parent, projectId);
+  form->setAttribute(Qt::WA_DeleteOnClose);
+  form->show();
+  return form;
+}
+
+TCodeView* TPreviewForm::View(int tab) const {
+  return FViews[tab];
+}
+
+void TPreviewForm::Refresh() {
+  const QString selected = LB_Class->currentItem() != nullptr ? LB_Class->currentItem()->text() : QString();
+  TProjectModel project;
+  if (!Guarded([this, &project] { project = TModelStore().LoadProject(FProjectId); })) return;
+
+  // The views point into the model: drop them before the model changes.
+  FPreview.reset();
+  FProject = std::move(project);
+  FPreview = std::make_unique<TCodePreview>(FProject);
+
+  const QSignalBlocker block(LB_Class);
+  LB_Class->clear();
+  int row = FProject.classes.empty() ? -1 : 0;
+  for (int i = 0; i < static_cast<int>(FProject.classes.size()); ++i) {
+    const QString name = QString::fromStdString(FProject.classes[i].className);
+    LB_Class->addItem(name);
+    if (name == selected) row = i;
+  }
+  LB_Class->setCurrentRow(row);
+  ShowClass(row);
+}
+
+void TPreviewForm::ShowClass(int row) {
+  for (int tab = 0; tab < 4; ++tab) {
+    if (row < 0 || row >= static_cast<int>(FProject.classes.size()) || !FPreview) {
+      FViews[tab]->ShowText(QString());
+      continue;
+    }
+    const TClassPreview preview = FPreview->Preview(FProject.classes[row], kLayers[tab]);
+    FViews[tab]->ShowText(QString::fromStdString(preview.text));
+  }
+}
+
+void TPreviewForm::ShowFind() {
+  ED_Find->setFocus();
+  ED_Find->selectAll();
+}
+
+void TPreviewForm::FindNext() {
+  FViews[PC_Code->currentIndex()]->FindNext(ED_Find->text());
+}
+
+void TPreviewForm::CopyCurrent() {
+  // The selection when there is one, otherwise the whole file, with its CR LF line ends.
+  TCodeView* view = FViews[PC_Code->currentIndex()];
+  QString text = view->textCursor().hasSelection() ? view->textCursor().selectedText() : view->toPlainText();
+  text.replace(QChar::ParagraphSeparator, QLatin1Char('\n')).replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+  QApplication::clipboard()->setText(text);
+}

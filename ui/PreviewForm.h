@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QDialog>
+#include <QString>
+#include <memory>
+
+#include "model/ProjectModel.h"
+
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+class QTabWidget;
+class TCodePreview;
+class TCodeView;
+
+// The window "预览代码": the project's classes on the left and, for the selected class,
+// four read-only tabs with the text the generation run would write for it (ENTITY,
+// BLL, DAL) and its part of the table script (SQL). Nothing is written. The catalogue
+// is read when the window opens and on "刷新" (F5); a class that fails a check shows
+// the check's message in every tab instead of code.
+class TPreviewForm : public QDialog {
+  Q_OBJECT
+
+ public:
+  TPreviewForm(QWidget* parent, int projectId);
+  ~TPreviewForm() override;
+
+  // Opens a window for the project beside the parent (not modal) and discards it when closed.
+  static TPreviewForm* ShowForProject(QWidget* parent, int projectId);
+
+  // The tab's view: 0 ENTITY, 1 BLL, 2 DAL, 3 SQL.
+  TCodeView* View(int tab) const;
+
+ public slots:
+  // Reads the project again and shows the class selected before, when it is still there.
+  void Refresh();
+  void ShowFind();
+  void FindNext();
+  void CopyCurrent();
+
+ private:
+  void ShowClass(int row);
+
+  int FProjectId;
+  TProjectModel FProject;
+  std::unique_ptr<TCodePreview> FPreview;
+
+  QListWidget* LB_Class;
+  QTabWidget* PC_Code;
+  TCodeView* FViews[4];
+  QLineEdit* ED_Find;
+  QPushButton* BT_Refresh;
+  QPushButton* BT_Copy;
+};
