@@ -201,7 +201,7 @@ struct TCommandLine {
   CLI::App* AddCommand(const std::string& name, const std::string& arguments, const std::string& summary) {
     std::string line = "corvanthel-cli [--dir FOLDER] " + name + (arguments.empty() ? "" : " " + arguments);
     // A long synopsis puts its summary under the others' summaries.
-    if (line.size() < 54)
+    if (line.size() <= 54)
       line.resize(54, ' ');
     else
       line += "\n" + std::string(56, ' ');
