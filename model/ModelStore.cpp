@@ -143,6 +143,10 @@ TProjectModel TModelStore::LoadProject(int projectId) {
   return project;
 }
 
+int TModelStore::FindProjectByName(const std::string& projectName) {
+  return TDbHelper().GetScalarInt("select projectId from t_project where projectName=" + TDbHelper::Quote(projectName));
+}
+
 int TModelStore::AddProject(const TProjectModel& project) {
   TDbHelper db;
   TDbWriteTransaction transaction;

@@ -10,6 +10,10 @@ class TModelStore {
   // project, and names the class and member when a member's length is not a whole number.
   TProjectModel LoadProject(int projectId);
 
+  // The id of the first project in catalogue order with that name, compared as the catalogue's name column
+  // compares; -1 when there is none.
+  int FindProjectByName(const std::string& projectName);
+
   // Stores the model as a new project under the model's project name, with its classes and members in the
   // model's order, and returns the new project's id. The ids in the model are ignored: the database gives
   // new ones. A member type that names a class stays that class's name. All or nothing: one transaction.

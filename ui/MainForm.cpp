@@ -44,6 +44,7 @@
 #include "ui/FormUpdateMember.h"
 #include "ui/GenerationFeedback.h"
 #include "ui/PreviewForm.h"
+#include "ui/ProjectFileCommands.h"
 #include "ui/Prompts.h"
 #include "ui/SqlImportCommand.h"
 
@@ -217,6 +218,8 @@ void TFormMain::CreateMenus() {
   AddCommand(projectMenu, "N3", "修改成员属性(&E)", &TFormMain::N3Click);
   AddCommand(projectMenu, "C1", "删除成员(&C)", &TFormMain::C1Click);
   projectMenu->addSeparator();
+  AddCommand(projectMenu, "ExportProject", "导出工程...", &TFormMain::ExportProjectClick);
+  AddCommand(projectMenu, "ImportProject", "导入工程...", &TFormMain::ImportProjectClick);
   AddCommand(projectMenu, "ImportSql1", "从SQL脚本导入...", &TFormMain::ImportSql1Click);
 
   QMenu* codeMenu = menuBar()->addMenu("代码管理(&A)");
@@ -313,7 +316,11 @@ void TFormMain::LoadProjects() {
 void TFormMain::SelectProject(int projectId) {
   LoadProjects();
   const int index = CB_Project->findData(projectId);
-  if (index < 0 || index == CB_Project->currentIndex()) return;
+  if (index < 0) return;
+  // Later reloads keep this project selected, as after a rename.
+  FProjectIndex = index;
+  if (index == CB_Project->currentIndex()) return;
+  ClearMembers();
   CB_Project->setCurrentIndex(index);
   LoadClasses(projectId);
 }
@@ -387,6 +394,14 @@ int TFormMain::SelectedMemberId() const {
 }
 
 // ---- view events ----
+
+void TFormMain::ExportProjectClick() {
+  TProjectFileCommands::ExportProject(*this);
+}
+
+void TFormMain::ImportProjectClick() {
+  TProjectFileCommands::ImportProject(*this);
+}
 
 void TFormMain::CB_ProjectChange() {
   ClearMembers();

@@ -34,6 +34,8 @@ class TFormMain : public QMainWindow {
   void LoadProjects();
   void LoadClasses(int projectId);
   void ShowMembers(int classId);
+  // Reloads the project list and selects the project with that id, showing its classes.
+  void SelectProject(int projectId);
 
   // The ids carried by the selected items; -1 when nothing is selected.
   int SelectedProjectId() const;
@@ -83,6 +85,8 @@ class TFormMain : public QMainWindow {
   void M1Click();
   void N3Click();
   void C1Click();
+  void ExportProjectClick();
+  void ImportProjectClick();
   void ImportSql1Click();
 
   // "代码管理(&A)"

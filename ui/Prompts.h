@@ -26,7 +26,7 @@ class Prompts {
   static QString InputBox(const QString& caption, const QString& prompt, const QString& defaultText);
   // The path of a file to save to; empty when cancelled.
   static QString AskSaveFileName(const QString& caption, const QString& suggestedPath, const QString& filter);
-  // The path of an existing file to open; empty when cancelled.
+  // The path of an existing file to read; empty when cancelled.
   static QString AskOpenFileName(const QString& caption, const QString& folder, const QString& filter);
   // A folder path or a web address, opened by the desktop (file browser or web browser).
   // False when the desktop has no program to open it with.

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "model/ProjectModel.h"
+
+// What reading a project file gave: the project and every problem found on the way.
+struct TModelJsonResult {
+  TProjectModel project;              // ids are all 0: the file carries none
+  std::vector<std::string> problems;  // one whole line each, in file order; empty when the file can be stored
+};
+
+// A project as JSON text, for version control, review and moving projects between machines. The text is
+// UTF-8, starts with the format name and version, and holds the classes and members in catalogue order with
+// the catalogue's column names as keys, one key per line, so the same project always gives the same bytes and
+// changing one value changes one line.
+class TModelJson {
+ public:
+  static constexpr const char* kFormatName = "corvanthel-project";
+  static constexpr int kFormatVersion = 1;
+
+  // The file's text, ending with a newline. Raises std::runtime_error naming the class and member when a text
+  // of the project is not valid UTF-8.
+  std::string Export(const TProjectModel& project);
+
+  // Reads a whole file's text and collects every problem: malformed JSON with its line and column, a missing,
+  // mistyped, repeated or unknown field, an unknown format or version, and, when the file is otherwise sound,
+  // every problem of the project checker. Each problem is one line that names the class and member and starts
+  // with the file's line. A non-empty projectName stands in for the file's own (import under another name).
+  TModelJsonResult Import(const std::string& text, const std::string& projectName = "");
+
+  // Import() of a file's bytes; raises std::runtime_error with the system's message when it cannot be read.
+  TModelJsonResult ImportFile(const std::string& path, const std::string& projectName = "");
+};

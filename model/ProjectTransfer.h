@@ -1,0 +1,33 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+// What an import did: the project it stored, or every reason it stored nothing.
+struct TImportOutcome {
+  int projectId = 0;                  // the stored project; 0 when nothing was stored
+  std::vector<std::string> problems;  // one line each; empty when the project was stored
+  bool nameTaken = false;             // one of the problems: a project of that name exists already
+};
+
+// Export, import and check of whole projects, shared by the command line and the window so that both
+// follow the same rules.
+class TProjectTransfer {
+ public:
+  // The project as the JSON text of a project file.
+  std::string ExportProject(int projectId);
+
+  // Reads and checks the whole file, then stores it as a new project, named projectName when that is not
+  // empty. A project of that name already there is a problem, unless replace is set: then its classes and
+  // members give way to the file's. Nothing is stored when there is any problem. A file that cannot be read
+  // and a failing catalogue raise their errors.
+  TImportOutcome ImportFile(const std::string& path, const std::string& projectName, bool replace);
+
+  // Every problem of a stored project, one line each, in catalogue order.
+  std::vector<std::string> CheckProject(int projectId);
+  // Every problem of a project file, one line each, starting with its line in the file.
+  std::vector<std::string> CheckFile(const std::string& path);
+};
+
+// Shown by check when a project or file has no problem.
+inline const char* const kNoProblemsFound = "没有发现问题";

@@ -1,0 +1,119 @@
+// The project menu's export and import of project files, run through their menu actions with scripted
+// file dialogs and checked against the files, the catalogue and the window's views.
+#include <QTest>
+
+#include "model/ProjectTransfer.h"
+#include "support/FileBytes.h"
+#include "ui/MainForm.h"
+#include "ui/Prompts.h"
+#include "ui/support/UiTestSupport.h"
+
+using namespace Ui;
+
+class TProjectFileMenuTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void init() { FWorld = std::make_unique<TUiWorld>(); }
+  void cleanup() { FWorld.reset(); }
+
+  void exportWritesTheSelectedProject();
+  void importStoresAndSelectsTheProject();
+  void aFileWithProblemsShowsThemAllInOneBoxAndStoresNothing();
+
+ private:
+  QString Path(const QString& name) const { return QString::fromStdString(FWorld->Catalogue().Folder()) + "/" + name; }
+  std::unique_ptr<TUiWorld> FWorld;
+};
+
+void TProjectFileMenuTest::exportWritesTheSelectedProject() {
+  {
+    TFormMain empty;
+    Trigger(empty, "ExportProject");
+    QCOMPARE(Messages(), QStringList({"当前未有任何项目被选中!"}));
+  }
+  Seed::Project("First");
+  const int shop = Seed::Project("Shop");
+  const int book = Seed::Class(shop, "Book", "图书");
+  Seed::Member(shop, book, "id", "整型", [](TMember& m) { m.SetMemberIsPri(1); });
+  TFormMain window;
+  PickProject(window, 1);
+  Prompts::ClearShown();
+
+  Trigger(window, "ExportProject");  // cancelled: nothing written
+  QCOMPARE(Prompts::Shown().size(), 1);
+  QCOMPARE(Prompts::Shown()[0].kind, QString("save"));
+  QVERIFY(Prompts::Shown()[0].text.endsWith("/Shop.json"));
+
+  Prompts::ClearShown();
+  Prompts::QueueSaveFileName(Path("shop.json"));
+  Trigger(window, "ExportProject");
+  QCOMPARE(Messages(), QStringList({"工程导出成功！"}));
+  QCOMPARE(ReadFileBytes(Path("shop.json").toStdString()), TProjectTransfer().ExportProject(shop));
+
+  Prompts::ClearShown();
+  Prompts::QueueSaveFileName(Path("no-such-folder/shop.json"));
+  Trigger(window, "ExportProject");
+  QCOMPARE(Errors().size(), 1);
+  QVERIFY(Errors()[0].contains("shop.json"));
+}
+
+void TProjectFileMenuTest::importStoresAndSelectsTheProject() {
+  const int shop = Seed::Project("Shop");
+  const int book = Seed::Class(shop, "Book", "图书");
+  Seed::Member(shop, book, "id", "整型", [](TMember& m) {
+    m.SetMemberIsPri(1);
+    m.SetMemberIsDisplay(1);
+  });
+  std::string text = TProjectTransfer().ExportProject(shop);
+  text.replace(text.find("\"Shop\""), 6, "\"Copy\"");
+  WriteFileBytes(Path("copy.json").toStdString(), text);
+  Seed::Project("Other");
+
+  TFormMain window;
+  Trigger(window, "ImportProject");  // cancelled
+  QCOMPARE(Prompts::Shown().size(), 1);
+  QCOMPARE(Prompts::Shown()[0].kind, QString("openfile"));
+  QCOMPARE(Read::ProjectNames(), QStringList({"Shop", "Other"}));
+
+  Prompts::ClearShown();
+  Prompts::QueueOpenFileName(Path("copy.json"));
+  Trigger(window, "ImportProject");
+  QCOMPARE(Messages(), QStringList({"工程导入成功！"}));
+  QCOMPARE(Read::ProjectNames(), QStringList({"Shop", "Other", "Copy"}));
+  QCOMPARE(SelectedProject(window), QString("Copy"));
+  QCOMPARE(ClassItems(window), QStringList({"Book"}));
+}
+
+void TProjectFileMenuTest::aFileWithProblemsShowsThemAllInOneBoxAndStoresNothing() {
+  const int shop = Seed::Project("Shop");
+  const int book = Seed::Class(shop, "Book", "图书");
+  Seed::Member(shop, book, "id", "整型", [](TMember& m) { m.SetMemberIsPri(1); });
+  std::string text = TProjectTransfer().ExportProject(shop);
+  text.replace(text.find("\"memberLength\": 0"), 17, "\"memberLength\": \"0\"");
+  text.replace(text.find("\"queryFlag\": 0"), 14, "\"queryFlag\": null");
+  WriteFileBytes(Path("bad.json").toStdString(), text);  // and the name Shop is taken
+
+  TFormMain window;
+  Prompts::QueueOpenFileName(Path("bad.json"));
+  Trigger(window, "ImportProject");
+  const QStringList boxes = Prompts::ShownTexts({"box"});
+  QCOMPARE(boxes.size(), 1);
+  QCOMPARE(boxes[0], QString("工程文件有以下问题，未导入任何内容：\n"
+                             "第13行：类“Book”的成员“id”的字段“memberLength”应为整数\n"
+                             "第19行：类“Book”的成员“id”的字段“queryFlag”应为整数\n"
+                             "工程“Shop”已存在"));
+  QCOMPARE(Messages(), QStringList());
+  QCOMPARE(Read::ProjectNames(), QStringList({"Shop"}));
+  QCOMPARE(Read::ClassNames(shop), QStringList({"Book"}));
+
+  Prompts::ClearShown();
+  Prompts::QueueOpenFileName(Path("missing.json"));
+  Trigger(window, "ImportProject");
+  QCOMPARE(Errors().size(), 1);
+  QVERIFY(Errors()[0].contains("missing.json"));
+  QCOMPARE(Read::ProjectNames(), QStringList({"Shop"}));
+}
+
+QTEST_MAIN(TProjectFileMenuTest)
+#include "ProjectFileMenuTest.moc"

@@ -1,0 +1,65 @@
+#include "ui/ProjectFileCommands.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+#include "catalogue/DbHelper.h"
+#include "catalogue/ProjectDAO.h"
+#include "generation/FileOperate.h"
+#include "model/ProjectTransfer.h"
+#include "ui/CommandGuard.h"
+#include "ui/MainForm.h"
+#include "ui/Prompts.h"
+
+namespace {
+
+const char* const kFilter = "工程文件 (*.json);;所有文件 (*)";
+
+QString SelectedProjectName(int projectId) {
+  for (const TNameId& project : TProjectDAO().ListProjects())
+    if (project.id == projectId) return QString::fromStdString(project.name);
+  return QString();
+}
+
+}  // namespace
+
+void TProjectFileCommands::ExportProject(TFormMain& window) {
+  const int projectId = window.SelectedProjectId();
+  if (projectId < 0) {
+    Prompts::ShowMessage("当前未有任何项目被选中!");
+    return;
+  }
+  QString name;
+  if (!Guarded([&] { name = SelectedProjectName(projectId); })) return;
+  const QString path =
+      Prompts::AskSaveFileName("导出工程", QDir::home().filePath(name + ".json"), QString::fromUtf8(kFilter));
+  if (path.isEmpty()) return;
+  std::string text;
+  if (!Guarded([&] { text = TProjectTransfer().ExportProject(projectId); })) return;
+  // Written as every file for the user is: a failed save leaves an existing file as it was, and the
+  // catalogue and the template are refused.
+  try {
+    const std::string catalogue = TDbHelper::CatalogueFile();
+    const std::string programFolder = QFileInfo(QString::fromStdString(catalogue)).absolutePath().toStdString();
+    TFileOperate::WriteFileBytes(path.toStdString(), text, TProtectedPaths::Of(catalogue, programFolder + "/bak"));
+  } catch (const std::exception& error) {
+    Prompts::ShowError(QStringLiteral("无法保存文件 %1：%2").arg(QDir::toNativeSeparators(path), error.what()));
+    return;
+  }
+  Prompts::ShowMessage("工程导出成功！");
+}
+
+void TProjectFileCommands::ImportProject(TFormMain& window) {
+  const QString path = Prompts::AskOpenFileName("导入工程", QDir::homePath(), QString::fromUtf8(kFilter));
+  if (path.isEmpty()) return;
+  TImportOutcome outcome;
+  if (!Guarded([&] { outcome = TProjectTransfer().ImportFile(path.toStdString(), "", false); })) return;
+  if (!outcome.problems.empty()) {
+    QStringList lines;
+    for (const std::string& problem : outcome.problems) lines << QString::fromStdString(problem);
+    Prompts::ShowBox("工程文件有以下问题，未导入任何内容：\n" + lines.join('\n'), "导入工程", Prompts::TIcon::Warning);
+    return;
+  }
+  Guarded([&] { window.SelectProject(outcome.projectId); });
+  Prompts::ShowMessage("工程导入成功！");
+}
