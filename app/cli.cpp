@@ -147,196 +147,196 @@ int ImportSql(const std::string& file, const std::string& project, bool replace)
   for (const std::string& line : outcome.report) std::cout << line << '\n';
   (outcome.exitCode == 0 ? std::cout : std::cerr) << outcome.message << '\n';
   return outcome.exitCode;
-  int Export(const std::string& project, const std::string& outputFile, const TDataLocation& location) {
-    const int projectId = FindProject(project);
-    if (projectId < 0) {
-      std::cerr << "corvanthel-cli: no project named '" << project << "'\n";
-      return kExitFailure;
-    }
-    const std::string text = TProjectTransfer().ExportProject(projectId);
-    if (!outputFile.empty()) {
-      // Like the script: never over the catalogue or a template file.
-      TFileOperate::WriteFileBytes(outputFile, text,
-                                   TProtectedPaths::Of(location.catalogueFile, location.templateFolder));
-    } else {
-      std::cout << text;
-      CheckStandardOutput();
-    }
-    return 0;
-  }
+}
 
-  int Import(const std::string& file, const std::string& projectName, bool replace) {
-    const TImportOutcome outcome = TProjectTransfer().ImportFile(file, projectName, replace);
-    if (!outcome.problems.empty()) {
-      for (const std::string& problem : outcome.problems) std::cerr << problem << '\n';
-      if (outcome.nameTaken) std::cerr << "corvanthel-cli: use --as NAME for another name or --replace to replace it\n";
-      std::cerr << "corvanthel-cli: nothing was imported\n";
-      return kExitCheckFailed;
-    }
-    return 0;
+int Export(const std::string& project, const std::string& outputFile, const TDataLocation& location) {
+  const int projectId = FindProject(project);
+  if (projectId < 0) {
+    std::cerr << "corvanthel-cli: no project named '" << project << "'\n";
+    return kExitFailure;
   }
-
-  // Lists every problem, one a line; none gives the all-clear line.
-  int PrintProblems(const std::vector<std::string>& problems) {
-    for (const std::string& problem : problems) std::cout << problem << '\n';
-    if (problems.empty()) std::cout << kNoProblemsFound << '\n';
+  const std::string text = TProjectTransfer().ExportProject(projectId);
+  if (!outputFile.empty()) {
+    // Like the script: never over the catalogue or a template file.
+    TFileOperate::WriteFileBytes(outputFile, text,
+                                 TProtectedPaths::Of(location.catalogueFile, location.templateFolder));
+  } else {
+    std::cout << text;
     CheckStandardOutput();
-    return problems.empty() ? 0 : kExitCheckFailed;
+  }
+  return 0;
+}
+
+int Import(const std::string& file, const std::string& projectName, bool replace) {
+  const TImportOutcome outcome = TProjectTransfer().ImportFile(file, projectName, replace);
+  if (!outcome.problems.empty()) {
+    for (const std::string& problem : outcome.problems) std::cerr << problem << '\n';
+    if (outcome.nameTaken) std::cerr << "corvanthel-cli: use --as NAME for another name or --replace to replace it\n";
+    std::cerr << "corvanthel-cli: nothing was imported\n";
+    return kExitCheckFailed;
+  }
+  return 0;
+}
+
+// Lists every problem, one a line; none gives the all-clear line.
+int PrintProblems(const std::vector<std::string>& problems) {
+  for (const std::string& problem : problems) std::cout << problem << '\n';
+  if (problems.empty()) std::cout << kNoProblemsFound << '\n';
+  CheckStandardOutput();
+  return problems.empty() ? 0 : kExitCheckFailed;
+}
+
+int Check(const std::string& project, const std::string& file) {
+  if (!file.empty()) return PrintProblems(TProjectTransfer().CheckFile(file));
+  const int projectId = FindProject(project);
+  if (projectId < 0) {
+    std::cerr << "corvanthel-cli: no project named '" << project << "'\n";
+    return kExitFailure;
+  }
+  return PrintProblems(TProjectTransfer().CheckProject(projectId));
+}
+
+// The parsed command line: the folder and the one command to run. Each command adds
+// itself as a subcommand with a synopsis line for the usage text; its callback stores
+// the action that main runs once the catalogue file is known.
+struct TCommandLine {
+  CLI::App app{"", "corvanthel-cli"};
+  std::string folder;  // --dir; empty: the program folder or the user's data folder
+  TDataLocation location;
+  std::vector<std::string> synopsis;
+  std::function<int()> action;
+
+  CLI::App* AddCommand(const std::string& name, const std::string& arguments, const std::string& summary) {
+    std::string line = "corvanthel-cli [--dir FOLDER] " + name + (arguments.empty() ? "" : " " + arguments);
+    // A long synopsis puts its summary under the others' summaries.
+    if (line.size() <= 54)
+      line.resize(54, ' ');
+    else
+      line += "\n" + std::string(56, ' ');
+    synopsis.push_back(line + " " + summary);
+    return app.add_subcommand(name, summary);
   }
 
-  int Check(const std::string& project, const std::string& file) {
-    if (!file.empty()) return PrintProblems(TProjectTransfer().CheckFile(file));
-    const int projectId = FindProject(project);
-    if (projectId < 0) {
-      std::cerr << "corvanthel-cli: no project named '" << project << "'\n";
-      return kExitFailure;
-    }
-    return PrintProblems(TProjectTransfer().CheckProject(projectId));
+  std::string Usage() const {
+    std::string text = "Usage:\n";
+    for (const std::string& line : synopsis) text += "  " + line + "\n";
+    text +=
+        "  corvanthel-cli --help | --version\n"
+        "\n"
+        "FOLDER holds projects.mdb, bak/ and projects/. Default: the folder of this program when it\n"
+        "holds bak/ and is writable, otherwise $XDG_DATA_HOME/corvanthel (~/.local/share/corvanthel)\n"
+        "with the installed template site.\n"
+        "Exit codes: 0 success, 1 the project or file has problems, 2 any other failure.\n";
+    return text;
   }
+};
 
-  // The parsed command line: the folder and the one command to run. Each command adds
-  // itself as a subcommand with a synopsis line for the usage text; its callback stores
-  // the action that main runs once the catalogue file is known.
-  struct TCommandLine {
-    CLI::App app{"", "corvanthel-cli"};
-    std::string folder;  // --dir; empty: the program folder or the user's data folder
-    TDataLocation location;
-    std::vector<std::string> synopsis;
-    std::function<int()> action;
+// A project name on the command line is never empty.
+const CLI::Validator kProjectName(
+    [](std::string& name) { return name.empty() ? std::string("a project name cannot be empty") : std::string(); }, "",
+    "project name");
 
-    CLI::App* AddCommand(const std::string& name, const std::string& arguments, const std::string& summary) {
-      std::string line = "corvanthel-cli [--dir FOLDER] " + name + (arguments.empty() ? "" : " " + arguments);
-      // A long synopsis puts its summary under the others' summaries.
-      if (line.size() <= 54)
-        line.resize(54, ' ');
-      else
-        line += "\n" + std::string(56, ' ');
-      synopsis.push_back(line + " " + summary);
-      return app.add_subcommand(name, summary);
-    }
+// A file name on the command line is never empty.
+const CLI::Validator kFileName(
+    [](std::string& file) { return file.empty() ? std::string("a file name cannot be empty") : std::string(); }, "FILE",
+    "file name");
 
-    std::string Usage() const {
-      std::string text = "Usage:\n";
-      for (const std::string& line : synopsis) text += "  " + line + "\n";
-      text +=
-          "  corvanthel-cli --help | --version\n"
-          "\n"
-          "FOLDER holds projects.mdb, bak/ and projects/. Default: the folder of this program when it\n"
-          "holds bak/ and is writable, otherwise $XDG_DATA_HOME/corvanthel (~/.local/share/corvanthel)\n"
-          "with the installed template site.\n"
-          "Exit codes: 0 success, 1 the project or file has problems, 2 any other failure.\n";
-      return text;
-    }
-  };
+void AddListCommand(TCommandLine& line) {
+  CLI::App* command = line.AddCommand("list", "", "one project name per line");
+  command->callback([&line] { line.action = [] { return List(); }; });
+}
 
-  // A project name on the command line is never empty.
-  const CLI::Validator kProjectName(
-      [](std::string& name) { return name.empty() ? std::string("a project name cannot be empty") : std::string(); },
-      "", "project name");
+void AddGenerateCommand(TCommandLine& line) {
+  CLI::App* command = line.AddCommand("generate", "PROJECT", "the generation run, headless");
+  auto project = std::make_shared<std::string>();
+  command->add_option("PROJECT", *project, "the project's name")->required()->check(kProjectName);
+  command->callback([&line, project] { line.action = [&line, project] { return Generate(*project, line.location); }; });
+}
 
-  // A file name on the command line is never empty.
-  const CLI::Validator kFileName(
-      [](std::string& file) { return file.empty() ? std::string("a file name cannot be empty") : std::string(); },
-      "FILE", "file name");
+void AddSqlCommand(TCommandLine& line) {
+  CLI::App* command = line.AddCommand("sql", "PROJECT [-o FILE]", "the SQL Server table script");
+  auto project = std::make_shared<std::string>();
+  auto outputFile = std::make_shared<std::string>();
+  command->add_option("PROJECT", *project, "the project's name")->required()->check(kProjectName);
+  command->add_option("-o", *outputFile, "write the script to FILE instead of standard output")
+      ->type_name("FILE")
+      ->check(CLI::Validator(
+          [](std::string& file) { return file.empty() ? std::string("-o needs a file name") : std::string(); }, "FILE",
+          "file name"));
+  command->callback([&line, project, outputFile] {
+    line.action = [&line, project, outputFile] { return Sql(*project, *outputFile, line.location); };
+  });
+}
 
-  void AddListCommand(TCommandLine & line) {
-    CLI::App* command = line.AddCommand("list", "", "one project name per line");
-    command->callback([&line] { line.action = [] { return List(); }; });
-  }
+void AddPreviewCommand(TCommandLine& line) {
+  CLI::App* command =
+      line.AddCommand("preview", "PROJECT CLASS [entity|bll|dal|sql]", "one class's code, nothing written");
+  auto project = std::make_shared<std::string>();
+  auto className = std::make_shared<std::string>();
+  auto layer = std::make_shared<std::string>("entity");
+  command->add_option("PROJECT", *project, "the project's name")->required()->check(kProjectName);
+  command->add_option("CLASS", *className, "the class's name")->required();
+  command->add_option("LAYER", *layer, "entity (the default), bll, dal or sql");
+  command->callback([&line, project, className, layer] {
+    line.action = [project, className, layer] { return Preview(*project, *className, *layer); };
+  });
+}
 
-  void AddGenerateCommand(TCommandLine & line) {
-    CLI::App* command = line.AddCommand("generate", "PROJECT", "the generation run, headless");
-    auto project = std::make_shared<std::string>();
-    command->add_option("PROJECT", *project, "the project's name")->required()->check(kProjectName);
-    command->callback(
-        [&line, project] { line.action = [&line, project] { return Generate(*project, line.location); }; });
-  }
+void AddImportSqlCommand(TCommandLine& line) {
+  CLI::App* command =
+      line.AddCommand("import-sql", "FILE --project NAME [--replace]", "a project from a SQL Server table script");
+  auto file = std::make_shared<std::string>();
+  auto project = std::make_shared<std::string>();
+  auto replace = std::make_shared<bool>(false);
+  command->add_option("FILE", *file, "the script: UTF-8, UTF-16 LE with a byte-order mark, or GBK")->required();
+  command->add_option("--project", *project, "the name of the new project")
+      ->type_name("NAME")
+      ->required()
+      ->check(kProjectName);
+  command->add_flag("--replace", *replace, "replace the first project of that name instead of refusing");
+  command->callback([&line, file, project, replace] {
+    line.action = [file, project, replace] { return ImportSql(*file, *project, *replace); };
+  });
+}
 
-  void AddSqlCommand(TCommandLine & line) {
-    CLI::App* command = line.AddCommand("sql", "PROJECT [-o FILE]", "the SQL Server table script");
-    auto project = std::make_shared<std::string>();
-    auto outputFile = std::make_shared<std::string>();
-    command->add_option("PROJECT", *project, "the project's name")->required()->check(kProjectName);
-    command->add_option("-o", *outputFile, "write the script to FILE instead of standard output")
-        ->type_name("FILE")
-        ->check(CLI::Validator(
-            [](std::string& file) { return file.empty() ? std::string("-o needs a file name") : std::string(); },
-            "FILE", "file name"));
-    command->callback([&line, project, outputFile] {
-      line.action = [&line, project, outputFile] { return Sql(*project, *outputFile, line.location); };
-    });
-  }
+void AddExportCommand(TCommandLine& line) {
+  CLI::App* command = line.AddCommand("export", "PROJECT [-o FILE]", "the project as a JSON project file");
+  auto project = std::make_shared<std::string>();
+  auto outputFile = std::make_shared<std::string>();
+  command->add_option("PROJECT", *project, "the project's name")->required()->check(kProjectName);
+  command->add_option("-o", *outputFile, "write the file to FILE instead of standard output")
+      ->type_name("FILE")
+      ->check(kFileName);
+  command->callback([&line, project, outputFile] {
+    line.action = [&line, project, outputFile] { return Export(*project, *outputFile, line.location); };
+  });
+}
 
-  void AddPreviewCommand(TCommandLine & line) {
-    CLI::App* command =
-        line.AddCommand("preview", "PROJECT CLASS [entity|bll|dal|sql]", "one class's code, nothing written");
-    auto project = std::make_shared<std::string>();
-    auto className = std::make_shared<std::string>();
-    auto layer = std::make_shared<std::string>("entity");
-    command->add_option("PROJECT", *project, "the project's name")->required()->check(kProjectName);
-    command->add_option("CLASS", *className, "the class's name")->required();
-    command->add_option("LAYER", *layer, "entity (the default), bll, dal or sql");
-    command->callback([&line, project, className, layer] {
-      line.action = [project, className, layer] { return Preview(*project, *className, *layer); };
-    });
-  }
+void AddImportCommand(TCommandLine& line) {
+  CLI::App* command = line.AddCommand("import", "FILE [--as NAME] [--replace]", "a project file as a new project");
+  auto file = std::make_shared<std::string>();
+  auto name = std::make_shared<std::string>();
+  auto replace = std::make_shared<bool>(false);
+  command->add_option("FILE", *file, "the project file")->required()->check(kFileName);
+  command->add_option("--as", *name, "store the project under NAME instead of the file's name")
+      ->type_name("NAME")
+      ->check(kProjectName);
+  command->add_flag("--replace", *replace, "replace the classes and members of a project of that name");
+  command->callback(
+      [&line, file, name, replace] { line.action = [file, name, replace] { return Import(*file, *name, *replace); }; });
+}
 
-  void AddImportSqlCommand(TCommandLine & line) {
-    CLI::App* command =
-        line.AddCommand("import-sql", "FILE --project NAME [--replace]", "a project from a SQL Server table script");
-    auto file = std::make_shared<std::string>();
-    auto project = std::make_shared<std::string>();
-    auto replace = std::make_shared<bool>(false);
-    command->add_option("FILE", *file, "the script: UTF-8, UTF-16 LE with a byte-order mark, or GBK")->required();
-    command->add_option("--project", *project, "the name of the new project")
-        ->type_name("NAME")
-        ->required()
-        ->check(kProjectName);
-    command->add_flag("--replace", *replace, "replace the first project of that name instead of refusing");
-    command->callback([&line, file, project, replace] {
-      line.action = [file, project, replace] { return ImportSql(*file, *project, *replace); };
-    });
-  }
-
-  void AddExportCommand(TCommandLine & line) {
-    CLI::App* command = line.AddCommand("export", "PROJECT [-o FILE]", "the project as a JSON project file");
-    auto project = std::make_shared<std::string>();
-    auto outputFile = std::make_shared<std::string>();
-    command->add_option("PROJECT", *project, "the project's name")->required()->check(kProjectName);
-    command->add_option("-o", *outputFile, "write the file to FILE instead of standard output")
-        ->type_name("FILE")
-        ->check(kFileName);
-    command->callback([&line, project, outputFile] {
-      line.action = [&line, project, outputFile] { return Export(*project, *outputFile, line.location); };
-    });
-  }
-
-  void AddImportCommand(TCommandLine & line) {
-    CLI::App* command = line.AddCommand("import", "FILE [--as NAME] [--replace]", "a project file as a new project");
-    auto file = std::make_shared<std::string>();
-    auto name = std::make_shared<std::string>();
-    auto replace = std::make_shared<bool>(false);
-    command->add_option("FILE", *file, "the project file")->required()->check(kFileName);
-    command->add_option("--as", *name, "store the project under NAME instead of the file's name")
-        ->type_name("NAME")
-        ->check(kProjectName);
-    command->add_flag("--replace", *replace, "replace the classes and members of a project of that name");
-    command->callback([&line, file, name, replace] {
-      line.action = [file, name, replace] { return Import(*file, *name, *replace); };
-    });
-  }
-
-  void AddCheckCommand(TCommandLine & line) {
-    CLI::App* command = line.AddCommand("check", "PROJECT | --file FILE", "every problem of a project or file");
-    auto project = std::make_shared<std::string>();
-    auto file = std::make_shared<std::string>();
-    CLI::Option* projectOption = command->add_option("PROJECT", *project, "the project's name")->check(kProjectName);
-    CLI::Option* fileOption =
-        command->add_option("--file", *file, "check a project file instead")->type_name("FILE")->check(kFileName);
-    projectOption->excludes(fileOption);
-    command->require_option(1);
-    command->callback([&line, project, file] { line.action = [project, file] { return Check(*project, *file); }; });
-  }
+void AddCheckCommand(TCommandLine& line) {
+  CLI::App* command = line.AddCommand("check", "PROJECT | --file FILE", "every problem of a project or file");
+  auto project = std::make_shared<std::string>();
+  auto file = std::make_shared<std::string>();
+  CLI::Option* projectOption = command->add_option("PROJECT", *project, "the project's name")->check(kProjectName);
+  CLI::Option* fileOption =
+      command->add_option("--file", *file, "check a project file instead")->type_name("FILE")->check(kFileName);
+  projectOption->excludes(fileOption);
+  command->require_option(1);
+  command->callback([&line, project, file] { line.action = [project, file] { return Check(*project, *file); }; });
+}
 
 }  // namespace
 
