@@ -41,8 +41,6 @@ class TFormMain : public QMainWindow {
   int SelectedProjectId() const;
   int SelectedClassId() const;
   QString SelectedClassName() const;
-  // Reloads the project selector and selects the project with its classes.
-  void SelectProject(int projectId);
   // The rules for the name of a new project: not empty, a safe folder name in GBK, not taken. Shows why
   // a name breaks them and returns false. Raises the catalogue's errors.
   static bool CheckNewProjectName(const QString& name);
