@@ -6,7 +6,6 @@
 #include <iterator>
 #include <stdexcept>
 
-#include "catalogue/ProjectDAO.h"
 #include "model/ModelStore.h"
 #include "model/SqlImport.h"
 #include "model/SqlTokenizer.h"
@@ -19,13 +18,6 @@ std::string ReadFile(const std::string& path) {
   std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   if (in.bad()) throw TSqlScriptError("无法读取文件 " + path + ": " + std::strerror(errno));
   return bytes;
-}
-
-// The first project of that name in catalogue order; -1 when there is none.
-int FindProject(const std::string& name) {
-  for (const TNameId& project : TProjectDAO().ListProjects())
-    if (project.name == name) return project.id;
-  return -1;
 }
 
 }  // namespace
@@ -47,7 +39,8 @@ TSqlFileImportOutcome ImportSqlFile(const std::string& path, const std::string& 
     return outcome;
   }
   try {
-    const int existing = FindProject(projectName);
+    // A name is taken as it is for the import of a project file.
+    const int existing = TModelStore().FindProjectByName(projectName);
     if (existing >= 0 && !replace) {
       outcome.exitCode = 1;
       outcome.message = "工程“" + projectName + "”已经存在，未导入";
