@@ -51,13 +51,19 @@ void CheckNotProtected(const std::string& shown, const fs::path& target, const T
     }
   }
   if (protectedPaths.folders.empty()) return;
+  // A run writes many files into a few folders: a folder found outside every protected
+  // folder is remembered, so its ancestors are not walked again for the next file.
+  thread_local std::string tSafeFolder;
+  thread_local std::vector<std::string> tSafeFor;
+  std::error_code error;
+  const std::string parent = fs::absolute(target, error).parent_path().string();
+  if (!error && parent == tSafeFolder && protectedPaths.folders == tSafeFor) return;
   std::vector<struct stat> folders;
   for (const std::string& folder : protectedPaths.folders) {
     struct stat info {};
     if (::stat(folder.c_str(), &info) == 0) folders.push_back(info);
   }
-  std::error_code error;
-  fs::path folder = fs::weakly_canonical(fs::absolute(target, error).parent_path(), error);
+  fs::path folder = fs::weakly_canonical(parent, error);
   for (;;) {
     struct stat info {};
     if (::stat(folder.c_str(), &info) == 0) {
@@ -70,6 +76,8 @@ void CheckNotProtected(const std::string& shown, const fs::path& target, const T
     if (!folder.has_relative_path()) break;
     folder = folder.parent_path();
   }
+  tSafeFolder = parent;
+  tSafeFor = protectedPaths.folders;
 }
 
 // The process's umask, read without changing it (other threads may be creating files).

@@ -8,7 +8,6 @@
 #include <QVBoxLayout>
 #include <exception>
 
-#include "catalogue/DbHelper.h"
 #include "catalogue/ProjectDAO.h"
 #include "generation/DataBaseSql.h"
 #include "generation/FileOperate.h"
@@ -125,10 +124,7 @@ void TDataBaseSqlForm::SaveToFile1Click() {
   QString failure;
   try {
     const std::string bytes = GbkText::FromUtf8(ToScriptText(Memo_Sql->toPlainText()).toStdString());
-    QString templateFolder = TFormMain::TemplateFolder();
-    if (templateFolder.isEmpty()) templateFolder = TFormMain::ProgramFolder() + "/bak";
-    TFileOperate::WriteFileBytes(path.toStdString(), bytes,
-                                 TProtectedPaths::Of(TDbHelper::CatalogueFile(), templateFolder.toStdString()));
+    TFileOperate::WriteFileBytes(path.toStdString(), bytes, TFormMain::ProtectedPaths());
   } catch (const std::exception& error) {
     failure = QString::fromStdString(error.what());
   }

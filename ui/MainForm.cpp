@@ -31,6 +31,7 @@
 #include "catalogue/MemberDAO.h"
 #include "catalogue/ProjectDAO.h"
 #include "generation/AutoCode.h"
+#include "generation/FileOperate.h"
 #include "model/NameRules.h"
 #include "ui/AccessibleNames.h"
 #include "ui/BannerImage.h"
@@ -284,6 +285,12 @@ void TFormMain::UseDataLocation(const TDataLocation& location) {
 QString TFormMain::TemplateFolder() {
   const std::optional<TDataLocation>& location = DataLocationInUse();
   return location ? QString::fromStdString(location->templateFolder) : QString();
+}
+
+TProtectedPaths TFormMain::ProtectedPaths() {
+  QString templateFolder = TemplateFolder();
+  if (templateFolder.isEmpty()) templateFolder = ProgramFolder() + "/bak";
+  return TProtectedPaths::Of(TDbHelper::CatalogueFile(), templateFolder.toStdString());
 }
 
 QString TFormMain::HelpPage() {

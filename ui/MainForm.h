@@ -17,6 +17,7 @@ class TAutoCode;
 class TBannerImage;
 class TClassListBox;
 class TGenerationFeedback;
+struct TProtectedPaths;
 struct TDataLocation;
 
 // The program's one main window: project selector, class list, member grid,
@@ -64,6 +65,8 @@ class TFormMain : public QMainWindow {
   static QString ProgramFolder();
   // The template site copied into every generated site; empty: ProgramFolder()/bak.
   static QString TemplateFolder();
+  // What a file the user saves may never replace: the catalogue and the template site in use.
+  static TProtectedPaths ProtectedPaths();
   // True while a generation run started from this window is going on.
   bool GenerationRunning() const;
 

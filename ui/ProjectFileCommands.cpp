@@ -1,9 +1,7 @@
 #include "ui/ProjectFileCommands.h"
 
 #include <QDir>
-#include <QFileInfo>
 
-#include "catalogue/DbHelper.h"
 #include "catalogue/ProjectDAO.h"
 #include "generation/FileOperate.h"
 #include "model/ProjectTransfer.h"
@@ -39,9 +37,7 @@ void TProjectFileCommands::ExportProject(TFormMain& window) {
   // Written as every file for the user is: a failed save leaves an existing file as it was, and the
   // catalogue and the template are refused.
   try {
-    const std::string catalogue = TDbHelper::CatalogueFile();
-    const std::string programFolder = QFileInfo(QString::fromStdString(catalogue)).absolutePath().toStdString();
-    TFileOperate::WriteFileBytes(path.toStdString(), text, TProtectedPaths::Of(catalogue, programFolder + "/bak"));
+    TFileOperate::WriteFileBytes(path.toStdString(), text, TFormMain::ProtectedPaths());
   } catch (const std::exception& error) {
     Prompts::ShowError(QStringLiteral("无法保存文件 %1：%2").arg(QDir::toNativeSeparators(path), error.what()));
     return;
