@@ -49,6 +49,25 @@ int FindProject(const std::string& name) {
   return -1;
 }
 
+// The id of the first project of that name; -1 after saying on standard error that there is none.
+int RequireProject(const std::string& project) {
+  const int projectId = FindProject(project);
+  if (projectId < 0) std::cerr << "corvanthel-cli: no project named '" << project << "'\n";
+  return projectId;
+}
+
+// A command's text to FILE, written as every file for the user is (never over the catalogue or a
+// template file, whatever the path says), or to standard output when no file is given.
+void WriteOutput(const std::string& text, const std::string& outputFile, const TDataLocation& location) {
+  if (!outputFile.empty()) {
+    TFileOperate::WriteFileBytes(outputFile, text,
+                                 TProtectedPaths::Of(location.catalogueFile, location.templateFolder));
+  } else {
+    std::cout << text;
+    CheckStandardOutput();
+  }
+}
+
 // Prints the run as the window's progress log shows it; the outcome sets the exit code.
 class TPrintingObserver : public TAutoCodeObserver {
  public:
@@ -82,11 +101,8 @@ class TPrintingObserver : public TAutoCodeObserver {
 };
 
 int Generate(const std::string& project, const TDataLocation& location) {
-  const int projectId = FindProject(project);
-  if (projectId < 0) {
-    std::cerr << "corvanthel-cli: no project named '" << project << "'\n";
-    return kExitFailure;
-  }
+  const int projectId = RequireProject(project);
+  if (projectId < 0) return kExitFailure;
   TPrintingObserver observer;
   TAutoCode run({projectId, project, location.dataFolder, location.templateFolder}, "corvanthel", observer);
   run.Start();
@@ -96,20 +112,9 @@ int Generate(const std::string& project, const TDataLocation& location) {
 }
 
 int Sql(const std::string& project, const std::string& outputFile, const TDataLocation& location) {
-  const int projectId = FindProject(project);
-  if (projectId < 0) {
-    std::cerr << "corvanthel-cli: no project named '" << project << "'\n";
-    return kExitFailure;
-  }
-  const std::string script = TDataBaseSql().BuildScript(projectId);
-  if (!outputFile.empty()) {
-    // The script never replaces the catalogue or a template file, whatever the path says.
-    TFileOperate::WriteFileBytes(outputFile, script,
-                                 TProtectedPaths::Of(location.catalogueFile, location.templateFolder));
-  } else {
-    std::cout << script;
-    CheckStandardOutput();
-  }
+  const int projectId = RequireProject(project);
+  if (projectId < 0) return kExitFailure;
+  WriteOutput(TDataBaseSql().BuildScript(projectId), outputFile, location);
   return 0;
 }
 
@@ -120,11 +125,8 @@ int Preview(const std::string& project, const std::string& className, const std:
     std::cerr << "corvanthel-cli: the layer must be entity, bll, dal or sql, not '" << layerName << "'\n";
     return kExitFailure;
   }
-  const int projectId = FindProject(project);
-  if (projectId < 0) {
-    std::cerr << "corvanthel-cli: no project named '" << project << "'\n";
-    return kExitFailure;
-  }
+  const int projectId = RequireProject(project);
+  if (projectId < 0) return kExitFailure;
   const TProjectModel model = TModelStore().LoadProject(projectId);
   const TCodePreview preview(model);
   const TClassModel* entry = preview.FindClass(className);
@@ -150,20 +152,9 @@ int ImportSql(const std::string& file, const std::string& project, bool replace)
 }
 
 int Export(const std::string& project, const std::string& outputFile, const TDataLocation& location) {
-  const int projectId = FindProject(project);
-  if (projectId < 0) {
-    std::cerr << "corvanthel-cli: no project named '" << project << "'\n";
-    return kExitFailure;
-  }
-  const std::string text = TProjectTransfer().ExportProject(projectId);
-  if (!outputFile.empty()) {
-    // Like the script: never over the catalogue or a template file.
-    TFileOperate::WriteFileBytes(outputFile, text,
-                                 TProtectedPaths::Of(location.catalogueFile, location.templateFolder));
-  } else {
-    std::cout << text;
-    CheckStandardOutput();
-  }
+  const int projectId = RequireProject(project);
+  if (projectId < 0) return kExitFailure;
+  WriteOutput(TProjectTransfer().ExportProject(projectId), outputFile, location);
   return 0;
 }
 
@@ -188,11 +179,8 @@ int PrintProblems(const std::vector<std::string>& problems) {
 
 int Check(const std::string& project, const std::string& file) {
   if (!file.empty()) return PrintProblems(TProjectTransfer().CheckFile(file));
-  const int projectId = FindProject(project);
-  if (projectId < 0) {
-    std::cerr << "corvanthel-cli: no project named '" << project << "'\n";
-    return kExitFailure;
-  }
+  const int projectId = RequireProject(project);
+  if (projectId < 0) return kExitFailure;
   return PrintProblems(TProjectTransfer().CheckProject(projectId));
 }
 
