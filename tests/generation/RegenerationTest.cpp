@@ -135,9 +135,11 @@ TEST(SiteManifestText, ReadsBackWhatItWritesAndRefusesAnythingDamaged) {
   const std::string head = "# corvanthel site manifest 1\n# project: P\n";
   for (const std::string& damaged :
        {std::string(), text.substr(0, text.size() - 1), std::string("# corvanthel site manifest 2\n# project: P\n"),
-        std::string("# corvanthel site manifest 1\n"), head + line + line, head + std::string(63, 'b') + "  web.config\n",
-        head + std::string(64, 'B') + "  web.config\n", head + std::string(64, 'b') + " web.config\n",
-        head + std::string(64, 'b') + "  \n", head + "\\" + std::string(64, 'b') + "  a\\tb\n"}) {
+        std::string("# corvanthel site manifest 1\n"), head + line + line,
+        head + std::string(63, 'b') + "  web.config\n", head + std::string(64, 'B') + "  web.config\n",
+        head + std::string(64, 'b') + " web.config\n", head + std::string(64, 'b') + "  \n",
+        head + "\\" + std::string(64, 'b') + "  a\\tb\n", head + std::string(64, 'b') + "  ../../projects.mdb\n",
+        head + std::string(64, 'b') + "  /etc/passwd\n", head + std::string(64, 'b') + "  Admin//x\n"}) {
     EXPECT_FALSE(TSiteManifest::Parse(damaged, read, error)) << damaged;
     EXPECT_FALSE(error.empty());
   }
