@@ -153,7 +153,8 @@ int Preview(const std::string& project, const std::string& className, const std:
   }
   const int projectId = RequireProject(project);
   if (projectId < 0) return kExitFailure;
-  const TProjectModel model = TModelStore().LoadProject(projectId);
+  // Only what this class needs: a class of a large project costs no more than that class.
+  const TProjectModel model = TModelStore().LoadClassOf(projectId, className);
   const TCodePreview preview(model);
   const TClassModel* entry = preview.FindClass(className);
   if (entry == nullptr) {

@@ -1,9 +1,11 @@
 #include "model/ModelStore.h"
 
 #include <algorithm>
+#include <set>
 #include <unordered_map>
 
 #include "catalogue/DbHelper.h"
+#include "model/ClassIndex.h"
 
 namespace {
 
@@ -85,16 +87,11 @@ void InsertClasses(TDbHelper& db, int projectId, const TProjectModel& project) {
   }
 }
 
-}  // namespace
-
-TProjectModel TModelStore::LoadProject(int projectId) {
-  TDbHelper db;
-  TDbReadTransaction snapshot;
+// Reads the project row and its classes (without members) into project; returns the class index by id.
+std::unordered_map<int, std::size_t> LoadClasses(TDbHelper& db, int projectId, TProjectModel& project) {
   const std::string id = std::to_string(projectId);
-
   // The rows are read one at a time into the model: a project of many thousand classes
   // is held once, never a second time as a result set.
-  TProjectModel project;
   bool found = false;
   db.ForEachRow("select projectId,projectName from t_project where projectId=" + id, [&](const TDbRow& row) {
     if (found) return;
@@ -122,24 +119,63 @@ TProjectModel TModelStore::LoadProject(int projectId) {
     project.classes.push_back(std::move(entry));
   });
   project.classes.shrink_to_fit();
+  return classIndex;
+}
 
+// Reads the member rows the condition selects into the classes they belong to.
+void LoadMembers(TDbHelper& db, const std::string& condition, const std::unordered_map<int, std::size_t>& classIndex,
+                 TProjectModel& project) {
   // Within one class the rows come in id order (the t_member(classId) index), the order of every
   // per-class member query; rows are only grouped here, never reordered.
   std::unique_ptr<TMemberColumns> columns;
   TClassModel* previous = nullptr;
-  db.ForEachRow("select * from t_member where classId in (select classId from t_class where projectId=" + id + ")",
-                [&](const TDbRow& row) {
-                  if (!columns) columns = std::make_unique<TMemberColumns>(row);
-                  const auto owner = classIndex.find(row.Integer(columns->classId));
-                  if (owner == classIndex.end()) return;
-                  TClassModel& entry = project.classes[owner->second];
-                  // The rows of a class come together: give back the growth room of the class just finished.
-                  if (previous != nullptr && previous != &entry) previous->members.shrink_to_fit();
-                  previous = &entry;
-                  entry.members.emplace_back();
-                  ReadMember(row, *columns, entry.className, entry.members.back());
-                });
+  db.ForEachRow("select * from t_member where " + condition, [&](const TDbRow& row) {
+    if (!columns) columns = std::make_unique<TMemberColumns>(row);
+    const auto owner = classIndex.find(row.Integer(columns->classId));
+    if (owner == classIndex.end()) return;
+    TClassModel& entry = project.classes[owner->second];
+    // The rows of a class come together: give back the growth room of the class just finished.
+    if (previous != nullptr && previous != &entry) previous->members.shrink_to_fit();
+    previous = &entry;
+    entry.members.emplace_back();
+    ReadMember(row, *columns, entry.className, entry.members.back());
+  });
   if (previous != nullptr) previous->members.shrink_to_fit();
+}
+
+}  // namespace
+
+TProjectModel TModelStore::LoadProject(int projectId) {
+  TDbHelper db;
+  TDbReadTransaction snapshot;
+  TProjectModel project;
+  const std::unordered_map<int, std::size_t> classIndex = LoadClasses(db, projectId, project);
+  LoadMembers(db, "classId in (select classId from t_class where projectId=" + Int(projectId) + ")", classIndex,
+              project);
+  return project;
+}
+
+TProjectModel TModelStore::LoadClassOf(int projectId, const std::string& className) {
+  TDbHelper db;
+  TDbReadTransaction snapshot;
+  TProjectModel project;
+  const std::unordered_map<int, std::size_t> classIndex = LoadClasses(db, projectId, project);
+  const auto wanted = std::find_if(project.classes.begin(), project.classes.end(),
+                                   [&className](const TClassModel& entry) { return entry.className == className; });
+  if (wanted == project.classes.end()) return project;
+  LoadMembers(db, "classId=" + Int(wanted->classId), classIndex, project);
+
+  // The classes the members refer to, for their keys.
+  const TClassIndex byName(project);
+  std::set<int> referenced;
+  for (const TMember& member : wanted->members) {
+    const TClassModel* target = byName.Find(member.GetMemberType());
+    if (target != nullptr && target != &*wanted) referenced.insert(target->classId);
+  }
+  if (referenced.empty()) return project;
+  std::string ids;
+  for (const int id : referenced) ids += (ids.empty() ? "" : ",") + Int(id);
+  LoadMembers(db, "classId in (" + ids + ")", classIndex, project);
   return project;
 }
 

@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "catalogue/ClassDAO.h"
+#include "catalogue/DbHelper.h"
 #include "catalogue/MemberDAO.h"
 #include "catalogue/ProjectDAO.h"
 #include "catalogue/StatementLog.h"
@@ -71,6 +72,34 @@ TEST(ModelStore, LoadsAProjectInCatalogueOrderWithAFixedNumberOfStatements) {
   }
   EXPECT_EQ(project.FindClass("category"), &project.classes[0]);
   EXPECT_EQ(project.FindClass("Categor"), nullptr);
+}
+
+TEST(ModelStore, LoadsOneClassWithTheClassesItReferencesAndOnlyTheirMembers) {
+  TTempCatalogue catalogue;
+  const TShopProject shop = MakeShopProject();
+  // Book refers to Category and PublishHouse; the reference in other case still counts.
+  TDbHelper().ExecSql("update t_member set memberType='CATEGORY' where memberName='categoryId'");
+  const TProjectModel whole = TModelStore().LoadProject(shop.projectId);
+  TStatementLog log;
+  const TProjectModel book = TModelStore().LoadClassOf(shop.projectId, "Book");
+  EXPECT_EQ(log.Statements().size(), 4u);
+  ASSERT_EQ(book.classes.size(), whole.classes.size());
+  EXPECT_EQ(book.projectName, "Shop");
+  for (std::size_t i = 0; i < whole.classes.size(); ++i) {
+    const TClassModel& entry = book.classes[i];
+    EXPECT_EQ(entry.className, whole.classes[i].className);
+    EXPECT_EQ(entry.friendName, whole.classes[i].friendName);
+    const bool needed = entry.className != "tag";
+    EXPECT_EQ(MemberNames(entry), needed ? MemberNames(whole.classes[i]) : std::vector<std::string>())
+        << entry.className;
+  }
+
+  // A class without references needs one statement fewer; a name of no class, only the class list.
+  TStatementLog tagLog;
+  EXPECT_EQ(TModelStore().LoadClassOf(shop.projectId, "tag").classes.back().members.size(), 1u);
+  EXPECT_EQ(tagLog.Statements().size(), 3u);
+  const TProjectModel none = TModelStore().LoadClassOf(shop.projectId, "book");
+  for (const TClassModel& entry : none.classes) EXPECT_TRUE(entry.members.empty());
 }
 
 TEST(ModelStore, KeepsMembersInTheOrderTheyWereAddedAcrossInterleavedClasses) {
