@@ -71,6 +71,8 @@ void WriteOutput(const std::string& text, const std::string& outputFile, const T
 // Prints the run as the window's progress log shows it; the outcome sets the exit code.
 class TPrintingObserver : public TAutoCodeObserver {
  public:
+  TPrintingObserver(std::string project, bool dryRun) : FProject(std::move(project)), FDryRun(dryRun) {}
+
   int ExitCode() const { return FExitCode; }
 
   void Progress(const std::string& line) override { std::cout << line << '\n' << std::flush; }
@@ -85,9 +87,15 @@ class TPrintingObserver : public TAutoCodeObserver {
     Fail(kExitCheckFailed, AutoCodeTexts::ReferenceError(className, memberName, memberType));
   }
   void ProjectProblem(const std::string& message) override { Fail(kExitCheckFailed, message); }
+  void SiteReport(const TSiteReport& report) override { FReport = report; }
   void Done() override {
-    std::cout << AutoCodeTexts::kDone << '\n' << std::flush;
     FExitCode = 0;
+    if (FDryRun) return PrintStates();
+    std::cout << AutoCodeTexts::kDone << '\n' << std::flush;
+    if (FReport.keptEdits.empty()) return;
+    std::vector<std::string> shown;
+    for (const std::string& path : FReport.keptEdits) shown.push_back(Shown(path));
+    std::cerr << SiteTexts::KeptEdits(shown) << '\n';
   }
   void Failed(const std::string& error) override { Fail(kExitFailure, AutoCodeTexts::Failed(error)); }
 
@@ -97,14 +105,35 @@ class TPrintingObserver : public TAutoCodeObserver {
     FExitCode = exitCode;
   }
 
+  std::string Shown(const std::string& path) const { return "projects/" + FProject + "/" + path; }
+
+  // A dry run's answer: every file with its state, then the count of each state.
+  void PrintStates() const {
+    for (const TSiteFile& file : FReport.files) {
+      std::string state = SiteFileStateName(file.state);
+      state.resize(10, ' ');
+      std::cout << state << Shown(file.path) << '\n';
+    }
+    const char* separator = "";
+    for (const TSiteFileState state : {TSiteFileState::New, TSiteFileState::Changed, TSiteFileState::Unchanged,
+                                       TSiteFileState::Edited, TSiteFileState::LeftOver}) {
+      std::cout << separator << SiteFileStateName(state) << ": " << FReport.Count(state);
+      separator = ", ";
+    }
+    std::cout << '\n' << std::flush;
+  }
+
+  const std::string FProject;
+  const bool FDryRun;
+  TSiteReport FReport;
   int FExitCode = kExitFailure;
 };
 
-int Generate(const std::string& project, const TDataLocation& location) {
+int Generate(const std::string& project, TSiteOptions options, const TDataLocation& location) {
   const int projectId = RequireProject(project);
   if (projectId < 0) return kExitFailure;
-  TPrintingObserver observer;
-  TAutoCode run({projectId, project, location.dataFolder, location.templateFolder}, "corvanthel", observer);
+  TPrintingObserver observer(project, options.dryRun);
+  TAutoCode run({projectId, project, location.dataFolder, location.templateFolder}, "corvanthel", observer, options);
   run.Start();
   run.Wait();
   if (observer.ExitCode() == 0) CheckStandardOutput();
@@ -235,10 +264,17 @@ void AddListCommand(TCommandLine& line) {
 }
 
 void AddGenerateCommand(TCommandLine& line) {
-  CLI::App* command = line.AddCommand("generate", "PROJECT", "the generation run, headless");
+  CLI::App* command = line.AddCommand("generate", "PROJECT [--dry-run] [--keep-edits]", "the generation run, headless");
   auto project = std::make_shared<std::string>();
+  auto options = std::make_shared<TSiteOptions>();
   command->add_option("PROJECT", *project, "the project's name")->required()->check(kProjectName);
-  command->callback([&line, project] { line.action = [&line, project] { return Generate(*project, line.location); }; });
+  command->add_flag("--dry-run", options->dryRun,
+                    "write nothing; print each file's state (new, changed, unchanged, edited, left-over) and counts");
+  command->add_flag("--keep-edits", options->keepEdits,
+                    "leave files edited by hand since the last run; write their new text to NAME.new");
+  command->callback([&line, project, options] {
+    line.action = [&line, project, options] { return Generate(*project, *options, line.location); };
+  });
 }
 
 void AddSqlCommand(TCommandLine& line) {

@@ -3,11 +3,9 @@
 #include <filesystem>
 #include <system_error>
 
-#include "catalogue/DbHelper.h"
 #include "generation/BLLOperate.h"
 #include "generation/DALOperate.h"
 #include "generation/EntityOperate.h"
-#include "generation/FileOperate.h"
 #include "model/ModelStore.h"
 #include "model/ProjectChecker.h"
 
@@ -29,10 +27,17 @@ std::string Failed(const std::string& error) {
   return "代码生成失败:" + error;
 }
 
+std::string Done(const TSiteReport& report, const std::string& projectName) {
+  if (report.keptEdits.empty()) return kDone;
+  std::vector<std::string> shown;
+  for (const std::string& path : report.keptEdits) shown.push_back("projects/" + projectName + "/" + path);
+  return std::string(kDone) + "\n\n" + SiteTexts::KeptEdits(shown);
+}
+
 }  // namespace AutoCodeTexts
 
-TAutoCode::TAutoCode(TGenerationTarget target, std::string nameSpace, TAutoCodeObserver& observer)
-    : FTarget(std::move(target)), FNamespace(std::move(nameSpace)), FObserver(observer) {}
+TAutoCode::TAutoCode(TGenerationTarget target, std::string nameSpace, TAutoCodeObserver& observer, TSiteOptions options)
+    : FTarget(std::move(target)), FNamespace(std::move(nameSpace)), FOptions(options), FObserver(observer) {}
 
 TAutoCode::~TAutoCode() {
   Wait();
@@ -65,11 +70,17 @@ void TAutoCode::Run() {
   const TProjectModel project = TModelStore().LoadProject(FTarget.projectId);
   if (!CheckBeforeWriting(project)) return;
 
-  const TProgressCallback progress = [this](const std::string& line) { FObserver.Progress(line); };
-  TEntityOperate::MakeEntityFile(FNamespace, project, FTarget, progress);
-  TBLLOperate::MakeBLLFile(FNamespace, project, FTarget, progress);
-  TDALOperate().MakeDALFile(FNamespace, project, FTarget, progress);
-  CopyTemplateSite();
+  TSiteWriter site(FTarget, FOptions);
+  if (!site.Report().freshStart.empty()) FObserver.Progress(site.Report().freshStart);
+  // A dry run reports the states of the files at the end instead of steps it does not take.
+  TProgressCallback progress;
+  if (!FOptions.dryRun) progress = [this](const std::string& line) { FObserver.Progress(line); };
+  TEntityOperate::MakeEntityFile(FNamespace, project, site, progress);
+  TBLLOperate::MakeBLLFile(FNamespace, project, site, progress);
+  TDALOperate().MakeDALFile(FNamespace, project, site, progress);
+  CopyTemplateSite(site, progress);
+  site.Finish();
+  FObserver.SiteReport(site.Report());
   FObserver.Done();
 }
 
@@ -98,11 +109,13 @@ bool TAutoCode::CheckBeforeWriting(const TProjectModel& project) {
   return false;
 }
 
-void TAutoCode::CopyTemplateSite() {
+void TAutoCode::CopyTemplateSite(TSiteWriter& site, const TProgressCallback& progress) {
   const std::string& p = FTarget.projectName;
   const std::string bak = FTarget.templateFolder.empty() ? FTarget.programFolder + "/bak" : FTarget.templateFolder;
-  const std::string site = FTarget.programFolder + "/projects/" + p;
-  FObserver.Progress("正在移动资源文件。。。");
+  const auto say = [&progress](const std::string& line) {
+    if (progress) progress(line);
+  };
+  say("正在移动资源文件。。。");
 
   // One copied entry of the template and the progress line that follows it.
   struct TCopyStep {
@@ -118,13 +131,13 @@ void TAutoCode::CopyTemplateSite() {
       {"App_Code/BLL", "移动projects/" + p + "/App_Code/BLL文件夹完毕！"},
       {"App_Code/DAL", "移动projects/" + p + "/App_Code/DAL文件夹完毕！"},
   };
-  // Nothing the copy writes may land on the catalogue or inside the template itself.
-  const TProtectedPaths protectedPaths = TProtectedPaths::Of(TDbHelper::CatalogueFile(), bak);
+  // Nothing the copy writes may land on the catalogue or inside the template itself: the
+  // site's writer refuses both.
   for (const TCopyStep& copy : folders) {
     // Files directly in the folder never replace generated ones of the same name.
     // A folder missing from the template fails the run like any other copy failure.
-    TFileOperate::CopyDirectory(bak + "/" + copy.entry, site + "/" + copy.entry, true, protectedPaths);
-    FObserver.Progress(copy.line);
+    site.CopyFolder(bak + "/" + copy.entry, copy.entry, true, progress);
+    say(copy.line);
   }
 
   const TCopyStep files[] = {
@@ -138,8 +151,8 @@ void TAutoCode::CopyTemplateSite() {
     const std::string source = bak + "/" + copy.entry;
     std::error_code ignored;
     if (std::filesystem::status(source, ignored).type() != std::filesystem::file_type::not_found)
-      TFileOperate::CopyFile(source, site + "/" + copy.entry, protectedPaths);
-    FObserver.Progress(copy.line);
+      site.CopyFile(source, copy.entry, progress);
+    say(copy.line);
   }
-  FObserver.Progress("移动资源文件完毕!");
+  say("移动资源文件完毕!");
 }

@@ -5,6 +5,7 @@
 #include <thread>
 
 #include "generation/LayerCommon.h"
+#include "generation/SiteWriter.h"
 #include "model/ProjectModel.h"
 
 // What a generation run tells whoever started it. Every call comes from the
@@ -26,6 +27,8 @@ class TAutoCodeObserver {
   // the project, class or member and the rule). Nothing was written. Observers that do not tell it apart
   // report it as a failure.
   virtual void ProjectProblem(const std::string& message) { Failed(message); }
+  // What the run did to each file of the site (in a dry run: would do), just before Done.
+  virtual void SiteReport(const TSiteReport& /*report*/) {}
   // Every file written and the template copied.
   virtual void Done() = 0;
   // Any other failure (a file, the template, the catalogue), with the error's own text.
@@ -39,18 +42,24 @@ std::string PrimaryKeyError(const std::string& className);
 std::string DisplayMemberError(const std::string& className);
 std::string ReferenceError(const std::string& className, const std::string& memberName, const std::string& memberType);
 std::string Failed(const std::string& error);
+// The completion text; after a run that kept edited files, followed by their list.
+std::string Done(const TSiteReport& report, const std::string& projectName);
 inline const char* const kDone = "所有代码生成完毕!";
 }  // namespace AutoCodeTexts
 
 // The generation run of one project: checks the classes, writes the entity,
 // business-logic and data-access files of every class, then copies the template
-// site bak/ into projects/<project name>/ under the program folder.
+// site bak/ into projects/<project name>/ under the program folder. Files that already hold
+// their new bytes are not touched, and the site records what was written for the next run.
 //
 // The project's id and name are taken once, when the run is made, so changing the
 // selection in the window during a run cannot send files to another folder.
 class TAutoCode {
  public:
-  TAutoCode(TGenerationTarget target, std::string nameSpace, TAutoCodeObserver& observer);
+  // options.dryRun: the run checks and decides every file's state but writes nothing and
+  // reports no progress lines except a fresh start; options.keepEdits: files edited by hand
+  // since the last run stay, their new text beside them as NAME.new.
+  TAutoCode(TGenerationTarget target, std::string nameSpace, TAutoCodeObserver& observer, TSiteOptions options = {});
   ~TAutoCode();  // waits for a started run to end
   TAutoCode(const TAutoCode&) = delete;
   TAutoCode& operator=(const TAutoCode&) = delete;
@@ -70,10 +79,11 @@ class TAutoCode {
  private:
   void Run();
   bool CheckBeforeWriting(const TProjectModel& project);
-  void CopyTemplateSite();
+  void CopyTemplateSite(TSiteWriter& site, const TProgressCallback& progress);
 
   const TGenerationTarget FTarget;
   const std::string FNamespace;  // handed to the generators, which use it nowhere
+  const TSiteOptions FOptions;
   TAutoCodeObserver& FObserver;
   std::thread FThread;
   std::atomic<bool> FRunning{false};

@@ -1,10 +1,10 @@
 #include "generation/BLLOperate.h"
 
 void TBLLOperate::MakeBLLFile(const std::string& /*nameSpace*/, const TProjectModel& project,
-                              const TGenerationTarget& target, const TProgressCallback& progress) {
+                              TSiteWriter& site, const TProgressCallback& progress) {
   for (const TClassModel& entry : project.classes) {
     const std::string text = BLLText(entry);
-    LayerCommon::WriteLayerFile(target, "App_Code/BLL", "bll" + entry.className + ".cs", text, progress);
+    LayerCommon::WriteLayerFile(site, "App_Code/BLL", "bll" + entry.className + ".cs", text, progress);
   }
 }
 

@@ -11,7 +11,7 @@ class TBLLOperate {
   // Handles the project's classes in catalogue order and reports one progress line per written file.
   // nameSpace is accepted for the run's sake and used nowhere: the namespace is BLL.
   // A class without a key member raises TGenerationError and gets no file.
-  static void MakeBLLFile(const std::string& nameSpace, const TProjectModel& project, const TGenerationTarget& target,
+  static void MakeBLLFile(const std::string& nameSpace, const TProjectModel& project, TSiteWriter& site,
                           const TProgressCallback& progress);
 
   // The whole text of one class's business-logic file (UTF-8, CR LF line ends).

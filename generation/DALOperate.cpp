@@ -24,12 +24,12 @@ std::string ParameterLine(const std::string& memberName, TValueKind kind) {
 }  // namespace
 
 void TDALOperate::MakeDALFile(const std::string& /*nameSpace*/, const TProjectModel& project,
-                              const TGenerationTarget& target, const TProgressCallback& progress) {
+                              TSiteWriter& site, const TProgressCallback& progress) {
   const TClassIndex classes(project);
   for (const TClassModel& entry : project.classes) {
     LoadClass(entry, classes);
     const std::string text = DALText();
-    LayerCommon::WriteLayerFile(target, "App_Code/DAL", "dal" + entry.className + ".cs", text, progress);
+    LayerCommon::WriteLayerFile(site, "App_Code/DAL", "dal" + entry.className + ".cs", text, progress);
   }
 }
 

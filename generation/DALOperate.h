@@ -17,7 +17,7 @@ class TDALOperate {
   // nameSpace is accepted for the run's sake and used nowhere: the namespace is DAL.
   // A class whose text cannot be built (TGenerationError) gets no file; the error ends
   // the call, and the files of earlier classes stay.
-  void MakeDALFile(const std::string& nameSpace, const TProjectModel& project, const TGenerationTarget& target,
+  void MakeDALFile(const std::string& nameSpace, const TProjectModel& project, TSiteWriter& site,
                    const TProgressCallback& progress);
 
   // Takes up one class of the project: its name, friendly name and key member; classes

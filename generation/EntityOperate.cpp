@@ -1,11 +1,11 @@
 #include "generation/EntityOperate.h"
 
 void TEntityOperate::MakeEntityFile(const std::string& /*nameSpace*/, const TProjectModel& project,
-                                    const TGenerationTarget& target, const TProgressCallback& progress) {
+                                    TSiteWriter& site, const TProgressCallback& progress) {
   const TClassIndex classes(project);
   for (const TClassModel& entry : project.classes) {
     const std::string text = EntityText(entry, classes);
-    LayerCommon::WriteLayerFile(target, "App_Code/ENTITY", entry.className + ".cs", text, progress);
+    LayerCommon::WriteLayerFile(site, "App_Code/ENTITY", entry.className + ".cs", text, progress);
   }
 }
 

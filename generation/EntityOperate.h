@@ -13,7 +13,7 @@ class TEntityOperate {
   // A class whose text cannot be built (TGenerationError) gets no file; the error ends
   // the call, and the files of earlier classes stay.
   static void MakeEntityFile(const std::string& nameSpace, const TProjectModel& project,
-                             const TGenerationTarget& target, const TProgressCallback& progress);
+                             TSiteWriter& site, const TProgressCallback& progress);
 
   // The whole text of one class's entity file (UTF-8, CR LF line ends); classes resolves
   // the class-typed members. Reads nothing from the catalogue.

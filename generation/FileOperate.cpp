@@ -126,8 +126,8 @@ void WriteThrough(const std::string& shown, const fs::path& target, const std::s
 
 // What stays the same for every level of one folder copy.
 struct TCopyWalk {
+  TCopyDestination* destination = nullptr;
   fs::path targetRoot;
-  const TProtectedPaths* protectedPaths = nullptr;
   // Folders being walked right now, so that a link back to one of them (or a target
   // inside the source) cannot make the copy run forever.
   std::set<fs::path> openFolders;
@@ -139,18 +139,22 @@ fs::path Canonical(const fs::path& path) {
   return result.empty() ? path : result;
 }
 
-void CopyTree(TCopyWalk& walk, const fs::path& source, const fs::path& target, bool failIfExists) {
+std::string Below(const std::string& folder, const std::string& name) {
+  return folder.empty() ? name : folder + "/" + name;
+}
+
+void CopyTree(TCopyWalk& walk, const fs::path& source, const std::string& target, bool failIfExists) {
   std::error_code error;
   fs::directory_iterator entries(source, error);
   if (error) RaiseFileError("无法读取文件夹", source.string(), error.value());
 
-  TFileOperate::CreateFolders(target.string());
+  walk.destination->MakeFolder(target);
   const fs::path self = Canonical(source);
   walk.openFolders.insert(self);
 
   for (; entries != fs::directory_iterator(); entries.increment(error)) {
     const fs::directory_entry& entry = *entries;
-    const fs::path name = entry.path().filename();
+    const std::string name = entry.path().filename().string();
     std::error_code statusError;
     const fs::file_status status = entry.status(statusError);
     if (status.type() == fs::file_type::not_found) continue;  // a dangling link: nothing to copy
@@ -159,11 +163,14 @@ void CopyTree(TCopyWalk& walk, const fs::path& source, const fs::path& target, b
       const fs::path child = Canonical(entry.path());
       if (walk.openFolders.count(child) != 0 || child == walk.targetRoot) continue;
       // Below the top folder existing files are always replaced.
-      CopyTree(walk, entry.path(), target / name, false);
+      CopyTree(walk, entry.path(), Below(target, name), false);
     } else if (fs::is_regular_file(status)) {
-      std::error_code ignored;
-      if (failIfExists && fs::exists(fs::symlink_status(target / name, ignored))) continue;
-      TFileOperate::CopyFile(entry.path().string(), (target / name).string(), *walk.protectedPaths);
+      const std::string file = Below(target, name);
+      if (failIfExists && walk.destination->Exists(file)) {
+        walk.destination->KeepExisting(file);
+        continue;
+      }
+      walk.destination->PutFile(entry.path().string(), file);
     }
     // Sockets, FIFOs and devices are no part of a site.
   }
@@ -171,6 +178,31 @@ void CopyTree(TCopyWalk& walk, const fs::path& source, const fs::path& target, b
 
   walk.openFolders.erase(self);
 }
+
+// The plain copy: every folder and file lands under one target folder.
+class TFolderDestination : public TCopyDestination {
+ public:
+  TFolderDestination(fs::path root, const TProtectedPaths& protectedPaths)
+      : FRoot(std::move(root)), FProtectedPaths(protectedPaths) {}
+
+  std::string Root() const override { return FRoot.string(); }
+  void MakeFolder(const std::string& relative) override { TFileOperate::CreateFolders(Path(relative)); }
+  bool Exists(const std::string& relative) override {
+    std::error_code ignored;
+    return fs::exists(fs::symlink_status(Path(relative), ignored));
+  }
+  void PutFile(const std::string& source, const std::string& relative) override {
+    TFileOperate::CopyFile(source, Path(relative), FProtectedPaths);
+  }
+
+ private:
+  std::string Path(const std::string& relative) const {
+    return relative.empty() ? FRoot.string() : (FRoot / relative).string();
+  }
+
+  const fs::path FRoot;
+  const TProtectedPaths& FProtectedPaths;
+};
 
 }  // namespace
 
@@ -249,14 +281,14 @@ void TFileOperate::CreateFolders(const std::string& folder) {
   }
 }
 
-void TFileOperate::CopyFile(const std::string& source, const std::string& target,
-                            const TProtectedPaths& protectedPaths) {
-  const int fd = ::open(source.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) RaiseFileError("无法读取文件", source, errno);
+std::string TFileOperate::ReadFileBytes(const std::string& path, mode_t* mode) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) RaiseFileError("无法读取文件", path, errno);
   struct stat info {};
   std::string bytes;
-  char buffer[65536];
   int code = ::fstat(fd, &info) != 0 ? errno : 0;
+  if (code == 0 && S_ISREG(info.st_mode)) bytes.reserve(static_cast<std::size_t>(info.st_size));
+  char buffer[65536];
   while (code == 0) {
     const ssize_t got = ::read(fd, buffer, sizeof buffer);
     if (got < 0 && errno == EINTR) continue;
@@ -265,12 +297,28 @@ void TFileOperate::CopyFile(const std::string& source, const std::string& target
     bytes.append(buffer, static_cast<std::size_t>(got));
   }
   ::close(fd);
-  if (code != 0) RaiseFileError("无法读取文件", source, code);
-  WriteFileBytes(target, bytes, protectedPaths, info.st_mode & 07777);
+  if (code != 0) RaiseFileError("无法读取文件", path, code);
+  if (mode != nullptr) *mode = info.st_mode & 07777;
+  return bytes;
+}
+
+void TFileOperate::CopyFile(const std::string& source, const std::string& target,
+                            const TProtectedPaths& protectedPaths) {
+  mode_t mode = 0;
+  const std::string bytes = ReadFileBytes(source, &mode);
+  WriteFileBytes(target, bytes, protectedPaths, mode);
 }
 
 void TFileOperate::CopyDirectory(const std::string& sourceDir, const std::string& targetDir, bool failIfExists,
                                  const TProtectedPaths& protectedPaths) {
+  std::error_code error;
+  const fs::path target = fs::absolute(targetDir, error);
+  if (error) RaiseFileError("无法创建文件夹", targetDir, error.value());
+  TFolderDestination destination(target, protectedPaths);
+  CopyDirectory(sourceDir, destination, failIfExists);
+}
+
+void TFileOperate::CopyDirectory(const std::string& sourceDir, TCopyDestination& destination, bool failIfExists) {
   // Relative paths are taken against the current directory once, here; from then on
   // the walk uses absolute paths only.
   std::error_code error;
@@ -281,11 +329,9 @@ void TFileOperate::CopyDirectory(const std::string& sourceDir, const std::string
     const int code = error ? error.value() : status.type() == fs::file_type::not_found ? ENOENT : ENOTDIR;
     RaiseFileError("无法进入文件夹", sourceDir, code);
   }
-  const fs::path target = fs::absolute(targetDir, error);
-  if (error) RaiseFileError("无法创建文件夹", targetDir, error.value());
 
   TCopyWalk walk;
-  walk.targetRoot = Canonical(target);
-  walk.protectedPaths = &protectedPaths;
-  CopyTree(walk, source, target, failIfExists);
+  walk.destination = &destination;
+  walk.targetRoot = Canonical(destination.Root());
+  CopyTree(walk, source, "", failIfExists);
 }

@@ -29,6 +29,23 @@ struct TProtectedPaths {
   static TProtectedPaths Of(const std::string& catalogueFile, const std::string& templateFolder);
 };
 
+// Where a folder copy puts what it finds. Every path is relative to the copy's target
+// folder ("" is that folder itself, "css/site.css" a file below it).
+class TCopyDestination {
+ public:
+  virtual ~TCopyDestination() = default;
+  // The absolute target folder; a source folder that is this folder is never walked into.
+  virtual std::string Root() const = 0;
+  // A folder of the source tree (empty ones included).
+  virtual void MakeFolder(const std::string& relative) = 0;
+  // True when a file is there already (a copy that keeps existing files asks first).
+  virtual bool Exists(const std::string& relative) = 0;
+  // A file the copy leaves as it is because it exists.
+  virtual void KeepExisting(const std::string& /*relative*/) {}
+  // Copies the source file, with its bytes and mode.
+  virtual void PutFile(const std::string& source, const std::string& relative) = 0;
+};
+
 // The only place where the program writes files for the user.
 class TFileOperate {
  public:
@@ -64,6 +81,13 @@ class TFileOperate {
   // a file. Works on absolute paths and never changes the process's current directory.
   static void CopyDirectory(const std::string& sourceDir, const std::string& targetDir, bool failIfExists,
                             const TProtectedPaths& protectedPaths = {});
+
+  // The same walk, handing each folder and file to destination instead of writing it.
+  // The folder itself is handed over first, as "".
+  static void CopyDirectory(const std::string& sourceDir, TCopyDestination& destination, bool failIfExists);
+
+  // The whole file's bytes and its mode. Raises TFileError when it cannot be read.
+  static std::string ReadFileBytes(const std::string& path, mode_t* mode = nullptr);
 
   // Copies one file through WriteFileBytes (the source file's mode for a new target).
   // Raises TFileError when the source cannot be read or the target cannot be written.

@@ -1,7 +1,7 @@
 #include "generation/LayerCommon.h"
 
-#include "catalogue/DbHelper.h"
-#include "generation/FileOperate.h"
+#include "generation/GbkText.h"
+#include "generation/SiteWriter.h"
 
 namespace LayerCommon {
 
@@ -46,21 +46,28 @@ const TMember& KeyMemberOf(const TClassModel& entry) {
   return *key;
 }
 
-void WriteLayerFile(const TGenerationTarget& target, const std::string& layerFolder, const std::string& fileName,
+void WriteLayerFile(TSiteWriter& site, const std::string& layerFolder, const std::string& fileName,
                     const std::string& text, const TProgressCallback& progress) {
   // The site's folders are Windows-style "projects\P\App_Code\ENTITY" under the program
   // folder. Here they are the same path with forward slashes, written under the program
   // folder given by the caller instead of relying on the current directory. The log
   // line keeps the site-relative name "projects/P/App_Code/ENTITY/Book.cs" as users know it.
-  const std::string relativeFolder = "projects/" + target.projectName + "/" + layerFolder;
-  const std::string relativeFile = relativeFolder + "/" + fileName;
-  const std::string base = target.programFolder.empty() ? std::string() : target.programFolder + "/";
-  // A name from the catalogue must never turn a layer file into the catalogue or a template file.
-  TFileOperate::WriteTextFile(
-      base + relativeFolder, base + relativeFile, text,
-      TProtectedPaths::Of(TDbHelper::CatalogueFile(),
-                          target.templateFolder.empty() ? base + "bak" : target.templateFolder));
-  if (progress) progress(relativeFile + "生成完毕!");
+  const std::string relative = layerFolder + "/" + fileName;
+  // Encode before anything touches the disk, so a text GBK cannot hold leaves the
+  // existing file exactly as it was.
+  std::string bytes;
+  try {
+    bytes = GbkText::FromUtf8(text);
+  } catch (const TGbkEncodingError& error) {
+    throw TGbkEncodingError("无法写入文件“" + site.FullPath(relative) + "”：" + error.what());
+  }
+  const TSiteFileState state = site.Write(relative, bytes);
+  if (!progress) return;
+  if (state == TSiteFileState::Edited && site.Options().keepEdits) {
+    progress(SiteTexts::KeptEdit(site.Shown(relative)));
+  } else {
+    progress(site.Shown(relative) + "生成完毕!");
+  }
 }
 
 }  // namespace LayerCommon

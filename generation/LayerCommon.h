@@ -10,6 +10,8 @@
 // What the three layer generators share: where a project's site goes, how progress
 // is reported, and how a member type turns into the kind of value the C# code uses.
 
+class TSiteWriter;
+
 // Receives one line of the generation log per written file.
 using TProgressCallback = std::function<void(const std::string& line)>;
 
@@ -52,9 +54,10 @@ std::string ObjectNameOf(const std::string& className);
 // The class's key member (the first, should there be several); TGenerationError when it has none.
 const TMember& KeyMemberOf(const TClassModel& entry);
 
-// Writes one generated file of a layer and reports it. layerFolder is the folder
-// inside the site ("App_Code/ENTITY"), fileName the bare file name ("Book.cs").
-void WriteLayerFile(const TGenerationTarget& target, const std::string& layerFolder, const std::string& fileName,
+// Writes one generated file of a layer into the site, encoded to GBK, and reports it.
+// layerFolder is the folder inside the site ("App_Code/ENTITY"), fileName the bare file
+// name ("Book.cs"). A file kept as edited by hand gets a progress line that says so.
+void WriteLayerFile(TSiteWriter& site, const std::string& layerFolder, const std::string& fileName,
                     const std::string& text, const TProgressCallback& progress);
 
 }  // namespace LayerCommon

@@ -7,6 +7,7 @@
 #include "generation/BLLOperate.h"
 #include "generation/DALOperate.h"
 #include "generation/EntityOperate.h"
+#include "generation/SiteWriter.h"
 #include "model/ModelStore.h"
 #include "support/FileBytes.h"
 #include "support/ShopProject.h"
@@ -21,10 +22,11 @@ TEST(GeneratedCode, CompilesWithTheTemplateDataAccessHelper) {
   TTempCatalogue catalogue;
   const TShopProject shop = MakeShopProject();
   const TGenerationTarget target{shop.projectId, "Shop", catalogue.Folder()};
+  TSiteWriter writer(target, {});
   const TProjectModel project = TModelStore().LoadProject(shop.projectId);
-  TEntityOperate::MakeEntityFile("corvanthel", project, target, nullptr);
-  TBLLOperate::MakeBLLFile("corvanthel", project, target, nullptr);
-  TDALOperate().MakeDALFile("corvanthel", project, target, nullptr);
+  TEntityOperate::MakeEntityFile("corvanthel", project, writer, nullptr);
+  TBLLOperate::MakeBLLFile("corvanthel", project, writer, nullptr);
+  TDALOperate().MakeDALFile("corvanthel", project, writer, nullptr);
 
   const std::string site = catalogue.Folder() + "/projects/Shop";
   const std::string log = catalogue.Folder() + "/mcs.log";

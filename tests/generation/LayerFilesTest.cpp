@@ -13,6 +13,7 @@
 #include "generation/BLLOperate.h"
 #include "generation/DALOperate.h"
 #include "generation/EntityOperate.h"
+#include "generation/SiteWriter.h"
 #include "model/ModelStore.h"
 #include "support/CatalogueSeed.h"
 #include "support/FileBytes.h"
@@ -28,11 +29,12 @@ const std::string kExpected = std::string(CORVANTHEL_TEST_DATA) + "/generation/S
 
 // Runs the three layer generators in the order of a generation run and collects the log.
 std::vector<std::string> GenerateLayers(const TProjectModel& project, const TGenerationTarget& target) {
+  TSiteWriter site(target, {});
   std::vector<std::string> log;
   const auto progress = [&log](const std::string& line) { log.push_back(line); };
-  TEntityOperate::MakeEntityFile("corvanthel", project, target, progress);
-  TBLLOperate::MakeBLLFile("corvanthel", project, target, progress);
-  TDALOperate().MakeDALFile("corvanthel", project, target, progress);
+  TEntityOperate::MakeEntityFile("corvanthel", project, site, progress);
+  TBLLOperate::MakeBLLFile("corvanthel", project, site, progress);
+  TDALOperate().MakeDALFile("corvanthel", project, site, progress);
   return log;
 }
 
@@ -106,15 +108,16 @@ TEST(LayerGenerators, MemberTypeNamingNoKeyedClassStopsBeforeThatClassesFile) {
     AddShopMember(p, classes[1].id, "reader", type, false, "");
     const TProjectModel project = TModelStore().LoadProject(p);
     const TGenerationTarget target{p, "Lib", catalogue.Folder()};
+    TSiteWriter writer(target, {});
     std::vector<std::string> log;
     const auto progress = [&log](const std::string& line) { log.push_back(line); };
 
     const std::string entityError =
-        ErrorOf<TGenerationError>([&] { TEntityOperate::MakeEntityFile("", project, target, progress); });
+        ErrorOf<TGenerationError>([&] { TEntityOperate::MakeEntityFile("", project, writer, progress); });
     EXPECT_TRUE(Mentions(entityError, "Loan") && Mentions(entityError, "reader") && Mentions(entityError, type))
         << entityError;
     const std::string dalError =
-        ErrorOf<TGenerationError>([&] { TDALOperate().MakeDALFile("", project, target, progress); });
+        ErrorOf<TGenerationError>([&] { TDALOperate().MakeDALFile("", project, writer, progress); });
     EXPECT_TRUE(Mentions(dalError, "Loan") && Mentions(dalError, "reader") && Mentions(dalError, type)) << dalError;
 
     const std::string site = catalogue.Folder() + "/projects/Lib/App_Code/";
@@ -138,12 +141,13 @@ TEST(LayerGenerators, ClassWithoutKeyMemberGetsNoBusinessOrDataAccessFile) {
   const TNameIdList classes = TClassDAO().ListClassesOfProject(p);
   AddShopMember(p, classes[0].id, "place", MemberTypes::kString, false, "");
   const TGenerationTarget target{p, "Lib", catalogue.Folder()};
+  TSiteWriter site(target, {});
   const TProjectModel project = TModelStore().LoadProject(p);
 
   EXPECT_TRUE(
-      Mentions(ErrorOf<TGenerationError>([&] { TBLLOperate::MakeBLLFile("", project, target, nullptr); }), "Shelf"));
+      Mentions(ErrorOf<TGenerationError>([&] { TBLLOperate::MakeBLLFile("", project, site, nullptr); }), "Shelf"));
   EXPECT_TRUE(
-      Mentions(ErrorOf<TGenerationError>([&] { TDALOperate().MakeDALFile("", project, target, nullptr); }), "Shelf"));
+      Mentions(ErrorOf<TGenerationError>([&] { TDALOperate().MakeDALFile("", project, site, nullptr); }), "Shelf"));
   EXPECT_FALSE(fs::exists(catalogue.Folder() + "/projects/Lib/App_Code/BLL/bllShelf.cs"));
   EXPECT_FALSE(fs::exists(catalogue.Folder() + "/projects/Lib/App_Code/DAL/dalShelf.cs"));
 }

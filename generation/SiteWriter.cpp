@@ -1,0 +1,243 @@
+#include "generation/SiteWriter.h"
+
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <filesystem>
+
+#include "catalogue/DbHelper.h"
+#include "generation/Sha256.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string SiteFolderOf(const TGenerationTarget& target) {
+  const std::string base = target.programFolder.empty() ? std::string() : target.programFolder + "/";
+  return base + "projects/" + target.projectName;
+}
+
+std::string TemplateFolderOf(const TGenerationTarget& target) {
+  if (!target.templateFolder.empty()) return target.templateFolder;
+  return target.programFolder.empty() ? std::string("bak") : target.programFolder + "/bak";
+}
+
+std::string ParentOf(const std::string& path) {
+  const std::size_t slash = path.rfind('/');
+  return slash == std::string::npos ? std::string() : path.substr(0, slash);
+}
+
+// A regular file's bytes. False when nothing is there; readable is false when something is
+// there that cannot be compared (no permission, a folder, a device or FIFO that must not be read).
+bool ReadExisting(const std::string& path, std::string& bytes, bool& readable) {
+  readable = false;
+  struct stat info {};
+  // Nothing there (a dangling link included: the write creates the file it points to).
+  if (::stat(path.c_str(), &info) != 0) return errno != ENOENT;
+  if (!S_ISREG(info.st_mode)) return true;
+  try {
+    bytes = TFileOperate::ReadFileBytes(path);
+    readable = true;
+  } catch (const TFileError&) {
+    // Left to the write, which names the file and the reason when it fails too.
+  }
+  return true;
+}
+
+}  // namespace
+
+const char* SiteFileStateName(TSiteFileState state) {
+  switch (state) {
+    case TSiteFileState::New:
+      return "new";
+    case TSiteFileState::Changed:
+      return "changed";
+    case TSiteFileState::Unchanged:
+      return "unchanged";
+    case TSiteFileState::Edited:
+      return "edited";
+    case TSiteFileState::LeftOver:
+      break;
+  }
+  return "left-over";
+}
+
+int TSiteReport::Count(TSiteFileState state) const {
+  int count = 0;
+  for (const TSiteFile& file : files) count += file.state == state ? 1 : 0;
+  return count;
+}
+
+namespace SiteTexts {
+
+std::string KeptEdit(const std::string& shownPath) {
+  const std::size_t slash = shownPath.rfind('/');
+  const std::string name = slash == std::string::npos ? shownPath : shownPath.substr(slash + 1);
+  return shownPath + "在上次生成后被手工修改，保留原文件，新内容写入" + name + ".new";
+}
+
+std::string KeptEdits(const std::vector<std::string>& shownPaths) {
+  std::string text = "以下文件在上次生成后被手工修改，已保留原样，新内容写在同一文件夹的同名.new文件中:";
+  for (const std::string& path : shownPaths) text += "\n" + path;
+  return text;
+}
+
+}  // namespace SiteTexts
+
+// Hands the template's folders and files to the writer, below one folder of the site.
+class TSiteWriter::TTemplateCopy : public TCopyDestination {
+ public:
+  TTemplateCopy(TSiteWriter& site, std::string folder, const TProgressCallback& progress)
+      : FSite(site), FFolder(std::move(folder)), FProgress(progress) {}
+
+  std::string Root() const override { return FSite.FullPath(FFolder); }
+  void MakeFolder(const std::string& relative) override {
+    if (!FSite.FOptions.dryRun) TFileOperate::CreateFolders(FSite.FullPath(Path(relative)));
+  }
+  bool Exists(const std::string& relative) override {
+    const std::string path = Path(relative);
+    return FSite.FSeen.count(path) != 0 || FSite.OnDisk(path);
+  }
+  void KeepExisting(const std::string& relative) override {
+    const std::string path = Path(relative);
+    FSite.FSeen.insert(path);
+    const auto last = FSite.FLast.digests.find(path);
+    if (last != FSite.FLast.digests.end()) FSite.FNext.digests[path] = last->second;
+  }
+  void PutFile(const std::string& source, const std::string& relative) override {
+    FSite.CopyFile(source, Path(relative), FProgress);
+  }
+
+ private:
+  std::string Path(const std::string& relative) const { return relative.empty() ? FFolder : FFolder + "/" + relative; }
+
+  TSiteWriter& FSite;
+  const std::string FFolder;
+  const TProgressCallback& FProgress;
+};
+
+TSiteWriter::TSiteWriter(const TGenerationTarget& target, TSiteOptions options)
+    : FProjectName(target.projectName),
+      FSite(SiteFolderOf(target)),
+      FShownSite("projects/" + target.projectName),
+      FProtected(TProtectedPaths::Of(TDbHelper::CatalogueFile(), TemplateFolderOf(target))),
+      FOptions(options) {
+  FNext.projectName = FProjectName;
+  ReadManifest();
+}
+
+std::string TSiteWriter::FullPath(const std::string& relative) const {
+  return relative.empty() ? FSite : FSite + "/" + relative;
+}
+
+std::string TSiteWriter::Shown(const std::string& relative) const {
+  return FShownSite + "/" + relative;
+}
+
+bool TSiteWriter::OnDisk(const std::string& relative) const {
+  struct stat info {};
+  return ::lstat(FullPath(relative).c_str(), &info) == 0;
+}
+
+void TSiteWriter::ReadManifest() {
+  const std::string shown = "“" + Shown(TSiteManifest::kPath) + "”";
+  struct stat info {};
+  if (::stat(FullPath(TSiteManifest::kPath).c_str(), &info) != 0 && errno == ENOENT) {
+    // A site that is not there yet has no earlier run to speak of.
+    if (::stat(FSite.c_str(), &info) == 0) FReport.freshStart = "没有找到上次生成的记录" + shown + "，本次从头开始。";
+    return;
+  }
+  std::string reason;
+  try {
+    FLastText = TFileOperate::ReadFileBytes(FullPath(TSiteManifest::kPath));
+    if (TSiteManifest::Parse(FLastText, FLast, reason) && FLast.projectName != FProjectName)
+      reason = "属于工程“" + FLast.projectName + "”";
+  } catch (const TFileError& error) {
+    reason = error.what();
+  }
+  if (reason.empty()) {
+    FHaveLast = true;
+    return;
+  }
+  FLast = TSiteManifest();
+  FReport.freshStart = "上次生成的记录" + shown + "无法使用(" + reason + ")，本次从头开始。";
+}
+
+TSiteFileState TSiteWriter::Write(const std::string& relative, const std::string& bytes, mode_t newFileMode) {
+  const std::string path = FullPath(relative);
+  std::string disk;
+  bool readable = false;
+  const bool exists = ReadExisting(path, disk, readable);
+  const std::string digest = Sha256::HexDigest(bytes);
+  const auto last = FLast.digests.find(relative);
+  const bool recorded = last != FLast.digests.end();
+
+  TSiteFileState state = TSiteFileState::Changed;
+  if (!exists) {
+    state = TSiteFileState::New;
+  } else if (readable && disk == bytes) {
+    state = TSiteFileState::Unchanged;
+  } else if (readable && recorded) {
+    if (Sha256::HexDigest(disk) != last->second) state = TSiteFileState::Edited;
+  } else if (readable && FOptions.keepEdits) {
+    // Without a record a differing file can only be told from a hand edit by trusting that it
+    // is none; under keepEdits nothing is risked on that.
+    state = TSiteFileState::Edited;
+  }
+
+  FSeen.insert(relative);
+  FReport.files.push_back({relative, state});
+  const bool keep = state == TSiteFileState::Edited && FOptions.keepEdits;
+  if (keep) {
+    FReport.keptEdits.push_back(relative);
+    // The record stays that of the last run, so the file still counts as edited next time.
+    if (recorded) FNext.digests[relative] = last->second;
+  } else {
+    FNext.digests[relative] = digest;
+  }
+  if (FOptions.dryRun || state == TSiteFileState::Unchanged) return state;
+
+  TFileOperate::CreateFolders(ParentOf(path));
+  if (keep) {
+    WriteUnlessEqual(path + ".new", bytes, newFileMode);
+  } else {
+    TFileOperate::WriteFileBytes(path, bytes, FProtected, newFileMode);
+  }
+  return state;
+}
+
+void TSiteWriter::WriteUnlessEqual(const std::string& path, const std::string& bytes, mode_t newFileMode) {
+  std::string disk;
+  bool readable = false;
+  if (ReadExisting(path, disk, readable) && readable && disk == bytes) return;
+  TFileOperate::WriteFileBytes(path, bytes, FProtected, newFileMode);
+}
+
+void TSiteWriter::CopyFolder(const std::string& sourceDir, const std::string& relative, bool failIfExists,
+                             const TProgressCallback& progress) {
+  TTemplateCopy destination(*this, relative, progress);
+  TFileOperate::CopyDirectory(sourceDir, destination, failIfExists);
+}
+
+void TSiteWriter::CopyFile(const std::string& source, const std::string& relative, const TProgressCallback& progress) {
+  // The run's own record is never replaced by a template file of the same name.
+  if (relative == TSiteManifest::kPath) return;
+  mode_t mode = 0;
+  const std::string bytes = TFileOperate::ReadFileBytes(source, &mode);
+  const TSiteFileState state = Write(relative, bytes, mode);
+  if (state == TSiteFileState::Edited && FOptions.keepEdits && progress) progress(SiteTexts::KeptEdit(Shown(relative)));
+}
+
+void TSiteWriter::Finish() {
+  for (const auto& [path, digest] : FLast.digests) {
+    if (FSeen.count(path) != 0 || !OnDisk(path)) continue;
+    // Never deleted: it may be the user's now. It stays on record, so it is reported again.
+    FReport.files.push_back({path, TSiteFileState::LeftOver});
+    FNext.digests[path] = digest;
+  }
+  if (FOptions.dryRun) return;
+  const std::string text = FNext.Text();
+  if (FHaveLast && text == FLastText) return;
+  TFileOperate::CreateFolders(ParentOf(FullPath(TSiteManifest::kPath)));
+  TFileOperate::WriteFileBytes(FullPath(TSiteManifest::kPath), text, FProtected, 0666);
+}

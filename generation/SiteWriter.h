@@ -1,0 +1,104 @@
+#pragma once
+
+#include <sys/types.h>
+
+#include <set>
+#include <string>
+#include <vector>
+
+#include "generation/FileOperate.h"
+#include "generation/LayerCommon.h"
+#include "generation/SiteManifest.h"
+
+// What a run does, or in a dry run would do, with one file of the site.
+enum class TSiteFileState {
+  New,        // not there yet: written
+  Changed,    // there with other bytes, as the last run left them (or with no record of it): replaced
+  Unchanged,  // holds exactly the new bytes already: not touched, its modification time stays
+  Edited,     // changed by hand since the last run: replaced, or with keepEdits left as it is
+  LeftOver,   // written by an earlier run but no longer part of the site (its class is gone): left as it is
+};
+
+// "new", "changed", "unchanged", "edited", "left-over": how the command line spells the states.
+const char* SiteFileStateName(TSiteFileState state);
+
+struct TSiteFile {
+  std::string path;  // relative to the site, with forward slashes
+  TSiteFileState state;
+};
+
+// Everything a run did (or would do) to the site's files.
+struct TSiteReport {
+  std::vector<TSiteFile> files;        // in the order the run came to them; left-overs last
+  std::vector<std::string> keptEdits;  // edited files left alone, their new bytes beside them as NAME.new
+  std::string freshStart;              // why the last run's record was not used; empty when it was or there was no site
+
+  int Count(TSiteFileState state) const;
+};
+
+struct TSiteOptions {
+  bool dryRun = false;     // decide every file's state, write nothing at all
+  bool keepEdits = false;  // never replace a file changed by hand: write NAME.new beside it
+};
+
+// Every write of a generation run into its site goes through here. It compares each file's new
+// bytes with the bytes on disk and with what the last run recorded in the site's manifest, writes
+// only what differs, keeps hand edits when asked, and at the end records the manifest of this run.
+//
+// A file without a record (no earlier manifest, a damaged one, one of another project, or a file
+// the last run did not write) is never taken as edited, except under keepEdits: there a file whose
+// bytes differ from the new ones might hold the user's work, so it is kept like an edited one.
+class TSiteWriter {
+ public:
+  // Reads the manifest of the site target names (programFolder/projects/<projectName>).
+  TSiteWriter(const TGenerationTarget& target, TSiteOptions options);
+
+  const TSiteOptions& Options() const { return FOptions; }
+  const TSiteReport& Report() const { return FReport; }
+  // The file's absolute path, and its name as the progress log shows it ("projects/P/web.config").
+  std::string FullPath(const std::string& relative) const;
+  std::string Shown(const std::string& relative) const;
+
+  // Writes one file of the site unless it holds the bytes already. With keepEdits an edited
+  // file stays and the bytes go to NAME.new instead. Returns the file's state. A failure to
+  // write raises TFileError, naming the file; nothing is written in a dry run.
+  TSiteFileState Write(const std::string& relative, const std::string& bytes, mode_t newFileMode = 0666);
+
+  // Copies a folder of the template into the site folder relative (failIfExists as
+  // TFileOperate::CopyDirectory) or one template file, through Write. Every file kept as
+  // edited gets its progress line.
+  void CopyFolder(const std::string& sourceDir, const std::string& relative, bool failIfExists,
+                  const TProgressCallback& progress);
+  void CopyFile(const std::string& source, const std::string& relative, const TProgressCallback& progress);
+
+  // Ends the run: lists the left-over files and, unless in a dry run, records the manifest
+  // (not rewritten when it would not change).
+  void Finish();
+
+ private:
+  class TTemplateCopy;
+
+  bool OnDisk(const std::string& relative) const;
+  void WriteUnlessEqual(const std::string& path, const std::string& bytes, mode_t newFileMode);
+  void ReadManifest();
+
+  const std::string FProjectName;
+  const std::string FSite;       // absolute or relative to the current folder, no trailing slash
+  const std::string FShownSite;  // "projects/<P>"
+  const TProtectedPaths FProtected;
+  const TSiteOptions FOptions;
+  TSiteManifest FLast;    // the last run's record; empty when there is none to trust
+  std::string FLastText;  // its bytes, to leave an unchanged manifest untouched
+  bool FHaveLast = false;
+  TSiteManifest FNext;          // this run's record
+  std::set<std::string> FSeen;  // files this run wrote, planned or kept
+  TSiteReport FReport;
+};
+
+// The texts the run shows about the site's files, shared by the window and the command line.
+namespace SiteTexts {
+// The progress line of a file kept as edited.
+std::string KeptEdit(const std::string& shownPath);
+// The end of a run that kept edited files: what happened and every file's shown path, one per line.
+std::string KeptEdits(const std::vector<std::string>& shownPaths);
+}  // namespace SiteTexts
