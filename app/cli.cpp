@@ -71,7 +71,7 @@ void WriteOutput(const std::string& text, const std::string& outputFile, const T
 // Prints the run as the window's progress log shows it; the outcome sets the exit code.
 class TPrintingObserver : public TAutoCodeObserver {
  public:
-  TPrintingObserver(std::string project, bool dryRun) : FProject(std::move(project)), FDryRun(dryRun) {}
+  explicit TPrintingObserver(bool dryRun) : FDryRun(dryRun) {}
 
   int ExitCode() const { return FExitCode; }
 
@@ -94,7 +94,7 @@ class TPrintingObserver : public TAutoCodeObserver {
     std::cout << AutoCodeTexts::kDone << '\n' << std::flush;
     if (FReport.keptEdits.empty()) return;
     std::vector<std::string> shown;
-    for (const std::string& path : FReport.keptEdits) shown.push_back(Shown(path));
+    for (const std::string& path : FReport.keptEdits) shown.push_back(FReport.Shown(path));
     std::cerr << SiteTexts::KeptEdits(shown) << '\n';
   }
   void Failed(const std::string& error) override { Fail(kExitFailure, AutoCodeTexts::Failed(error)); }
@@ -105,14 +105,12 @@ class TPrintingObserver : public TAutoCodeObserver {
     FExitCode = exitCode;
   }
 
-  std::string Shown(const std::string& path) const { return "projects/" + FProject + "/" + path; }
-
   // A dry run's answer: every file with its state, then the count of each state.
   void PrintStates() const {
     for (const TSiteFile& file : FReport.files) {
       std::string state = SiteFileStateName(file.state);
       state.resize(10, ' ');
-      std::cout << state << Shown(file.path) << '\n';
+      std::cout << state << FReport.Shown(file.path) << '\n';
     }
     const char* separator = "";
     for (const TSiteFileState state : {TSiteFileState::New, TSiteFileState::Changed, TSiteFileState::Unchanged,
@@ -123,7 +121,6 @@ class TPrintingObserver : public TAutoCodeObserver {
     std::cout << '\n' << std::flush;
   }
 
-  const std::string FProject;
   const bool FDryRun;
   TSiteReport FReport;
   int FExitCode = kExitFailure;
@@ -132,7 +129,7 @@ class TPrintingObserver : public TAutoCodeObserver {
 int Generate(const std::string& project, TSiteOptions options, const TDataLocation& location) {
   const int projectId = RequireProject(project);
   if (projectId < 0) return kExitFailure;
-  TPrintingObserver observer(project, options.dryRun);
+  TPrintingObserver observer(options.dryRun);
   TAutoCode run({projectId, project, location.dataFolder, location.templateFolder}, "corvanthel", observer, options);
   run.Start();
   run.Wait();

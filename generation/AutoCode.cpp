@@ -27,10 +27,10 @@ std::string Failed(const std::string& error) {
   return "代码生成失败:" + error;
 }
 
-std::string Done(const TSiteReport& report, const std::string& projectName) {
+std::string Done(const TSiteReport& report) {
   if (report.keptEdits.empty()) return kDone;
   std::vector<std::string> shown;
-  for (const std::string& path : report.keptEdits) shown.push_back("projects/" + projectName + "/" + path);
+  for (const std::string& path : report.keptEdits) shown.push_back(report.Shown(path));
   return std::string(kDone) + "\n\n" + SiteTexts::KeptEdits(shown);
 }
 

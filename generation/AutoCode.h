@@ -43,7 +43,7 @@ std::string DisplayMemberError(const std::string& className);
 std::string ReferenceError(const std::string& className, const std::string& memberName, const std::string& memberType);
 std::string Failed(const std::string& error);
 // The completion text; after a run that kept edited files, followed by their list.
-std::string Done(const TSiteReport& report, const std::string& projectName);
+std::string Done(const TSiteReport& report);
 inline const char* const kDone = "所有代码生成完毕!";
 }  // namespace AutoCodeTexts
 

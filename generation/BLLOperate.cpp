@@ -1,7 +1,7 @@
 #include "generation/BLLOperate.h"
 
-void TBLLOperate::MakeBLLFile(const std::string& /*nameSpace*/, const TProjectModel& project,
-                              TSiteWriter& site, const TProgressCallback& progress) {
+void TBLLOperate::MakeBLLFile(const std::string& /*nameSpace*/, const TProjectModel& project, TSiteWriter& site,
+                              const TProgressCallback& progress) {
   for (const TClassModel& entry : project.classes) {
     const std::string text = BLLText(entry);
     LayerCommon::WriteLayerFile(site, "App_Code/BLL", "bll" + entry.className + ".cs", text, progress);

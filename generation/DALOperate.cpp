@@ -23,8 +23,8 @@ std::string ParameterLine(const std::string& memberName, TValueKind kind) {
 
 }  // namespace
 
-void TDALOperate::MakeDALFile(const std::string& /*nameSpace*/, const TProjectModel& project,
-                              TSiteWriter& site, const TProgressCallback& progress) {
+void TDALOperate::MakeDALFile(const std::string& /*nameSpace*/, const TProjectModel& project, TSiteWriter& site,
+                              const TProgressCallback& progress) {
   const TClassIndex classes(project);
   for (const TClassModel& entry : project.classes) {
     LoadClass(entry, classes);

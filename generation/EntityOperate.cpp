@@ -1,7 +1,7 @@
 #include "generation/EntityOperate.h"
 
-void TEntityOperate::MakeEntityFile(const std::string& /*nameSpace*/, const TProjectModel& project,
-                                    TSiteWriter& site, const TProgressCallback& progress) {
+void TEntityOperate::MakeEntityFile(const std::string& /*nameSpace*/, const TProjectModel& project, TSiteWriter& site,
+                                    const TProgressCallback& progress) {
   const TClassIndex classes(project);
   for (const TClassModel& entry : project.classes) {
     const std::string text = EntityText(entry, classes);

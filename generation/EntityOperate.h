@@ -12,8 +12,8 @@ class TEntityOperate {
   // nameSpace is accepted for the run's sake and used nowhere: the namespace is ENTITY.
   // A class whose text cannot be built (TGenerationError) gets no file; the error ends
   // the call, and the files of earlier classes stay.
-  static void MakeEntityFile(const std::string& nameSpace, const TProjectModel& project,
-                             TSiteWriter& site, const TProgressCallback& progress);
+  static void MakeEntityFile(const std::string& nameSpace, const TProjectModel& project, TSiteWriter& site,
+                             const TProgressCallback& progress);
 
   // The whole text of one class's entity file (UTF-8, CR LF line ends); classes resolves
   // the class-typed members. Reads nothing from the catalogue.

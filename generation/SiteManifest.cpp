@@ -50,6 +50,19 @@ bool Unescape(const std::string& text, std::string& name) {
   return true;
 }
 
+// A path inside the site: relative, without empty, "." or ".." parts. A record naming
+// anything else was not written by a run and is not believed.
+bool IsSitePath(const std::string& path) {
+  std::size_t start = 0;
+  for (;;) {
+    const std::size_t slash = path.find('/', start);
+    const std::string part = path.substr(start, slash - start);
+    if (part.empty() || part == "." || part == "..") return false;
+    if (slash == std::string::npos) return true;
+    start = slash + 1;
+  }
+}
+
 bool IsDigest(const std::string& text) {
   if (text.size() != 64) return false;
   for (const char c : text)
@@ -101,7 +114,7 @@ bool TSiteManifest::Parse(const std::string& text, TSiteManifest& manifest, std:
     const std::string entry = escaped ? line.substr(1) : line;
     std::string path;
     if (entry.size() < 67 || !IsDigest(entry.substr(0, 64)) || entry.compare(64, 2, "  ") != 0 ||
-        !(escaped ? Unescape(entry.substr(66), path) : (path = entry.substr(66), true)) ||
+        !(escaped ? Unescape(entry.substr(66), path) : (path = entry.substr(66), true)) || !IsSitePath(path) ||
         !manifest.digests.emplace(path, entry.substr(0, 64)).second) {
       error = where + "无法识别";
       return false;

@@ -123,6 +123,7 @@ TSiteWriter::TSiteWriter(const TGenerationTarget& target, TSiteOptions options)
       FProtected(TProtectedPaths::Of(TDbHelper::CatalogueFile(), TemplateFolderOf(target))),
       FOptions(options) {
   FNext.projectName = FProjectName;
+  FReport.siteName = FShownSite;
   ReadManifest();
 }
 

@@ -32,8 +32,11 @@ struct TSiteReport {
   std::vector<TSiteFile> files;        // in the order the run came to them; left-overs last
   std::vector<std::string> keptEdits;  // edited files left alone, their new bytes beside them as NAME.new
   std::string freshStart;              // why the last run's record was not used; empty when it was or there was no site
+  std::string siteName;                // the site as the progress log names it: "projects/<P>"
 
   int Count(TSiteFileState state) const;
+  // A file's name as the progress log shows it: "projects/<P>/web.config".
+  std::string Shown(const std::string& path) const { return siteName + "/" + path; }
 };
 
 struct TSiteOptions {

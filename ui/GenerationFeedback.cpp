@@ -40,8 +40,12 @@ void TGenerationFeedback::ProjectProblem(const std::string& message) {
   Deliver([this, text = QString::fromStdString(message)] { FHandlers.projectProblem(text); }, true);
 }
 
+void TGenerationFeedback::SiteReport(const TSiteReport& report) {
+  FReport = report;
+}
+
 void TGenerationFeedback::Done() {
-  Deliver([this] { FHandlers.done(); }, true);
+  Deliver([this, text = QString::fromStdString(AutoCodeTexts::Done(FReport))] { FHandlers.done(text); }, true);
 }
 
 void TGenerationFeedback::Failed(const std::string& error) {

@@ -22,7 +22,7 @@ class TGenerationFeedback : public QObject, public TAutoCodeObserver {
     std::function<void(int classId)> displayMemberError;
     std::function<void(const QString& message)> referenceError;
     std::function<void(const QString& message)> projectProblem;
-    std::function<void()> done;
+    std::function<void(const QString& text)> done;  // the completion text, with any files kept as edited
     std::function<void(const QString& error)> failed;
   };
 
@@ -37,6 +37,7 @@ class TGenerationFeedback : public QObject, public TAutoCodeObserver {
   void ReferenceError(const std::string& className, const std::string& memberName,
                       const std::string& memberType) override;
   void ProjectProblem(const std::string& message) override;
+  void SiteReport(const TSiteReport& report) override;
   void Done() override;
   void Failed(const std::string& error) override;
 
@@ -45,5 +46,6 @@ class TGenerationFeedback : public QObject, public TAutoCodeObserver {
   void Deliver(std::function<void()> handler, bool blocking);
 
   const THandlers FHandlers;
+  TSiteReport FReport;  // the run's, kept on its thread until Done
   std::atomic<bool> FDetached{false};
 };

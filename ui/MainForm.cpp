@@ -48,6 +48,7 @@
 #include "ui/ProjectFileCommands.h"
 #include "ui/Prompts.h"
 #include "ui/SqlImportCommand.h"
+#include "ui/UserSettings.h"
 
 namespace {
 
@@ -229,6 +230,11 @@ void TFormMain::CreateMenus() {
   AddCommand(codeMenu, "S2", "设置命名空间(&S)", &TFormMain::S2Click);
   AddCommand(codeMenu, "V1", "预览代码...", &TFormMain::V1Click);
   AddCommand(codeMenu, "A1", "自动生成代码(&A)", &TFormMain::A1Click);
+  KeepEdits1 = codeMenu->addAction("保留手工修改");
+  KeepEdits1->setObjectName("KeepEdits1");
+  KeepEdits1->setCheckable(true);
+  KeepEdits1->setChecked(UserSettings::KeepEdits());
+  connect(KeepEdits1, &QAction::toggled, this, &TFormMain::KeepEdits1Toggled);
 }
 
 void TFormMain::CreateStatusLine() {
@@ -640,8 +646,12 @@ void TFormMain::A1Click() {
   FAutoCode =
       std::make_unique<TAutoCode>(TGenerationTarget{projectId, projectName.toStdString(), ProgramFolder().toStdString(),
                                                     TemplateFolder().toStdString()},
-                                  FNamespace.toStdString(), *FFeedback);
+                                  FNamespace.toStdString(), *FFeedback, TSiteOptions{false, KeepEdits1->isChecked()});
   FAutoCode->Start();
+}
+
+void TFormMain::KeepEdits1Toggled(bool checked) {
+  UserSettings::SetKeepEdits(checked);
 }
 
 // Ends the bookkeeping of a finished run before the next one starts.
@@ -659,7 +669,7 @@ TGenerationFeedback* TFormMain::CreateGenerationFeedback(const QString& siteFold
   handlers.referenceError = [](const QString& message) { Prompts::ShowMessage(message); };
   // A name that would send files elsewhere or break the output: refused before anything is written.
   handlers.projectProblem = [](const QString& message) { Prompts::ShowError(message); };
-  handlers.done = [this, siteFolder] { WMGenerateDone(siteFolder); };
+  handlers.done = [this, siteFolder](const QString& text) { WMGenerateDone(siteFolder, text); };
   handlers.failed = [](const QString& error) {
     Prompts::ShowError(QString::fromStdString(AutoCodeTexts::Failed(error.toStdString())));
   };
@@ -682,8 +692,8 @@ void TFormMain::WMDisplayMemberError(int classId) {
   });
 }
 
-void TFormMain::WMGenerateDone(const QString& siteFolder) {
-  Prompts::ShowBox(AutoCodeTexts::kDone, "任务提示", Prompts::TIcon::Information);
+void TFormMain::WMGenerateDone(const QString& siteFolder, const QString& text) {
+  Prompts::ShowBox(text, "任务提示", Prompts::TIcon::Information);
   OpenOrTell(siteFolder, "生成的网站目录");
 }
 

@@ -4,6 +4,8 @@
 #include <QString>
 #include <memory>
 
+#include "generation/AutoCode.h"
+
 class QAction;
 class QComboBox;
 class QGroupBox;
@@ -13,7 +15,6 @@ class QMenu;
 class QPlainTextEdit;
 class QTableWidget;
 class QTimer;
-class TAutoCode;
 class TBannerImage;
 class TClassListBox;
 class TGenerationFeedback;
@@ -95,6 +96,7 @@ class TFormMain : public QMainWindow {
   void S2Click();
   void V1Click();  // "预览代码..."
   void A1Click();
+  void KeepEdits1Toggled(bool checked);  // "保留手工修改", remembered between starts
 
   void Image1Click();
   void Timer1Timer();
@@ -102,7 +104,8 @@ class TFormMain : public QMainWindow {
   // The outcomes of a generation run, shown while the run waits.
   void WMPrimaryKeyError(int classId);
   void WMDisplayMemberError(int classId);
-  void WMGenerateDone(const QString& siteFolder);
+  // text: the completion text, followed by the files kept as edited when there are any.
+  void WMGenerateDone(const QString& siteFolder, const QString& text = AutoCodeTexts::kDone);
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -140,6 +143,7 @@ class TFormMain : public QMainWindow {
   QPlainTextEdit* Memo_State = nullptr;
   QTimer* Timer1 = nullptr;
   QLineEdit* StatusLocation = nullptr;
+  QAction* KeepEdits1 = nullptr;
 
   // The current or last generation run and the feedback it reports through.
   std::unique_ptr<TAutoCode> FAutoCode;

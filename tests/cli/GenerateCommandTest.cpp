@@ -1,10 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <string>
+#include <vector>
 
 #include "catalogue/ClassDAO.h"
 #include "catalogue/DbHelper.h"
 #include "catalogue/ProjectDAO.h"
+#include "support/FileBytes.h"
 #include "support/RunProgram.h"
 #include "support/ShopProject.h"
 #include "support/TempCatalogue.h"
@@ -19,8 +22,10 @@ class GenerateCommandTest : public ::testing::Test {
     fs::copy(fs::path(CORVANTHEL_SOURCE_DIR) / "template" / "bak", FCatalogue.Folder() + "/bak",
              fs::copy_options::recursive);
   }
-  TProgramResult Generate(const std::string& project) {
-    return RunProgram(CliPath(), {"--dir", FCatalogue.Folder(), "generate", project}, FCatalogue.Folder());
+  TProgramResult Generate(const std::string& project, const std::vector<std::string>& options = {}) {
+    std::vector<std::string> arguments = {"--dir", FCatalogue.Folder(), "generate", project};
+    arguments.insert(arguments.end(), options.begin(), options.end());
+    return RunProgram(CliPath(), arguments, FCatalogue.Folder());
   }
   TTempCatalogue FCatalogue;
 };
@@ -82,4 +87,57 @@ TEST_F(GenerateCommandTest, OtherFailuresExitTwo) {
   EXPECT_NE(result.err.find("NoSuchProject"), std::string::npos);
   result = RunProgram(CliPath(), {"--dir", FCatalogue.Folder(), "generate"}, FCatalogue.Folder());
   EXPECT_EQ(result.exitCode, 2);
+}
+
+TEST_F(GenerateCommandTest, ADryRunPrintsEachFilesStateAndTheCountsAndWritesNothing) {
+  TProjectDAO().AddProject("Empty");
+  TProgramResult result = Generate("Empty", {"--dry-run"});
+  EXPECT_EQ(result.exitCode, 0) << result.err;
+  EXPECT_EQ(result.err, "");
+  EXPECT_FALSE(fs::exists(FCatalogue.Folder() + "/projects"));
+  EXPECT_EQ(result.out.rfind("new       projects/Empty/Admin/", 0), 0u) << result.out;
+  EXPECT_NE(result.out.find("\nnew       projects/Empty/web.config\n"), std::string::npos) << result.out;
+  // Every file of the template is new.
+  int templateFiles = 0;
+  for (const auto& entry : fs::recursive_directory_iterator(FCatalogue.Folder() + "/bak"))
+    templateFiles += entry.is_regular_file() ? 1 : 0;
+  EXPECT_NE(result.out.find("\nnew: " + std::to_string(templateFiles) +
+                            ", changed: 0, unchanged: 0, edited: 0, left-over: 0\n"),
+            std::string::npos)
+      << result.out;
+
+  ASSERT_EQ(Generate("Empty").exitCode, 0);
+  WriteFileBytes(FCatalogue.Folder() + "/projects/Empty/web.config", "<configuration/>");
+  result = Generate("Empty", {"--dry-run", "--keep-edits"});
+  EXPECT_EQ(result.exitCode, 0) << result.err;
+  EXPECT_NE(result.out.find("\nedited    projects/Empty/web.config\n"), std::string::npos) << result.out;
+  EXPECT_NE(result.out.find("\nnew: 0, changed: 0, unchanged: 2, edited: 1, left-over: 0\n"), std::string::npos)
+      << result.out;
+  EXPECT_EQ(result.err, "");
+  EXPECT_FALSE(fs::exists(FCatalogue.Folder() + "/projects/Empty/web.config.new"));
+}
+
+TEST_F(GenerateCommandTest, KeepEditsListsTheKeptFilesOnStandardErrorAndSucceeds) {
+  TProjectDAO().AddProject("Empty");
+  ASSERT_EQ(Generate("Empty").exitCode, 0);
+  const std::string config = FCatalogue.Folder() + "/projects/Empty/web.config";
+  WriteFileBytes(config, "<configuration/>");
+
+  TProgramResult result = Generate("Empty", {"--keep-edits"});
+  EXPECT_EQ(result.exitCode, 0);
+  EXPECT_NE(result.out.find("\nprojects/Empty/web.config在上次生成后被手工修改，保留原文件，新内容写入web.config.new\n"
+                            "移动projects/Empty/web.config完毕\n"),
+            std::string::npos)
+      << result.out;
+  EXPECT_EQ(result.err,
+            "以下文件在上次生成后被手工修改，已保留原样，新内容写在同一文件夹的同名.new文件中:\n"
+            "projects/Empty/web.config\n");
+  EXPECT_EQ(ReadFileBytes(config), "<configuration/>");
+  EXPECT_EQ(ReadFileBytes(config + ".new"), ReadFileBytes(FCatalogue.Folder() + "/bak/web.config"));
+
+  // Without the option the edit is overwritten, as scripts that regenerate a site expect.
+  result = Generate("Empty");
+  EXPECT_EQ(result.exitCode, 0);
+  EXPECT_EQ(result.err, "");
+  EXPECT_EQ(ReadFileBytes(config), ReadFileBytes(FCatalogue.Folder() + "/bak/web.config"));
 }

@@ -1,5 +1,6 @@
 // The second menu: the table script, the namespace, and a generation run with the
 // window's progress log and outcome messages.
+#include <QAction>
 #include <QDir>
 #include <QFileInfo>
 #include <QPlainTextEdit>
@@ -10,6 +11,7 @@
 #include "catalogue/ProjectDAO.h"
 #include "generation/DataBaseSql.h"
 #include "model/NameRules.h"
+#include "support/FileBytes.h"
 #include "ui/MainForm.h"
 #include "ui/Prompts.h"
 #include "ui/support/UiTestSupport.h"
@@ -37,6 +39,8 @@ class TCodeMenuTest : public QObject {
   void aFailedRunShowsTheErrorAndKeepsTheLog();
   void aSecondRunWaitsForTheFirstAndTheSelectionCannotRedirectIt();
   void closingTheWindowDuringARunLetsTheRunFinishQuietly();
+  void keepEditsIsRememberedAcrossRestarts();
+  void aRunThatKeepsEditsListsThemInTheDoneBox();
 
  private:
   std::string Folder() const { return FWorld->Catalogue().Folder(); }
@@ -248,6 +252,46 @@ void TCodeMenuTest::closingTheWindowDuringARunLetsTheRunFinishQuietly() {
   }  // the run still has its outcome to report to a window that is gone
   QVERIFY(fs::exists(Folder() + "/projects/Shop/web.config"));
   QVERIFY(Prompts::ShownTexts({"box", "open", "error"}).isEmpty());
+}
+
+void TCodeMenuTest::keepEditsIsRememberedAcrossRestarts() {
+  {
+    TFormMain window;
+    QAction* keepEdits = Find<QAction>(&window, "KeepEdits1");
+    QVERIFY(keepEdits->isCheckable());
+    QVERIFY(!keepEdits->isChecked());
+    Trigger(window, "KeepEdits1");
+    QVERIFY(keepEdits->isChecked());
+  }
+  {
+    TFormMain window;
+    QVERIFY(Find<QAction>(&window, "KeepEdits1")->isChecked());
+    Trigger(window, "KeepEdits1");
+  }
+  TFormMain window;
+  QVERIFY(!Find<QAction>(&window, "KeepEdits1")->isChecked());
+}
+
+void TCodeMenuTest::aRunThatKeepsEditsListsThemInTheDoneBox() {
+  GeneratableProject("Shop");
+  TFormMain window;
+  Trigger(window, "A1");
+  WaitForRun(window);
+  const std::string dal = Folder() + "/projects/Shop/App_Code/DAL/dalBook.cs";
+  WriteFileBytes(dal, "// mine\r\n");
+
+  Trigger(window, "KeepEdits1");
+  Prompts::ClearShown();
+  Trigger(window, "A1");
+  WaitForRun(window);
+  QCOMPARE(ReadFileBytes(dal), std::string("// mine\r\n"));
+  QVERIFY(fs::exists(dal + ".new"));
+  QVERIFY(Log(window).contains(
+      "projects/Shop/App_Code/DAL/dalBook.cs在上次生成后被手工修改，保留原文件，新内容写入dalBook.cs.new"));
+  QCOMPARE(Prompts::ShownTexts({"box"}),
+           QStringList({"所有代码生成完毕!\n\n"
+                        "以下文件在上次生成后被手工修改，已保留原样，新内容写在同一文件夹的同名.new文件中:\n"
+                        "projects/Shop/App_Code/DAL/dalBook.cs"}));
 }
 
 QTEST_MAIN(TCodeMenuTest)

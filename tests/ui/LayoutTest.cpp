@@ -2,10 +2,12 @@
 // widget (nothing clipped) and every widget lies inside its parent. With
 // CORVANTHEL_SCREENSHOTS=<folder> set, each window is also saved there as a PNG.
 #include <QAbstractButton>
+#include <QAction>
 #include <QDialog>
 #include <QDir>
 #include <QHeaderView>
 #include <QLabel>
+#include <QMenu>
 #include <QTableWidget>
 #include <QTest>
 
@@ -114,6 +116,18 @@ void TLayoutTest::mainWindow() {
   }
   ClickGridRow(*FWindow, 1);
   SaveScreenshot(*FWindow, "main-window");
+
+  // The code menu, with its checkable item shown checked.
+  auto* codeMenu = Find<QMenu>(FWindow.get(), "P1");
+  Find<QAction>(FWindow.get(), "KeepEdits1")->setChecked(true);
+  codeMenu->popup(FWindow->mapToGlobal(QPoint(80, 20)));
+  QVERIFY(QTest::qWaitForWindowExposed(codeMenu));
+  for (QAction* action : codeMenu->actions())
+    QVERIFY2(codeMenu->actionGeometry(action).width() >=
+                 codeMenu->fontMetrics().horizontalAdvance(QString(action->text()).remove('&')),
+             qPrintable(action->text()));
+  SaveScreenshot(*codeMenu, "code-menu");
+  codeMenu->hide();
 }
 
 void TLayoutTest::classDialogs() {

@@ -6,7 +6,9 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QSettings>
 #include <QTableWidget>
+#include <QTemporaryDir>
 #include <QTest>
 #include <deque>
 
@@ -20,6 +22,11 @@
 
 TUiWorld::TUiWorld() {
   Prompts::SetScripted(true);
+  // The window's remembered settings go to a folder of this test program, never to the
+  // user's own, and every test starts without any.
+  static QTemporaryDir configFolder;
+  qputenv("XDG_CONFIG_HOME", configFolder.path().toLocal8Bit());
+  QSettings(QSettings::NativeFormat, QSettings::UserScope, "corvanthel", "corvanthel").clear();
 }
 
 TUiWorld::~TUiWorld() {

@@ -1,0 +1,11 @@
+#pragma once
+
+// The user's choices the window remembers between starts, kept with QSettings in the
+// user's configuration folder ($XDG_CONFIG_HOME/corvanthel/corvanthel.conf).
+namespace UserSettings {
+
+// "保留手工修改": a generation run leaves files edited by hand since the last run.
+bool KeepEdits();
+void SetKeepEdits(bool keep);
+
+}  // namespace UserSettings
