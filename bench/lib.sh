@@ -57,17 +57,20 @@ set_aside() {
 }
 
 # measure NAME COMMAND...: runs the command $runs times (after `prepare_NAME`, when that
-# function exists, untimed) and sets wall, cpu (user + sys, seconds, medians) and peak
-# (largest resident set, KiB).
+# function exists, untimed) and sets wall, cpu (user + sys, seconds, medians), wall_ms
+# (median wall time in milliseconds, from the shell's clock: GNU time counts in steps of
+# 10 ms, too coarse for commands that take a few) and peak (largest resident set, KiB).
 measure() {
   local name=$1
   shift
-  local stats=$work/time.txt walls=() cpus=()
+  local stats=$work/time.txt walls=() cpus=() millis=() start
   peak=0
   for _ in $(seq "$runs"); do
     if declare -F "prepare_$name" >/dev/null; then "prepare_$name"; fi
     sync
+    start=$(date +%s%N)
     /usr/bin/time -f '%e %U %S %M' -o "$stats" "$@" >/dev/null
+    millis+=("$((($(date +%s%N) - start) / 1000000))")
     read -r w u s k <"$stats"
     walls+=("$w")
     cpus+=("$(awk -v u="$u" -v s="$s" 'BEGIN { printf "%.2f", u + s }')")
@@ -75,4 +78,5 @@ measure() {
   done
   wall=$(printf '%s\n' "${walls[@]}" | sort -n | sed -n "$(((runs + 1) / 2))p")
   cpu=$(printf '%s\n' "${cpus[@]}" | sort -n | sed -n "$(((runs + 1) / 2))p")
+  wall_ms=$(printf '%s\n' "${millis[@]}" | sort -n | sed -n "$(((runs + 1) / 2))p")
 }
