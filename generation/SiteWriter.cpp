@@ -189,13 +189,11 @@ TSiteFileState TSiteWriter::Write(const std::string& relative, const std::string
   FSeen.insert(relative);
   FReport.files.push_back({relative, state});
   const bool keep = state == TSiteFileState::Edited && FOptions.keepEdits;
-  if (keep) {
-    FReport.keptEdits.push_back(relative);
-    // The record stays that of the last run, so the file still counts as edited next time.
-    if (recorded) FNext.digests[relative] = last->second;
-  } else {
-    FNext.digests[relative] = digest;
-  }
+  // The record is always the text generated for the path, written or put beside a kept file: a kept
+  // file counts as edited as long as it differs from it, and once the user has taken the generated text
+  // over unchanged, the next run may replace it again.
+  FNext.digests[relative] = digest;
+  if (keep) FReport.keptEdits.push_back(relative);
   if (FOptions.dryRun || state == TSiteFileState::Unchanged) return state;
 
   TFileOperate::CreateFolders(ParentOf(path));

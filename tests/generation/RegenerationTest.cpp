@@ -246,11 +246,18 @@ TEST_F(RegenerationTest, KeepEditsLeavesEditedFilesAndPutsTheNewTextBeside) {
   EXPECT_EQ(Run({false, true}).report.keptEdits, run.report.keptEdits);
   EXPECT_EQ(ReadFileBytes(SiteFile("web.config")), editedConfig);
 
+  // Once the user takes the generated text over as it is, the file is the run's to replace again.
+  WriteFileBytes(SiteFile("App_Code/ENTITY/Book.cs"), ReadFileBytes(SiteFile("App_Code/ENTITY/Book.cs.new")));
+  TDbHelper().ExecSql("update t_member set memberComment='book title' where memberName='title'");
+  const TRecorder adopted = Run({false, true});
+  EXPECT_EQ(adopted.States().at("App_Code/ENTITY/Book.cs"), TSiteFileState::Changed);
+  EXPECT_NE(ReadFileBytes(SiteFile("App_Code/ENTITY/Book.cs")).find("book title"), std::string::npos);
+  EXPECT_EQ(adopted.report.keptEdits, std::vector<std::string>{"web.config"});
+
   // Without the option the run overwrites them, as it always did.
   const TRecorder plain = Run();
-  EXPECT_EQ(plain.report.Count(TSiteFileState::Edited), 2);
+  EXPECT_EQ(plain.report.Count(TSiteFileState::Edited), 1);
   EXPECT_TRUE(plain.report.keptEdits.empty());
-  EXPECT_EQ(ReadFileBytes(SiteFile("App_Code/ENTITY/Book.cs")), Expected("App_Code/ENTITY/Book.cs"));
   EXPECT_EQ(ReadFileBytes(SiteFile("web.config")), ReadFileBytes(Bak() + "/web.config"));
 }
 
