@@ -4,12 +4,7 @@
 # class), next to copying the produced folder with `cp -r` as the floor: wall time
 # and CPU time (user + sys) of both, and their ratios.
 # Usage: bench/generate.sh [BUILD_DIR]   (default: build; run scripts/build first)
-set -euo pipefail
-cd "$(dirname "$0")/.."
-build_dir=${1:-build}
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-source bench/lib.sh
+source "$(dirname "$0")/lib.sh"
 
 prepare_generate() { set_aside "$folder/projects"; }
 prepare_copy() { set_aside "$folder/copy"; }

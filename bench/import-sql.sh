@@ -3,14 +3,8 @@
 # per class, one in ten a reference), next to `sql` writing that script, and next to `import` of the same
 # project's JSON when the command line has `export` and `import`.
 # Usage: bench/import-sql.sh [BUILD_DIR]   (default: build; run scripts/build first)
-set -euo pipefail
-cd "$(dirname "$0")/.."
-build_dir=${1:-build}
-# cli, and catalogue_sql N: the SQL of a catalogue with one project "Bench" of N classes.
-source bench/lib.sh
-
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+# cli, work, and catalogue_sql N: the SQL of a catalogue with one project "Bench" of N classes.
+source "$(dirname "$0")/lib.sh"
 runs=${RUNS:-5}
 classes=${CLASSES:-1000}
 
@@ -34,7 +28,7 @@ time_ms() {
     mkdir -p "$folder"
     mv "$work/run.mdb" "$folder/projects.mdb"
     local start=$(date +%s%N)
-    "$cli" --dir "$folder" "$@" >/dev/null
+    "$cli" --dir "$folder" "$@" >/dev/null || { echo "failed: corvanthel-cli $*" >&2; exit 1; }
     times+=("$(( ($(date +%s%N) - start) / 1000000 ))")
     rm -rf "$folder"
   done
@@ -47,7 +41,7 @@ printf '%-34s %8s\n' "command ($classes classes)" "ms"
 printf '%-34s %8d\n' "sql (write the script)" "$sql_ms"
 printf '%-34s %8d\n' "import-sql (read it back)" "$import_sql_ms"
 if [ "$has_json" = 1 ]; then
-  import_ms=$(time_ms import "$work/bench.json" --project Imported)
+  import_ms=$(time_ms import "$work/bench.json" --as Imported)
   printf '%-34s %8d\n' "import (the same project's JSON)" "$import_ms"
   awk -v a="$import_sql_ms" -v b="$import_ms" 'BEGIN { printf "import-sql / import: %.2fx (target: at most 2x)\n", a / b }'
 else

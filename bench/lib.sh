@@ -1,5 +1,12 @@
 # Shared by the bench scripts: the synthetic catalogue and the timing of one command.
-# Source it from the repository root with build_dir set.
+# Source it first thing with `source "$(dirname "$0")/lib.sh"`: it stops the script on any
+# error, moves to the repository root, takes the build folder from the script's first
+# argument (default: build) and makes a work folder that goes when the script ends.
+set -euo pipefail
+cd "$(dirname "${BASH_SOURCE[0]}")/.."
+build_dir=${1:-build}
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
 
 cli=$PWD/$build_dir/bin/corvanthel-cli
 [ -x "$cli" ] || { echo "no $cli: run scripts/build first" >&2; exit 1; }

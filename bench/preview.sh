@@ -7,12 +7,7 @@
 # time of generating that one class. The preview of C1 in the one-class project shows
 # the part of a preview's time that does not grow with the project.
 # Usage: bench/preview.sh [BUILD_DIR]   (default: build; run scripts/build first)
-set -euo pipefail
-cd "$(dirname "$0")/.."
-build_dir=${1:-build}
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-source bench/lib.sh
+source "$(dirname "$0")/lib.sh"
 runs=${RUNS:-5}
 
 large=$work/1000

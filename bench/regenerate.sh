@@ -8,12 +8,7 @@
 # time of the first run. The script exits with 1 when that run wrote any file (a
 # correctness property, unlike the times, which depend on the machine).
 # Usage: bench/regenerate.sh [BUILD_DIR]   (default: build; run scripts/build first)
-set -euo pipefail
-cd "$(dirname "$0")/.."
-build_dir=${1:-build}
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-source bench/lib.sh
+source "$(dirname "$0")/lib.sh"
 
 folder=$work/1000
 site=$folder/projects

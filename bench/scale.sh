@@ -8,12 +8,7 @@
 # $folder`, and optionally a function prepare_NAME run untimed before every run (it may
 # use $folder and $work). To bench another command, define them below and add its name
 # to `commands`.
-set -euo pipefail
-cd "$(dirname "$0")/.."
-build_dir=${1:-build}
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-source bench/lib.sh
+source "$(dirname "$0")/lib.sh"
 
 commands=(generate sql)
 

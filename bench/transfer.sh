@@ -4,15 +4,8 @@
 # is at 10,000 than at 1,000 classes: about 10x means the time grows linearly with the project.
 # The project enters the catalogue through `import` of a generated project file.
 # Usage: bench/transfer.sh [BUILD_DIR]   (default: build; run scripts/build first)
-set -euo pipefail
-cd "$(dirname "$0")/.."
-build_dir=${1:-build}
-cli=$PWD/$build_dir/bin/corvanthel-cli
-[ -x "$cli" ] || { echo "no $cli: run scripts/build first" >&2; exit 1; }
-[ -x /usr/bin/time ] || { echo "GNU time is needed: apt-get install time" >&2; exit 1; }
+source "$(dirname "$0")/lib.sh"
 
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
 runs=${RUNS:-3}
 
 # A project file: every class has an integer key, a display member, 16 more members of the five types and
