@@ -250,16 +250,17 @@ void TFileOperate::WriteFileBytes(const std::string& path, const std::string& by
 
 void TFileOperate::WriteTextFile(const std::string& dirPath, const std::string& fileName,
                                  const std::string& utf8Content, const TProtectedPaths& protectedPaths) {
-  // Encode before anything touches the disk, so a text GBK cannot hold leaves the
-  // existing file exactly as it was.
-  std::string bytes;
+  const std::string bytes = GbkBytesOf(fileName, utf8Content);
+  CreateFolders(dirPath);
+  WriteFileBytes(fileName, bytes, protectedPaths);
+}
+
+std::string TFileOperate::GbkBytesOf(const std::string& fileName, const std::string& utf8Content) {
   try {
-    bytes = GbkText::FromUtf8(utf8Content);
+    return GbkText::FromUtf8(utf8Content);
   } catch (const TGbkEncodingError& error) {
     throw TGbkEncodingError("无法写入文件“" + fileName + "”：" + error.what());
   }
-  CreateFolders(dirPath);
-  WriteFileBytes(fileName, bytes, protectedPaths);
 }
 
 void TFileOperate::CreateFolders(const std::string& folder) {

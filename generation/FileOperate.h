@@ -72,6 +72,11 @@ class TFileOperate {
   static void WriteTextFile(const std::string& dirPath, const std::string& fileName, const std::string& utf8Content,
                             const TProtectedPaths& protectedPaths = {});
 
+  // The GBK bytes of a generated file's UTF-8 text. A character GBK cannot hold raises
+  // TGbkEncodingError naming the file and the character. Encoding comes before anything
+  // touches the disk, so such a text leaves an existing file exactly as it was.
+  static std::string GbkBytesOf(const std::string& fileName, const std::string& utf8Content);
+
   // Copies the folder tree sourceDir into targetDir (created with its parents when
   // missing). failIfExists keeps the files that already exist directly in targetDir;
   // files in sub-folders, at any depth, always replace existing ones. Empty sub-folders

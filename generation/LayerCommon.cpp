@@ -1,6 +1,6 @@
 #include "generation/LayerCommon.h"
 
-#include "generation/GbkText.h"
+#include "generation/FileOperate.h"
 #include "generation/SiteWriter.h"
 
 namespace LayerCommon {
@@ -53,15 +53,7 @@ void WriteLayerFile(TSiteWriter& site, const std::string& layerFolder, const std
   // folder given by the caller instead of relying on the current directory. The log
   // line keeps the site-relative name "projects/P/App_Code/ENTITY/Book.cs" as users know it.
   const std::string relative = layerFolder + "/" + fileName;
-  // Encode before anything touches the disk, so a text GBK cannot hold leaves the
-  // existing file exactly as it was.
-  std::string bytes;
-  try {
-    bytes = GbkText::FromUtf8(text);
-  } catch (const TGbkEncodingError& error) {
-    throw TGbkEncodingError("无法写入文件“" + site.FullPath(relative) + "”：" + error.what());
-  }
-  const TSiteFileState state = site.Write(relative, bytes);
+  const TSiteFileState state = site.Write(relative, TFileOperate::GbkBytesOf(site.FullPath(relative), text));
   if (!progress) return;
   if (state == TSiteFileState::Edited && site.Options().keepEdits) {
     progress(SiteTexts::KeptEdit(site.Shown(relative)));
