@@ -101,10 +101,18 @@ TEST_F(PreviewCommandTest, AClassTheRunRefusesShowsTheRunsMessageAndNoCode) {
 
 TEST_F(PreviewCommandTest, ReferencesAndEncodingFailAsTheRunFails) {
   const TShopProject shop = MakeGeneratableShopProject();
+  // The class as the window shows it from the whole project; the command line reads only what the
+  // class needs and must come to the same answer.
   const auto preview = [&](const std::string& className) {
     const TProjectModel model = TModelStore().LoadProject(shop.projectId);
     const TCodePreview codePreview(model);
-    return codePreview.Preview(*codePreview.FindClass(className), TCodeLayer::Entity);
+    const TClassPreview whole = codePreview.Preview(*codePreview.FindClass(className), TCodeLayer::Entity);
+    const TProjectModel part = TModelStore().LoadClassOf(shop.projectId, className);
+    const TCodePreview partPreview(part);
+    const TClassPreview alone = partPreview.Preview(*partPreview.FindClass(className), TCodeLayer::Entity);
+    EXPECT_EQ(alone.ok, whole.ok) << className;
+    EXPECT_EQ(alone.text, whole.text) << className;
+    return whole;
   };
   // A reference spelt in another case names the same class, for the run as for the preview.
   TDbHelper().ExecSql("update t_member set memberType='category' where memberName='categoryId'");
@@ -117,6 +125,14 @@ TEST_F(PreviewCommandTest, ReferencesAndEncodingFailAsTheRunFails) {
   EXPECT_EQ(book.text, AutoCodeTexts::ReferenceError("Book", "categoryId", "Nope"));
   EXPECT_EQ(Cli({"generate", "Shop"}).err, book.text + "\n");
   EXPECT_TRUE(preview("Category").ok);
+
+  // A class whose name differs from another's only in case.
+  TDbHelper().ExecSql("update t_member set memberType='Category' where memberName='categoryId'");
+  TClassDAO().AddClass(shop.projectId, "BOOK", "");
+  EXPECT_FALSE(preview("BOOK").ok);
+  preview("Book");
+  preview("Category");
+  TDbHelper().ExecSql("delete from t_class where classId=(select max(classId) from t_class)");
 
   // A comment GBK cannot hold: the message the run stops with.
   TDbHelper().ExecSql("update t_member set memberType='Category' where memberName='categoryId'");
