@@ -12,6 +12,7 @@
 #include "generation/AutoCode.h"
 #include "generation/DataBaseSql.h"
 #include "support/FileBytes.h"
+#include "support/RecordingObserver.h"
 #include "support/RunProgram.h"
 #include "support/ShopProject.h"
 #include "support/TempCatalogue.h"
@@ -19,24 +20,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-// Records every call the run makes, in order.
-class TRecordingObserver : public TAutoCodeObserver {
- public:
-  std::vector<std::string> lines;
-  std::vector<std::string> outcomes;
-
-  void Progress(const std::string& line) override { lines.push_back(line); }
-  void PrimaryKeyError(int classId) override { outcomes.push_back("key " + std::to_string(classId)); }
-  void DisplayMemberError(int classId) override { outcomes.push_back("display " + std::to_string(classId)); }
-  void ReferenceError(const std::string& className, const std::string& memberName,
-                      const std::string& memberType) override {
-    outcomes.push_back(AutoCodeTexts::ReferenceError(className, memberName, memberType));
-  }
-  void ProjectProblem(const std::string& message) override { outcomes.push_back("problem " + message); }
-  void Done() override { outcomes.push_back("done"); }
-  void Failed(const std::string& error) override { outcomes.push_back("failed " + error); }
-};
 
 // A program folder with the catalogue and a copy of the shipped template site.
 class AutoCodeTest : public ::testing::Test {

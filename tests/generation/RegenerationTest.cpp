@@ -14,6 +14,7 @@
 #include "generation/AutoCode.h"
 #include "generation/SiteManifest.h"
 #include "support/FileBytes.h"
+#include "support/RecordingObserver.h"
 #include "support/ShopProject.h"
 #include "support/TempCatalogue.h"
 
@@ -21,22 +22,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class TRecorder : public TAutoCodeObserver {
+// The run's records, with its report's states and counts at hand.
+class TRecorder : public TRecordingObserver {
  public:
-  std::vector<std::string> lines;
-  std::vector<std::string> outcomes;
-  TSiteReport report;
-
-  void Progress(const std::string& line) override { lines.push_back(line); }
-  void PrimaryKeyError(int) override { outcomes.push_back("key"); }
-  void DisplayMemberError(int) override { outcomes.push_back("display"); }
-  void ReferenceError(const std::string&, const std::string&, const std::string&) override {
-    outcomes.push_back("reference");
-  }
-  void SiteReport(const TSiteReport& siteReport) override { report = siteReport; }
-  void Done() override { outcomes.push_back("done"); }
-  void Failed(const std::string& error) override { outcomes.push_back("failed " + error); }
-
   std::map<std::string, TSiteFileState> States() const {
     std::map<std::string, TSiteFileState> states;
     for (const TSiteFile& file : report.files) states[file.path] = file.state;
