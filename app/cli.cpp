@@ -18,11 +18,11 @@
 #include "generation/AutoCode.h"
 #include "generation/CodePreview.h"
 #include "generation/DataBaseSql.h"
-#include "generation/FileOperate.h"
-#include "model/ModelStore.h"
+#include "site/FileOperate.h"
+#include "catalogue/ModelStore.h"
 #include "model/ProjectChecker.h"
-#include "model/ProjectTransfer.h"
-#include "model/SqlFileImport.h"
+#include "transfer/json/ProjectTransfer.h"
+#include "transfer/tsql/SqlFileImport.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "catalogue/DbHelper.h"
-#include "catalogue/Member.h"
+#include "model/Member.h"
 
 // Reads and writes t_member.
 class TMemberDAO {

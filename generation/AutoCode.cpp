@@ -6,22 +6,10 @@
 #include "generation/BLLOperate.h"
 #include "generation/DALOperate.h"
 #include "generation/EntityOperate.h"
-#include "model/ModelStore.h"
+#include "catalogue/ModelStore.h"
 #include "model/ProjectChecker.h"
 
 namespace AutoCodeTexts {
-
-std::string PrimaryKeyError(const std::string& className) {
-  return className + "表主键设置错误，每个类只能设置一个主键!";
-}
-
-std::string DisplayMemberError(const std::string& className) {
-  return className + "表显示成员设置错误，每个类有且只能设置一个显示成员!";
-}
-
-std::string ReferenceError(const std::string& className, const std::string& memberName, const std::string& memberType) {
-  return className + "表的成员" + memberName + "的类型" + memberType + "不存在或没有唯一主键!";
-}
 
 std::string Failed(const std::string& error) {
   return "代码生成失败:" + error;

@@ -5,7 +5,8 @@
 #include <thread>
 
 #include "generation/LayerCommon.h"
-#include "generation/SiteWriter.h"
+#include "site/SiteWriter.h"
+#include "model/ProjectChecker.h"
 #include "model/ProjectModel.h"
 
 // What a generation run tells whoever started it. Every call comes from the
@@ -38,9 +39,10 @@ class TAutoCodeObserver {
 
 // The texts the window shows for the outcomes, shared with the command line.
 namespace AutoCodeTexts {
-std::string PrimaryKeyError(const std::string& className);
-std::string DisplayMemberError(const std::string& className);
-std::string ReferenceError(const std::string& className, const std::string& memberName, const std::string& memberType);
+// The checker owns the texts of the problems it finds; the run shows them as they are.
+using CheckerTexts::DisplayMemberError;
+using CheckerTexts::PrimaryKeyError;
+using CheckerTexts::ReferenceError;
 std::string Failed(const std::string& error);
 // The completion text; after a run that kept edited files, followed by their list.
 std::string Done(const TSiteReport& report);

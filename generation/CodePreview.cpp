@@ -5,7 +5,7 @@
 #include "generation/DALOperate.h"
 #include "generation/DataBaseSql.h"
 #include "generation/EntityOperate.h"
-#include "generation/GbkText.h"
+#include "text/GbkText.h"
 #include "generation/LayerCommon.h"
 
 TCodePreview::TCodePreview(const TProjectModel& project)

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "catalogue/Member.h"
+#include "model/Member.h"
 #include "generation/LayerCommon.h"
 
 // Writes the data-access class of every class of a project: App_Code/DAL/dal<Class>.cs,

@@ -4,9 +4,9 @@
 #include <vector>
 
 #include "catalogue/DbHelper.h"
-#include "catalogue/Member.h"
+#include "model/Member.h"
 #include "model/ClassIndex.h"
-#include "model/ModelStore.h"
+#include "catalogue/ModelStore.h"
 #include "model/ProjectChecker.h"
 
 namespace {

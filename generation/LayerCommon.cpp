@@ -1,7 +1,7 @@
 #include "generation/LayerCommon.h"
 
-#include "generation/FileOperate.h"
-#include "generation/SiteWriter.h"
+#include "site/FileOperate.h"
+#include "site/SiteWriter.h"
 
 namespace LayerCommon {
 

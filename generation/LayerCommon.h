@@ -1,31 +1,16 @@
 #pragma once
 
-#include <functional>
 #include <stdexcept>
 #include <string>
 
-#include "catalogue/Member.h"
+#include "model/Member.h"
 #include "model/ClassIndex.h"
+#include "site/GenerationTarget.h"
 
-// What the three layer generators share: where a project's site goes, how progress
-// is reported, and how a member type turns into the kind of value the C# code uses.
+// What the three layer generators share: how a member type turns into the kind of value
+// the C# code uses, and how a layer's file reaches the site.
 
 class TSiteWriter;
-
-// Receives one line of the generation log per written file.
-using TProgressCallback = std::function<void(const std::string& line)>;
-
-// The project being generated, taken once when the run starts.
-struct TGenerationTarget {
-  int projectId = 0;
-  std::string projectName;
-  // The program folder (absolute, no trailing slash): the site is written into
-  // programFolder/projects/<projectName>.
-  std::string programFolder;
-  // The template site copied into the site; empty: programFolder/bak. An installed
-  // program reads it from its share folder while the sites go to the user's data.
-  std::string templateFolder = {};
-};
 
 // A class that cannot be turned into code: a member type that names nothing, or a
 // class without a key member. Raised before the class's file is written.

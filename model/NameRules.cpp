@@ -8,7 +8,7 @@
 #include <set>
 #include <vector>
 
-#include "generation/GbkText.h"
+#include "text/GbkText.h"
 
 namespace NameRules {
 

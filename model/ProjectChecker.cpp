@@ -1,9 +1,24 @@
 #include "model/ProjectChecker.h"
 
-#include "catalogue/Member.h"
-#include "generation/AutoCode.h"
+#include "model/Member.h"
 #include "model/ClassIndex.h"
 #include "model/NameRules.h"
+
+namespace CheckerTexts {
+
+std::string PrimaryKeyError(const std::string& className) {
+  return className + "表主键设置错误，每个类只能设置一个主键!";
+}
+
+std::string DisplayMemberError(const std::string& className) {
+  return className + "表显示成员设置错误，每个类有且只能设置一个显示成员!";
+}
+
+std::string ReferenceError(const std::string& className, const std::string& memberName, const std::string& memberType) {
+  return className + "表的成员" + memberName + "的类型" + memberType + "不存在或没有唯一主键!";
+}
+
+}  // namespace CheckerTexts
 
 namespace {
 
@@ -41,9 +56,9 @@ class TChecker {
     if (!problem.empty()) Add(TProblemKind::Text, entry, "", ClassSubject(name) + problem);
 
     if (entry.CountKeyMembers() != 1)
-      Add(TProblemKind::KeyMembers, entry, "", AutoCodeTexts::PrimaryKeyError(NameRules::Printable(name)));
+      Add(TProblemKind::KeyMembers, entry, "", CheckerTexts::PrimaryKeyError(NameRules::Printable(name)));
     if (entry.CountDisplayMembers() != 1)
-      Add(TProblemKind::DisplayMembers, entry, "", AutoCodeTexts::DisplayMemberError(NameRules::Printable(name)));
+      Add(TProblemKind::DisplayMembers, entry, "", CheckerTexts::DisplayMemberError(NameRules::Printable(name)));
 
     for (std::size_t m = 0; m < entry.members.size(); ++m) CheckMember(entry, m);
   }
@@ -70,7 +85,7 @@ class TChecker {
     // The catalogue, the generators and the script all find a referenced class without regard to case.
     if (!MemberTypes::IsBuiltIn(type) && FClasses.Find(type) == nullptr) {
       Add(TProblemKind::Reference, entry, name,
-          AutoCodeTexts::ReferenceError(NameRules::Printable(entry.className), NameRules::Printable(name),
+          CheckerTexts::ReferenceError(NameRules::Printable(entry.className), NameRules::Printable(name),
                                         NameRules::Printable(type)));
       FProblems.back().memberType = type;
     }

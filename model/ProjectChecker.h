@@ -51,3 +51,11 @@ const TProblem* FirstProblemOfRun(const std::vector<TProblem>& problems);
 
 // Raises TProjectProblemError with the first unsafe problem of the project, if it has one.
 void RefuseUnsafeProject(const TProjectModel& project);
+
+// The messages of the problems that stop a generation run but may stay in a catalogue: the window shows
+// them for the class, and the command line prints them.
+namespace CheckerTexts {
+std::string PrimaryKeyError(const std::string& className);
+std::string DisplayMemberError(const std::string& className);
+std::string ReferenceError(const std::string& className, const std::string& memberName, const std::string& memberType);
+}  // namespace CheckerTexts

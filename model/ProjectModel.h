@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "catalogue/Member.h"
+#include "model/Member.h"
 
 // One class of a project in memory: the t_class row and its members in catalogue order.
 struct TClassModel {

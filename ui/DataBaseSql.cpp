@@ -10,8 +10,8 @@
 
 #include "catalogue/ProjectDAO.h"
 #include "generation/DataBaseSql.h"
-#include "generation/FileOperate.h"
-#include "generation/GbkText.h"
+#include "site/FileOperate.h"
+#include "text/GbkText.h"
 #include "ui/DialogRunner.h"
 #include "ui/MainForm.h"
 #include "ui/Prompts.h"

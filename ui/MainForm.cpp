@@ -31,7 +31,7 @@
 #include "catalogue/MemberDAO.h"
 #include "catalogue/ProjectDAO.h"
 #include "generation/AutoCode.h"
-#include "generation/FileOperate.h"
+#include "site/FileOperate.h"
 #include "model/NameRules.h"
 #include "ui/AccessibleNames.h"
 #include "ui/BannerImage.h"

@@ -9,7 +9,7 @@
 #include <QPushButton>
 
 #include "catalogue/ClassDAO.h"
-#include "catalogue/Member.h"
+#include "model/Member.h"
 #include "catalogue/MemberDAO.h"
 #include "model/NameRules.h"
 #include "ui/AccessibleNames.h"

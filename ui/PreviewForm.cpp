@@ -14,7 +14,7 @@
 #include <QVBoxLayout>
 
 #include "generation/CodePreview.h"
-#include "model/ModelStore.h"
+#include "catalogue/ModelStore.h"
 #include "ui/CodeView.h"
 #include "ui/CommandGuard.h"
 

@@ -3,8 +3,8 @@
 #include <QDir>
 
 #include "catalogue/ProjectDAO.h"
-#include "generation/FileOperate.h"
-#include "model/ProjectTransfer.h"
+#include "site/FileOperate.h"
+#include "transfer/json/ProjectTransfer.h"
 #include "ui/CommandGuard.h"
 #include "ui/MainForm.h"
 #include "ui/Prompts.h"

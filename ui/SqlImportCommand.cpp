@@ -3,7 +3,7 @@
 #include <QString>
 #include <QStringList>
 
-#include "model/SqlFileImport.h"
+#include "transfer/tsql/SqlFileImport.h"
 #include "ui/CommandGuard.h"
 #include "ui/MainForm.h"
 #include "ui/Prompts.h"

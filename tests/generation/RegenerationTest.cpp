@@ -12,7 +12,7 @@
 #include "catalogue/ClassDAO.h"
 #include "catalogue/DbHelper.h"
 #include "generation/AutoCode.h"
-#include "generation/SiteManifest.h"
+#include "site/SiteManifest.h"
 #include "support/FileBytes.h"
 #include "support/RecordingObserver.h"
 #include "support/ShopProject.h"

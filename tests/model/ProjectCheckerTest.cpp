@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "catalogue/Member.h"
-#include "model/ModelStore.h"
+#include "model/Member.h"
+#include "catalogue/ModelStore.h"
 #include "model/NameRules.h"
 #include "model/ProjectChecker.h"
 #include "support/CatalogueSeed.h"

@@ -3,7 +3,7 @@
 #include <functional>
 #include <string>
 
-#include "catalogue/Member.h"
+#include "model/Member.h"
 
 // A member record of a class with its name and type; every other field at its default.
 inline TMember NewMember(int projectId, int classId, const std::string& name, const std::string& type) {

@@ -7,7 +7,7 @@
 #include <sstream>
 #include <string>
 
-#include "generation/GbkText.h"
+#include "text/GbkText.h"
 
 // The bytes of a file, unchanged; empty when it cannot be read.
 inline std::string ReadFileBytes(const std::string& path) {

@@ -2,7 +2,7 @@
 
 #include "catalogue/ClassDAO.h"
 #include "catalogue/DbHelper.h"
-#include "catalogue/Member.h"
+#include "model/Member.h"
 #include "catalogue/MemberDAO.h"
 #include "catalogue/ProjectDAO.h"
 #include "support/CatalogueSeed.h"

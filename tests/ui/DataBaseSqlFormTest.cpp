@@ -14,7 +14,7 @@
 #include "catalogue/MemberDAO.h"
 #include "catalogue/ProjectDAO.h"
 #include "generation/DataBaseSql.h"
-#include "generation/GbkText.h"
+#include "text/GbkText.h"
 #include "model/NameRules.h"
 #include "support/CatalogueSeed.h"
 #include "support/TempCatalogue.h"

@@ -11,7 +11,7 @@
 #include <QTableWidget>
 #include <QTest>
 
-#include "catalogue/Member.h"
+#include "model/Member.h"
 #include "ui/MainForm.h"
 #include "ui/support/UiTestSupport.h"
 

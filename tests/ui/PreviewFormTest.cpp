@@ -14,7 +14,7 @@
 #include "catalogue/DbHelper.h"
 #include "generation/AutoCode.h"
 #include "generation/CodePreview.h"
-#include "model/ModelStore.h"
+#include "catalogue/ModelStore.h"
 #include "support/UiTestSupport.h"
 #include "ui/CodeHighlighter.h"
 #include "ui/CodeView.h"

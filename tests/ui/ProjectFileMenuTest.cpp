@@ -2,7 +2,7 @@
 // file dialogs and checked against the files, the catalogue and the window's views.
 #include <QTest>
 
-#include "model/ProjectTransfer.h"
+#include "transfer/json/ProjectTransfer.h"
 #include "support/FileBytes.h"
 #include "ui/MainForm.h"
 #include "ui/Prompts.h"

@@ -11,7 +11,7 @@
 #include <memory>
 #include <string>
 
-#include "catalogue/Member.h"
+#include "model/Member.h"
 #include "support/TempCatalogue.h"
 
 class QWidget;

@@ -1,7 +1,7 @@
-#include "model/ProjectTransfer.h"
+#include "transfer/json/ProjectTransfer.h"
 
-#include "model/ModelJson.h"
-#include "model/ModelStore.h"
+#include "transfer/json/ModelJson.h"
+#include "catalogue/ModelStore.h"
 #include "model/ProjectChecker.h"
 
 std::string TProjectTransfer::ExportProject(int projectId) {

@@ -2,7 +2,7 @@
 
 #include <sstream>
 
-#include "model/ModelJson.h"
+#include "transfer/json/ModelJson.h"
 #include "support/CatalogueSeed.h"
 
 namespace {

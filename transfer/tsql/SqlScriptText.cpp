@@ -1,7 +1,7 @@
-#include "model/SqlScriptText.h"
+#include "transfer/tsql/SqlScriptText.h"
 
-#include "generation/GbkText.h"
-#include "model/SqlTokenizer.h"
+#include "text/GbkText.h"
+#include "transfer/tsql/SqlTokenizer.h"
 
 namespace {
 

@@ -4,10 +4,10 @@
 #include <string>
 #include <vector>
 
-#include "generation/GbkText.h"
-#include "model/SqlScriptReader.h"
-#include "model/SqlScriptText.h"
-#include "model/SqlTokenizer.h"
+#include "text/GbkText.h"
+#include "transfer/tsql/SqlScriptReader.h"
+#include "transfer/tsql/SqlScriptText.h"
+#include "transfer/tsql/SqlTokenizer.h"
 #include "support/CatalogueSeed.h"
 
 namespace {

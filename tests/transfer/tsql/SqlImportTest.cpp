@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "catalogue/Member.h"
-#include "generation/GbkText.h"
-#include "model/SqlImport.h"
-#include "model/SqlTokenizer.h"
+#include "model/Member.h"
+#include "text/GbkText.h"
+#include "transfer/tsql/SqlImport.h"
+#include "transfer/tsql/SqlTokenizer.h"
 #include "support/CatalogueSeed.h"
 #include "support/FileBytes.h"
 

@@ -1,4 +1,4 @@
-#include "generation/FileOperate.h"
+#include "site/FileOperate.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -12,7 +12,7 @@
 #include <set>
 #include <system_error>
 
-#include "generation/GbkText.h"
+#include "text/GbkText.h"
 
 namespace fs = std::filesystem;
 

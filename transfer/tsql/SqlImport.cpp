@@ -1,4 +1,4 @@
-#include "model/SqlImport.h"
+#include "transfer/tsql/SqlImport.h"
 
 #include <strings.h>
 
@@ -6,10 +6,10 @@
 #include <cctype>
 #include <map>
 
-#include "catalogue/Member.h"
+#include "model/Member.h"
 #include "model/NameRules.h"
-#include "model/SqlScriptReader.h"
-#include "model/SqlScriptText.h"
+#include "transfer/tsql/SqlScriptReader.h"
+#include "transfer/tsql/SqlScriptText.h"
 
 namespace {
 

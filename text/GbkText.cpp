@@ -1,4 +1,4 @@
-#include "generation/GbkText.h"
+#include "text/GbkText.h"
 
 #include <iconv.h>
 

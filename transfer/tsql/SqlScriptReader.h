@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "model/SqlTokenizer.h"
+#include "transfer/tsql/SqlTokenizer.h"
 
 // What the T-SQL import reads from a script, before it becomes a project: the tables with their
 // columns and keys, the descriptions and the alias types. Names are as written, without schema.

@@ -6,8 +6,8 @@
 #include <string>
 
 #include "generation/DataBaseSql.h"
-#include "model/ModelStore.h"
-#include "model/SqlImport.h"
+#include "catalogue/ModelStore.h"
+#include "transfer/tsql/SqlImport.h"
 #include "support/ShopProject.h"
 #include "support/TempCatalogue.h"
 

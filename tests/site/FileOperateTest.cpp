@@ -7,8 +7,8 @@
 #include <string>
 #include <thread>
 
-#include "generation/FileOperate.h"
-#include "generation/GbkText.h"
+#include "site/FileOperate.h"
+#include "text/GbkText.h"
 #include "support/CatalogueSeed.h"
 #include "support/FileBytes.h"
 #include "support/FileSafety.h"

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 #include <iconv.h>
 
-#include "generation/GbkText.h"
+#include "text/GbkText.h"
 
 TEST(GbkText, ConvertsChineseBothWaysAndLeavesAsciiAlone) {
   // 书名 in code page 936, with CR LF kept as they are.

@@ -11,7 +11,7 @@
 #include "catalogue/ProjectDAO.h"
 #include "catalogue/StatementLog.h"
 #include "generation/DataBaseSql.h"
-#include "model/ModelStore.h"
+#include "catalogue/ModelStore.h"
 #include "support/CatalogueSeed.h"
 #include "support/ShopProject.h"
 #include "support/TempCatalogue.h"

@@ -1,4 +1,4 @@
-#include "model/SqlTokenizer.h"
+#include "transfer/tsql/SqlTokenizer.h"
 
 #include <strings.h>
 

@@ -1,4 +1,4 @@
-#include "model/ModelStore.h"
+#include "catalogue/ModelStore.h"
 
 #include <algorithm>
 #include <set>

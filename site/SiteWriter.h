@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "generation/FileOperate.h"
-#include "generation/LayerCommon.h"
-#include "generation/SiteManifest.h"
+#include "site/FileOperate.h"
+#include "site/GenerationTarget.h"
+#include "site/SiteManifest.h"
 
 // What a run does, or in a dry run would do, with one file of the site.
 enum class TSiteFileState {

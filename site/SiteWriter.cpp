@@ -1,4 +1,4 @@
-#include "generation/SiteWriter.h"
+#include "site/SiteWriter.h"
 
 #include <sys/stat.h>
 
@@ -6,7 +6,7 @@
 #include <filesystem>
 
 #include "catalogue/DbHelper.h"
-#include "generation/Sha256.h"
+#include "text/Sha256.h"
 
 namespace fs = std::filesystem;
 

@@ -1,4 +1,4 @@
-#include "generation/Sha256.h"
+#include "text/Sha256.h"
 
 #include <openssl/evp.h>
 

@@ -1,4 +1,4 @@
-#include "model/SqlFileImport.h"
+#include "transfer/tsql/SqlFileImport.h"
 
 #include <cerrno>
 #include <cstring>
@@ -6,9 +6,9 @@
 #include <iterator>
 #include <stdexcept>
 
-#include "model/ModelStore.h"
-#include "model/SqlImport.h"
-#include "model/SqlTokenizer.h"
+#include "catalogue/ModelStore.h"
+#include "transfer/tsql/SqlImport.h"
+#include "transfer/tsql/SqlTokenizer.h"
 
 namespace {
 

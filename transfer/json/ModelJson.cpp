@@ -1,4 +1,4 @@
-#include "model/ModelJson.h"
+#include "transfer/json/ModelJson.h"
 
 #include <cerrno>
 #include <climits>

@@ -1,4 +1,4 @@
-#include "model/SqlScriptReader.h"
+#include "transfer/tsql/SqlScriptReader.h"
 
 #include <strings.h>
 

@@ -1,4 +1,4 @@
-#include "generation/SiteManifest.h"
+#include "site/SiteManifest.h"
 
 namespace {
 

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <functional>
+#include <string>
+
+// Where a generation run writes its site, and how it reports each file it writes.
+
+// Receives one line of the generation log per written file.
+using TProgressCallback = std::function<void(const std::string& line)>;
+
+// The project being generated, taken once when the run starts.
+struct TGenerationTarget {
+  int projectId = 0;
+  std::string projectName;
+  // The program folder (absolute, no trailing slash): the site is written into
+  // programFolder/projects/<projectName>.
+  std::string programFolder;
+  // The template site copied into the site; empty: programFolder/bak. An installed
+  // program reads it from its share folder while the sites go to the user's data.
+  std::string templateFolder = {};
+};
