@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <memory>
+#include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -181,4 +182,41 @@ TEST_F(PagesHostTest, TheAdministratorListsSearchesAddsEditsAndDeletesRows) {
   EXPECT_NE(r[31].body.find("读取图书失败"), std::string::npos);
   EXPECT_NE(r[32].body.find("读取图书失败"), std::string::npos);
   EXPECT_NE(r[33].body.find("检查管理员密码失败"), std::string::npos);
+}
+
+// A picture is stored under the upload folder with a name the site makes, only when it is a picture;
+// and a form posted with the view state of another session (a cross-site post) changes nothing.
+TEST_F(PagesHostTest, PicturesAreCheckedAndRenamedAndPostsOfAnotherSessionFail) {
+  const std::string png = FCatalogue.Folder() + "/my cover.png";
+  WriteFileBytes(png, std::string("\x89PNG\r\n\x1a\n", 8) + std::string(64, '\0'));
+  const std::string page = FCatalogue.Folder() + "/evil.aspx";
+  WriteFileBytes(page, "<%@ Page Language=\"C#\" %><% Response.Write(\"run\"); %>");
+  std::string errors;
+  const std::vector<TPageResponse> r = FSite->Run(
+      std::string("get Admin/Login.aspx\n") + kLogin +                                            // 0-3
+          "get Admin/BookEdit.aspx?id=2\npost Admin/BookEdit.aspx?id=2\nupload fucover " + png +  // 4, 5 302, 6 list
+          "\nbtnSave=保存\nend\n"
+          "get Admin/BookEdit.aspx?id=3\npost Admin/BookEdit.aspx?id=3\nupload fucover " +
+          page +  // 7, 8
+          "\nbtnSave=保存\nend\n"
+          "get Admin/BookList.aspx\nkeeppage\nclearcookies\nget Admin/Login.aspx\n" +
+          kLogin +                                                                   // 9, 10-13
+          "usekept\npost Admin/BookList.aspx\nrptList$ctl01$btnDelete=删除\nend\n",  // 14
+      true, &errors);
+  ASSERT_EQ(r.size(), 15u) << errors;
+  EXPECT_NE(r[6].body.find("保存成功。"), std::string::npos) << r[5].body;
+  const std::string stored = FSite->Query("select cover from Book where id=2");
+  EXPECT_TRUE(std::regex_match(stored, std::regex("Upload/\\d{17}[0-9a-f]{8}\\.png\n"))) << stored;
+  EXPECT_LE(stored.size() - 1, 50u);
+  EXPECT_EQ(ReadFileBytes(FSite->Copy() + "/" + stored.substr(0, stored.size() - 1)), ReadFileBytes(png));
+  EXPECT_NE(r[8].body.find("只能上传jpg、png或gif格式的图片。"), std::string::npos);
+  EXPECT_EQ(FSite->Query("select cover from Book where id=3"), "\n");
+  EXPECT_FALSE(std::filesystem::exists(FSite->Copy() + "/Upload/evil.aspx"));
+  // The upload folder serves nothing as a page.
+  EXPECT_NE(ReadFileBytes(FSite->Copy() + "/Upload/web.config").find("System.Web.HttpForbiddenHandler"),
+            std::string::npos);
+
+  EXPECT_EQ(r[14].status, 400);
+  EXPECT_EQ(r[14].body.find("删除成功。"), std::string::npos);
+  EXPECT_EQ(FSite->Query("select count(*) from Book where id=1"), "1\n") << "a post of another session deleted a row";
 }

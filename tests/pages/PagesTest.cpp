@@ -174,3 +174,58 @@ TEST(Pages, BookPagesAreByteExact) {
   }
   EXPECT_EQ(compared, 14);
 }
+
+// Friendly names and comments reach the pages only as texts: a hostile one (quotes, angle brackets, an
+// ampersand, a backslash, braces and a tab) gives the pages of a plain "X" once its encoded forms are
+// read back as X, so it changes no markup, code or statement around it.
+TEST(Pages, HostileFriendlyNamesAndCommentsChangeOnlyTheirTexts) {
+  TTempCatalogue catalogue;
+  const TShopProject shop = MakePagesShopProject();
+  const TProjectModel plain = TModelStore().LoadProject(shop.projectId);
+  const std::string hostile = "图\"<b>&'\\{}\tx";
+  // The forms the pages hold it in: HTML, a C# string literal, a C# comment (the tab as a space).
+  const std::vector<std::string> forms = {"图&quot;&lt;b&gt;&amp;&#39;\\{} x", "图\\\"<b>&'\\\\{} x",
+                                          "图\"<b>&'\\{} x"};
+  for (int run = 0; run < 2; ++run) {
+    TProjectModel project = plain;
+    const std::string text = run == 0 ? "X" : hostile;
+    for (TClassModel& entry : project.classes) {
+      entry.friendName = text;
+      for (TMember& member : entry.members) member.SetMemberComment(text);
+    }
+    static std::vector<TPageOperate::TPageFile> expected;
+    std::vector<TPageOperate::TPageFile> files = TPageOperate::MakePages(project);
+    if (run == 0) {
+      expected = files;
+      continue;
+    }
+    ASSERT_EQ(files.size(), expected.size());
+    for (std::size_t n = 0; n < files.size(); ++n) {
+      const std::string& path = files[n].path;
+      const bool code = path.size() > 3 && path.compare(path.size() - 3, 3, ".cs") == 0;
+      // Each form only where it belongs: the HTML one in markup or in a C# string that becomes markup,
+      // the string one only in a C# string, the comment one only in a comment.
+      for (std::size_t kind = 0; kind < forms.size(); ++kind) {
+        for (std::size_t at = files[n].text.find(forms[kind]); at != std::string::npos;
+             at = files[n].text.find(forms[kind], at + 1)) {
+          const std::size_t lineStart = files[n].text.rfind('\n', at) + 1;
+          const std::string before = files[n].text.substr(lineStart, at - lineStart);
+          int quotes = 0;
+          for (std::size_t i = 0; i < before.size(); ++i)
+            if (before[i] == '"' && (i == 0 || before[i - 1] != '\\')) ++quotes;
+          const bool inComment = before.find("//") != std::string::npos || before.find("/*") != std::string::npos;
+          if (kind == 2) {
+            EXPECT_TRUE(code && inComment) << path << ": " << before;
+          } else if (kind == 1 || code) {
+            EXPECT_TRUE(code && quotes % 2 == 1) << path << ": " << before;
+          }
+        }
+      }
+      std::string read = files[n].text;
+      for (const std::string& form : forms)
+        for (std::size_t at = read.find(form); at != std::string::npos; at = read.find(form, at + 1))
+          read.replace(at, form.size(), "X");
+      EXPECT_EQ(FirstDifference(read, expected[n].text), "") << files[n].path;
+    }
+  }
+}

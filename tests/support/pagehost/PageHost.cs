@@ -25,6 +25,8 @@
 //   cookie NAME VALUE      send a cookie from now on (as one planted by someone else would be)
 //   keepcookie NAME        remember the cookie's current value ...
 //   plantkept NAME         ... and send that value again from now on
+//   keeppage               remember the page last shown ...
+//   usekept                ... and post its form next (as a page from another session would be)
 // Each response is printed as "=== N METHOD PATH STATUS [LOCATION]", its Set-Cookie headers as
 // "Set-Cookie: ..." lines, an empty line and its body as UTF-8.
 using System;
@@ -198,6 +200,7 @@ namespace PageHost
         readonly Dictionary<string, string> cookies = new Dictionary<string, string>();
         string lastBody = "";
         string kept = "";
+        string keptPage = "";
         int count;
         TextWriter output;
 
@@ -221,6 +224,8 @@ namespace PageHost
                             break;
                         case "log": log = rest; break;
                         case "clearcookies": cookies.Clear(); break;
+                        case "keeppage": keptPage = lastBody; break;
+                        case "usekept": lastBody = keptPage; break;
                         case "keepcookie": kept = cookies.ContainsKey(rest) ? cookies[rest] : ""; break;
                         case "plantkept": cookies[rest] = kept; break;
                         case "cookie":

@@ -26,8 +26,27 @@ namespace BLL
                 return;
             }
             ViewStateUserKey = Session.SessionID;
+            // A postback must carry this session's token: a form posted from another site, or from a
+            // page of another session, is refused before any event of the page runs.
+            string token = Session["AdminToken"] as string;
+            if (token == null)
+            {
+                token = Guid.NewGuid().ToString("N");
+                Session["AdminToken"] = token;
+            }
+            if (IsPostBack && Request.Form[TokenField] != token)
+            {
+                Response.StatusCode = 400;
+                Response.ContentType = "text/html";
+                Response.Write("<p>请求无效：页面已过期或来自其他网站，请刷新页面后重试。</p>");
+                Response.End();
+                return;
+            }
+            ClientScript.RegisterHiddenField(TokenField, token);
             base.OnInit(e);
         }
+
+        private const string TokenField = "__AdminToken";
 
         /// <summary>写入页面的值一律经过HTML编码。</summary>
         public static string Html(object value)
