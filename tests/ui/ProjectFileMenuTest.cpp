@@ -20,6 +20,7 @@ class TProjectFileMenuTest : public QObject {
   void exportWritesTheSelectedProject();
   void importStoresAndSelectsTheProject();
   void aFileWithProblemsShowsThemAllInOneBoxAndStoresNothing();
+  void aProjectThatOnlyCannotBeGeneratedYetIsStoredAndItsProblemsShown();
 
  private:
   QString Path(const QString& name) const { return QString::fromStdString(FWorld->Catalogue().Folder()) + "/" + name; }
@@ -113,6 +114,26 @@ void TProjectFileMenuTest::aFileWithProblemsShowsThemAllInOneBoxAndStoresNothing
   QCOMPARE(Errors().size(), 1);
   QVERIFY(Errors()[0].contains("missing.json"));
   QCOMPARE(Read::ProjectNames(), QStringList({"Shop"}));
+}
+
+void TProjectFileMenuTest::aProjectThatOnlyCannotBeGeneratedYetIsStoredAndItsProblemsShown() {
+  const int shop = Seed::Project("Shop");
+  const int log = Seed::Class(shop, "Log", "日志");
+  Seed::Member(shop, log, "at", "日期型");  // no key, no display member
+  std::string text = TProjectTransfer().ExportProject(shop);
+  text.replace(text.find("\"Shop\""), 6, "\"Copy\"");
+  WriteFileBytes(Path("copy.json").toStdString(), text);
+
+  TFormMain window;
+  Prompts::QueueOpenFileName(Path("copy.json"));
+  Trigger(window, "ImportProject");
+  QCOMPARE(Prompts::ShownTexts({"box"}),
+           QStringList({"工程导入成功！生成代码前请先改正以下问题：\n"
+                        "第7行：Log表主键设置错误，每个类只能设置一个主键!\n"
+                        "第7行：Log表显示成员设置错误，每个类有且只能设置一个显示成员!"}));
+  QCOMPARE(Read::ProjectNames(), QStringList({"Shop", "Copy"}));
+  QCOMPARE(SelectedProject(window), QString("Copy"));
+  QCOMPARE(ClassItems(window), QStringList({"Log"}));
 }
 
 QTEST_MAIN(TProjectFileMenuTest)
