@@ -7,6 +7,7 @@
 #include "generation/BLLOperate.h"
 #include "generation/DALOperate.h"
 #include "generation/EntityOperate.h"
+#include "generation/PageOperate.h"
 #include "model/ProjectChecker.h"
 
 namespace AutoCodeTexts {
@@ -67,6 +68,9 @@ void TAutoCode::Run() {
     TEntityOperate::MakeEntityFile(FNamespace, project, site, progress);
     TBLLOperate::MakeBLLFile(FNamespace, project, site, progress);
     TDALOperate().MakeDALFile(FNamespace, project, site, progress);
+    // The pages come before the template copy, which never replaces a file the run wrote: the generated
+    // admin home, with a link to every class's list, wins over the template's.
+    if (FOptions.pages) TPageOperate::MakePageFiles(project, site, progress);
     CopyTemplateSite(site, progress);
   } catch (...) {
     // The files written so far stay; the site's record says what they hold.

@@ -235,6 +235,11 @@ void TFormMain::CreateMenus() {
   KeepEdits1->setCheckable(true);
   KeepEdits1->setChecked(UserSettings::KeepEdits());
   connect(KeepEdits1, &QAction::toggled, this, &TFormMain::KeepEdits1Toggled);
+  Pages1 = codeMenu->addAction("生成管理页面(&G)");
+  Pages1->setObjectName("Pages1");
+  Pages1->setCheckable(true);
+  Pages1->setChecked(UserSettings::GeneratePages());
+  connect(Pages1, &QAction::toggled, this, [](bool checked) { UserSettings::SetGeneratePages(checked); });
 }
 
 void TFormMain::CreateStatusLine() {
@@ -643,10 +648,10 @@ void TFormMain::A1Click() {
   Memo_State->clear();
   FinishGeneration();
   FFeedback = CreateGenerationFeedback(siteFolder);
-  FAutoCode =
-      std::make_unique<TAutoCode>(TGenerationTarget{projectId, projectName.toStdString(), ProgramFolder().toStdString(),
-                                                    TemplateFolder().toStdString()},
-                                  FNamespace.toStdString(), *FFeedback, TSiteOptions{false, KeepEdits1->isChecked()});
+  FAutoCode = std::make_unique<TAutoCode>(
+      TGenerationTarget{projectId, projectName.toStdString(), ProgramFolder().toStdString(),
+                        TemplateFolder().toStdString()},
+      FNamespace.toStdString(), *FFeedback, TSiteOptions{false, KeepEdits1->isChecked(), Pages1->isChecked()});
   FAutoCode->Start();
 }
 

@@ -144,6 +144,7 @@ class TFormMain : public QMainWindow {
   QTimer* Timer1 = nullptr;
   QLineEdit* StatusLocation = nullptr;
   QAction* KeepEdits1 = nullptr;
+  QAction* Pages1 = nullptr;  // "生成管理页面", remembered between starts
 
   // The current or last generation run and the feedback it reports through.
   std::unique_ptr<TAutoCode> FAutoCode;
