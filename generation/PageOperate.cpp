@@ -285,6 +285,7 @@ std::vector<TPageFile> MakePages(const TProjectModel& project) {
   files.push_back({"Admin/Default.aspx.cs", Render("Default.aspx.cs", view)});
   files.push_back({"Admin/ChangePassword.aspx", Render("ChangePassword.aspx", view)});
   files.push_back({"Admin/ChangePassword.aspx.cs", Render("ChangePassword.aspx.cs", view)});
+  files.push_back({"Admin/pages.css", Render("pages.css", view)});
   files.push_back({"App_Code/BLL/AdminPage.cs", Render("AdminPage.cs", view)});
   files.push_back({"App_Code/DAL/AdminPagesHelp.cs", Render("AdminPagesHelp.cs", view)});
   files.push_back({"Upload/web.config", Render("Upload.web.config", view)});

@@ -12,7 +12,8 @@ class TSiteWriter;
 // to add and edit a row (Admin/CEdit.aspx), a page that shows one row (Admin/CShow.aspx), each with
 // its code-behind, and the data-access methods the pages read and delete through
 // (App_Code/DAL/dalCPages.cs). Once per site: the admin home that links every list page
-// (Admin/Default.aspx), the password page (Admin/ChangePassword.aspx), the pages' base class
+// (Admin/Default.aspx), the password page (Admin/ChangePassword.aspx), their style sheet
+// (Admin/pages.css, beside the template's admin.css), the pages' base class
 // (App_Code/BLL/AdminPage.cs), the administrator's data access (App_Code/DAL/AdminPagesHelp.cs) and
 // the upload folder's web.config (Upload/web.config).
 //
