@@ -300,6 +300,13 @@ std::vector<TPageFile> MakeClassPage(const TProjectModel& project, const TClassM
   return {};
 }
 
+std::string PreviewText(const TProjectModel& project, const TClassModel& entry, const std::string& kind) {
+  std::string text;
+  for (const TPageFile& file : MakeClassPage(project, entry, kind))
+    text += "==> " + file.path + " <==\r\n" + file.text + "\r\n";
+  return text;
+}
+
 void MakePageFiles(const TProjectModel& project, TSiteWriter& site, const TProgressCallback& progress) {
   for (const TPageFile& file : MakePages(project)) {
     const std::size_t slash = file.path.rfind('/');

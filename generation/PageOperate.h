@@ -38,6 +38,9 @@ std::vector<TPageFile> MakePages(const TProjectModel& project);
 // the page, its code-behind and the class's page data access. Empty when the kind is unknown.
 std::vector<TPageFile> MakeClassPage(const TProjectModel& project, const TClassModel& entry, const std::string& kind);
 
+// The files of MakeClassPage as one text, each after a line "==> PATH <==", as the preview shows them.
+std::string PreviewText(const TProjectModel& project, const TClassModel& entry, const std::string& kind);
+
 // Writes every page file into the site with one progress line per file.
 void MakePageFiles(const TProjectModel& project, TSiteWriter& site, const TProgressCallback& progress);
 
