@@ -618,7 +618,7 @@ void TFormMain::V1Click() {
     Prompts::ShowMessage("没有一个工程被选中！");
     return;
   }
-  TPreviewForm::ShowForProject(this, projectId);
+  TPreviewForm::ShowForProject(this, projectId, Pages1->isChecked());
 }
 
 void TFormMain::S2Click() {
