@@ -13,8 +13,8 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
-#include "generation/CodePreview.h"
 #include "catalogue/ModelStore.h"
+#include "generation/CodePreview.h"
 #include "ui/CodeView.h"
 #include "ui/CommandGuard.h"
 
