@@ -18,6 +18,7 @@
 #include "generation/AutoCode.h"
 #include "generation/CodePreview.h"
 #include "generation/DataBaseSql.h"
+#include "generation/PageOperate.h"
 #include "site/FileOperate.h"
 #include "catalogue/ModelStore.h"
 #include "model/ProjectChecker.h"
@@ -147,8 +148,11 @@ int Sql(const std::string& project, const std::string& outputFile, const TDataLo
 // One class's text of one layer, as the run would write it (before its GBK encoding).
 int Preview(const std::string& project, const std::string& className, const std::string& layerName) {
   TCodeLayer layer = TCodeLayer::Entity;
-  if (!TCodePreview::ParseLayer(layerName, layer)) {
-    std::cerr << "corvanthel-cli: the layer must be entity, bll, dal or sql, not '" << layerName << "'\n";
+  bool page = false;
+  for (const char* kind : TPageOperate::kPageKinds) page = page || layerName == kind;
+  if (!page && !TCodePreview::ParseLayer(layerName, layer)) {
+    std::cerr << "corvanthel-cli: the layer must be entity, bll, dal, sql, list, add, edit or show, not '" << layerName
+              << "'\n";
     return kExitFailure;
   }
   const int projectId = RequireProject(project);
@@ -160,6 +164,18 @@ int Preview(const std::string& project, const std::string& className, const std:
   if (entry == nullptr) {
     std::cerr << "corvanthel-cli: project '" << project << "' has no class named '" << className << "'\n";
     return kExitFailure;
+  }
+  if (page) {
+    // A page is its markup, its code-behind and the class's page data access, each under its path.
+    const std::string problem = preview.ClassProblem(*entry);
+    if (!problem.empty()) {
+      std::cerr << problem << '\n';
+      return kExitCheckFailed;
+    }
+    for (const TPageOperate::TPageFile& file : TPageOperate::MakeClassPage(model, *entry, layerName))
+      std::cout << "==> " << file.path << " <==\r\n" << file.text << "\r\n";
+    CheckStandardOutput();
+    return 0;
   }
   const TClassPreview result = preview.Preview(*entry, layer);
   if (!result.ok) {
@@ -262,7 +278,8 @@ void AddListCommand(TCommandLine& line) {
 }
 
 void AddGenerateCommand(TCommandLine& line) {
-  CLI::App* command = line.AddCommand("generate", "PROJECT [--dry-run] [--keep-edits]", "the generation run, headless");
+  CLI::App* command =
+      line.AddCommand("generate", "PROJECT [--dry-run] [--keep-edits] [--pages]", "the generation run, headless");
   auto project = std::make_shared<std::string>();
   auto options = std::make_shared<TSiteOptions>();
   command->add_option("PROJECT", *project, "the project's name")->required()->check(kProjectName);
@@ -270,6 +287,8 @@ void AddGenerateCommand(TCommandLine& line) {
                     "write nothing; print each file's state (new, changed, unchanged, edited, left-over) and counts");
   command->add_flag("--keep-edits", options->keepEdits,
                     "leave files edited by hand since the last run; write their new text to NAME.new");
+  command->add_flag("--pages", options->pages,
+                    "also write the admin pages of every class: list and search, add and edit, show");
   command->callback([&line, project, options] {
     line.action = [&line, project, options] { return Generate(*project, *options, line.location); };
   });
@@ -291,14 +310,14 @@ void AddSqlCommand(TCommandLine& line) {
 }
 
 void AddPreviewCommand(TCommandLine& line) {
-  CLI::App* command =
-      line.AddCommand("preview", "PROJECT CLASS [entity|bll|dal|sql]", "one class's code, nothing written");
+  CLI::App* command = line.AddCommand("preview", "PROJECT CLASS [entity|bll|dal|sql|list|add|edit|show]",
+                                      "one class's code or admin page, nothing written");
   auto project = std::make_shared<std::string>();
   auto className = std::make_shared<std::string>();
   auto layer = std::make_shared<std::string>("entity");
   command->add_option("PROJECT", *project, "the project's name")->required()->check(kProjectName);
   command->add_option("CLASS", *className, "the class's name")->required();
-  command->add_option("LAYER", *layer, "entity (the default), bll, dal or sql");
+  command->add_option("LAYER", *layer, "entity (the default), bll, dal, sql, or a page: list, add, edit, show");
   command->callback([&line, project, className, layer] {
     line.action = [project, className, layer] { return Preview(*project, *className, *layer); };
   });

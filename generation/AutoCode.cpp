@@ -6,6 +6,7 @@
 #include "generation/BLLOperate.h"
 #include "generation/DALOperate.h"
 #include "generation/EntityOperate.h"
+#include "generation/PageOperate.h"
 #include "catalogue/ModelStore.h"
 #include "model/ProjectChecker.h"
 
@@ -66,6 +67,9 @@ void TAutoCode::Run() {
   TEntityOperate::MakeEntityFile(FNamespace, project, site, progress);
   TBLLOperate::MakeBLLFile(FNamespace, project, site, progress);
   TDALOperate().MakeDALFile(FNamespace, project, site, progress);
+  // The pages come before the template copy, which never replaces a file the run wrote: the generated
+  // admin home, with a link to every class's list, wins over the template's.
+  if (FOptions.pages) TPageOperate::MakePageFiles(project, site, progress);
   CopyTemplateSite(site, progress);
   site.Finish();
   FObserver.SiteReport(site.Report());

@@ -42,6 +42,7 @@ struct TSiteReport {
 struct TSiteOptions {
   bool dryRun = false;     // decide every file's state, write nothing at all
   bool keepEdits = false;  // never replace a file changed by hand: write NAME.new beside it
+  bool pages = false;      // the run also writes the admin pages of every class (list, form, show)
 };
 
 // Every write of a generation run into its site goes through here. It compares each file's new

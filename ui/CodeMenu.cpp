@@ -21,6 +21,11 @@ TCodeMenu::TCodeMenu(TWindowContext& window, QMenu* menu)
   KeepEdits1->setCheckable(true);
   KeepEdits1->setChecked(UserSettings::KeepEdits());
   connect(KeepEdits1, &QAction::toggled, this, &TCodeMenu::KeepEdits1Toggled);
+  Pages1 = menu->addAction("生成管理页面(&G)");
+  Pages1->setObjectName("Pages1");
+  Pages1->setCheckable(true);
+  Pages1->setChecked(UserSettings::GeneratePages());
+  connect(Pages1, &QAction::toggled, this, [](bool checked) { UserSettings::SetGeneratePages(checked); });
 }
 
 QAction* TCodeMenu::AddCommand(QMenu* menu, const char* name, const QString& caption, void (TCodeMenu::*handler)()) {
@@ -69,7 +74,8 @@ void TCodeMenu::A1Click() {
     return;
   }
   // The run keeps the project it was started for, whatever is selected meanwhile.
-  FGeneration->Start(projectId, FWindow.SelectedProjectName(), FNamespace, KeepEdits1->isChecked());
+  FGeneration->Start(projectId, FWindow.SelectedProjectName(), FNamespace,
+                     TSiteOptions{false, KeepEdits1->isChecked(), Pages1->isChecked()});
 }
 
 void TCodeMenu::KeepEdits1Toggled(bool checked) {

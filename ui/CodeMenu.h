@@ -34,5 +34,6 @@ class TCodeMenu : public QObject {
   TWindowContext& FWindow;
   QString FNamespace = "corvanthel";
   QAction* KeepEdits1 = nullptr;
+  QAction* Pages1 = nullptr;  // "生成管理页面", remembered between starts
   TGenerationCommand* FGeneration = nullptr;
 };

@@ -40,7 +40,7 @@ void TGenerationCommand::Start(int projectId, const QString& projectName, const 
   FAutoCode = std::make_unique<TAutoCode>(
       TGenerationTarget{projectId, projectName.toStdString(), ProgramFolders::ProgramFolder().toStdString(),
                         ProgramFolders::TemplateFolder().toStdString()},
-      nameSpace.toStdString(), *FFeedback, TSiteOptions{false, keepEdits});
+      nameSpace.toStdString(), *FFeedback, options);
   FAutoCode->Start();
 }
 

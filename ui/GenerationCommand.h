@@ -20,7 +20,7 @@ class TGenerationCommand : public QObject {
   ~TGenerationCommand() override;
 
   // Starts a run of the project; none may be going on.
-  void Start(int projectId, const QString& projectName, const QString& nameSpace, bool keepEdits);
+  void Start(int projectId, const QString& projectName, const QString& nameSpace, TSiteOptions options);
   // True while a run started here is going on.
   bool Running() const;
   // Stops reporting and waits for a run still going; the window is going away.

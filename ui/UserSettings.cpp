@@ -5,6 +5,7 @@
 namespace {
 
 const char kKeepEdits[] = "generation/keepEdits";
+const char kGeneratePages[] = "generation/pages";
 
 QSettings Settings() {
   return QSettings(QSettings::NativeFormat, QSettings::UserScope, "corvanthel", "corvanthel");
@@ -20,6 +21,14 @@ bool KeepEdits() {
 
 void SetKeepEdits(bool keep) {
   Settings().setValue(kKeepEdits, keep);
+}
+
+bool GeneratePages() {
+  return Settings().value(kGeneratePages, false).toBool();
+}
+
+void SetGeneratePages(bool pages) {
+  Settings().setValue(kGeneratePages, pages);
 }
 
 }  // namespace UserSettings

@@ -8,4 +8,8 @@ namespace UserSettings {
 bool KeepEdits();
 void SetKeepEdits(bool keep);
 
+// "生成管理页面": a generation run also writes the admin pages of every class.
+bool GeneratePages();
+void SetGeneratePages(bool pages);
+
 }  // namespace UserSettings

@@ -218,7 +218,7 @@ void TPinnedTextsTest::mainWindow_data() {
          "ImportProject=导入工程...|ImportSql1=从SQL脚本导入...");
   AddRow("menu:P1",
          "代码管理(&A)|sql1=生成建表sql语句|S2=设置命名空间(&S)|V1=预览代码...|A1=自动生成代码(&A)|KeepEdits1="
-         "保留手工修改");
+         "保留手工修改|Pages1=生成管理页面(&G)");
 }
 
 void TPinnedTextsTest::mainWindow() {
