@@ -31,7 +31,8 @@ bool TGenerationCommand::Running() const {
   return FAutoCode && FAutoCode->Running();
 }
 
-void TGenerationCommand::Start(int projectId, const QString& projectName, const QString& nameSpace, bool keepEdits) {
+void TGenerationCommand::Start(int projectId, const QString& projectName, const QString& nameSpace,
+                               TSiteOptions options) {
   Prompts::ShowMessage("如果以前生成了该项目，最好先删除原来的目录!");
   const QString siteFolder = ProgramFolders::SiteFolder(projectName);
   FWindow.ClearProgress();
