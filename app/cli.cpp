@@ -208,6 +208,8 @@ int Import(const std::string& file, const std::string& projectName, bool replace
     std::cerr << "corvanthel-cli: nothing was imported\n";
     return kExitCheckFailed;
   }
+  // Stored: what still stops a generation run is the user's to mend in the catalogue.
+  for (const std::string& warning : outcome.warnings) std::cerr << "警告：" << warning << '\n';
   return 0;
 }
 

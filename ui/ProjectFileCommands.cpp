@@ -58,5 +58,13 @@ void TProjectFileCommands::ImportProject(TWindowContext& window) {
     return;
   }
   Guarded([&] { window.SelectProject(outcome.projectId); });
-  Prompts::ShowMessage("工程导入成功！");
+  if (outcome.warnings.empty()) {
+    Prompts::ShowMessage("工程导入成功！");
+    return;
+  }
+  // Stored, as the catalogue may hold such a project; the user learns what to mend before generating.
+  QStringList lines;
+  for (const std::string& warning : outcome.warnings) lines << QString::fromStdString(warning);
+  Prompts::ShowBox("工程导入成功！生成代码前请先改正以下问题：\n" + lines.join('\n'), "导入工程",
+                   Prompts::TIcon::Warning);
 }

@@ -71,6 +71,8 @@ TEST_F(CliImportSql, StoresNothingForAnUnreadableFileOrOneWithoutTables) {
       {std::string("\x00\x01\x02\x03", 4), 2, "这不是文本文件"},
       {"", 1, "脚本中没有 CREATE TABLE，未导入任何工程"},
       {"CREATE TABLE CusUsers (id int)", 1, "脚本中没有可导入的表，未导入任何工程"},
+      // The table is there: the script is not without one, its one table cannot be read.
+      {"CREATE TABLE A (a int weird)\nALTER TABLE A ADD b int", 1, "脚本中的 CREATE TABLE 都读不懂，未导入任何工程"},
   };
   for (const TCase& c : cases) {
     const std::string file = Script("bad.sql", c.bytes);

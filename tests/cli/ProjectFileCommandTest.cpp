@@ -4,6 +4,7 @@
 #include <map>
 
 #include "catalogue/DbHelper.h"
+#include "catalogue/ModelStore.h"
 #include "catalogue/ProjectDAO.h"
 #include "support/FileBytes.h"
 #include "support/RunProgram.h"
@@ -235,4 +236,79 @@ TEST_F(ProjectFileCommandTest, CheckListsEveryProblemOfAFileOrSaysThereIsNone) {
   EXPECT_EQ(Run({"check", "Shop", "--file", "x.json"}).exitCode, 2);
   EXPECT_EQ(Run({"export", "NoSuchProject"}).exitCode, 2);
   EXPECT_EQ(Run({"import"}).exitCode, 2);
+}
+
+TEST_F(ProjectFileCommandTest, ImportStoresAProjectTheCatalogueMayHoldWithWarningsAndExportsItAgainByteForByte) {
+  // What the window lets a user make, and import-sql stores: a class without key or display member, and a
+  // member naming a class that is not there.
+  TProjectModel loose;
+  loose.projectName = "Loose";
+  loose.classes.resize(2);
+  loose.classes[0].className = "Log";
+  loose.classes[0].friendName = "日志";
+  TMember at;
+  at.SetMemberName("at");
+  at.SetMemberType("日期型");
+  at.SetMemberIsMust(1);
+  loose.classes[0].members.push_back(at);
+  loose.classes[1].className = "Book";
+  loose.classes[1].friendName = "图书";
+  TMember id;
+  id.SetMemberName("id");
+  id.SetMemberType("整型");
+  id.SetMemberIsPri(1);
+  id.SetMemberIsMust(1);
+  id.SetMemberIsInteger(1);
+  id.SetMemberIsDisplay(1);
+  TMember shelf;
+  shelf.SetMemberName("shelf");
+  shelf.SetMemberType("Shelf");
+  shelf.SetMemberIsMust(1);
+  loose.classes[1].members = {id, shelf};
+  TModelStore().AddProject(loose);
+  const TProgramResult exported = Run({"export", "Loose", "-o", FCatalogue.Folder() + "/loose.json"});
+  ASSERT_EQ(exported.exitCode, 0) << exported.err;
+  const std::string bytes = ReadFileBytes(FCatalogue.Folder() + "/loose.json");
+
+  TProgramResult result = Run(FOther, {"import", FCatalogue.Folder() + "/loose.json"});
+  EXPECT_EQ(result.exitCode, 0) << result.err;
+  EXPECT_EQ(result.out, "");
+  EXPECT_EQ(result.err,
+            "警告：第7行：Log表主键设置错误，每个类只能设置一个主键!\n"
+            "警告：第7行：Log表显示成员设置错误，每个类有且只能设置一个显示成员!\n"
+            "警告：第43行：Book表的成员shelf的类型Shelf不存在或没有唯一主键!\n");
+  result = Run(FOther, {"export", "Loose"});
+  ASSERT_EQ(result.exitCode, 0) << result.err;
+  EXPECT_EQ(result.out, bytes);
+  // check still lists them, and the run still stops at them.
+  result = Run(FOther, {"check", "Loose"});
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_EQ(result.out,
+            "Log表主键设置错误，每个类只能设置一个主键!\n"
+            "Log表显示成员设置错误，每个类有且只能设置一个显示成员!\n"
+            "Book表的成员shelf的类型Shelf不存在或没有唯一主键!\n");
+  EXPECT_EQ(Run(FOther, {"check", "--file", FCatalogue.Folder() + "/loose.json"}).exitCode, 1);
+  EXPECT_EQ(Run(FOther, {"generate", "Loose"}).exitCode, 1);
+
+  // With one problem the catalogue must never hold, nothing is stored and every problem is listed.
+  const std::string bad =
+      WriteFile("bad.json", Replaced(bytes, "\"memberName\": \"at\"", "\"memberName\": \"at-once\""));
+  result = Run(FOther, {"import", bad, "--as", "Bad"});
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_EQ(result.err.find("警告"), std::string::npos) << result.err;
+  EXPECT_NE(result.err.find("第7行：Log表主键设置错误"), std::string::npos) << result.err;
+  EXPECT_NE(result.err.find("成员at-once："), std::string::npos) << result.err;
+  EXPECT_EQ(Run(FOther, {"list"}).out, "Loose\n");
+}
+
+TEST_F(ProjectFileCommandTest, AProjectImportedFromASqlScriptWithoutKeysTravelsAsAProjectFile) {
+  const std::string script = WriteFile("log.sql", "CREATE TABLE Log (at datetime NOT NULL, msg varchar(50))\n");
+  TProgramResult result = Run({"import-sql", script, "--project", "Log"});
+  ASSERT_EQ(result.exitCode, 0) << result.err;
+  result = Run({"export", "Log", "-o", FCatalogue.Folder() + "/log.json"});
+  ASSERT_EQ(result.exitCode, 0) << result.err;
+  result = Run(FOther, {"import", FCatalogue.Folder() + "/log.json"});
+  EXPECT_EQ(result.exitCode, 0) << result.err;
+  EXPECT_EQ(result.err, "警告：第7行：Log表主键设置错误，每个类只能设置一个主键!\n");
+  EXPECT_EQ(Run(FOther, {"export", "Log"}).out, ReadFileBytes(FCatalogue.Folder() + "/log.json"));
 }

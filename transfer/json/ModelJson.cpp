@@ -352,6 +352,7 @@ TModelJsonResult TModelJson::Import(const std::string& text, const std::string& 
         }
     }
     result.problems.push_back(Line(line) + problem.message);
+    if (!IsUnsafe(problem.kind)) result.runProblems.push_back(result.problems.back());
   }
   for (TClassModel& entry : result.project.classes) entry.classId = 0;
   return result;

@@ -9,6 +9,9 @@
 struct TModelJsonResult {
   TProjectModel project;              // ids are all 0: the file carries none
   std::vector<std::string> problems;  // one whole line each, in file order; empty when the file can be stored
+  // The lines of `problems` that only stop a generation run (a class's key or display member, an unknown
+  // reference): a catalogue may hold them, as the window edits such projects.
+  std::vector<std::string> runProblems;
 };
 
 // A project as JSON text, for version control, review and moving projects between machines. The text is

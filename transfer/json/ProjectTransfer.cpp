@@ -18,6 +18,11 @@ TImportOutcome TProjectTransfer::ImportFile(const std::string& path, const std::
     outcome.nameTaken = true;
     outcome.problems.push_back("工程“" + read.project.projectName + "”已存在");
   }
+  // Only the problems of a generation run: the catalogue holds them, the user mends them there.
+  if (!outcome.nameTaken && outcome.problems.size() == read.runProblems.size()) {
+    outcome.warnings = std::move(outcome.problems);
+    outcome.problems.clear();
+  }
   if (!outcome.problems.empty()) return outcome;
   if (existing > 0) {
     store.ReplaceProject(existing, read.project);

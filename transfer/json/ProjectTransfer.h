@@ -8,6 +8,9 @@ struct TImportOutcome {
   int projectId = 0;                  // the stored project; 0 when nothing was stored
   std::vector<std::string> problems;  // one line each; empty when the project was stored
   bool nameTaken = false;             // one of the problems: a project of that name exists already
+  // Problems of a stored project that stop a generation run until they are mended (keys, display members,
+  // unknown references), one line each in file order; always empty when nothing was stored.
+  std::vector<std::string> warnings;
 };
 
 // Export, import and check of whole projects, shared by the command line and the window so that both
@@ -19,8 +22,10 @@ class TProjectTransfer {
 
   // Reads and checks the whole file, then stores it as a new project, named projectName when that is not
   // empty. A project of that name already there is a problem, unless replace is set: then its classes and
-  // members give way to the file's. Nothing is stored when there is any problem. A file that cannot be read
-  // and a failing catalogue raise their errors.
+  // members give way to the file's. Nothing is stored when there is a problem the catalogue must never hold
+  // (a malformed file, names, texts, lengths); problems that only stop a generation run are stored with the
+  // project, as the window lets a user make them, and come back as warnings. A file that cannot be read and
+  // a failing catalogue raise their errors.
   TImportOutcome ImportFile(const std::string& path, const std::string& projectName, bool replace);
 
   // Every problem of a stored project, one line each, in catalogue order.

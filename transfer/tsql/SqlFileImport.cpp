@@ -34,8 +34,13 @@ TSqlFileImportOutcome ImportSqlFile(const std::string& path, const std::string& 
   outcome.report = result.report;
   if (result.project.classes.empty()) {
     outcome.exitCode = 1;
-    outcome.message =
-        result.tableCount == 0 ? "脚本中没有 CREATE TABLE，未导入任何工程" : "脚本中没有可导入的表，未导入任何工程";
+    // A table that is there but could not be read is not "no table": say which it is.
+    if (result.tableCount > 0)
+      outcome.message = "脚本中没有可导入的表，未导入任何工程";
+    else if (result.unreadableTableCount > 0)
+      outcome.message = "脚本中的 CREATE TABLE 都读不懂，未导入任何工程";
+    else
+      outcome.message = "脚本中没有 CREATE TABLE，未导入任何工程";
     return outcome;
   }
   try {

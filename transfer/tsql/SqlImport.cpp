@@ -124,6 +124,37 @@ std::string AdaptFirstLetter(const std::string& name, bool upper) {
   return static_cast<char>(upper ? std::toupper(first) : std::tolower(first)) + name.substr(1);
 }
 
+// The length in bytes of the line-breaking or control character at the start of the UTF-8 text: C0 but
+// TAB, DEL, U+0085, U+2028, U+2029; 0 for any other character.
+std::size_t ControlCharacterAt(const std::string& text, std::size_t at) {
+  const unsigned char c = static_cast<unsigned char>(text[at]);
+  if ((c < 0x20 && c != '\t') || c == 0x7F) return 1;
+  if (c == 0xC2 && at + 1 < text.size() && static_cast<unsigned char>(text[at + 1]) == 0x85) return 2;
+  if (c == 0xE2 && at + 2 < text.size() && static_cast<unsigned char>(text[at + 1]) == 0x80 &&
+      (static_cast<unsigned char>(text[at + 2]) == 0xA8 || static_cast<unsigned char>(text[at + 2]) == 0xA9))
+    return 3;
+  return 0;
+}
+
+// A description on one line: each run of control characters becomes one blank, so no description can end
+// a comment or a line of the generated code early.
+std::string FoldControlCharacters(const std::string& text) {
+  std::string folded;
+  for (std::size_t at = 0; at < text.size();) {
+    std::size_t length = ControlCharacterAt(text, at);
+    if (length == 0) {
+      folded += text[at++];
+      continue;
+    }
+    while (length > 0) {
+      at += length;
+      length = at < text.size() ? ControlCharacterAt(text, at) : 0;
+    }
+    folded += ' ';
+  }
+  return folded;
+}
+
 // One table on its way to a class.
 struct TTablePlan {
   const TSqlTable* table = nullptr;
@@ -137,7 +168,7 @@ class TMapper {
   TMapper(const TSqlSchema& schema, TSqlImportResult& result) : FSchema(schema), FResult(result) {}
 
   void Run() {
-    // The last description of a table or column counts, as when the script runs.
+    // The reader keeps one description per table or column, the one SQL Server would hold.
     for (const TSqlDescription& entry : FSchema.descriptions)
       FDescriptions[DescriptionKey(entry.table, entry.column)] = entry.text;
     FTableLines.resize(FSchema.tables.size());
@@ -222,7 +253,7 @@ class TMapper {
              " 不能做主键（主键须是整型或字符串）" + noKey);
       return -1;
     }
-    if (type.type == MemberTypes::kInteger && !column.identity)
+    if (type.type == MemberTypes::kInteger && !column.identity && !column.sequence)
       Report("表 " + table.name + " 列 " + column.name + ": 整数主键没有 IDENTITY，导入后由数据库编号");
     return index;
   }
@@ -238,8 +269,14 @@ class TMapper {
     return found == FDescriptions.end() ? std::string() : found->second;
   }
 
-  // A description that would break the generated code or its GBK files is left out, with a line.
-  std::string UsableText(const std::string& text, const std::string& where) {
+  // A description on more than one line is folded onto one; one that would still break the generated code
+  // or its GBK files is left out. Each with a line.
+  std::string UsableText(std::string text, const std::string& where) {
+    const std::string folded = FoldControlCharacters(text);
+    if (folded != text) {
+      Report(where + "说明中的换行或控制字符已换成空格");
+      text = folded;
+    }
     const std::string problem = NameRules::TextProblem(text);
     if (problem.empty()) return text;
     Report(where + "说明未导入（" + problem + "）");
@@ -294,6 +331,7 @@ class TMapper {
     const TSqlTable& table = *plan.table;
     TClassModel entry;
     entry.className = plan.className;
+    for (const std::string& note : table.notes) Report("表 " + table.name + ": " + note);
     entry.friendName = UsableText(Description(table.name, ""), "表 " + table.name + ": ");
     if (entry.friendName.empty()) entry.friendName = table.name;
     std::vector<std::string> names;
@@ -336,6 +374,7 @@ class TMapper {
       const bool optionalType =
           member.GetMemberType() == MemberTypes::kString || member.GetMemberType() == MemberTypes::kPicture;
       member.SetMemberIsMust(resolved.notNull || isKey || column.identity || !optionalType ? 1 : 0);
+      for (const std::string& note : column.notes) Report(where + note);
       member.SetMemberIsInteger(member.GetMemberType() == MemberTypes::kInteger ? 1 : 0);
       member.SetMemberIsFloat(member.GetMemberType() == MemberTypes::kFloat ? 1 : 0);
       entry.members.push_back(std::move(member));
@@ -379,6 +418,7 @@ TSqlImportResult ImportSqlScript(const std::string& bytes, const std::string& pr
   result.project.projectName = projectName;
   result.encoding = text.encoding;
   result.tableCount = static_cast<int>(schema.tables.size());
+  result.unreadableTableCount = static_cast<int>(schema.unreadableTables.size());
   TMapper mapper(schema, result);
   mapper.Run();
 

@@ -9,7 +9,8 @@
 struct TSqlImportResult {
   TProjectModel project;  // ids are 0: the project is not stored yet
   std::string encoding;   // the encoding the file was read in
-  int tableCount = 0;     // CREATE TABLE statements read, imported or not
+  int tableCount = 0;     // tables read (and not dropped again), imported or not
+  int unreadableTableCount = 0;  // CREATE TABLE statements that could not be read
   int adaptedNames = 0;   // names whose first letter changed case
   // The report: the encoding and counts first, then one line per statement skipped and per table or
   // column adapted, skipped or approximated, naming the table and the column.

@@ -276,3 +276,90 @@ TEST(SqlImport, KeepsTheColumnTypeWhereAKeyCannotBeAKeyMember) {
                            "表 Detail 列 day: 外键指向 Rate，它不是该表的单列主键，作为普通成员导入"})
     EXPECT_TRUE(Reports(result, line)) << line;
 }
+
+// Each script is one a careless reading of names, strings, alias types or bytes would get wrong.
+TEST(SqlImport, ReadsWhatACarelessReaderWouldGetWrong) {
+  struct TCase {
+    const char* what;
+    std::string script;
+    std::string shapes;  // "Class(shape)" for each class
+    std::vector<std::string> lines;
+  };
+  const std::string description = "EXEC sp_addextendedproperty 'MS_Description', ";
+  const std::vector<TCase> cases{
+      {"ALTER TABLE naming the table in another case",
+       "CREATE TABLE Book (id int IDENTITY PRIMARY KEY, a varchar(5))\nALTER TABLE dbo.BOOK ADD b int",
+       "Book(id:整型* a:字符串:5! b:整型)",
+       {}},
+      {"a foreign key naming the target's key in another case",
+       "CREATE TABLE A (Id int IDENTITY PRIMARY KEY)\nCREATE TABLE B (id int IDENTITY PRIMARY KEY, a int REFERENCES A "
+       "(ID))",
+       "A(id:整型*!) B(id:整型*! a:A)",
+       {}},
+      {"two columns differing only in case",
+       "CREATE TABLE T (id int IDENTITY PRIMARY KEY, userName varchar(5), USERNAME varchar(6))",
+       "T(id:整型* userName:字符串:5!)",
+       {"表 T 列 USERNAME: 与前面的列同名，已跳过"}},
+      {"lower-case n'' strings",
+       "create table T (id int identity primary key)\nexec sp_addextendedproperty n'MS_Description', n'图''书', "
+       "n'user', "
+       "n'dbo', n'table', n'T'",
+       "图'书(id:整型*!)",
+       {}},
+      {"varchar(8000) is the longest text, 8001 is not",
+       "CREATE TABLE T (id int IDENTITY PRIMARY KEY, a varchar(8000), b varchar(8001))",
+       "T(id:整型* a:字符串:8000! b:字符串:8000)",
+       {"表 T 列 b: 类型 varchar(8001) 导入为长度 8000 的字符串"}},
+      {"a description right after an unfinished ALTER TABLE",
+       "CREATE TABLE T (id int IDENTITY PRIMARY KEY, a int)\nALTER TABLE T ADD CONSTRAINT FK FOREIGN KEY (a) "
+       "REFERENCES\n" +
+           description + "N'表', 'user', 'dbo', 'table', 'T'",
+       "表(id:整型*! a:整型)",
+       {"第 3 行第 1 列: ALTER TABLE T 读不懂（应为被引用的表名，这里却是“EXEC”），已跳过这条语句"}},
+      {"an overlong UTF-8 sequence is no UTF-8: the file is GBK",
+       "CREATE TABLE T (id int IDENTITY PRIMARY KEY)\n" + description + "N'\xC0\xAF', 'user', 'dbo', 'table', 'T'",
+       "蜡(id:整型*!)",
+       {}},
+  };
+  for (const TCase& c : cases) {
+    const TSqlImportResult result = ImportSqlScript(c.script, "P");
+    std::string shapes;
+    for (const TClassModel& entry : result.project.classes)
+      shapes += (shapes.empty() ? "" : " ") + entry.friendName + "(" + Shape(entry) + ")";
+    // Friendly names stand for the classes: the table's name unless a description gives one.
+    EXPECT_EQ(shapes, c.shapes) << c.what;
+    EXPECT_EQ(std::vector<std::string>(result.report.begin() + 3, result.report.end()), c.lines) << c.what;
+  }
+  EXPECT_EQ(ImportSqlScript("-- \xC0\xAF\nCREATE TABLE T (id int PRIMARY KEY)", "P").encoding, "GBK");
+}
+
+TEST(SqlImport, AColumnsOwnNullabilityWinsOverItsAliasType) {
+  const TSqlImportResult result = ImportSqlScript(
+      "exec sp_addtype req, 'varchar(4)', 'NOT NULL'\n"
+      "exec sp_addtype old, 'varchar(4)', 'NONULL'\n"
+      "exec sp_addtype opt, 'varchar(4)', 'NULL'\n"
+      "CREATE TYPE dbo.req2 FROM varchar(4) NOT NULL\n"
+      "CREATE TABLE T (id int IDENTITY PRIMARY KEY, a req NULL, b opt NOT NULL, c req, d opt, e old, f req2 NULL,\n"
+      "  g req2)\n",
+      "P");
+  ASSERT_EQ(result.project.classes.size(), 1u);
+  std::string must;
+  for (const TMember& member : result.project.classes[0].members)
+    must += member.GetMemberName() + "=" + std::to_string(member.GetMemberIsMust()) + " ";
+  EXPECT_EQ(must, "id=1 a=0 b=1 c=1 d=0 e=1 f=0 g=1 ");
+}
+
+TEST(SqlImport, FoldsADescriptionOnSeveralLinesOntoOneWithALine) {
+  const TSqlImportResult result = ImportSqlScript(
+      "CREATE TABLE T (id int IDENTITY PRIMARY KEY, a varchar(5))\n"
+      "EXEC sp_addextendedproperty 'MS_Description', N'图书\r\n\v表', 'user', 'dbo', 'table', 'T'\n"
+      "EXEC sp_addextendedproperty 'MS_Description', "
+      "N'第一行\r\n第二行\x7F末\xC2\x85尾\xE2\x80\xA8\xE2\x80\xA9完\t留',\n"
+      "  'user', 'dbo', 'table', 'T', 'column', 'a'\n",
+      "P");
+  ASSERT_EQ(result.project.classes.size(), 1u);
+  EXPECT_EQ(result.project.classes[0].friendName, "图书 表");
+  EXPECT_EQ(result.project.classes[0].members[1].GetMemberComment(), "第一行 第二行 末 尾 完\t留");
+  EXPECT_TRUE(Reports(result, "表 T: 说明中的换行或控制字符已换成空格"));
+  EXPECT_TRUE(Reports(result, "表 T 列 a: 说明中的换行或控制字符已换成空格"));
+}
