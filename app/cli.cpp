@@ -172,8 +172,7 @@ int Preview(const std::string& project, const std::string& className, const std:
       std::cerr << problem << '\n';
       return kExitCheckFailed;
     }
-    for (const TPageOperate::TPageFile& file : TPageOperate::MakeClassPage(model, *entry, layerName))
-      std::cout << "==> " << file.path << " <==\r\n" << file.text << "\r\n";
+    std::cout << TPageOperate::PreviewText(model, *entry, layerName);
     CheckStandardOutput();
     return 0;
   }

@@ -3,11 +3,11 @@
 #include <filesystem>
 #include <system_error>
 
+#include "catalogue/ModelStore.h"
 #include "generation/BLLOperate.h"
 #include "generation/DALOperate.h"
 #include "generation/EntityOperate.h"
 #include "generation/PageOperate.h"
-#include "catalogue/ModelStore.h"
 #include "model/ProjectChecker.h"
 
 namespace AutoCodeTexts {
@@ -64,13 +64,19 @@ void TAutoCode::Run() {
   // A dry run reports the states of the files at the end instead of steps it does not take.
   TProgressCallback progress;
   if (!FOptions.dryRun) progress = [this](const std::string& line) { FObserver.Progress(line); };
-  TEntityOperate::MakeEntityFile(FNamespace, project, site, progress);
-  TBLLOperate::MakeBLLFile(FNamespace, project, site, progress);
-  TDALOperate().MakeDALFile(FNamespace, project, site, progress);
-  // The pages come before the template copy, which never replaces a file the run wrote: the generated
-  // admin home, with a link to every class's list, wins over the template's.
-  if (FOptions.pages) TPageOperate::MakePageFiles(project, site, progress);
-  CopyTemplateSite(site, progress);
+  try {
+    TEntityOperate::MakeEntityFile(FNamespace, project, site, progress);
+    TBLLOperate::MakeBLLFile(FNamespace, project, site, progress);
+    TDALOperate().MakeDALFile(FNamespace, project, site, progress);
+    // The pages come before the template copy, which never replaces a file the run wrote: the generated
+    // admin home, with a link to every class's list, wins over the template's.
+    if (FOptions.pages) TPageOperate::MakePageFiles(project, site, progress);
+    CopyTemplateSite(site, progress);
+  } catch (...) {
+    // The files written so far stay; the site's record says what they hold.
+    site.RecordAfterFailure();
+    throw;
+  }
   site.Finish();
   FObserver.SiteReport(site.Report());
   FObserver.Done();

@@ -285,6 +285,7 @@ std::vector<TPageFile> MakePages(const TProjectModel& project) {
   files.push_back({"Admin/Default.aspx.cs", Render("Default.aspx.cs", view)});
   files.push_back({"Admin/ChangePassword.aspx", Render("ChangePassword.aspx", view)});
   files.push_back({"Admin/ChangePassword.aspx.cs", Render("ChangePassword.aspx.cs", view)});
+  files.push_back({"Admin/pages.css", Render("pages.css", view)});
   files.push_back({"App_Code/BLL/AdminPage.cs", Render("AdminPage.cs", view)});
   files.push_back({"App_Code/DAL/AdminPagesHelp.cs", Render("AdminPagesHelp.cs", view)});
   files.push_back({"Upload/web.config", Render("Upload.web.config", view)});
@@ -297,6 +298,13 @@ std::vector<TPageFile> MakeClassPage(const TProjectModel& project, const TClassM
   if (kind == "add" || kind == "edit") return ClassFiles(project, classes, entry, {"Edit"});
   if (kind == "show") return ClassFiles(project, classes, entry, {"Show"});
   return {};
+}
+
+std::string PreviewText(const TProjectModel& project, const TClassModel& entry, const std::string& kind) {
+  std::string text;
+  for (const TPageFile& file : MakeClassPage(project, entry, kind))
+    text += "==> " + file.path + " <==\r\n" + file.text + "\r\n";
+  return text;
 }
 
 void MakePageFiles(const TProjectModel& project, TSiteWriter& site, const TProgressCallback& progress) {

@@ -12,7 +12,8 @@ class TSiteWriter;
 // to add and edit a row (Admin/CEdit.aspx), a page that shows one row (Admin/CShow.aspx), each with
 // its code-behind, and the data-access methods the pages read and delete through
 // (App_Code/DAL/dalCPages.cs). Once per site: the admin home that links every list page
-// (Admin/Default.aspx), the password page (Admin/ChangePassword.aspx), the pages' base class
+// (Admin/Default.aspx), the password page (Admin/ChangePassword.aspx), their style sheet
+// (Admin/pages.css, beside the template's admin.css), the pages' base class
 // (App_Code/BLL/AdminPage.cs), the administrator's data access (App_Code/DAL/AdminPagesHelp.cs) and
 // the upload folder's web.config (Upload/web.config).
 //
@@ -36,6 +37,9 @@ std::vector<TPageFile> MakePages(const TProjectModel& project);
 // The files of one class's page of a kind ("list", "add", "edit", "show"; add and edit are one form):
 // the page, its code-behind and the class's page data access. Empty when the kind is unknown.
 std::vector<TPageFile> MakeClassPage(const TProjectModel& project, const TClassModel& entry, const std::string& kind);
+
+// The files of MakeClassPage as one text, each after a line "==> PATH <==", as the preview shows them.
+std::string PreviewText(const TProjectModel& project, const TClassModel& entry, const std::string& kind);
 
 // Writes every page file into the site with one progress line per file.
 void MakePageFiles(const TProjectModel& project, TSiteWriter& site, const TProgressCallback& progress);

@@ -5,10 +5,12 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
+#include <random>
 #include <set>
 #include <system_error>
 
@@ -20,10 +22,6 @@ namespace {
 
 [[noreturn]] void RaiseFileError(const std::string& what, const std::string& path, int code) {
   throw TFileError(what + "“" + path + "”：" + std::generic_category().message(code), code);
-}
-
-bool SameFile(const struct stat& a, const struct stat& b) {
-  return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
 
 // The path with every symbolic link of its last component followed, so that a link
@@ -40,60 +38,23 @@ fs::path FollowLinks(fs::path path) {
   throw TFileError("无法写入文件“" + path.string() + "”：" + std::generic_category().message(ELOOP), ELOOP);
 }
 
-// Refuses a target that is a protected file or lies inside a protected folder.
-void CheckNotProtected(const std::string& shown, const fs::path& target, const TProtectedPaths& protectedPaths) {
-  struct stat targetInfo {};
-  if (::stat(target.c_str(), &targetInfo) == 0) {
-    for (const std::string& file : protectedPaths.files) {
-      struct stat info {};
-      if (::stat(file.c_str(), &info) == 0 && SameFile(info, targetInfo))
-        throw TFileError("不能写入“" + shown + "”：它就是目录文件“" + file + "”", EPERM);
-    }
+// A descriptor closed when it goes out of scope.
+class TFd {
+ public:
+  explicit TFd(int fd = -1) : FFd(fd) {}
+  ~TFd() {
+    if (FFd >= 0) ::close(FFd);
   }
-  if (protectedPaths.folders.empty()) return;
-  // A run writes many files into a few folders: a folder found outside every protected
-  // folder is remembered, so its ancestors are not walked again for the next file.
-  thread_local std::string tSafeFolder;
-  thread_local std::vector<std::string> tSafeFor;
-  std::error_code error;
-  const std::string parent = fs::absolute(target, error).parent_path().string();
-  if (!error && parent == tSafeFolder && protectedPaths.folders == tSafeFor) return;
-  std::vector<struct stat> folders;
-  for (const std::string& folder : protectedPaths.folders) {
-    struct stat info {};
-    if (::stat(folder.c_str(), &info) == 0) folders.push_back(info);
-  }
-  fs::path folder = fs::weakly_canonical(parent, error);
-  for (;;) {
-    struct stat info {};
-    if (::stat(folder.c_str(), &info) == 0) {
-      for (std::size_t i = 0; i < folders.size(); ++i)
-        if (SameFile(info, folders[i])) {
-          const std::string& name = protectedPaths.folders[i];
-          throw TFileError("不能写入“" + shown + "”：它位于模板文件夹“" + name + "”之内", EPERM);
-        }
-    }
-    if (!folder.has_relative_path()) break;
-    folder = folder.parent_path();
-  }
-  tSafeFolder = parent;
-  tSafeFor = protectedPaths.folders;
-}
+  TFd(const TFd&) = delete;
+  TFd& operator=(const TFd&) = delete;
+  int Get() const { return FFd; }
 
-// The process's umask, read without changing it (other threads may be creating files).
-mode_t ReadUmask() {
-  std::ifstream status("/proc/self/status");
-  std::string line;
-  while (std::getline(status, line))
-    if (line.rfind("Umask:", 0) == 0) return static_cast<mode_t>(std::strtoul(line.c_str() + 6, nullptr, 8));
-  return 022;
-}
+ private:
+  int FFd;
+};
 
-// Read once: the program never changes its umask, and reading /proc for every new file
-// cost a generation run more than writing the file did.
-mode_t CurrentUmask() {
-  static const mode_t mask = ReadUmask();
-  return mask;
+TProtectedIdentities::TId IdOf(const struct stat& info) {
+  return {info.st_dev, info.st_ino};
 }
 
 // Writes every byte to fd; false with errno set on a failure.
@@ -101,7 +62,7 @@ bool WriteAll(int fd, const std::string& bytes) {
   const char* data = bytes.data();
   std::size_t left = bytes.size();
   while (left > 0) {
-    const ssize_t written = ::write(fd, data, left);
+    const ssize_t written = TFileWriteCalls::Current().write(fd, data, left);
     if (written < 0) {
       if (errno == EINTR) continue;
       return false;
@@ -110,6 +71,17 @@ bool WriteAll(int fd, const std::string& bytes) {
     left -= static_cast<std::size_t>(written);
   }
   return true;
+}
+
+// A name for a temporary file beside name: hidden, unlikely to be taken, different on each call.
+std::string TemporaryName(const std::string& name) {
+  thread_local std::minstd_rand generator(
+      static_cast<unsigned>(static_cast<std::uintptr_t>(std::chrono::steady_clock::now().time_since_epoch().count()) ^
+                            (static_cast<std::uintptr_t>(::getpid()) << 16) ^ reinterpret_cast<std::uintptr_t>(&name)));
+  static const char kDigits[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+  std::string temporary = "." + name + ".";
+  for (int i = 0; i < 6; ++i) temporary += kDigits[generator() % (sizeof kDigits - 1)];
+  return temporary;
 }
 
 // Writes into a target that is not a regular file (a device, a FIFO) without replacing it.
@@ -213,39 +185,126 @@ TProtectedPaths TProtectedPaths::Of(const std::string& catalogueFile, const std:
   return paths;
 }
 
-void TFileOperate::WriteFileBytes(const std::string& path, const std::string& bytes,
-                                  const TProtectedPaths& protectedPaths, mode_t newFileMode) {
-  const fs::path target = FollowLinks(path);
-  CheckNotProtected(path, target, protectedPaths);
+TFileWriteCalls& TFileWriteCalls::Current() {
+  static TFileWriteCalls calls{::write, ::close};
+  return calls;
+}
 
+TProtectedIdentities TProtectedIdentities::Of(const TProtectedPaths& paths) {
+  TProtectedIdentities identities;
+  for (const std::string& file : paths.files) {
+    struct stat info {};
+    if (::stat(file.c_str(), &info) == 0) identities.files.emplace_back(IdOf(info), file);
+    const fs::path path(file);
+    const fs::path folder = path.has_parent_path() ? path.parent_path() : fs::path(".");
+    if (::stat(folder.c_str(), &info) == 0) identities.names.push_back({IdOf(info), path.filename().string(), file});
+  }
+  for (const std::string& folder : paths.folders) {
+    struct stat info {};
+    if (::stat(folder.c_str(), &info) == 0) identities.folders.emplace_back(IdOf(info), folder);
+  }
+  return identities;
+}
+
+void TFileOperate::CheckNotProtectedAt(int folderFd, const std::string& name, const std::string& shown,
+                                       const TProtectedIdentities& protectedPaths) {
+  struct stat folderInfo {};
+  if (::fstat(folderFd, &folderInfo) != 0) RaiseFileError("无法写入文件", shown, errno);
+  const TProtectedIdentities::TId folder = IdOf(folderInfo);
+  for (const TProtectedIdentities::TNamed& file : protectedPaths.names)
+    if (file.folder == folder && file.name == name)
+      throw TFileError("不能写入“" + shown + "”：它就是目录文件“" + file.shown + "”", EPERM);
+  struct stat targetInfo {};
+  if (!protectedPaths.files.empty() && ::fstatat(folderFd, name.c_str(), &targetInfo, 0) == 0) {
+    for (const auto& [id, path] : protectedPaths.files)
+      if (id == IdOf(targetInfo)) throw TFileError("不能写入“" + shown + "”：它就是目录文件“" + path + "”", EPERM);
+  }
+  if (protectedPaths.folders.empty()) return;
+  // A run writes many files into a few folders: a folder found outside every protected
+  // folder is remembered, so its ancestors are not walked again for the next file.
+  thread_local TProtectedIdentities::TId tSafeFolder{0, 0};
+  thread_local std::vector<std::pair<TProtectedIdentities::TId, std::string>> tSafeFor;
+  if (folder == tSafeFolder && protectedPaths.folders == tSafeFor) return;
+  // Up from the folder through "..", which is each folder's real parent however it was reached.
+  struct stat info = folderInfo;
+  int level = ::fcntl(folderFd, F_DUPFD_CLOEXEC, 0);
+  for (int depth = 0; level >= 0 && depth < 4096; ++depth) {
+    for (const auto& [id, path] : protectedPaths.folders)
+      if (id == IdOf(info)) {
+        ::close(level);
+        throw TFileError("不能写入“" + shown + "”：它位于模板文件夹“" + path + "”之内", EPERM);
+      }
+    const int parent = ::openat(level, "..", O_PATH | O_DIRECTORY | O_CLOEXEC);
+    ::close(level);
+    level = parent;
+    struct stat parentInfo {};
+    if (level < 0 || ::fstat(level, &parentInfo) != 0) {
+      const int code = errno;
+      if (level >= 0) ::close(level);
+      RaiseFileError("无法写入文件", shown, code);
+    }
+    if (IdOf(parentInfo) == IdOf(info)) break;  // the root is its own parent
+    info = parentInfo;
+  }
+  if (level >= 0) ::close(level);
+  tSafeFolder = folder;
+  tSafeFor = protectedPaths.folders;
+}
+
+void TFileOperate::ReplaceFileAt(int folderFd, const std::string& name, const std::string& shown,
+                                 const std::string& bytes, mode_t newFileMode) {
   struct stat existing {};
-  const bool exists = ::stat(target.c_str(), &existing) == 0;
-  if (exists && S_ISDIR(existing.st_mode)) RaiseFileError("无法写入文件", path, EISDIR);
-  if (exists && !S_ISREG(existing.st_mode)) return WriteThrough(path, target, bytes);
+  bool exists = ::fstatat(folderFd, name.c_str(), &existing, AT_SYMLINK_NOFOLLOW) == 0;
+  if (exists && S_ISDIR(existing.st_mode)) RaiseFileError("无法写入文件", shown, EISDIR);
+  // Whatever else is there (a link, a device that appeared since the caller looked) is only a
+  // name in this folder: the rename replaces the name and touches nothing it pointed to.
+  exists = exists && S_ISREG(existing.st_mode);
   // A file the user may not write stays as it is, as it would with a plain overwrite.
-  if (exists && ::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0)
-    RaiseFileError("无法写入文件", path, errno);
+  if (exists && ::faccessat(folderFd, name.c_str(), W_OK, AT_EACCESS) != 0)
+    RaiseFileError("无法写入文件", shown, errno);
 
-  const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
-  std::string temporary = (folder / ("." + target.filename().string() + ".XXXXXX")).string();
-  const int fd = ::mkstemp(temporary.data());
-  if (fd < 0) RaiseFileError("无法创建文件", path, errno);
-  // mkstemp makes the file private: give it the target's mode, or a new file's.
-  const mode_t mode = exists ? existing.st_mode & 07777 : newFileMode & ~CurrentUmask() & 07777;
+  std::string temporary;
+  int fd = -1;
+  for (int attempt = 0; fd < 0 && attempt < 100; ++attempt) {
+    temporary = TemporaryName(name);
+    // A new file is created with its final mode (the kernel takes the umask off); a replacement
+    // starts private and takes the mode of the file it replaces.
+    fd = ::openat(folderFd, temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW,
+                  exists ? 0600 : newFileMode & 07777);
+    if (fd < 0 && errno != EEXIST) break;
+  }
+  if (fd < 0) RaiseFileError("无法创建文件", shown, errno);
   int code = 0;
   if (exists) {
     // The replacement keeps the owner of the file it replaces where the user may set
     // it; where not, the file was the user's own anyway.
     const int ignored = ::fchown(fd, existing.st_uid, existing.st_gid);
     (void)ignored;
+    if (::fchmod(fd, existing.st_mode & 07777) != 0) code = errno;
   }
-  if (::fchmod(fd, mode) != 0 || !WriteAll(fd, bytes)) code = errno;
-  if (::close(fd) != 0 && code == 0) code = errno;
-  if (code == 0 && ::rename(temporary.c_str(), target.c_str()) != 0) code = errno;
+  if (code == 0 && !WriteAll(fd, bytes)) code = errno;
+  if (TFileWriteCalls::Current().close(fd) != 0 && code == 0) code = errno;
+  if (code == 0 && ::renameat(folderFd, temporary.c_str(), folderFd, name.c_str()) != 0) code = errno;
   if (code != 0) {
-    ::unlink(temporary.c_str());
-    RaiseFileError("无法写入文件", path, code);
+    ::unlinkat(folderFd, temporary.c_str(), 0);
+    RaiseFileError("无法写入文件", shown, code);
   }
+}
+
+void TFileOperate::WriteFileBytes(const std::string& path, const std::string& bytes,
+                                  const TProtectedPaths& protectedPaths, mode_t newFileMode) {
+  const fs::path target = FollowLinks(path);
+  const fs::path folderPath = target.has_parent_path() ? target.parent_path() : fs::path(".");
+  const std::string name = target.filename().string();
+  const TFd folder(::open(folderPath.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+  if (folder.Get() < 0) RaiseFileError("无法创建文件", path, errno);
+  CheckNotProtectedAt(folder.Get(), name, path, TProtectedIdentities::Of(protectedPaths));
+
+  struct stat existing {};
+  if (::fstatat(folder.Get(), name.c_str(), &existing, AT_SYMLINK_NOFOLLOW) == 0 && !S_ISREG(existing.st_mode) &&
+      !S_ISDIR(existing.st_mode) && !S_ISLNK(existing.st_mode))
+    return WriteThrough(path, target, bytes);
+  ReplaceFileAt(folder.Get(), name, path, bytes, newFileMode);
 }
 
 void TFileOperate::WriteTextFile(const std::string& dirPath, const std::string& fileName,

@@ -2,8 +2,10 @@
 
 #include <sys/types.h>
 
+#include <cstddef>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 // A file-system failure while writing generated output: names the file or folder
@@ -19,14 +21,36 @@ class TFileError : public std::runtime_error {
 
 // Files and folders that a write for the user must never replace: the catalogue
 // (with its journal files) and the template site. Files are compared by device and
-// inode, so no spelling of a path (relative, through a link, a hard link) reaches them;
-// a folder protects everything below it.
+// inode, so no spelling of a path (relative, through a link, a hard link) reaches them,
+// and by name within their folder, so a journal file that is not there yet cannot be
+// made either (SQLite would take it for its own and delete or replay it); a folder
+// protects everything below it.
 struct TProtectedPaths {
   std::vector<std::string> files;
   std::vector<std::string> folders;
 
   // The catalogue file with its -wal, -shm and -journal companions, and the template folder.
   static TProtectedPaths Of(const std::string& catalogueFile, const std::string& templateFolder);
+};
+
+// The protected paths as found on disk at one moment, for many checks in a row (a run
+// writing thousands of files looks them up once).
+struct TProtectedIdentities {
+  struct TId {
+    dev_t device;
+    ino_t inode;
+    bool operator==(const TId& other) const { return device == other.device && inode == other.inode; }
+  };
+  struct TNamed {
+    TId folder;        // the folder the protected file is in (or would be)
+    std::string name;  // its name there
+    std::string shown;
+  };
+  std::vector<std::pair<TId, std::string>> files;    // files that exist, with their paths
+  std::vector<TNamed> names;                         // every protected file, by folder and name
+  std::vector<std::pair<TId, std::string>> folders;  // folders that exist, with their paths
+
+  static TProtectedIdentities Of(const TProtectedPaths& paths);
 };
 
 // Where a folder copy puts what it finds. Every path is relative to the copy's target
@@ -44,6 +68,14 @@ class TCopyDestination {
   virtual void KeepExisting(const std::string& /*relative*/) {}
   // Copies the source file, with its bytes and mode.
   virtual void PutFile(const std::string& source, const std::string& relative) = 0;
+};
+
+// The system calls that put a temporary file's bytes on disk. Tests replace them to make
+// a write or a close fail; everything else uses the system's own.
+struct TFileWriteCalls {
+  ssize_t (*write)(int fd, const void* data, std::size_t size);
+  int (*close)(int fd);
+  static TFileWriteCalls& Current();
 };
 
 // The only place where the program writes files for the user.
@@ -98,6 +130,23 @@ class TFileOperate {
   // Raises TFileError when the source cannot be read or the target cannot be written.
   static void CopyFile(const std::string& source, const std::string& target,
                        const TProtectedPaths& protectedPaths = {});
+
+  // Replaces the entry name of the folder open as folderFd (any descriptor that names a folder,
+  // O_PATH included) with a regular file of these bytes: they go to a temporary file in the same
+  // folder, renamed over the entry only when complete. A regular file there keeps its mode (and owner
+  // where allowed) and is refused when the user may not write it; a folder there raises EISDIR. A new
+  // file gets newFileMode less the umask. shown names the file in errors. Links are not followed:
+  // the caller has resolved them. Raises TFileError naming shown on any failure, leaving the entry
+  // as it was.
+  static void ReplaceFileAt(int folderFd, const std::string& name, const std::string& shown, const std::string& bytes,
+                            mode_t newFileMode);
+
+  // Refuses (TFileError, EPERM) a target in the folder open as folderFd, named name, that is a
+  // protected file or lies inside a protected folder. shown names the target in the message.
+  // The folder itself is checked once per thread and set of folders: the next target in the same
+  // folder costs one look-up.
+  static void CheckNotProtectedAt(int folderFd, const std::string& name, const std::string& shown,
+                                  const TProtectedIdentities& protectedPaths);
 
   // Creates the folder with its parents. A failure raises TFileError naming the
   // folder that could not be created and the real cause (no permission, a file in the way).

@@ -22,28 +22,6 @@ std::string TemplateFolderOf(const TGenerationTarget& target) {
   return target.programFolder.empty() ? std::string("bak") : target.programFolder + "/bak";
 }
 
-std::string ParentOf(const std::string& path) {
-  const std::size_t slash = path.rfind('/');
-  return slash == std::string::npos ? std::string() : path.substr(0, slash);
-}
-
-// A regular file's bytes. False when nothing is there; readable is false when something is
-// there that cannot be compared (no permission, a folder, a device or FIFO that must not be read).
-bool ReadExisting(const std::string& path, std::string& bytes, bool& readable) {
-  readable = false;
-  struct stat info {};
-  // Nothing there (a dangling link included: the write creates the file it points to).
-  if (::stat(path.c_str(), &info) != 0) return errno != ENOENT;
-  if (!S_ISREG(info.st_mode)) return true;
-  try {
-    bytes = TFileOperate::ReadFileBytes(path);
-    readable = true;
-  } catch (const TFileError&) {
-    // Left to the write, which names the file and the reason when it fails too.
-  }
-  return true;
-}
-
 }  // namespace
 
 const char* SiteFileStateName(TSiteFileState state) {
@@ -92,7 +70,7 @@ class TSiteWriter::TTemplateCopy : public TCopyDestination {
 
   std::string Root() const override { return FSite.FullPath(FFolder); }
   void MakeFolder(const std::string& relative) override {
-    if (!FSite.FOptions.dryRun) TFileOperate::CreateFolders(FSite.FullPath(Path(relative)));
+    if (!FSite.FOptions.dryRun) FSite.FFolder.MakeFolders(Path(relative));
   }
   bool Exists(const std::string& relative) override {
     const std::string path = Path(relative);
@@ -121,9 +99,12 @@ TSiteWriter::TSiteWriter(const TGenerationTarget& target, TSiteOptions options)
       FSite(SiteFolderOf(target)),
       FShownSite("projects/" + target.projectName),
       FProtected(TProtectedPaths::Of(TDbHelper::CatalogueFile(), TemplateFolderOf(target))),
-      FOptions(options) {
+      FOptions(options),
+      FFolder(FSite, FProtected) {
   FNext.projectName = FProjectName;
   FReport.siteName = FShownSite;
+  // The site's folder is resolved here, once, for the whole run.
+  FFolder.Open(false);
   ReadManifest();
 }
 
@@ -135,22 +116,40 @@ std::string TSiteWriter::Shown(const std::string& relative) const {
   return FShownSite + "/" + relative;
 }
 
-bool TSiteWriter::OnDisk(const std::string& relative) const {
+bool TSiteWriter::OnDisk(const std::string& relative) {
   struct stat info {};
-  return ::lstat(FullPath(relative).c_str(), &info) == 0;
+  return FFolder.Stat(relative, info, false);
+}
+
+// A regular file's bytes. False when nothing is there; readable is false when something is
+// there that cannot be compared (no permission, a folder, a device or FIFO that must not be read).
+bool TSiteWriter::ReadExisting(const std::string& relative, std::string& bytes, bool& readable) {
+  readable = false;
+  struct stat info {};
+  // Nothing there (a dangling link inside the site included: the write creates the file it points to).
+  if (!FFolder.Stat(relative, info)) return false;
+  if (!S_ISREG(info.st_mode)) return true;
+  try {
+    bytes = FFolder.Read(relative);
+    readable = true;
+  } catch (const TFileError&) {
+    // Left to the write, which names the file and the reason when it fails too.
+  }
+  return true;
 }
 
 void TSiteWriter::ReadManifest() {
   const std::string shown = "“" + Shown(TSiteManifest::kPath) + "”";
-  struct stat info {};
-  if (::stat(FullPath(TSiteManifest::kPath).c_str(), &info) != 0 && errno == ENOENT) {
-    // A site that is not there yet has no earlier run to speak of.
-    if (::stat(FSite.c_str(), &info) == 0) FReport.freshStart = "没有找到上次生成的记录" + shown + "，本次从头开始。";
-    return;
-  }
   std::string reason;
   try {
-    FLastText = TFileOperate::ReadFileBytes(FullPath(TSiteManifest::kPath));
+    struct stat info {};
+    if (!FFolder.Stat(TSiteManifest::kPath, info)) {
+      // A site that is not there yet has no earlier run to speak of.
+      if (FFolder.IsOpen()) FReport.freshStart = "没有找到上次生成的记录" + shown + "，本次从头开始。";
+      return;
+    }
+    // Read refuses anything but a regular file (a FIFO there would hold the run forever).
+    FLastText = FFolder.Read(TSiteManifest::kPath);
     if (TSiteManifest::Parse(FLastText, FLast, reason) && FLast.projectName != FProjectName)
       reason = "属于工程“" + FLast.projectName + "”";
   } catch (const TFileError& error) {
@@ -165,10 +164,9 @@ void TSiteWriter::ReadManifest() {
 }
 
 TSiteFileState TSiteWriter::Write(const std::string& relative, const std::string& bytes, mode_t newFileMode) {
-  const std::string path = FullPath(relative);
   std::string disk;
   bool readable = false;
-  const bool exists = ReadExisting(path, disk, readable);
+  const bool exists = ReadExisting(relative, disk, readable);
   const std::string digest = Sha256::HexDigest(bytes);
   const auto last = FLast.digests.find(relative);
   const bool recorded = last != FLast.digests.end();
@@ -189,27 +187,28 @@ TSiteFileState TSiteWriter::Write(const std::string& relative, const std::string
   FSeen.insert(relative);
   FReport.files.push_back({relative, state});
   const bool keep = state == TSiteFileState::Edited && FOptions.keepEdits;
+  if (keep) FReport.keptEdits.push_back(relative);
+  if (!FOptions.dryRun && state != TSiteFileState::Unchanged) {
+    if (keep) {
+      WriteUnlessEqual(relative + ".new", bytes, newFileMode);
+    } else {
+      FFolder.Write(relative, bytes, newFileMode);
+    }
+    FWroteAny = true;
+  }
   // The record is always the text generated for the path, written or put beside a kept file: a kept
   // file counts as edited as long as it differs from it, and once the user has taken the generated text
-  // over unchanged, the next run may replace it again.
+  // over unchanged, the next run may replace it again. It is noted only once the write is done, so
+  // that the record of a run that fails holds what is on disk.
   FNext.digests[relative] = digest;
-  if (keep) FReport.keptEdits.push_back(relative);
-  if (FOptions.dryRun || state == TSiteFileState::Unchanged) return state;
-
-  TFileOperate::CreateFolders(ParentOf(path));
-  if (keep) {
-    WriteUnlessEqual(path + ".new", bytes, newFileMode);
-  } else {
-    TFileOperate::WriteFileBytes(path, bytes, FProtected, newFileMode);
-  }
   return state;
 }
 
-void TSiteWriter::WriteUnlessEqual(const std::string& path, const std::string& bytes, mode_t newFileMode) {
+void TSiteWriter::WriteUnlessEqual(const std::string& relative, const std::string& bytes, mode_t newFileMode) {
   std::string disk;
   bool readable = false;
-  if (ReadExisting(path, disk, readable) && readable && disk == bytes) return;
-  TFileOperate::WriteFileBytes(path, bytes, FProtected, newFileMode);
+  if (ReadExisting(relative, disk, readable) && readable && disk == bytes) return;
+  FFolder.Write(relative, bytes, newFileMode);
 }
 
 void TSiteWriter::CopyFolder(const std::string& sourceDir, const std::string& relative, bool failIfExists,
@@ -237,6 +236,19 @@ void TSiteWriter::Finish() {
   if (FOptions.dryRun) return;
   const std::string text = FNext.Text();
   if (FHaveLast && text == FLastText) return;
-  TFileOperate::CreateFolders(ParentOf(FullPath(TSiteManifest::kPath)));
-  TFileOperate::WriteFileBytes(FullPath(TSiteManifest::kPath), text, FProtected, 0666);
+  FFolder.Write(TSiteManifest::kPath, text, 0666);
+}
+
+void TSiteWriter::RecordAfterFailure() noexcept {
+  if (FOptions.dryRun || !FWroteAny) return;
+  // Every file keeps its record from the last run unless this run wrote it: a failed write left
+  // the file's old bytes, and the files not reached are as the last run left them.
+  TSiteManifest record = FLast;
+  record.projectName = FProjectName;
+  for (const auto& [path, digest] : FNext.digests) record.digests[path] = digest;
+  try {
+    FFolder.Write(TSiteManifest::kPath, record.Text(), 0666);
+  } catch (const std::exception&) {
+    // The run's own failure is what the user is told; with no record the next run starts afresh.
+  }
 }

@@ -8,6 +8,7 @@
 
 #include "site/FileOperate.h"
 #include "site/GenerationTarget.h"
+#include "site/SiteFolder.h"
 #include "site/SiteManifest.h"
 
 // What a run does, or in a dry run would do, with one file of the site.
@@ -79,11 +80,17 @@ class TSiteWriter {
   // (not rewritten when it would not change).
   void Finish();
 
+  // Ends a run that failed part-way: records what is on disk now (the files this run wrote with
+  // their new digests, every other one as the last run recorded it), so that the next run tells
+  // them from hand edits as it should. Does nothing when the run wrote nothing; never throws.
+  void RecordAfterFailure() noexcept;
+
  private:
   class TTemplateCopy;
 
-  bool OnDisk(const std::string& relative) const;
-  void WriteUnlessEqual(const std::string& path, const std::string& bytes, mode_t newFileMode);
+  bool OnDisk(const std::string& relative);
+  bool ReadExisting(const std::string& relative, std::string& bytes, bool& readable);
+  void WriteUnlessEqual(const std::string& relative, const std::string& bytes, mode_t newFileMode);
   void ReadManifest();
 
   const std::string FProjectName;
@@ -91,6 +98,8 @@ class TSiteWriter {
   const std::string FShownSite;  // "projects/<P>"
   const TProtectedPaths FProtected;
   const TSiteOptions FOptions;
+  TSiteFolder FFolder;  // every read and write below the site goes through it
+  bool FWroteAny = false;
   TSiteManifest FLast;    // the last run's record; empty when there is none to trust
   std::string FLastText;  // its bytes, to leave an unchanged manifest untouched
   bool FHaveLast = false;

@@ -4,27 +4,30 @@
 
 #include <cerrno>
 #include <cstdio>
-#include <memory>
 
 namespace {
 
-// One iconv conversion descriptor for the length of one call.
+// One iconv conversion descriptor. Opening one costs far more than converting a name, so
+// each thread keeps one per direction for its whole life (a descriptor holds the state of
+// a conversion and must not be shared between threads).
 class TConverter {
  public:
-  TConverter(const char* to, const char* from) : FHandle(iconv_open(to, from)) {
-    if (FHandle == reinterpret_cast<iconv_t>(-1))
-      throw TGbkEncodingError(std::string("iconv cannot convert from ") + from + " to " + to);
+  TConverter(const char* to, const char* from) : FHandle(iconv_open(to, from)), FTo(to), FFrom(from) {}
+  ~TConverter() {
+    if (FHandle != reinterpret_cast<iconv_t>(-1)) iconv_close(FHandle);
   }
-  ~TConverter() { iconv_close(FHandle); }
   TConverter(const TConverter&) = delete;
   TConverter& operator=(const TConverter&) = delete;
 
-  // Converts all of input; on a character it cannot convert returns false and
-  // sets failedAt to that character's offset in input.
-  bool Convert(const std::string& input, std::string& output, std::size_t& failedAt) {
-    output.clear();
-    char* in = const_cast<char*>(input.data());
-    std::size_t inLeft = input.size();
+  // Converts all of input[0, size); on a character it cannot convert returns false and sets
+  // failedAt to that character's offset. Appends to output.
+  bool Convert(const char* input, std::size_t size, std::string& output, std::size_t& failedAt) {
+    if (FHandle == reinterpret_cast<iconv_t>(-1))
+      throw TGbkEncodingError(std::string("iconv cannot convert from ") + FFrom + " to " + FTo);
+    // Back to the initial state: an earlier call may have stopped in the middle of a character.
+    iconv(FHandle, nullptr, nullptr, nullptr, nullptr);
+    char* in = const_cast<char*>(input);
+    std::size_t inLeft = size;
     char buffer[4096];
     while (inLeft > 0) {
       char* out = buffer;
@@ -32,7 +35,7 @@ class TConverter {
       const std::size_t rc = iconv(FHandle, &in, &inLeft, &out, &outLeft);
       output.append(buffer, sizeof buffer - outLeft);
       if (rc == static_cast<std::size_t>(-1) && errno != E2BIG) {
-        failedAt = input.size() - inLeft;
+        failedAt = size - inLeft;
         return false;
       }
     }
@@ -41,7 +44,19 @@ class TConverter {
 
  private:
   iconv_t FHandle;
+  const char* FTo;
+  const char* FFrom;
 };
+
+TConverter& ToGbk() {
+  thread_local TConverter converter("CP936", "UTF-8");
+  return converter;
+}
+
+TConverter& FromGbk() {
+  thread_local TConverter converter("UTF-8", "CP936");
+  return converter;
+}
 
 // Length of the UTF-8 sequence that starts with this byte (1 for a stray byte).
 std::size_t SequenceLength(unsigned char lead) {
@@ -67,30 +82,29 @@ std::string DescribeCharacter(const std::string& utf8, std::size_t at) {
   return "字符“" + utf8.substr(at, length) + "”(" + code + ")无法用GBK编码";
 }
 
-// UTF-8 to GBK. ASCII is the same byte in both and makes up most of a generated file, so
-// only the runs of other characters go through iconv; a run ends only at an ASCII byte,
-// which no multi-byte sequence contains, so no character is split. On a character GBK
-// cannot hold returns false and sets failedAt to its offset in utf8.
-bool EncodeGbk(const std::string& utf8, std::string& gbk, std::size_t& failedAt) {
-  gbk.clear();
-  gbk.reserve(utf8.size());
-  std::unique_ptr<TConverter> converter;
-  std::string encoded;
+// UTF-8 to GBK (into gbk; nullptr only checks). ASCII is the same byte in both and makes up most of a generated file,
+// so only the runs of other characters go through iconv; a run ends only at an ASCII byte, which no multi-byte sequence
+// contains, so no character is split. On a character GBK cannot hold returns false and sets failedAt to its offset in
+// utf8.
+bool EncodeGbk(const std::string& utf8, std::string* gbk, std::size_t& failedAt) {
+  std::string ignored;
+  std::string& out = gbk != nullptr ? *gbk : ignored;
+  out.clear();
+  if (gbk != nullptr) out.reserve(utf8.size());
   std::size_t at = 0;
   while (at < utf8.size()) {
     std::size_t end = at;
     while (end < utf8.size() && static_cast<unsigned char>(utf8[end]) < 0x80) ++end;
-    gbk.append(utf8, at, end - at);
+    if (gbk != nullptr) out.append(utf8, at, end - at);
     at = end;
     while (end < utf8.size() && static_cast<unsigned char>(utf8[end]) >= 0x80) ++end;
     if (end == at) break;
-    if (!converter) converter = std::make_unique<TConverter>("CP936", "UTF-8");
     std::size_t failedInRun = 0;
-    if (!converter->Convert(utf8.substr(at, end - at), encoded, failedInRun)) {
+    if (gbk == nullptr) out.clear();  // a check keeps nothing of what it converts
+    if (!ToGbk().Convert(utf8.data() + at, end - at, out, failedInRun)) {
       failedAt = at + failedInRun;
       return false;
     }
-    gbk += encoded;
     at = end;
   }
   return true;
@@ -103,15 +117,14 @@ namespace GbkText {
 std::string FromUtf8(const std::string& utf8) {
   std::string gbk;
   std::size_t failedAt = 0;
-  if (!EncodeGbk(utf8, gbk, failedAt)) throw TGbkEncodingError(DescribeCharacter(utf8, failedAt));
+  if (!EncodeGbk(utf8, &gbk, failedAt)) throw TGbkEncodingError(DescribeCharacter(utf8, failedAt));
   return gbk;
 }
 
 std::string ToUtf8(const std::string& gbk) {
-  TConverter converter("UTF-8", "CP936");
   std::string utf8;
   std::size_t failedAt = 0;
-  if (!converter.Convert(gbk, utf8, failedAt)) {
+  if (!FromGbk().Convert(gbk.data(), gbk.size(), utf8, failedAt)) {
     char text[64];
     std::snprintf(text, sizeof text, "第%zu个字节处的内容不是GBK文本", failedAt + 1);
     throw TGbkEncodingError(text);
@@ -120,9 +133,8 @@ std::string ToUtf8(const std::string& gbk) {
 }
 
 bool CanEncode(const std::string& utf8) {
-  std::string ignored;
   std::size_t failedAt = 0;
-  return EncodeGbk(utf8, ignored, failedAt);
+  return EncodeGbk(utf8, nullptr, failedAt);
 }
 
 }  // namespace GbkText

@@ -8,8 +8,8 @@
 #include "catalogue/ClassDAO.h"
 #include "model/NameRules.h"
 #include "ui/AccessibleNames.h"
-#include "ui/MainForm.h"
 #include "ui/Prompts.h"
+#include "ui/WindowContext.h"
 
 namespace {
 
@@ -37,9 +37,9 @@ bool TClassFormBase::ClassNameTaken(int projectId, const QString& className, int
   return false;
 }
 
-TClassFormBase::TClassFormBase(TFormMain* formMain, const QString& caption, const QString& classLabel,
+TClassFormBase::TClassFormBase(TWindowContext* window, const QString& caption, const QString& classLabel,
                                const QString& friendLabel, const QSize& clientSize)
-    : QDialog(formMain), FFormMain(formMain) {
+    : QDialog(window->Widget()), FWindow(window) {
   setWindowTitle(caption);
   setFixedSize(clientSize);
 

@@ -5,7 +5,7 @@
 class QLabel;
 class QLineEdit;
 class QPushButton;
-class TFormMain;
+class TWindowContext;
 
 // What the add-class and change-class dialogs share: the class-name row, the
 // friendly-name row and the "确定" button, which runs Button1Click. There is no
@@ -24,14 +24,14 @@ class TClassFormBase : public QDialog {
   static bool ClassNameTaken(int projectId, const QString& className, int ownClassId);
 
  protected:
-  TClassFormBase(TFormMain* formMain, const QString& caption, const QString& classLabel, const QString& friendLabel,
+  TClassFormBase(TWindowContext* window, const QString& caption, const QString& classLabel, const QString& friendLabel,
                  const QSize& clientSize);
 
  protected slots:
   virtual void Button1Click() = 0;
 
  protected:
-  TFormMain* FFormMain;
+  TWindowContext* FWindow;
   QLabel* Label1 = nullptr;
   QLineEdit* Edt_ClassName = nullptr;
   QLabel* Label2 = nullptr;

@@ -13,7 +13,7 @@
 #include "site/FileOperate.h"
 #include "text/GbkText.h"
 #include "ui/DialogRunner.h"
-#include "ui/MainForm.h"
+#include "ui/ProgramFolders.h"
 #include "ui/Prompts.h"
 
 namespace {
@@ -124,7 +124,7 @@ void TDataBaseSqlForm::SaveToFile1Click() {
   QString failure;
   try {
     const std::string bytes = GbkText::FromUtf8(ToScriptText(Memo_Sql->toPlainText()).toStdString());
-    TFileOperate::WriteFileBytes(path.toStdString(), bytes, TFormMain::ProtectedPaths());
+    TFileOperate::WriteFileBytes(path.toStdString(), bytes, ProgramFolders::ProtectedPaths());
   } catch (const std::exception& error) {
     failure = QString::fromStdString(error.what());
   }

@@ -4,11 +4,11 @@
 
 #include "catalogue/ClassDAO.h"
 #include "ui/CommandGuard.h"
-#include "ui/MainForm.h"
 #include "ui/Prompts.h"
+#include "ui/WindowContext.h"
 
-TAddClassForm::TAddClassForm(TFormMain* formMain)
-    : TClassFormBase(formMain, "添加类", "类英文名称:        ", "中文友好名称:         ", QSize(269, 218)) {
+TAddClassForm::TAddClassForm(TWindowContext* window)
+    : TClassFormBase(window, "添加类", "类英文名称:        ", "中文友好名称:         ", QSize(269, 218)) {
   setObjectName("AddClassForm");
 }
 
@@ -22,10 +22,10 @@ void TAddClassForm::Button1Click() {
   if (!CheckClassNameShape(className)) return;
   if (!CheckFriendName(friendName)) return;
   Guarded([&] {
-    const int projectId = FFormMain->SelectedProjectId();
+    const int projectId = FWindow->SelectedProjectId();
     if (ClassNameTaken(projectId, className, 0)) return;
     TClassDAO().AddClass(projectId, className.toStdString(), friendName.toStdString());
-    FFormMain->LoadClasses(projectId);
+    FWindow->LoadClasses(projectId);
     Prompts::ShowMessage("类名称添加成功！");
     accept();
   });

@@ -7,7 +7,7 @@ class TAddClassForm : public TClassFormBase {
   Q_OBJECT
 
  public:
-  explicit TAddClassForm(TFormMain* formMain);
+  explicit TAddClassForm(TWindowContext* window);
 
  protected slots:
   void Button1Click() override;

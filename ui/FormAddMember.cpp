@@ -6,7 +6,7 @@
 
 #include "catalogue/MemberDAO.h"
 
-TAddMemberForm::TAddMemberForm(TFormMain* formMain) : TMemberFormBase(formMain, "添加成员属性", QSize(389, 331)) {
+TAddMemberForm::TAddMemberForm(TWindowContext* window) : TMemberFormBase(window, "添加成员属性", QSize(389, 331)) {
   setObjectName("AddMemberForm");
   setWindowIcon(QIcon(":/images/member.png"));
   Edt_MemberLength->setText("20");

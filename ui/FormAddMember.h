@@ -7,7 +7,7 @@ class TAddMemberForm : public TMemberFormBase {
   Q_OBJECT
 
  public:
-  explicit TAddMemberForm(TFormMain* formMain);
+  explicit TAddMemberForm(TWindowContext* window);
 
  protected:
   int OwnMemberId() const override { return 0; }

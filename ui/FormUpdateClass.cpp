@@ -5,11 +5,11 @@
 
 #include "catalogue/ClassDAO.h"
 #include "ui/CommandGuard.h"
-#include "ui/MainForm.h"
 #include "ui/Prompts.h"
+#include "ui/WindowContext.h"
 
-TUpdateClassForm::TUpdateClassForm(TFormMain* formMain)
-    : TClassFormBase(formMain, "类更新", "类英文名称:       ", "中文友好名称:        ", QSize(271, 214)) {
+TUpdateClassForm::TUpdateClassForm(TWindowContext* window)
+    : TClassFormBase(window, "类更新", "类英文名称:       ", "中文友好名称:        ", QSize(271, 214)) {
   setObjectName("UpdateClassForm");
 }
 
@@ -20,7 +20,7 @@ void TUpdateClassForm::showEvent(QShowEvent* event) {
 
 void TUpdateClassForm::FormShow() {
   Guarded([this] { Edt_FriendName->setText(QString::fromStdString(TClassDAO().GetFriendNameById(FClassId))); });
-  Edt_ClassName->setText(FFormMain->SelectedClassName());
+  Edt_ClassName->setText(FWindow->SelectedClassName());
 }
 
 void TUpdateClassForm::Button1Click() {
@@ -37,10 +37,9 @@ void TUpdateClassForm::Button1Click() {
   }
   if (!CheckFriendName(friendName)) return;
   Guarded([&] {
-    if (ClassNameTaken(FFormMain->SelectedProjectId(), className, FClassId)) return;
-    TClassDAO().UpdateClass(FFormMain->SelectedProjectId(), FClassId, className.toStdString(),
-                            friendName.toStdString());
-    FFormMain->SetSelectedClassName(className);
+    if (ClassNameTaken(FWindow->SelectedProjectId(), className, FClassId)) return;
+    TClassDAO().UpdateClass(FWindow->SelectedProjectId(), FClassId, className.toStdString(), friendName.toStdString());
+    FWindow->SetSelectedClassName(className);
     Prompts::ShowMessage("类名称更新成功");
     accept();
   });

@@ -7,7 +7,7 @@ class TUpdateClassForm : public TClassFormBase {
   Q_OBJECT
 
  public:
-  explicit TUpdateClassForm(TFormMain* formMain);
+  explicit TUpdateClassForm(TWindowContext* window);
 
   // The class to change; set before the dialog is shown.
   void SetClassId(int classId) { FClassId = classId; }

@@ -7,8 +7,8 @@
 #include "catalogue/MemberDAO.h"
 #include "ui/CommandGuard.h"
 
-TUpdateMemberForm::TUpdateMemberForm(TFormMain* formMain, int memberId)
-    : TMemberFormBase(formMain, "更新成员属性", QSize(372, 320)), FMemberId(memberId) {
+TUpdateMemberForm::TUpdateMemberForm(TWindowContext* window, int memberId)
+    : TMemberFormBase(window, "更新成员属性", QSize(372, 320)), FMemberId(memberId) {
   setObjectName("UpdateMemberForm");
   FormCreate();
 }

@@ -8,7 +8,7 @@ class TUpdateMemberForm : public TMemberFormBase {
 
  public:
   // Opens the dialog on the member with this id, every control filled from it.
-  TUpdateMemberForm(TFormMain* formMain, int memberId);
+  TUpdateMemberForm(TWindowContext* window, int memberId);
 
  protected:
   int OwnMemberId() const override { return FMemberId; }

@@ -1,6 +1,5 @@
 #include "ui/MainForm.h"
 
-#include <QAction>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
@@ -19,36 +18,24 @@
 #include <QSignalBlocker>
 #include <QStatusBar>
 #include <QTableWidget>
-#include <QThread>
 #include <QTimer>
 #include <algorithm>
 #include <memory>
-#include <optional>
 
 #include "catalogue/ClassDAO.h"
-#include "catalogue/DataLocation.h"
 #include "catalogue/DbHelper.h"
 #include "catalogue/MemberDAO.h"
 #include "catalogue/ProjectDAO.h"
-#include "generation/AutoCode.h"
 #include "site/FileOperate.h"
-#include "model/NameRules.h"
 #include "ui/AccessibleNames.h"
 #include "ui/BannerImage.h"
 #include "ui/ClassListBox.h"
+#include "ui/CodeMenu.h"
 #include "ui/CommandGuard.h"
-#include "ui/DataBaseSql.h"
-#include "ui/DialogRunner.h"
-#include "ui/FormAddClass.h"
-#include "ui/FormAddMember.h"
-#include "ui/FormUpdateClass.h"
-#include "ui/FormUpdateMember.h"
-#include "ui/GenerationFeedback.h"
-#include "ui/PreviewForm.h"
-#include "ui/ProjectFileCommands.h"
+#include "ui/GenerationCommand.h"
+#include "ui/ProgramFolders.h"
+#include "ui/ProjectMenu.h"
 #include "ui/Prompts.h"
-#include "ui/SqlImportCommand.h"
-#include "ui/UserSettings.h"
 
 namespace {
 
@@ -59,12 +46,6 @@ constexpr int kMemberGridHeight = 289;
 constexpr int kClassListHeight = 241;
 constexpr int kProgressHeight = 152;
 constexpr int kTimerInterval = 5000;
-
-// Where the program's files are; set once at start-up by the window program.
-std::optional<TDataLocation>& DataLocationInUse() {
-  static std::optional<TDataLocation> location;
-  return location;
-}
 
 // Member grid columns: the member id first (kept practically invisible), then what the user reads.
 struct TColumn {
@@ -81,15 +62,6 @@ QString Text(const std::string& utf8) {
 // A flag column shows "是" only for the value 1.
 QString YesNo(int flag) {
   return flag == 1 ? QStringLiteral("是") : QStringLiteral("否");
-}
-
-// A project name becomes a folder name and is stored as GBK text; otherwise
-// shows why it cannot be and returns false.
-bool CheckProjectNameShape(const QString& name) {
-  const std::string problem = NameRules::ProjectNameProblem(name.toStdString());
-  if (problem.empty()) return true;
-  Prompts::ShowMessage(QString::fromStdString(problem));
-  return false;
 }
 
 }  // namespace
@@ -199,47 +171,14 @@ void TFormMain::CreateControls() {
   connect(Timer1, &QTimer::timeout, this, &TFormMain::Timer1Timer);
 }
 
-QAction* TFormMain::AddCommand(QMenu* menu, const char* name, const QString& caption, void (TFormMain::*handler)()) {
-  QAction* action = menu->addAction(caption);
-  action->setObjectName(name);
-  connect(action, &QAction::triggered, this, handler);
-  return action;
-}
-
 void TFormMain::CreateMenus() {
   menuBar()->setObjectName("MainMenu1");
   QMenu* projectMenu = menuBar()->addMenu("项目操作(&P)");
   projectMenu->setObjectName("F1");
-  AddCommand(projectMenu, "F2", "新建项目(&F)", &TFormMain::F2Click);
-  AddCommand(projectMenu, "N1", "修改项目名称(&X)", &TFormMain::N1Click);
-  AddCommand(projectMenu, "D1", "删除当前项目(&D)", &TFormMain::D1Click);
-  AddCommand(projectMenu, "A2", "添加类(&A)", &TFormMain::A2Click);
-  AddCommand(projectMenu, "N2", "修改类名(&B)", &TFormMain::N2Click);
-  AddCommand(projectMenu, "S1", "删除类(&S)", &TFormMain::S1Click);
-  AddCommand(projectMenu, "M1", "添加成员(&M)", &TFormMain::M1Click);
-  AddCommand(projectMenu, "N3", "修改成员属性(&E)", &TFormMain::N3Click);
-  AddCommand(projectMenu, "C1", "删除成员(&C)", &TFormMain::C1Click);
-  projectMenu->addSeparator();
-  AddCommand(projectMenu, "ExportProject", "导出工程...", &TFormMain::ExportProjectClick);
-  AddCommand(projectMenu, "ImportProject", "导入工程...", &TFormMain::ImportProjectClick);
-  AddCommand(projectMenu, "ImportSql1", "从SQL脚本导入...", &TFormMain::ImportSql1Click);
-
+  FProjectMenu = new TProjectMenu(*this, projectMenu);
   QMenu* codeMenu = menuBar()->addMenu("代码管理(&A)");
   codeMenu->setObjectName("P1");
-  AddCommand(codeMenu, "sql1", "生成建表sql语句", &TFormMain::sql1Click);
-  AddCommand(codeMenu, "S2", "设置命名空间(&S)", &TFormMain::S2Click);
-  AddCommand(codeMenu, "V1", "预览代码...", &TFormMain::V1Click);
-  AddCommand(codeMenu, "A1", "自动生成代码(&A)", &TFormMain::A1Click);
-  KeepEdits1 = codeMenu->addAction("保留手工修改");
-  KeepEdits1->setObjectName("KeepEdits1");
-  KeepEdits1->setCheckable(true);
-  KeepEdits1->setChecked(UserSettings::KeepEdits());
-  connect(KeepEdits1, &QAction::toggled, this, &TFormMain::KeepEdits1Toggled);
-  Pages1 = codeMenu->addAction("生成管理页面(&G)");
-  Pages1->setObjectName("Pages1");
-  Pages1->setCheckable(true);
-  Pages1->setChecked(UserSettings::GeneratePages());
-  connect(Pages1, &QAction::toggled, this, [](bool checked) { UserSettings::SetGeneratePages(checked); });
+  FCodeMenu = new TCodeMenu(*this, codeMenu);
 }
 
 void TFormMain::CreateStatusLine() {
@@ -264,50 +203,49 @@ void TFormMain::CreateStatusLine() {
 
 void TFormMain::FormCreate() {
   FProjectIndex = -1;
-  FNamespace = "corvanthel";
   Guarded([this] { LoadProjects(); });
   Timer1->start();
 }
 
 TFormMain::~TFormMain() {
-  if (!FAutoCode) return;
-  // A run still going reports to nobody from now on; its last blocking report may
-  // already be queued, so keep the event loop turning until the run has ended.
-  FFeedback->Detach();
-  while (FAutoCode->Running()) {
-    QCoreApplication::processEvents();
-    QThread::msleep(5);
-  }
-  FAutoCode.reset();
-}
-
-QString TFormMain::ProgramFolder() {
-  return QFileInfo(QString::fromStdString(TDbHelper::CatalogueFile())).absolutePath();
-}
-
-bool TFormMain::GenerationRunning() const {
-  return FAutoCode && FAutoCode->Running();
+  // A run still going reports to nobody from now on, and the window waits until it has ended.
+  FCodeMenu->Generation().EndRun();
 }
 
 void TFormMain::UseDataLocation(const TDataLocation& location) {
-  DataLocationInUse() = location;
-}
-
-QString TFormMain::TemplateFolder() {
-  const std::optional<TDataLocation>& location = DataLocationInUse();
-  return location ? QString::fromStdString(location->templateFolder) : QString();
-}
-
-TProtectedPaths TFormMain::ProtectedPaths() {
-  QString templateFolder = TemplateFolder();
-  if (templateFolder.isEmpty()) templateFolder = ProgramFolder() + "/bak";
-  return TProtectedPaths::Of(TDbHelper::CatalogueFile(), templateFolder.toStdString());
+  ProgramFolders::UseDataLocation(location);
 }
 
 QString TFormMain::HelpPage() {
-  const std::optional<TDataLocation>& location = DataLocationInUse();
-  if (location) return QString::fromStdString(location->helpFolder) + "/index.html";
-  return QCoreApplication::applicationDirPath() + "/help/index.html";
+  return ProgramFolders::HelpPage();
+}
+
+QString TFormMain::ProgramFolder() {
+  return ProgramFolders::ProgramFolder();
+}
+
+QString TFormMain::TemplateFolder() {
+  return ProgramFolders::TemplateFolder();
+}
+
+TProtectedPaths TFormMain::ProtectedPaths() {
+  return ProgramFolders::ProtectedPaths();
+}
+
+bool TFormMain::GenerationRunning() const {
+  return FCodeMenu->Generation().Running();
+}
+
+const QString& TFormMain::Namespace() const {
+  return FCodeMenu->Namespace();
+}
+
+int TFormMain::ErrorClassId() const {
+  return FCodeMenu->Generation().ErrorClassId();
+}
+
+void TFormMain::SetErrorClassId(int classId) {
+  FCodeMenu->Generation().SetErrorClassId(classId);
 }
 
 // ---- views ----
@@ -341,6 +279,12 @@ void TFormMain::SelectProject(int projectId) {
   ClearMembers();
   CB_Project->setCurrentIndex(index);
   LoadClasses(projectId);
+}
+
+void TFormMain::ReloadProjects(TProjectPosition position) {
+  if (position == TProjectPosition::Current) FProjectIndex = CB_Project->currentIndex();
+  if (position == TProjectPosition::First) FProjectIndex = -1;
+  LoadProjects();
 }
 
 void TFormMain::LoadClasses(int projectId) {
@@ -390,6 +334,10 @@ int TFormMain::SelectedProjectId() const {
   return CB_Project->currentIndex() < 0 ? -1 : CB_Project->currentData().toInt();
 }
 
+QString TFormMain::SelectedProjectName() const {
+  return CB_Project->currentIndex() < 0 ? QString() : CB_Project->currentText();
+}
+
 int TFormMain::SelectedClassId() const {
   const QListWidgetItem* item = LB_Object->currentItem();
   return item != nullptr && item->isSelected() ? item->data(Qt::UserRole).toInt() : -1;
@@ -405,6 +353,25 @@ void TFormMain::SetSelectedClassName(const QString& name) {
   if (item != nullptr && item->isSelected()) item->setText(name);
 }
 
+void TFormMain::RemoveSelectedClass() {
+  {
+    const QSignalBlocker blocker(LB_Object);
+    delete LB_Object->takeItem(LB_Object->currentRow());
+    LB_Object->setCurrentItem(nullptr);
+    LB_Object->clearSelection();
+  }
+  // The deleted class's members are gone with it; no row may point at them.
+  ClearMembers();
+}
+
+void TFormMain::ClearProgress() {
+  Memo_State->clear();
+}
+
+void TFormMain::AddProgressLine(const QString& line) {
+  Memo_State->appendPlainText(line);
+}
+
 int TFormMain::SelectedMemberId() const {
   const QModelIndexList rows = LV_Member->selectionModel()->selectedRows(0);
   if (rows.isEmpty()) return -1;
@@ -412,14 +379,6 @@ int TFormMain::SelectedMemberId() const {
 }
 
 // ---- view events ----
-
-void TFormMain::ExportProjectClick() {
-  TProjectFileCommands::ExportProject(*this);
-}
-
-void TFormMain::ImportProjectClick() {
-  TProjectFileCommands::ImportProject(*this);
-}
 
 void TFormMain::CB_ProjectChange() {
   ClearMembers();
@@ -434,15 +393,15 @@ void TFormMain::LB_ObjectClick() {
 }
 
 void TFormMain::LB_ObjectDblClick() {
-  N2Click();
+  FProjectMenu->N2Click();
 }
 
 void TFormMain::LV_MemberDblClick() {
   if (SelectedClassId() >= 0 && SelectedMemberId() < 0) {
-    M1Click();
+    FProjectMenu->M1Click();
     return;
   }
-  N3Click();
+  FProjectMenu->N3Click();
 }
 
 bool TFormMain::eventFilter(QObject* watched, QEvent* event) {
@@ -454,264 +413,24 @@ bool TFormMain::eventFilter(QObject* watched, QEvent* event) {
   return QMainWindow::eventFilter(watched, event);
 }
 
-// ---- "项目操作(&P)" ----
-
-bool TFormMain::CheckNewProjectName(const QString& name) {
-  if (name.isEmpty()) {
-    Prompts::ShowMessage("工程名称不能为空!");
-    return false;
-  }
-  if (!CheckProjectNameShape(name)) return false;
-  if (TProjectDAO().CountProjectsByName(name.toStdString()) >= 1) {
-    Prompts::ShowMessage(NameRules::kProjectNameTakenMessage);
-    return false;
-  }
-  return true;
-}
-
-void TFormMain::F2Click() {
-  const QString name = Prompts::InputBox("请输入工程名称", "", "");
-  Guarded([&] {
-    if (!CheckNewProjectName(name)) return;
-    TProjectDAO().AddProject(name.toStdString());
-    LoadProjects();
-    Prompts::ShowMessage("工程名称添加成功！");
-  });
-}
-
-void TFormMain::ImportSql1Click() {
-  RunSqlImportCommand(*this);
-}
-
-void TFormMain::N1Click() {
-  if (CB_Project->currentIndex() < 0) {
-    Prompts::ShowMessage("当前未有任何项目被选中!");
-    return;
-  }
-  const QString name = Prompts::InputBox("请输入项目名称", "", "");
-  if (name.isEmpty()) {
-    Prompts::ShowMessage("工程项目名称不能为空!");
-    return;
-  }
-  if (!CheckProjectNameShape(name)) return;
-  Guarded([&] {
-    // Another project of the same name, without regard to case, would share the generated site's folder
-    // wherever names are compared that way.
-    for (const TNameId& other : TProjectDAO().ListProjects())
-      if (other.id != SelectedProjectId() && NameRules::SameNameIgnoringCase(other.name, name.toStdString())) {
-        Prompts::ShowMessage(NameRules::kProjectNameTakenMessage);
-        return;
-      }
-    TProjectDAO().RenameProject(SelectedProjectId(), name.toStdString());
-    FProjectIndex = CB_Project->currentIndex();
-    Prompts::ShowMessage("工程名称修改成功！");
-    LoadProjects();
-  });
-}
-
-void TFormMain::D1Click() {
-  if (CB_Project->currentIndex() < 0) {
-    Prompts::ShowMessage("未有任何项目被选中!");
-    return;
-  }
-  if (!Prompts::Confirm("确认删除当前项目吗?", "删除提示")) return;
-  Guarded([this] {
-    TProjectDAO().DeleteProject(SelectedProjectId());
-    FProjectIndex = -1;
-    Prompts::ShowMessage("删除成功!");
-    LoadProjects();
-  });
-}
-
-void TFormMain::A2Click() {
-  if (CB_Project->currentIndex() < 0) {
-    Prompts::ShowMessage("当前未有任何项目被选中!");
-    return;
-  }
-  TAddClassForm dialog(this);
-  DialogRunner::Exec(dialog);
-}
-
-void TFormMain::N2Click() {
-  if (SelectedClassId() < 0) {
-    Prompts::ShowMessage("没有类被选中!");
-    return;
-  }
-  TUpdateClassForm dialog(this);
-  dialog.SetClassId(SelectedClassId());
-  DialogRunner::Exec(dialog);
-}
-
-void TFormMain::S1Click() {
-  if (SelectedClassId() < 0) {
-    Prompts::ShowMessage("没有类被选中!");
-    return;
-  }
-  if (!Prompts::Confirm("确认删除此类对象！", "提示")) return;
-  Guarded([this] {
-    TClassDAO().DeleteClass(SelectedClassId());
-    {
-      const QSignalBlocker blocker(LB_Object);
-      delete LB_Object->takeItem(LB_Object->currentRow());
-      LB_Object->setCurrentItem(nullptr);
-      LB_Object->clearSelection();
-    }
-    // The deleted class's members are gone with it; no row may point at them.
-    ClearMembers();
-    Prompts::ShowMessage("类对象删除成功!");
-  });
-}
-
-void TFormMain::M1Click() {
-  if (SelectedClassId() < 0) {
-    Prompts::ShowMessage("请先选择类对象");
-    return;
-  }
-  TAddMemberForm dialog(this);
-  DialogRunner::Exec(dialog);
-}
-
-void TFormMain::N3Click() {
-  const int memberId = SelectedMemberId();
-  if (memberId < 0) {
-    Prompts::ShowMessage("请先选择一个成员");
-    return;
-  }
-  bool exists = false;
-  if (!Guarded([&] { exists = TMemberDAO().GetMemberById(memberId) != nullptr; })) return;
-  if (!exists) {
-    Prompts::ShowMessage("该成员已不存在!");
-    return;
-  }
-  TUpdateMemberForm dialog(this, memberId);
-  DialogRunner::Exec(dialog);
-}
-
-void TFormMain::C1Click() {
-  const int memberId = SelectedMemberId();
-  if (memberId < 0) {
-    Prompts::ShowMessage("请先选择一个成员");
-    return;
-  }
-  if (!Prompts::Confirm("确定删除当前成员属性?", "删除提示")) return;
-  Guarded([this, memberId] {
-    TMemberDAO().DeleteMember(memberId);
-    Prompts::ShowMessage("成员属性删除成功");
-    ShowMembers(SelectedClassId());
-  });
-}
-
-// ---- "代码管理(&A)" ----
-
-void TFormMain::sql1Click() {
-  const int projectId = SelectedProjectId();
-  if (projectId < 0) {
-    Prompts::ShowMessage("当前未有任何项目被选中!");
-    return;
-  }
-  TDataBaseSqlForm::ShowForProject(this, projectId);
-}
-
-void TFormMain::V1Click() {
-  const int projectId = SelectedProjectId();
-  if (projectId < 0) {
-    Prompts::ShowMessage("没有一个工程被选中！");
-    return;
-  }
-  TPreviewForm::ShowForProject(this, projectId);
-}
-
-void TFormMain::S2Click() {
-  const QString text = Prompts::InputBox("命名空间输入框", "请输入一个命名空间名如:           ", FNamespace);
-  if (text.isEmpty()) {
-    Prompts::ShowMessage("命名空间名输入不能为空!");
-    return;
-  }
-  FNamespace = text;
-}
-
-void TFormMain::A1Click() {
-  if (GenerationRunning()) {
-    // Two runs at once would write the same files.
-    Prompts::ShowMessage("代码正在生成中，请稍候!");
-    return;
-  }
-  const int projectId = SelectedProjectId();
-  if (projectId < 0) {
-    Prompts::ShowMessage("没有一个工程被选中！");
-    return;
-  }
-  Prompts::ShowMessage("如果以前生成了该项目，最好先删除原来的目录!");
-  // The run keeps the project it was started for, whatever is selected meanwhile.
-  const QString projectName = CB_Project->currentText();
-  const QString siteFolder = ProgramFolder() + "/projects/" + projectName;
-  Memo_State->clear();
-  FinishGeneration();
-  FFeedback = CreateGenerationFeedback(siteFolder);
-  FAutoCode = std::make_unique<TAutoCode>(
-      TGenerationTarget{projectId, projectName.toStdString(), ProgramFolder().toStdString(),
-                        TemplateFolder().toStdString()},
-      FNamespace.toStdString(), *FFeedback, TSiteOptions{false, KeepEdits1->isChecked(), Pages1->isChecked()});
-  FAutoCode->Start();
-}
-
-void TFormMain::KeepEdits1Toggled(bool checked) {
-  UserSettings::SetKeepEdits(checked);
-}
-
-// Ends the bookkeeping of a finished run before the next one starts.
-void TFormMain::FinishGeneration() {
-  FAutoCode.reset();
-  delete FFeedback;
-  FFeedback = nullptr;
-}
-
-TGenerationFeedback* TFormMain::CreateGenerationFeedback(const QString& siteFolder) {
-  TGenerationFeedback::THandlers handlers;
-  handlers.progress = [this](const QString& line) { Memo_State->appendPlainText(line); };
-  handlers.primaryKeyError = [this](int classId) { WMPrimaryKeyError(classId); };
-  handlers.displayMemberError = [this](int classId) { WMDisplayMemberError(classId); };
-  handlers.referenceError = [](const QString& message) { Prompts::ShowMessage(message); };
-  // A name that would send files elsewhere or break the output: refused before anything is written.
-  handlers.projectProblem = [](const QString& message) { Prompts::ShowError(message); };
-  handlers.done = [this, siteFolder](const QString& text) { WMGenerateDone(siteFolder, text); };
-  handlers.failed = [](const QString& error) {
-    Prompts::ShowError(QString::fromStdString(AutoCodeTexts::Failed(error.toStdString())));
-  };
-  return new TGenerationFeedback(std::move(handlers), this);
-}
+// ---- the outcomes of a generation run ----
 
 void TFormMain::WMPrimaryKeyError(int classId) {
-  FErrorClassId = classId;
-  Guarded([this] {
-    const std::string name = TClassDAO().GetClassNameById(FErrorClassId);
-    Prompts::ShowMessage(QString::fromStdString(AutoCodeTexts::PrimaryKeyError(name)));
-  });
+  FCodeMenu->Generation().WMPrimaryKeyError(classId);
 }
 
 void TFormMain::WMDisplayMemberError(int classId) {
-  FErrorClassId = classId;
-  Guarded([this] {
-    const std::string name = TClassDAO().GetClassNameById(FErrorClassId);
-    Prompts::ShowMessage(QString::fromStdString(AutoCodeTexts::DisplayMemberError(name)));
-  });
+  FCodeMenu->Generation().WMDisplayMemberError(classId);
 }
 
 void TFormMain::WMGenerateDone(const QString& siteFolder, const QString& text) {
-  Prompts::ShowBox(text, "任务提示", Prompts::TIcon::Information);
-  OpenOrTell(siteFolder, "生成的网站目录");
-}
-
-void TFormMain::OpenOrTell(const QString& target, const QString& what) {
-  if (Prompts::OpenWithShell(target)) return;
-  // The user asked for it, so say where it is instead of doing nothing.
-  Prompts::ShowMessage(QString("无法自动打开%1，请手工打开:\n%2").arg(what, QDir::toNativeSeparators(target)));
+  FCodeMenu->Generation().WMGenerateDone(siteFolder, text);
 }
 
 // ---- banner and start-up timer ----
 
 void TFormMain::Image1Click() {
-  OpenOrTell(HelpPage(), "帮助页面");
+  Prompts::OpenOrTell(HelpPage(), "帮助页面");
 }
 
 void TFormMain::Timer1Timer() {

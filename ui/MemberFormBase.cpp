@@ -9,13 +9,13 @@
 #include <QPushButton>
 
 #include "catalogue/ClassDAO.h"
-#include "model/Member.h"
 #include "catalogue/MemberDAO.h"
+#include "model/Member.h"
 #include "model/NameRules.h"
 #include "ui/AccessibleNames.h"
 #include "ui/CommandGuard.h"
-#include "ui/MainForm.h"
 #include "ui/Prompts.h"
+#include "ui/WindowContext.h"
 
 namespace {
 
@@ -38,8 +38,8 @@ QCheckBox* NewCheckBox(const char* name, const QString& text, QWidget* parent) {
 
 }  // namespace
 
-TMemberFormBase::TMemberFormBase(TFormMain* formMain, const QString& caption, const QSize& clientSize)
-    : QDialog(formMain), FFormMain(formMain) {
+TMemberFormBase::TMemberFormBase(TWindowContext* window, const QString& caption, const QSize& clientSize)
+    : QDialog(window->Widget()), FWindow(window) {
   setWindowTitle(caption);
   setFixedSize(clientSize);
 
@@ -117,8 +117,7 @@ void TMemberFormBase::BuildTypeList() {
   CB_MemberType->clear();
   CB_MemberType->addItems({kString, kInteger, kFloat, QString::fromUtf8(MemberTypes::kDate), kPicture});
   Guarded([this] {
-    for (const TNameId& other :
-         TClassDAO().ListOtherClasses(FFormMain->SelectedProjectId(), FFormMain->SelectedClassId()))
+    for (const TNameId& other : TClassDAO().ListOtherClasses(FWindow->SelectedProjectId(), FWindow->SelectedClassId()))
       CB_MemberType->addItem(QString::fromStdString(other.name));
   });
 }
@@ -132,7 +131,7 @@ void TMemberFormBase::Button1Click() {
     const std::unique_ptr<TMember> member = BuildMember(name, type);
     if (!member) return;
     Store(*member);
-    FFormMain->ShowMembers(FFormMain->SelectedClassId());
+    FWindow->ShowMembers(FWindow->SelectedClassId());
     Prompts::ShowMessage(SuccessMessage());
     accept();
   });
@@ -149,7 +148,7 @@ bool TMemberFormBase::RefuseInput(const QString& name, const QString& type) {
     return true;
   }
   const std::string nameProblem =
-      NameRules::MemberNameProblem(name.toStdString(), FFormMain->SelectedClassName().toStdString());
+      NameRules::MemberNameProblem(name.toStdString(), FWindow->SelectedClassName().toStdString());
   if (!nameProblem.empty()) {
     Prompts::ShowMessage(QString::fromStdString(nameProblem));
     return true;
@@ -177,7 +176,7 @@ bool TMemberFormBase::RefuseInput(const QString& name, const QString& type) {
 
 bool TMemberFormBase::NameTaken(const QString& name) {
   // Names compare without regard to case, as the columns of the generated tables do.
-  std::unique_ptr<TDbQuery> members = TMemberDAO().OpenMembersOfClass(FFormMain->SelectedClassId());
+  std::unique_ptr<TDbQuery> members = TMemberDAO().OpenMembersOfClass(FWindow->SelectedClassId());
   for (members->First(); !members->Eof(); members->Next()) {
     if (members->FieldByName("memberId").AsInteger() == OwnMemberId()) continue;
     if (QString::fromStdString(members->FieldByName("memberName").AsString()).compare(name, Qt::CaseInsensitive) == 0) {
@@ -191,8 +190,8 @@ bool TMemberFormBase::NameTaken(const QString& name) {
 std::unique_ptr<TMember> TMemberFormBase::BuildMember(const QString& name, const QString& type) {
   auto member = std::make_unique<TMember>();
   member->SetMemberId(OwnMemberId());
-  member->SetProjectId(FFormMain->SelectedProjectId());
-  member->SetClassId(FFormMain->SelectedClassId());
+  member->SetProjectId(FWindow->SelectedProjectId());
+  member->SetClassId(FWindow->SelectedClassId());
   member->SetMemberName(name.toStdString());
   member->SetMemberType(type.toStdString());
   if (type == kString) {

@@ -8,7 +8,7 @@ class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
-class TFormMain;
+class TWindowContext;
 class TMember;
 
 // What the add-member and change-member dialogs share: the controls, the type
@@ -18,7 +18,7 @@ class TMemberFormBase : public QDialog {
   Q_OBJECT
 
  protected:
-  TMemberFormBase(TFormMain* formMain, const QString& caption, const QSize& clientSize);
+  TMemberFormBase(TWindowContext* window, const QString& caption, const QSize& clientSize);
 
   // The five member types, then every other class of the main window's selected project.
   void BuildTypeList();
@@ -34,7 +34,7 @@ class TMemberFormBase : public QDialog {
   void Button2Click();
 
  protected:
-  TFormMain* FFormMain;
+  TWindowContext* FWindow;
   QLineEdit* Edt_MemberName = nullptr;
   QComboBox* CB_MemberType = nullptr;
   QLineEdit* Edt_MemberLength = nullptr;

@@ -13,8 +13,9 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
-#include "generation/CodePreview.h"
 #include "catalogue/ModelStore.h"
+#include "generation/CodePreview.h"
+#include "generation/PageOperate.h"
 #include "ui/CodeView.h"
 #include "ui/CommandGuard.h"
 
@@ -23,10 +24,14 @@ namespace {
 const TCodeLayer kLayers[4] = {TCodeLayer::Entity, TCodeLayer::BLL, TCodeLayer::DAL, TCodeLayer::Sql};
 const char* const kTabNames[4] = {"ENTITY", "BLL", "DAL", "SQL"};
 const char* const kViewNames[4] = {"Memo_Entity", "Memo_BLL", "Memo_DAL", "Memo_Sql"};
+// The page tabs and the page kind each shows.
+const char* const kPageTabNames[3] = {"列表页", "编辑页", "详细页"};
+const char* const kPageKinds[3] = {"list", "edit", "show"};
+const char* const kPageViewNames[3] = {"Memo_List", "Memo_Edit", "Memo_Show"};
 
 }  // namespace
 
-TPreviewForm::TPreviewForm(QWidget* parent, int projectId) : QDialog(parent), FProjectId(projectId) {
+TPreviewForm::TPreviewForm(QWidget* parent, int projectId, bool pages) : QDialog(parent), FProjectId(projectId) {
   setObjectName(QStringLiteral("PreviewForm"));
   setWindowTitle(QStringLiteral("预览代码"));
   setWindowFlags(windowFlags() | Qt::WindowMaximizeButtonHint);
@@ -40,10 +45,17 @@ TPreviewForm::TPreviewForm(QWidget* parent, int projectId) : QDialog(parent), FP
   PC_Code = new QTabWidget(this);
   PC_Code->setObjectName(QStringLiteral("PC_Code"));
   for (int tab = 0; tab < 4; ++tab) {
-    FViews[tab] = new TCodeView(PC_Code, kLayers[tab] == TCodeLayer::Sql);
+    FViews.push_back(new TCodeView(PC_Code, kLayers[tab] == TCodeLayer::Sql));
     FViews[tab]->setObjectName(kViewNames[tab]);
     FViews[tab]->setAccessibleName(kTabNames[tab]);
     PC_Code->addTab(FViews[tab], kTabNames[tab]);
+  }
+  for (int page = 0; pages && page < 3; ++page) {
+    TCodeView* view = new TCodeView(PC_Code, false);
+    view->setObjectName(kPageViewNames[page]);
+    view->setAccessibleName(QString::fromUtf8(kPageTabNames[page]));
+    PC_Code->addTab(view, QString::fromUtf8(kPageTabNames[page]));
+    FViews.push_back(view);
   }
 
   auto* findLabel = new QLabel(QStringLiteral("查找:"), this);
@@ -91,8 +103,8 @@ TPreviewForm::TPreviewForm(QWidget* parent, int projectId) : QDialog(parent), FP
 
 TPreviewForm::~TPreviewForm() = default;
 
-TPreviewForm* TPreviewForm::ShowForProject(QWidget* parent, int projectId) {
-  auto* form = new TPreviewForm(parent, projectId);
+TPreviewForm* TPreviewForm::ShowForProject(QWidget* parent, int projectId, bool pages) {
+  auto* form = new TPreviewForm(parent, projectId, pages);
   form->setAttribute(Qt::WA_DeleteOnClose);
   form->show();
   return form;
@@ -125,13 +137,23 @@ void TPreviewForm::Refresh() {
 }
 
 void TPreviewForm::ShowClass(int row) {
-  for (int tab = 0; tab < 4; ++tab) {
-    if (row < 0 || row >= static_cast<int>(FProject.classes.size()) || !FPreview) {
+  const bool shown = row >= 0 && row < static_cast<int>(FProject.classes.size()) && FPreview;
+  for (int tab = 0; tab < static_cast<int>(FViews.size()); ++tab) {
+    if (!shown) {
       FViews[tab]->ShowText(QString());
       continue;
     }
-    const TClassPreview preview = FPreview->Preview(FProject.classes[row], kLayers[tab]);
-    FViews[tab]->ShowText(QString::fromStdString(preview.text));
+    const TClassModel& entry = FProject.classes[row];
+    if (tab < 4) {
+      FViews[tab]->ShowText(QString::fromStdString(FPreview->Preview(entry, kLayers[tab]).text));
+      continue;
+    }
+    // A class the run would stop at shows the run's message instead of pages, as the layer tabs do.
+    const std::string problem = FPreview->ClassProblem(entry);
+    std::string text = problem;
+    if (problem.empty() && !Guarded([&] { text = TPageOperate::PreviewText(FProject, entry, kPageKinds[tab - 4]); }))
+      text.clear();
+    FViews[tab]->ShowText(QString::fromStdString(text));
   }
 }
 

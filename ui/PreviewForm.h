@@ -3,6 +3,7 @@
 #include <QDialog>
 #include <QString>
 #include <memory>
+#include <vector>
 
 #include "model/ProjectModel.h"
 
@@ -22,13 +23,14 @@ class TPreviewForm : public QDialog {
   Q_OBJECT
 
  public:
-  TPreviewForm(QWidget* parent, int projectId);
+  // pages: also the tabs of the class's admin pages (list, add/edit form, show), as "生成管理页面" writes them.
+  TPreviewForm(QWidget* parent, int projectId, bool pages = false);
   ~TPreviewForm() override;
 
   // Opens a window for the project beside the parent (not modal) and discards it when closed.
-  static TPreviewForm* ShowForProject(QWidget* parent, int projectId);
+  static TPreviewForm* ShowForProject(QWidget* parent, int projectId, bool pages = false);
 
-  // The tab's view: 0 ENTITY, 1 BLL, 2 DAL, 3 SQL.
+  // The tab's view: 0 ENTITY, 1 BLL, 2 DAL, 3 SQL, then with pages 4 列表页, 5 编辑页, 6 详细页.
   TCodeView* View(int tab) const;
 
  public slots:
@@ -47,7 +49,7 @@ class TPreviewForm : public QDialog {
 
   QListWidget* LB_Class;
   QTabWidget* PC_Code;
-  TCodeView* FViews[4];
+  std::vector<TCodeView*> FViews;
   QLineEdit* ED_Find;
   QPushButton* BT_Refresh;
   QPushButton* BT_Copy;

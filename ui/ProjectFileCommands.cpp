@@ -6,8 +6,9 @@
 #include "site/FileOperate.h"
 #include "transfer/json/ProjectTransfer.h"
 #include "ui/CommandGuard.h"
-#include "ui/MainForm.h"
+#include "ui/ProgramFolders.h"
 #include "ui/Prompts.h"
+#include "ui/WindowContext.h"
 
 namespace {
 
@@ -21,7 +22,7 @@ QString SelectedProjectName(int projectId) {
 
 }  // namespace
 
-void TProjectFileCommands::ExportProject(TFormMain& window) {
+void TProjectFileCommands::ExportProject(TWindowContext& window) {
   const int projectId = window.SelectedProjectId();
   if (projectId < 0) {
     Prompts::ShowMessage("当前未有任何项目被选中!");
@@ -37,7 +38,7 @@ void TProjectFileCommands::ExportProject(TFormMain& window) {
   // Written as every file for the user is: a failed save leaves an existing file as it was, and the
   // catalogue and the template are refused.
   try {
-    TFileOperate::WriteFileBytes(path.toStdString(), text, TFormMain::ProtectedPaths());
+    TFileOperate::WriteFileBytes(path.toStdString(), text, ProgramFolders::ProtectedPaths());
   } catch (const std::exception& error) {
     Prompts::ShowError(QStringLiteral("无法保存文件 %1：%2").arg(QDir::toNativeSeparators(path), error.what()));
     return;
@@ -45,7 +46,7 @@ void TProjectFileCommands::ExportProject(TFormMain& window) {
   Prompts::ShowMessage("工程导出成功！");
 }
 
-void TProjectFileCommands::ImportProject(TFormMain& window) {
+void TProjectFileCommands::ImportProject(TWindowContext& window) {
   const QString path = Prompts::AskOpenFileName("导入工程", QDir::homePath(), QString::fromUtf8(kFilter));
   if (path.isEmpty()) return;
   TImportOutcome outcome;

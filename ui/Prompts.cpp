@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QDesktopServices>
+#include <QDir>
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
@@ -136,6 +137,12 @@ bool Prompts::OpenWithShell(const QString& target) {
   if (Script().scripted) return !Script().openFails;
   const QUrl url = target.contains("://") ? QUrl(target) : QUrl::fromLocalFile(target);
   return QDesktopServices::openUrl(url);
+}
+
+void Prompts::OpenOrTell(const QString& target, const QString& what) {
+  if (OpenWithShell(target)) return;
+  // The user asked for it, so say where it is instead of doing nothing.
+  ShowMessage(QString("无法自动打开%1，请手工打开:\n%2").arg(what, QDir::toNativeSeparators(target)));
 }
 
 void Prompts::SetScripted(bool scripted) {

@@ -31,6 +31,9 @@ class Prompts {
   // A folder path or a web address, opened by the desktop (file browser or web browser).
   // False when the desktop has no program to open it with.
   static bool OpenWithShell(const QString& target);
+  // Opens a folder or page the user asked for; when the desktop cannot, tells the user the path of
+  // `what` to open by hand.
+  static void OpenOrTell(const QString& target, const QString& what);
 
   // ---- test seam ----
   struct TShown {

@@ -5,18 +5,20 @@
 
 #include "transfer/tsql/SqlFileImport.h"
 #include "ui/CommandGuard.h"
-#include "ui/MainForm.h"
+#include "ui/ProgramFolders.h"
+#include "ui/ProjectNameCheck.h"
 #include "ui/Prompts.h"
+#include "ui/WindowContext.h"
 
-void RunSqlImportCommand(TFormMain& form) {
+void RunSqlImportCommand(TWindowContext& window) {
   const QString file =
-      Prompts::AskOpenFileName("从SQL脚本导入", TFormMain::ProgramFolder(), "SQL 脚本 (*.sql);;所有文件 (*)");
+      Prompts::AskOpenFileName("从SQL脚本导入", ProgramFolders::ProgramFolder(), "SQL 脚本 (*.sql);;所有文件 (*)");
   if (file.isEmpty()) return;
   const QString name = Prompts::InputBox("请输入工程名称", "", "");
   Guarded([&] {
-    if (!TFormMain::CheckNewProjectName(name)) return;
+    if (!ProjectNameCheck::CheckNewName(name)) return;
     const TSqlFileImportOutcome outcome = ImportSqlFile(file.toStdString(), name.toStdString(), false);
-    if (outcome.projectId >= 0) form.SelectProject(outcome.projectId);
+    if (outcome.projectId >= 0) window.SelectProject(outcome.projectId);
     QStringList lines;
     for (const std::string& line : outcome.report) lines << QString::fromStdString(line);
     lines << QString::fromStdString(outcome.message);

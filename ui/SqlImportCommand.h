@@ -1,7 +1,7 @@
 #pragma once
 
-class TFormMain;
+class TWindowContext;
 
 // "从SQL脚本导入...": asks for a script file and a new project's name, imports the script's tables as
 // that project, shows the import's report in one box and selects the new project.
-void RunSqlImportCommand(TFormMain& form);
+void RunSqlImportCommand(TWindowContext& window);

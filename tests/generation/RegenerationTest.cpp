@@ -1,12 +1,17 @@
 // A second generation run over a site the user has been working in: what the run
 // rewrites, what it leaves, what a dry run promises, and what the record of the last
 // run (the site's manifest) does when it is there, damaged or missing.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <filesystem>
 #include <map>
+#include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "catalogue/ClassDAO.h"
@@ -17,6 +22,7 @@
 #include "support/RecordingObserver.h"
 #include "support/ShopProject.h"
 #include "support/TempCatalogue.h"
+#include "text/Sha256.h"
 
 namespace fs = std::filesystem;
 
@@ -121,13 +127,24 @@ TEST(SiteManifestText, ReadsBackWhatItWritesAndRefusesAnythingDamaged) {
 
   const std::string line = std::string(64, 'b') + "  web.config\n";
   const std::string head = "# corvanthel site manifest 1\n# project: P\n";
+  // A backslash alone is escaped too, or sha256sum would read the name another way.
+  TSiteManifest slashed;
+  slashed.projectName = "P";
+  slashed.digests["Admin/a\\b.aspx"] = std::string(64, 'c');
+  ASSERT_TRUE(TSiteManifest::Parse(slashed.Text(), read, error)) << error;
+  EXPECT_EQ(read.digests, slashed.digests);
+  EXPECT_EQ(slashed.Text().substr(slashed.Text().find('\n', 29) + 1),
+            "\\" + std::string(64, 'c') + "  Admin/a\\\\b.aspx\n");
+
   for (const std::string& damaged :
        {std::string(), text.substr(0, text.size() - 1), std::string("# corvanthel site manifest 2\n# project: P\n"),
         std::string("# corvanthel site manifest 1\n"), head + line + line,
         head + std::string(63, 'b') + "  web.config\n", head + std::string(64, 'B') + "  web.config\n",
         head + std::string(64, 'b') + " web.config\n", head + std::string(64, 'b') + "  \n",
         head + "\\" + std::string(64, 'b') + "  a\\tb\n", head + std::string(64, 'b') + "  ../../projects.mdb\n",
-        head + std::string(64, 'b') + "  /etc/passwd\n", head + std::string(64, 'b') + "  Admin//x\n"}) {
+        head + std::string(64, 'b') + "  /etc/passwd\n", head + std::string(64, 'b') + "  Admin//x\n",
+        head + std::string(64, 'b') + "  Admin/..\n", head + std::string(64, 'b') + "  Admin/./x\n",
+        head + std::string(64, 'b') + "  Admin/\n"}) {
     EXPECT_FALSE(TSiteManifest::Parse(damaged, read, error)) << damaged;
     EXPECT_FALSE(error.empty());
   }
@@ -288,4 +305,180 @@ TEST_F(RegenerationTest, AManifestThatCannotBeTrustedStartsAfreshAndLosesNothing
   // A site without a record (made by an earlier version) says so too.
   fs::remove(manifest);
   EXPECT_EQ(Run({true, false}).lines, std::vector<std::string>{"没有找到上次生成的记录" + shown + "，本次从头开始。"});
+}
+
+TEST_F(RegenerationTest, TheRecordFollowsTheGeneratedTextOfAKeptFileAndLeavesAnEqualNewAlone) {
+  const std::string book = "App_Code/ENTITY/Book.cs";
+  Run();
+  AppendTo(book, "// 我的修改\r\n");
+  const auto comment = [](const std::string& text) {
+    TDbHelper().ExecSql("update t_member set memberComment='" + text + "' where memberName='title'");
+  };
+  EXPECT_EQ(Run({false, true}).report.keptEdits, std::vector<std::string>{book});
+  // Nothing changed: the second run finds the .new holding its bytes and leaves it, time and all.
+  AgeSite();
+  const fs::file_time_type aged = fs::last_write_time(SiteFile(book + ".new"));
+  EXPECT_EQ(Run({false, true}).report.keptEdits, std::vector<std::string>{book});
+  EXPECT_EQ(fs::last_write_time(SiteFile(book + ".new")), aged);
+
+  // The generated text changes while the file is kept: the .new and the record follow it ...
+  comment("second text");
+  Run({false, true});
+  EXPECT_NE(ReadFileBytes(SiteFile(book + ".new")).find("second text"), std::string::npos);
+  // ... so the user who takes that text over has a file the run may replace again.
+  WriteFileBytes(SiteFile(book), ReadFileBytes(SiteFile(book + ".new")));
+  EXPECT_EQ(Run({false, true}).States().at(book), TSiteFileState::Unchanged);
+  comment("third text");
+  const TRecorder adopted = Run({false, true});
+  EXPECT_EQ(adopted.States().at(book), TSiteFileState::Changed);
+  EXPECT_TRUE(adopted.report.keptEdits.empty());
+  EXPECT_NE(ReadFileBytes(SiteFile(book)).find("third text"), std::string::npos);
+}
+
+TEST_F(RegenerationTest, ATemplateFileAtTheRecordsPathNeverEntersTheRecord) {
+  WriteFileBytes(Bak() + "/" + TSiteManifest::kPath, "# a record that came with the template\n");
+  for (int run = 0; run < 2; ++run) {
+    Run();
+    TSiteManifest manifest;
+    std::string error;
+    ASSERT_TRUE(TSiteManifest::Parse(ReadFileBytes(SiteFile(TSiteManifest::kPath)), manifest, error)) << error;
+    EXPECT_EQ(manifest.digests.count(TSiteManifest::kPath), 0u);
+    EXPECT_EQ(manifest.digests.count("App_Code/ENTITY/Book.cs"), 1u);
+  }
+}
+
+// Every file the record names holds the bytes it records, except the files edited by hand.
+static void ExpectRecordMatchesDisk(const std::string& site, const std::set<std::string>& edited) {
+  TSiteManifest manifest;
+  std::string error;
+  ASSERT_TRUE(TSiteManifest::Parse(ReadFileBytes(site + "/" + TSiteManifest::kPath), manifest, error)) << error;
+  for (const auto& [path, digest] : manifest.digests) {
+    SCOPED_TRACE(path);
+    EXPECT_EQ(Sha256::HexDigest(ReadFileBytes(site + "/" + path)) == digest, edited.count(path) == 0);
+  }
+}
+
+TEST_F(RegenerationTest, ARunThatFailsHalfWayLeavesARecordOfWhatIsOnDisk) {
+  Run();
+  AppendTo("App_Code/ENTITY/Book.cs", "// mine\r\n");
+  // Category's file comes before Book's and changes; Book's new text cannot be put beside it.
+  TDbHelper().ExecSql("update t_member set memberComment='category name' where memberName='name'");
+  fs::create_directory(SiteFile("App_Code/ENTITY/Book.cs.new"));
+  TRecorder failed;
+  TAutoCode run({FShop.projectId, "Shop", FCatalogue.Folder()}, "corvanthel", failed, {false, true});
+  run.Execute();
+  ASSERT_EQ(failed.outcomes.size(), 1u);
+  EXPECT_EQ(failed.outcomes[0].rfind("failed ", 0), 0u) << failed.outcomes[0];
+  EXPECT_NE(ReadFileBytes(SiteFile("App_Code/ENTITY/Category.cs")).find("category name"), std::string::npos);
+  ExpectRecordMatchesDisk(Site(), {"App_Code/ENTITY/Book.cs"});
+
+  // The next run takes the file the failed run wrote as its own, and the hand edit as one.
+  fs::remove(SiteFile("App_Code/ENTITY/Book.cs.new"));
+  const TRecorder next = Run({false, true});
+  EXPECT_EQ(next.report.keptEdits, std::vector<std::string>{"App_Code/ENTITY/Book.cs"});
+  EXPECT_EQ(next.States().at("App_Code/ENTITY/Category.cs"), TSiteFileState::Unchanged);
+  ExpectRecordMatchesDisk(Site(), {"App_Code/ENTITY/Book.cs"});
+}
+
+TEST_F(RegenerationTest, ASpecialFileAtTheRecordsPathIsNoRecordAndHoldsNothingUp) {
+  Run();
+  const std::string record = SiteFile(TSiteManifest::kPath);
+  fs::remove(record);
+  ASSERT_EQ(::mkfifo(record.c_str(), 0600), 0);
+  TRecorder recorder;
+  TAutoCode run({FShop.projectId, "Shop", FCatalogue.Folder()}, "corvanthel", recorder, {false, true});
+  std::thread thread([&] { run.Execute(); });
+  for (int waited = 0; waited < 300 && recorder.outcomes.empty(); ++waited)
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  if (recorder.outcomes.empty()) {
+    // Let a run stuck on the FIFO go, so that the test ends.
+    const int fd = ::open(record.c_str(), O_RDWR | O_NONBLOCK);
+    if (fd >= 0) ::close(fd);
+  }
+  thread.join();
+  ASSERT_FALSE(recorder.lines.empty());
+  EXPECT_EQ(
+      recorder.lines.front().rfind("上次生成的记录“projects/Shop/App_Data/corvanthel-manifest.sha256”无法使用(", 0), 0u)
+      << recorder.lines.front();
+  EXPECT_NE(recorder.lines.front().find("不是普通文件"), std::string::npos) << recorder.lines.front();
+  // Nothing is taken as edited on its word, and the FIFO is never written into either.
+  ASSERT_EQ(recorder.outcomes.size(), 1u);
+  EXPECT_NE(recorder.outcomes[0].find("不是普通文件"), std::string::npos) << recorder.outcomes[0];
+  EXPECT_TRUE(fs::is_fifo(record));
+}
+
+TEST_F(RegenerationTest, NoLinkInsideTheSiteSendsAWriteOutsideIt) {
+  Run();
+  const std::string outside = FCatalogue.Folder() + "/outside";
+  fs::create_directories(outside + "/folder");
+  WriteFileBytes(outside + "/file", "outside");
+  // A site cloned from somewhere else, with links to outside where the run writes.
+  struct TCase {
+    std::string path;  // replaced by a link to outside
+    bool folder;
+    TSiteOptions options;
+  };
+  for (const TCase& link : {TCase{"App_Code/DAL/dalBook.cs", false, {}}, TCase{"web.config", false, {}},
+                            TCase{TSiteManifest::kPath, false, {}}, TCase{"App_Code/ENTITY", true, {}},
+                            TCase{"Admin", true, {}}, TCase{"App_Code/DAL/dalBook.cs.new", false, {false, true}}}) {
+    SCOPED_TRACE(link.path);
+    fs::remove_all(Site());
+    Run();
+    if (link.options.keepEdits) AppendTo("App_Code/DAL/dalBook.cs", "// mine\r\n");
+    TDbHelper().ExecSql("update t_member set memberComment='changed' where memberName='title'");
+    const std::string target = link.folder ? outside + "/folder" : outside + "/file";
+    fs::remove_all(SiteFile(link.path));
+    fs::create_symlink(target, SiteFile(link.path));
+    // Also as a link through "..": the same place spelled relative to the link.
+    for (const bool relative : {false, true}) {
+      if (relative) {
+        fs::remove(SiteFile(link.path));
+        fs::create_symlink(fs::relative(target, fs::path(SiteFile(link.path)).parent_path()), SiteFile(link.path));
+      }
+      TRecorder recorder;
+      TAutoCode run({FShop.projectId, "Shop", FCatalogue.Folder()}, "corvanthel", recorder, link.options);
+      run.Execute();
+      ASSERT_EQ(recorder.outcomes.size(), 1u);
+      if (link.path == TSiteManifest::kPath) {
+        // A record that is a link out of the site is not read: the run starts afresh, and fails
+        // when it comes to write the record.
+        EXPECT_NE(recorder.lines.front().find("指向网站文件夹"), std::string::npos) << recorder.lines.front();
+      }
+      EXPECT_NE(recorder.outcomes[0].find("指向网站文件夹“" + Site() + "”之外"), std::string::npos)
+          << recorder.outcomes[0];
+      EXPECT_EQ(ReadFileBytes(outside + "/file"), "outside");
+      EXPECT_TRUE(fs::is_empty(outside + "/folder"));
+      EXPECT_TRUE(fs::is_symlink(SiteFile(link.path)));
+    }
+  }
+}
+
+TEST_F(RegenerationTest, LinksThatStayInsideTheSiteAndALinkedSiteFolderKeepWorking) {
+  // projects/ is a link to a deploy folder: the site's own path may go anywhere.
+  const std::string deploy = FCatalogue.Folder() + "/deploy";
+  fs::create_directories(deploy);
+  fs::create_directory_symlink(deploy, FCatalogue.Folder() + "/projects");
+  Run();
+  EXPECT_EQ(ReadFileBytes(deploy + "/Shop/App_Code/DAL/dalBook.cs"), Expected("App_Code/DAL/dalBook.cs"));
+
+  // Inside the site: a file kept in another folder, by a relative and by an absolute link, and a
+  // layer folder that is a link to a folder of the site.
+  fs::create_directories(SiteFile("mine"));
+  fs::rename(SiteFile("web.config"), SiteFile("mine/web.config"));
+  fs::create_symlink("mine/../mine/web.config", SiteFile("web.config"));
+  fs::rename(SiteFile("App_Code/DAL/dalBook.cs"), SiteFile("mine/dalBook.cs"));
+  fs::create_symlink(fs::canonical(SiteFile("mine/dalBook.cs")), SiteFile("App_Code/DAL/dalBook.cs"));
+  fs::rename(SiteFile("App_Code/BLL"), SiteFile("mine/BLL"));
+  fs::create_directory_symlink("../mine/BLL", SiteFile("App_Code/BLL"));
+  WriteFileBytes(SiteFile("mine/web.config"), "old config");
+  WriteFileBytes(SiteFile("mine/dalBook.cs"), "old dal");
+  WriteFileBytes(SiteFile("mine/BLL/bllBook.cs"), "old bll");
+
+  Run();
+  EXPECT_EQ(ReadFileBytes(SiteFile("mine/web.config")), ReadFileBytes(Bak() + "/web.config"));
+  EXPECT_EQ(ReadFileBytes(SiteFile("mine/dalBook.cs")), Expected("App_Code/DAL/dalBook.cs"));
+  EXPECT_EQ(ReadFileBytes(SiteFile("mine/BLL/bllBook.cs")), Expected("App_Code/BLL/bllBook.cs"));
+  for (const std::string& link : {"web.config", "App_Code/DAL/dalBook.cs", "App_Code/BLL"})
+    EXPECT_TRUE(fs::is_symlink(SiteFile(link))) << link;
+  ExpectRecordMatchesDisk(Site(), {});
 }

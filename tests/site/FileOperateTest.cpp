@@ -8,11 +8,11 @@
 #include <thread>
 
 #include "site/FileOperate.h"
-#include "text/GbkText.h"
 #include "support/CatalogueSeed.h"
 #include "support/FileBytes.h"
 #include "support/FileSafety.h"
 #include "support/TempCatalogue.h"
+#include "text/GbkText.h"
 
 namespace fs = std::filesystem;
 
@@ -250,4 +250,109 @@ TEST_F(FileOperateTest, CopyDirectoryEndsOnLinksBackAndTargetsInsideTheSource) {
   EXPECT_NO_THROW(TFileOperate::CopyDirectory(Path("bak"), Path("bak/Admin/copy"), false));
   EXPECT_EQ(Bytes("bak/Admin/copy/Admin/a.txt"), "a");
   EXPECT_FALSE(fs::exists(Path("bak/Admin/copy/Admin/copy")));
+}
+
+TEST_F(FileOperateTest, TheCatalogueCompanionsAreRefusedBeforeSQLiteMakesThem) {
+  Put("data/projects.mdb", "catalogue bytes");
+  fs::create_directory_symlink(Path("data"), Path("data-link"));
+  const TProtectedPaths protectedPaths = TProtectedPaths::Of(Path("data/projects.mdb"), Path("bak"));
+  // None of the companions exists: SQLite would still take one made here for its own, and
+  // replay or delete it at the next open.
+  for (const std::string& target :
+       {Path("data/projects.mdb-wal"), Path("data/projects.mdb-shm"), Path("data/projects.mdb-journal"),
+        Path("data-link/projects.mdb-journal"), Path("data/./projects.mdb-wal")}) {
+    const std::string message =
+        ErrorOf<TFileError>([&] { TFileOperate::WriteFileBytes(target, "export", protectedPaths); });
+    EXPECT_NE(message.find("不能写入“" + target + "”"), std::string::npos) << target << ": " << message;
+  }
+  EXPECT_EQ(ListTree(Path("data")), std::set<std::string>{"projects.mdb"});
+  // Names that only look alike are the user's.
+  TFileOperate::WriteFileBytes(Path("data/projects.mdb-wal.json"), "export", protectedPaths);
+  TFileOperate::WriteFileBytes(Path("projects.mdb-wal"), "export", protectedPaths);
+  EXPECT_EQ(Bytes("projects.mdb-wal"), "export");
+}
+
+TEST_F(FileOperateTest, AFolderFoundSafeForOneTemplateIsCheckedAgainForAnother) {
+  Put("data/projects.mdb", "catalogue bytes");
+  fs::create_directories(Path("bak/Admin"));
+  fs::create_directories(Path("other"));
+  // The first write finds bak/Admin outside the template "other" and remembers that ...
+  TFileOperate::WriteFileBytes(Path("bak/Admin/a.aspx"), "a",
+                               TProtectedPaths::Of(Path("data/projects.mdb"), Path("other")));
+  // ... which says nothing about the template bak, nor about the same folder reached by another way.
+  const TProtectedPaths bak = TProtectedPaths::Of(Path("data/projects.mdb"), Path("bak"));
+  fs::create_directory_symlink(Path("bak/Admin"), Path("admin-link"));
+  for (const std::string& target : {Path("bak/Admin/b.aspx"), Path("admin-link/b.aspx")})
+    EXPECT_THROW(TFileOperate::WriteFileBytes(target, "b", bak), TFileError) << target;
+  EXPECT_FALSE(fs::exists(Path("bak/Admin/b.aspx")));
+  // And a folder refused once is not taken as safe later for the same set.
+  EXPECT_THROW(TFileOperate::WriteFileBytes(Path("bak/Admin/c.aspx"), "c", bak), TFileError);
+}
+
+namespace {
+
+// Makes the temporary file's write or close fail for as long as it lives.
+class TFailingWrites {
+ public:
+  enum TFault { Write, ShortThenWrite, Close };
+  explicit TFailingWrites(TFault fault) : FSaved(TFileWriteCalls::Current()) {
+    sFault = fault;
+    sWrites = 0;
+    TFileWriteCalls::Current().write = &FailingWrite;
+    TFileWriteCalls::Current().close = &FailingClose;
+  }
+  ~TFailingWrites() { TFileWriteCalls::Current() = FSaved; }
+  TFailingWrites(const TFailingWrites&) = delete;
+  TFailingWrites& operator=(const TFailingWrites&) = delete;
+
+ private:
+  static ssize_t FailingWrite(int fd, const void* data, std::size_t size) {
+    if (sFault == Close) return ::write(fd, data, size);
+    // A disk that takes some bytes and then is full.
+    if (sFault == ShortThenWrite && sWrites++ == 0) return ::write(fd, data, size / 2);
+    errno = ENOSPC;
+    return -1;
+  }
+  static int FailingClose(int fd) {
+    ::close(fd);
+    if (sFault != Close) return 0;
+    errno = EIO;  // a network or full disk reports the lost bytes only here
+    return -1;
+  }
+
+  static inline TFault sFault = Write;
+  static inline int sWrites = 0;
+  const TFileWriteCalls FSaved;
+};
+
+}  // namespace
+
+TEST_F(FileOperateTest, AFailingWriteOrCloseOfTheTemporaryFileLeavesTheOldFileWhole) {
+  const std::string old(5000, 'o');
+  struct TCase {
+    TFailingWrites::TFault fault;
+    int code;
+  };
+  for (const TCase& fault : {TCase{TFailingWrites::Write, ENOSPC}, TCase{TFailingWrites::ShortThenWrite, ENOSPC},
+                             TCase{TFailingWrites::Close, EIO}}) {
+    SCOPED_TRACE(fault.code);
+    Put("out/Book.cs", old);
+    int code = 0;
+    {
+      const TFailingWrites failing(fault.fault);
+      try {
+        TFileOperate::WriteFileBytes(Path("out/Book.cs"), std::string(8000, 'n'));
+      } catch (const TFileError& error) {
+        code = error.Code();
+        EXPECT_NE(std::string(error.what()).find(Path("out/Book.cs")), std::string::npos) << error.what();
+      }
+      // A file that was not there is not made half either.
+      EXPECT_THROW(TFileOperate::WriteFileBytes(Path("out/New.cs"), "new"), TFileError);
+    }
+    EXPECT_EQ(code, fault.code);
+    EXPECT_EQ(Bytes("out/Book.cs"), old);
+    EXPECT_EQ(ListTree(Path("out")), std::set<std::string>{"Book.cs"});
+  }
+  TFileOperate::WriteFileBytes(Path("out/Book.cs"), "fine again");
+  EXPECT_EQ(Bytes("out/Book.cs"), "fine again");
 }

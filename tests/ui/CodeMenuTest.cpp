@@ -41,6 +41,7 @@ class TCodeMenuTest : public QObject {
   void closingTheWindowDuringARunLetsTheRunFinishQuietly();
   void keepEditsIsRememberedAcrossRestarts();
   void aRunThatKeepsEditsListsThemInTheDoneBox();
+  void thePagesSwitchAddsThePagesToTheRun();
 
  private:
   std::string Folder() const { return FWorld->Catalogue().Folder(); }
@@ -297,6 +298,19 @@ void TCodeMenuTest::aRunThatKeepsEditsListsThemInTheDoneBox() {
            QStringList({"所有代码生成完毕!\n\n"
                         "以下文件在上次生成后被手工修改，已保留原样，新内容写在同一文件夹的同名.new文件中:\n"
                         "projects/Shop/App_Code/DAL/dalBook.cs"}));
+}
+
+void TCodeMenuTest::thePagesSwitchAddsThePagesToTheRun() {
+  GeneratableProject("Shop");
+  TFormMain window;
+  Trigger(window, "Pages1");
+  Trigger(window, "A1");
+  WaitForRun(window);
+  const std::string list = Folder() + "/projects/Shop/Admin/BookList.aspx";
+  QVERIFY(fs::exists(list));
+  QVERIFY(Log(window).contains("projects/Shop/Admin/BookList.aspx生成完毕!"));
+  QVERIFY(ReadFileBytes(Folder() + "/projects/Shop/Admin/Default.aspx").find("BookList.aspx") != std::string::npos);
+  Trigger(window, "Pages1");
 }
 
 QTEST_MAIN(TCodeMenuTest)

@@ -12,9 +12,10 @@
 #include <QtTest>
 
 #include "catalogue/DbHelper.h"
+#include "catalogue/ModelStore.h"
 #include "generation/AutoCode.h"
 #include "generation/CodePreview.h"
-#include "catalogue/ModelStore.h"
+#include "generation/PageOperate.h"
 #include "support/UiTestSupport.h"
 #include "ui/CodeHighlighter.h"
 #include "ui/CodeView.h"
@@ -112,6 +113,30 @@ class PreviewFormTest : public QObject {
     QCOMPARE(Items(list), QStringList({"Book", "Author"}));
     QCOMPARE(list->currentRow(), 0);
     QVERIFY(form.View(1)->toPlainText().contains("class bllBook"));
+  }
+
+  // With "生成管理页面" the window also shows the class's pages, as the run writes them; a class the run
+  // would stop at shows the run's message there too.
+  void withPagesItShowsTheClassPages() {
+    {
+      TPreviewForm plain(nullptr, FProject);
+      QCOMPARE(Find<QTabWidget>(&plain, "PC_Code")->count(), 4);
+    }
+    const int author = Seed::Class(FProject, "Author", "作者");
+    Seed::Member(FProject, author, "name", MemberTypes::kString, [](TMember& m) { m.SetMemberLength(10); });
+    TPreviewForm form(nullptr, FProject, true);
+    auto* tabs = Find<QTabWidget>(&form, "PC_Code");
+    QCOMPARE(tabs->count(), 7);
+    QCOMPARE(tabs->tabText(4), QString("列表页"));
+    const TProjectModel model = TModelStore().LoadProject(FProject);
+    const char* kinds[] = {"list", "edit", "show"};
+    for (int page = 0; page < 3; ++page)
+      QCOMPARE(form.View(4 + page)->toPlainText(),
+               QString::fromStdString(TPageOperate::PreviewText(model, model.classes[0], kinds[page]))
+                   .replace("\r\n", "\n"));
+    QVERIFY(form.View(4)->toPlainText().contains("==> Admin/BookList.aspx <=="));
+    Find<QListWidget>(&form, "LB_Class")->setCurrentRow(2);
+    QCOMPARE(form.View(5)->toPlainText(), QString::fromStdString(AutoCodeTexts::PrimaryKeyError("Author")));
   }
 
   void aFailingClassShowsTheCheckInsteadOfCode() {

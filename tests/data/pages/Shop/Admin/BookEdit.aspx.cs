@@ -122,16 +122,13 @@ public class Admin_BookEdit : BLL.AdminPage
         }
         if (problem == null)
         {
-            float value;
+            float value = 0;
             string text = txtprice.Text.Trim();
-            if (text.Length == 0)
-            {
-            }
-            else if (!float.TryParse(text, out value))
+            if (text.Length > 0 && !float.TryParse(text, out value))
             {
                 problem = "价格应为数字。";
             }
-            else
+            else if (text.Length > 0)
             {
                 book.price = value;
             }
@@ -156,16 +153,13 @@ public class Admin_BookEdit : BLL.AdminPage
         }
         if (problem == null)
         {
-            int value;
+            int value = 0;
             string text = txtstock.Text.Trim();
-            if (text.Length == 0)
-            {
-            }
-            else if (!int.TryParse(text, out value))
+            if (text.Length > 0 && !int.TryParse(text, out value))
             {
                 problem = "库存应为整数。";
             }
-            else
+            else if (text.Length > 0)
             {
                 book.stock = value;
             }
@@ -173,10 +167,7 @@ public class Admin_BookEdit : BLL.AdminPage
         if (problem == null)
         {
             string value = ddlcategoryId.SelectedValue;
-            if (value.Length == 0)
-            {
-            }
-            else
+            if (value.Length > 0)
             {
                 book.categoryId = int.Parse(value);
             }
@@ -184,10 +175,7 @@ public class Admin_BookEdit : BLL.AdminPage
         if (problem == null)
         {
             string value = ddlhouseCode.SelectedValue;
-            if (value.Length == 0)
-            {
-            }
-            else
+            if (value.Length > 0)
             {
                 book.houseCode = value;
             }

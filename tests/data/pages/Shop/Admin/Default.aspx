@@ -5,6 +5,7 @@
     <meta http-equiv="Content-Type" content="text/html; charset=gb2312" />
     <title>管理首页</title>
     <link href="admin.css" rel="stylesheet" type="text/css" />
+    <link href="pages.css" rel="stylesheet" type="text/css" />
 </head>
 <body>
     <form id="form1" runat="server">

@@ -1,0 +1,229 @@
+#include "site/SiteFolder.h"
+
+#include <fcntl.h>
+#include <limits.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <deque>
+#include <system_error>
+#include <vector>
+
+namespace {
+
+[[noreturn]] void RaiseFileError(const std::string& what, const std::string& path, int code) {
+  throw TFileError(what + "“" + path + "”：" + std::generic_category().message(code), code);
+}
+
+// The parts of a relative path, empty parts (doubled or trailing slashes) left out.
+std::deque<std::string> PartsOf(const std::string& path) {
+  std::deque<std::string> parts;
+  std::size_t start = 0;
+  while (start <= path.size()) {
+    std::size_t slash = path.find('/', start);
+    if (slash == std::string::npos) slash = path.size();
+    if (slash > start) parts.push_back(path.substr(start, slash - start));
+    start = slash + 1;
+  }
+  return parts;
+}
+
+std::string Below(const std::string& folder, const std::string& name) {
+  return folder.empty() ? name : folder + "/" + name;
+}
+
+std::string ParentOf(const std::string& path) {
+  const std::size_t slash = path.rfind('/');
+  return slash == std::string::npos ? std::string() : path.substr(0, slash);
+}
+
+// The text of the link name in the folder; empty when it cannot be read.
+std::string LinkText(int folder, const std::string& name) {
+  std::string text(256, '\0');
+  for (;;) {
+    const ssize_t length = ::readlinkat(folder, name.c_str(), text.data(), text.size());
+    if (length < 0) return std::string();
+    if (static_cast<std::size_t>(length) < text.size()) {
+      text.resize(static_cast<std::size_t>(length));
+      return text;
+    }
+    text.resize(text.size() * 2);
+  }
+}
+
+// Links followed on the way to one entry before the walk gives up, as the kernel does.
+constexpr int kMaxLinks = 40;
+
+}  // namespace
+
+TSiteFolder::TSiteFolder(std::string path, const TProtectedPaths& protectedPaths)
+    : FPath(std::move(path)), FProtectedPaths(protectedPaths) {}
+
+TSiteFolder::~TSiteFolder() {
+  for (const auto& [path, fd] : FFolders) ::close(fd);
+}
+
+std::string TSiteFolder::FullPath(const std::string& relative) const {
+  return relative.empty() ? FPath : FPath + "/" + relative;
+}
+
+bool TSiteFolder::Open(bool create) {
+  if (FRoot >= 0) return true;
+  if (create) TFileOperate::CreateFolders(FPath);
+  const int fd = ::open(FPath.empty() ? "." : FPath.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) {
+    if (errno == ENOENT && !create) return false;
+    RaiseFileError("无法进入文件夹", FPath, errno);
+  }
+  FRoot = fd;
+  FFolders[""] = fd;
+  // Where the descriptor really is, so that an absolute link into the site is known as one.
+  char real[PATH_MAX];
+  const std::string self = "/proc/self/fd/" + std::to_string(fd);
+  const ssize_t length = ::readlink(self.c_str(), real, sizeof real - 1);
+  if (length > 0) {
+    FRealPath.assign(real, static_cast<std::size_t>(length));
+  } else if (::realpath(FPath.c_str(), real) != nullptr) {
+    FRealPath = real;
+  }
+  FProtected = TProtectedIdentities::Of(FProtectedPaths);
+  return true;
+}
+
+int TSiteFolder::FolderAt(const std::string& path) const {
+  return FFolders.at(path);
+}
+
+void TSiteFolder::RaiseOutside(const std::string& action, const std::string& relative, const std::string& link) const {
+  if (link.empty())
+    throw TFileError("不能" + action + "“" + FullPath(relative) + "”：它不在网站文件夹“" + FPath + "”之内", EXDEV);
+  throw TFileError("不能" + action + "“" + FullPath(relative) + "”：其中的链接“" + FullPath(link) + "”指向网站文件夹“" +
+                       FPath + "”之外",
+                   EXDEV);
+}
+
+TSiteFolder::TResolved TSiteFolder::Resolve(const std::string& relative, bool createFolders, bool followLast,
+                                            const std::string& action, bool wholeIsFolder) {
+  std::deque<std::string> pending = PartsOf(relative);
+  std::string at;  // the folder reached so far, inside the site, without links
+  std::string lastLink;
+  int links = 0;
+  while (!pending.empty()) {
+    const std::string part = pending.front();
+    pending.pop_front();
+    if (part == ".") continue;
+    if (part == "..") {
+      if (at.empty()) RaiseOutside(action, relative, lastLink);
+      at = ParentOf(at);
+      continue;
+    }
+    const bool last = pending.empty() && !wholeIsFolder;
+    const std::string child = Below(at, part);
+    if (!last && FFolders.count(child) != 0) {
+      at = child;
+      continue;
+    }
+    const int folder = FolderAt(at);
+    struct stat info {};
+    if (::fstatat(folder, part.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0) {
+      if (errno != ENOENT) RaiseFileError("无法读取文件", FullPath(child), errno);
+      if (last) return {folder, part, child, true};
+      if (!createFolders) return {-1, part, child, false};
+      if (::mkdirat(folder, part.c_str(), 0777) != 0 && errno != EEXIST)
+        RaiseFileError("无法创建文件夹", FullPath(child), errno);
+      pending.push_front(part);  // and look again at what is there now
+      continue;
+    }
+    if (S_ISLNK(info.st_mode) && (!last || followLast)) {
+      if (++links > kMaxLinks) RaiseFileError("无法读取文件", FullPath(relative), ELOOP);
+      std::string target = LinkText(folder, part);
+      if (target.empty()) RaiseFileError("无法读取文件", FullPath(child), errno != 0 ? errno : EINVAL);
+      lastLink = child;
+      if (target[0] == '/') {
+        // An absolute link is inside the site only when it names the site's own folder or below.
+        if (FRealPath.empty() || target.compare(0, FRealPath.size(), FRealPath) != 0 ||
+            (target.size() > FRealPath.size() && target[FRealPath.size()] != '/'))
+          RaiseOutside(action, relative, lastLink);
+        target.erase(0, FRealPath.size());
+        at.clear();
+      }
+      std::deque<std::string> parts = PartsOf(target);
+      pending.insert(pending.begin(), parts.begin(), parts.end());
+      continue;
+    }
+    if (last) return {folder, part, child, true};
+    if (!S_ISDIR(info.st_mode)) RaiseFileError("无法创建文件夹", FullPath(child), ENOTDIR);
+    const int fd = ::openat(folder, part.c_str(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0) {
+      // Swapped for a link or a file since it was looked at: look again.
+      if ((errno == ELOOP || errno == ENOTDIR || errno == ENOENT) && ++links <= kMaxLinks) {
+        pending.push_front(part);
+        continue;
+      }
+      RaiseFileError("无法进入文件夹", FullPath(child), errno);
+    }
+    FFolders[child] = fd;
+    at = child;
+  }
+  return {FolderAt(at), std::string(), at, true};
+}
+
+bool TSiteFolder::Stat(const std::string& relative, struct stat& info, bool followLast) {
+  if (!IsOpen()) return false;
+  const TResolved entry = Resolve(relative, false, followLast, "读取");
+  if (!entry.found) return false;
+  if (entry.name.empty()) return ::fstat(entry.folder, &info) == 0;
+  if (::fstatat(entry.folder, entry.name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0) return true;
+  if (errno == ENOENT) return false;
+  RaiseFileError("无法读取文件", FullPath(relative), errno);
+}
+
+std::string TSiteFolder::Read(const std::string& relative) {
+  if (!IsOpen()) RaiseFileError("无法读取文件", FullPath(relative), ENOENT);
+  const TResolved entry = Resolve(relative, false, true, "读取");
+  if (!entry.found) RaiseFileError("无法读取文件", FullPath(relative), ENOENT);
+  if (entry.name.empty()) RaiseFileError("无法读取文件", FullPath(relative), EISDIR);
+  // Never blocks: a FIFO opens at once and is refused below, unread.
+  const int fd = ::openat(entry.folder, entry.name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) RaiseFileError("无法读取文件", FullPath(relative), errno);
+  struct stat info {};
+  int code = ::fstat(fd, &info) != 0 ? errno : 0;
+  if (code == 0 && !S_ISREG(info.st_mode)) {
+    ::close(fd);
+    throw TFileError("无法读取文件“" + FullPath(relative) + "”：它不是普通文件", EINVAL);
+  }
+  std::string bytes;
+  if (code == 0) bytes.resize(static_cast<std::size_t>(info.st_size));
+  std::size_t got = 0;
+  while (code == 0) {
+    if (got == bytes.size()) bytes.resize(bytes.size() + 65536);
+    const ssize_t n = ::read(fd, &bytes[got], bytes.size() - got);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) code = errno;
+    if (n <= 0) break;
+    got += static_cast<std::size_t>(n);
+  }
+  ::close(fd);
+  if (code != 0) RaiseFileError("无法读取文件", FullPath(relative), code);
+  bytes.resize(got);
+  return bytes;
+}
+
+void TSiteFolder::MakeFolders(const std::string& relative) {
+  Open(true);
+  Resolve(relative, true, true, "写入", true);
+}
+
+void TSiteFolder::Write(const std::string& relative, const std::string& bytes, mode_t newFileMode) {
+  Open(true);
+  const std::string shown = FullPath(relative);
+  const TResolved entry = Resolve(relative, true, true, "写入");
+  if (entry.name.empty()) RaiseFileError("无法写入文件", shown, EISDIR);
+  TFileOperate::CheckNotProtectedAt(entry.folder, entry.name, shown, FProtected);
+  struct stat info {};
+  if (::fstatat(entry.folder, entry.name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 && !S_ISREG(info.st_mode) &&
+      !S_ISDIR(info.st_mode) && !S_ISLNK(info.st_mode))
+    throw TFileError("无法写入文件“" + shown + "”：它不是普通文件", EINVAL);
+  TFileOperate::ReplaceFileAt(entry.folder, entry.name, shown, bytes, newFileMode);
+}

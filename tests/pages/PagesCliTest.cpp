@@ -1,0 +1,81 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "catalogue/ModelStore.h"
+#include "generation/PageOperate.h"
+#include "pages/PagesTestSupport.h"
+#include "site/FileOperate.h"
+#include "support/FileBytes.h"
+#include "support/RunProgram.h"
+#include "support/TempCatalogue.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class PagesCliTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    fs::copy(CORVANTHEL_BIN_DIR "/bak", FCatalogue.Folder() + "/bak", fs::copy_options::recursive);
+    FShop = MakePagesShopProject();
+  }
+  TProgramResult Cli(std::vector<std::string> args) {
+    args.insert(args.begin(), {"--dir", FCatalogue.Folder()});
+    return RunProgram(CliPath(), args, FCatalogue.Folder());
+  }
+
+  TTempCatalogue FCatalogue;
+  TShopProject FShop;
+};
+
+}  // namespace
+
+// generate --pages with --dry-run counts the page files like every other, writing nothing; with
+// --keep-edits a page edited by hand stays and its new text goes beside it.
+TEST_F(PagesCliTest, DryRunAndKeptEditsCoverThePages) {
+  const std::vector<TPageOperate::TPageFile> pages =
+      TPageOperate::MakePages(TModelStore().LoadProject(FShop.projectId));
+  TProgramResult result = Cli({"generate", "Shop", "--pages", "--dry-run"});
+  EXPECT_EQ(result.exitCode, 0) << result.err;
+  EXPECT_FALSE(fs::exists(FCatalogue.Folder() + "/projects"));
+  for (const TPageOperate::TPageFile& file : pages)
+    EXPECT_NE(result.out.find("new       projects/Shop/" + file.path + "\n"), std::string::npos) << file.path;
+
+  result = Cli({"generate", "Shop", "--pages"});
+  ASSERT_EQ(result.exitCode, 0) << result.err;
+  EXPECT_NE(result.out.find("projects/Shop/Admin/BookList.aspx生成完毕!\n"), std::string::npos);
+  const std::string list = FCatalogue.Folder() + "/projects/Shop/Admin/BookList.aspx";
+  WriteFileBytes(list, "<%-- mine --%>\r\n");
+  result = Cli({"generate", "Shop", "--pages", "--keep-edits"});
+  EXPECT_EQ(result.exitCode, 0) << result.err;
+  EXPECT_EQ(ReadFileBytes(list), "<%-- mine --%>\r\n");
+  for (const TPageOperate::TPageFile& file : pages) {
+    if (file.path == "Admin/BookList.aspx") {
+      EXPECT_EQ(ReadFileBytes(list + ".new"), TFileOperate::GbkBytesOf(list, file.text));
+    }
+  }
+  // Without the switch the run leaves the pages alone and reports them as left over.
+  result = Cli({"generate", "Shop", "--dry-run"});
+  EXPECT_NE(result.out.find("left-over projects/Shop/Admin/BookShow.aspx\n"), std::string::npos) << result.out;
+}
+
+// preview prints a class's page with its code-behind and its page data access, each under its path,
+// and names the page kinds when given another.
+TEST_F(PagesCliTest, PreviewPrintsAPageOfAClass) {
+  const TProjectModel project = TModelStore().LoadProject(FShop.projectId);
+  for (const std::string kind : {"list", "add", "edit", "show"}) {
+    SCOPED_TRACE(kind);
+    const TProgramResult result = Cli({"preview", "Shop", "Book", kind});
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    std::string expected;
+    for (const TPageOperate::TPageFile& file : TPageOperate::MakeClassPage(project, project.classes[2], kind))
+      expected += "==> " + file.path + " <==\r\n" + file.text + "\r\n";
+    EXPECT_EQ(result.out, expected);
+  }
+  const TProgramResult wrong = Cli({"preview", "Shop", "Book", "grid"});
+  EXPECT_EQ(wrong.exitCode, 2);  // a usage error, as for a wrong layer before
+  EXPECT_NE(wrong.err.find("list, add, edit or show"), std::string::npos) << wrong.err;
+}

@@ -1,0 +1,83 @@
+#include "ui/CodeMenu.h"
+
+#include <QAction>
+#include <QMenu>
+
+#include "ui/DataBaseSql.h"
+#include "ui/GenerationCommand.h"
+#include "ui/PreviewForm.h"
+#include "ui/Prompts.h"
+#include "ui/UserSettings.h"
+#include "ui/WindowContext.h"
+
+TCodeMenu::TCodeMenu(TWindowContext& window, QMenu* menu)
+    : QObject(menu), FWindow(window), FGeneration(new TGenerationCommand(window, this)) {
+  AddCommand(menu, "sql1", "生成建表sql语句", &TCodeMenu::sql1Click);
+  AddCommand(menu, "S2", "设置命名空间(&S)", &TCodeMenu::S2Click);
+  AddCommand(menu, "V1", "预览代码...", &TCodeMenu::V1Click);
+  AddCommand(menu, "A1", "自动生成代码(&A)", &TCodeMenu::A1Click);
+  KeepEdits1 = menu->addAction("保留手工修改");
+  KeepEdits1->setObjectName("KeepEdits1");
+  KeepEdits1->setCheckable(true);
+  KeepEdits1->setChecked(UserSettings::KeepEdits());
+  connect(KeepEdits1, &QAction::toggled, this, &TCodeMenu::KeepEdits1Toggled);
+  Pages1 = menu->addAction("生成管理页面(&G)");
+  Pages1->setObjectName("Pages1");
+  Pages1->setCheckable(true);
+  Pages1->setChecked(UserSettings::GeneratePages());
+  connect(Pages1, &QAction::toggled, this, [](bool checked) { UserSettings::SetGeneratePages(checked); });
+}
+
+QAction* TCodeMenu::AddCommand(QMenu* menu, const char* name, const QString& caption, void (TCodeMenu::*handler)()) {
+  QAction* action = menu->addAction(caption);
+  action->setObjectName(name);
+  connect(action, &QAction::triggered, this, handler);
+  return action;
+}
+
+void TCodeMenu::sql1Click() {
+  const int projectId = FWindow.SelectedProjectId();
+  if (projectId < 0) {
+    Prompts::ShowMessage("当前未有任何项目被选中!");
+    return;
+  }
+  TDataBaseSqlForm::ShowForProject(FWindow.Widget(), projectId);
+}
+
+void TCodeMenu::V1Click() {
+  const int projectId = FWindow.SelectedProjectId();
+  if (projectId < 0) {
+    Prompts::ShowMessage("没有一个工程被选中！");
+    return;
+  }
+  TPreviewForm::ShowForProject(FWindow.Widget(), projectId, Pages1->isChecked());
+}
+
+void TCodeMenu::S2Click() {
+  const QString text = Prompts::InputBox("命名空间输入框", "请输入一个命名空间名如:           ", FNamespace);
+  if (text.isEmpty()) {
+    Prompts::ShowMessage("命名空间名输入不能为空!");
+    return;
+  }
+  FNamespace = text;
+}
+
+void TCodeMenu::A1Click() {
+  if (FGeneration->Running()) {
+    // Two runs at once would write the same files.
+    Prompts::ShowMessage("代码正在生成中，请稍候!");
+    return;
+  }
+  const int projectId = FWindow.SelectedProjectId();
+  if (projectId < 0) {
+    Prompts::ShowMessage("没有一个工程被选中！");
+    return;
+  }
+  // The run keeps the project it was started for, whatever is selected meanwhile.
+  FGeneration->Start(projectId, FWindow.SelectedProjectName(), FNamespace,
+                     TSiteOptions{false, KeepEdits1->isChecked(), Pages1->isChecked()});
+}
+
+void TCodeMenu::KeepEdits1Toggled(bool checked) {
+  UserSettings::SetKeepEdits(checked);
+}

@@ -1,0 +1,3 @@
+#include "ui/WindowContext.h"
+
+TWindowContext::~TWindowContext() = default;
