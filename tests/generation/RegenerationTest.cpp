@@ -478,7 +478,7 @@ TEST_F(RegenerationTest, LinksThatStayInsideTheSiteAndALinkedSiteFolderKeepWorki
   EXPECT_EQ(ReadFileBytes(SiteFile("mine/web.config")), ReadFileBytes(Bak() + "/web.config"));
   EXPECT_EQ(ReadFileBytes(SiteFile("mine/dalBook.cs")), Expected("App_Code/DAL/dalBook.cs"));
   EXPECT_EQ(ReadFileBytes(SiteFile("mine/BLL/bllBook.cs")), Expected("App_Code/BLL/bllBook.cs"));
-  for (const std::string& link : {"web.config", "App_Code/DAL/dalBook.cs", "App_Code/BLL"})
+  for (const char* link : {"web.config", "App_Code/DAL/dalBook.cs", "App_Code/BLL"})
     EXPECT_TRUE(fs::is_symlink(SiteFile(link))) << link;
   ExpectRecordMatchesDisk(Site(), {});
 }

@@ -92,11 +92,11 @@ TEST(ProjectFileRules, QuotesAndBackslashesInsideTextsKeepEveryProblemOnItsLine)
 }
 
 TEST(ProjectFileRules, TheEndsOfTheIntegerRangeAreIntegersAndOnePastIsNot) {
-  for (const std::string value : {std::to_string(INT_MAX), std::to_string(INT_MIN)})
+  for (const std::string& value : {std::to_string(INT_MAX), std::to_string(INT_MIN)})
     EXPECT_EQ(Joined(TModelJson().Import(WithQueryFlag(value)).problems), "") << value;
   EXPECT_EQ(TModelJson().Import(WithQueryFlag(std::to_string(INT_MAX))).project.classes[0].members[0].GetQueryFlag(),
             INT_MAX);
-  for (const std::string value : {std::to_string(INT_MAX + 1LL), std::to_string(INT_MIN - 1LL)})
+  for (const std::string& value : {std::to_string(INT_MAX + 1LL), std::to_string(INT_MIN - 1LL)})
     EXPECT_EQ(Joined(TModelJson().Import(WithQueryFlag(value)).problems),
               "第19行：类“Book”的成员“id”的字段“queryFlag”应为整数\n")
         << value;

@@ -8,6 +8,7 @@
 
 #include "model/Member.h"
 #include "text/GbkText.h"
+#include "support/ClassShape.h"
 #include "transfer/tsql/SqlImport.h"
 #include "transfer/tsql/SqlTokenizer.h"
 #include "support/CatalogueSeed.h"
@@ -29,19 +30,6 @@ const TMember& MemberNamed(const TClassModel& entry, const std::string& name) {
   for (const TMember& member : entry.members)
     if (member.GetMemberName() == name) return member;
   throw std::runtime_error("no member " + name + " in " + entry.className);
-}
-
-// name:type[:length] for each member, key members marked with *, the display member with !.
-std::string Shape(const TClassModel& entry) {
-  std::string shape;
-  for (const TMember& m : entry.members) {
-    if (!shape.empty()) shape += " ";
-    shape += m.GetMemberName() + ":" + m.GetMemberType();
-    if (m.GetMemberLength() != 0) shape += ":" + std::to_string(m.GetMemberLength());
-    if (m.GetMemberIsPri() == 1) shape += "*";
-    if (m.GetMemberIsDisplay() == 1) shape += "!";
-  }
-  return shape;
 }
 
 bool Reports(const TSqlImportResult& result, const std::string& line) {

@@ -7,22 +7,10 @@
 #include <vector>
 
 #include "model/Member.h"
+#include "support/ClassShape.h"
 #include "transfer/tsql/SqlImport.h"
 
 namespace {
-
-// name:type[:length] for each member, key members marked with *, the display member with !.
-std::string Shape(const TClassModel& entry) {
-  std::string shape;
-  for (const TMember& m : entry.members) {
-    if (!shape.empty()) shape += " ";
-    shape += m.GetMemberName() + ":" + m.GetMemberType();
-    if (m.GetMemberLength() != 0) shape += ":" + std::to_string(m.GetMemberLength());
-    if (m.GetMemberIsPri() == 1) shape += "*";
-    if (m.GetMemberIsDisplay() == 1) shape += "!";
-  }
-  return shape;
-}
 
 // Every class as "Name(shape)", one after the other.
 std::string Shapes(const TProjectModel& project) {
