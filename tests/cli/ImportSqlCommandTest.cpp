@@ -111,3 +111,13 @@ TEST_F(CliImportSql, RefusesAnExistingProjectUnlessToldToReplaceIt) {
   EXPECT_EQ(Projects(), (std::vector<std::string>{"P", "Q"}));
   EXPECT_EQ(Run({"import-sql", first}).exitCode, 2);
 }
+
+TEST_F(CliImportSql, RefusesAProjectNameThatCannotBeAFolder) {
+  const std::string script = Script("a.sql", "CREATE TABLE A (id int PRIMARY KEY, n varchar(5))");
+  for (const char* name : {"../evil", "a/b", "..", " P"}) {
+    const TProgramResult refused = Run({"import-sql", script, "--project", name});
+    EXPECT_EQ(refused.exitCode, 1) << name;
+    EXPECT_NE(refused.err.find("未导入"), std::string::npos) << name << ": " << refused.err;
+  }
+  EXPECT_TRUE(Projects().empty());
+}

@@ -7,6 +7,7 @@
 #include <stdexcept>
 
 #include "catalogue/ModelStore.h"
+#include "model/NameRules.h"
 #include "transfer/tsql/SqlImport.h"
 #include "transfer/tsql/SqlTokenizer.h"
 
@@ -24,6 +25,14 @@ std::string ReadFile(const std::string& path) {
 
 TSqlFileImportOutcome ImportSqlFile(const std::string& path, const std::string& projectName, bool replace) {
   TSqlFileImportOutcome outcome;
+  // The name becomes the site's folder: the rule of a new project's name holds here as in the window, or
+  // "../x" would be stored and every later run refuse it.
+  const std::string nameProblem = NameRules::ProjectNameProblem(projectName);
+  if (!nameProblem.empty()) {
+    outcome.exitCode = 1;
+    outcome.message = "工程名称“" + NameRules::Printable(projectName) + "”不能用，未导入：" + nameProblem;
+    return outcome;
+  }
   TSqlImportResult result;
   try {
     result = ImportSqlScript(ReadFile(path), projectName);
