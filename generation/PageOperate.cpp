@@ -8,6 +8,7 @@
 #include "generation/LayerCommon.h"
 #include "generation/PageTemplates.h"
 #include "model/ClassIndex.h"
+#include "model/NameRules.h"
 #include "site/SiteWriter.h"
 
 namespace TPageOperate {
@@ -18,11 +19,12 @@ using kainjow::mustache::data;
 using kainjow::mustache::mustache;
 
 // Catalogue texts reach pages as labels, titles and comments. A control character there (a tab or a
-// line break typed into a comment) would break the line it lands on, so each becomes a space.
+// line break typed into a comment, U+2028, which C# also takes as a line end) would break the line it
+// lands on: line breaks fold to a blank, and a tab becomes one too.
 std::string FoldControls(const std::string& text) {
-  std::string folded = text;
+  std::string folded = NameRules::FoldControls(text);
   for (char& c : folded)
-    if ((static_cast<unsigned char>(c) < 0x20) || c == 0x7f) c = ' ';
+    if (c == '\t') c = ' ';
   return folded;
 }
 

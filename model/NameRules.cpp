@@ -423,4 +423,34 @@ bool ParseWholeNumber(const std::string& text, int& value) {
   return true;
 }
 
+// The length in bytes of the line-breaking or control character at the start of the UTF-8 text: C0 but
+// TAB, DEL, U+0085, U+2028, U+2029; 0 for any other character.
+static std::size_t ControlCharacterLength(const std::string& text, std::size_t at) {
+  const unsigned char c = static_cast<unsigned char>(text[at]);
+  if ((c < 0x20 && c != '\t') || c == 0x7F) return 1;
+  if (c == 0xC2 && at + 1 < text.size() && static_cast<unsigned char>(text[at + 1]) == 0x85) return 2;
+  if (c == 0xE2 && at + 2 < text.size() && static_cast<unsigned char>(text[at + 1]) == 0x80 &&
+      (static_cast<unsigned char>(text[at + 2]) == 0xA8 || static_cast<unsigned char>(text[at + 2]) == 0xA9))
+    return 3;
+  return 0;
+}
+
+
+std::string FoldControls(const std::string& text) {
+  std::string folded;
+  for (std::size_t at = 0; at < text.size();) {
+    std::size_t length = ControlCharacterLength(text, at);
+    if (length == 0) {
+      folded += text[at++];
+      continue;
+    }
+    while (length > 0) {
+      at += length;
+      length = at < text.size() ? ControlCharacterLength(text, at) : 0;
+    }
+    folded += ' ';
+  }
+  return folded;
+}
+
 }  // namespace NameRules

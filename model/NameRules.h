@@ -76,4 +76,8 @@ std::string StringLengthProblem(int length);
 // A whole number as typed: optional sign and decimal digits, nothing else, within int.
 bool ParseWholeNumber(const std::string& text, int& value);
 
+// The text on one line: each run of control characters (C0 but TAB, DEL, U+0085, U+2028, U+2029) becomes
+// one blank, so no catalogue text can end a comment or a line of generated code early.
+std::string FoldControls(const std::string& text);
+
 }  // namespace NameRules

@@ -93,3 +93,17 @@ TEST(NameRules, SameNameIgnoringCaseAndWholeNumbers) {
     EXPECT_FALSE(ParseWholeNumber(text, value)) << text;
   EXPECT_EQ(value, 2147483647);
 }
+
+TEST(NameRules, FoldControlsPutsEveryTextOnOneLine) {
+  const struct {
+    std::string text, folded;
+  } cases[] = {
+      {"a\r\nb", "a b"},                          // one blank for a run, not one per character
+      {"a\tb", "a\tb"},                            // a tab breaks no line
+      {"a\x7f\x01" "b", "a b"},                    // DEL and the rest of C0
+      {"a\u2028b\u2029c\u0085d", "a b c d"},     // the line ends of C# and Unicode
+      {"备注\n", "备注 "},
+      {"\xe2\x80", "\xe2\x80"},                      // a cut-off sequence is left for the UTF-8 check
+  };
+  for (const auto& c : cases) EXPECT_EQ(NameRules::FoldControls(c.text), c.folded) << c.text;
+}

@@ -124,37 +124,6 @@ std::string AdaptFirstLetter(const std::string& name, bool upper) {
   return static_cast<char>(upper ? std::toupper(first) : std::tolower(first)) + name.substr(1);
 }
 
-// The length in bytes of the line-breaking or control character at the start of the UTF-8 text: C0 but
-// TAB, DEL, U+0085, U+2028, U+2029; 0 for any other character.
-std::size_t ControlCharacterAt(const std::string& text, std::size_t at) {
-  const unsigned char c = static_cast<unsigned char>(text[at]);
-  if ((c < 0x20 && c != '\t') || c == 0x7F) return 1;
-  if (c == 0xC2 && at + 1 < text.size() && static_cast<unsigned char>(text[at + 1]) == 0x85) return 2;
-  if (c == 0xE2 && at + 2 < text.size() && static_cast<unsigned char>(text[at + 1]) == 0x80 &&
-      (static_cast<unsigned char>(text[at + 2]) == 0xA8 || static_cast<unsigned char>(text[at + 2]) == 0xA9))
-    return 3;
-  return 0;
-}
-
-// A description on one line: each run of control characters becomes one blank, so no description can end
-// a comment or a line of the generated code early.
-std::string FoldControlCharacters(const std::string& text) {
-  std::string folded;
-  for (std::size_t at = 0; at < text.size();) {
-    std::size_t length = ControlCharacterAt(text, at);
-    if (length == 0) {
-      folded += text[at++];
-      continue;
-    }
-    while (length > 0) {
-      at += length;
-      length = at < text.size() ? ControlCharacterAt(text, at) : 0;
-    }
-    folded += ' ';
-  }
-  return folded;
-}
-
 // One table on its way to a class.
 struct TTablePlan {
   const TSqlTable* table = nullptr;
@@ -272,7 +241,7 @@ class TMapper {
   // A description on more than one line is folded onto one; one that would still break the generated code
   // or its GBK files is left out. Each with a line.
   std::string UsableText(std::string text, const std::string& where) {
-    const std::string folded = FoldControlCharacters(text);
+    const std::string folded = NameRules::FoldControls(text);
     if (folded != text) {
       Report(where + "说明中的换行或控制字符已换成空格");
       text = folded;
