@@ -39,6 +39,20 @@ const TClassModel* TCodePreview::FindClass(const std::string& className) const {
   return nullptr;
 }
 
+std::string TCodePreview::FilePath(const std::string& className, TCodeLayer layer) {
+  switch (layer) {
+    case TCodeLayer::Entity:
+      return "App_Code/ENTITY/" + className + ".cs";
+    case TCodeLayer::BLL:
+      return "App_Code/BLL/bll" + className + ".cs";
+    case TCodeLayer::DAL:
+      return "App_Code/DAL/dal" + className + ".cs";
+    case TCodeLayer::Sql:
+      break;
+  }
+  return {};
+}
+
 bool TCodePreview::ParseLayer(const std::string& name, TCodeLayer& layer) {
   if (name == "entity")
     layer = TCodeLayer::Entity;

@@ -39,6 +39,10 @@ class TCodePreview {
   // The class of that exact name; nullptr when the project has none.
   const TClassModel* FindClass(const std::string& className) const;
 
+  // The site file the run writes the class's layer to ("App_Code/DAL/dalBook.cs"); empty for Sql, whose text
+  // is part of the table script.
+  static std::string FilePath(const std::string& className, TCodeLayer layer);
+
   // "entity", "bll", "dal", "sql" (as the command line spells them); false for anything else.
   static bool ParseLayer(const std::string& name, TCodeLayer& layer);
 

@@ -50,7 +50,7 @@ void TCodeMenu::V1Click() {
     Prompts::ShowMessage("没有一个工程被选中！");
     return;
   }
-  TPreviewForm::ShowForProject(FWindow.Widget(), projectId, Pages1->isChecked());
+  TPreviewForm::ShowForProject(FWindow.Widget(), projectId, Pages1->isChecked(), FWindow.SelectedClassName());
 }
 
 void TCodeMenu::S2Click() {

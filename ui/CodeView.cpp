@@ -46,11 +46,14 @@ void TCodeView::ShowText(const QString& text) {
 bool TCodeView::FindNext(const QString& text) {
   if (text.isEmpty()) return false;
   if (find(text)) return true;
-  // Not found below the cursor: go on from the top.
-  QTextCursor top = textCursor();
+  // Not found below the cursor: go on from the top; found nowhere, the selection stays where it was.
+  const QTextCursor before = textCursor();
+  QTextCursor top = before;
   top.movePosition(QTextCursor::Start);
   setTextCursor(top);
-  return find(text);
+  if (find(text)) return true;
+  setTextCursor(before);
+  return false;
 }
 
 int TCodeView::LineNumberAreaWidth() const {

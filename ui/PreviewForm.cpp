@@ -31,7 +31,8 @@ const char* const kPageViewNames[3] = {"Memo_List", "Memo_Edit", "Memo_Show"};
 
 }  // namespace
 
-TPreviewForm::TPreviewForm(QWidget* parent, int projectId, bool pages) : QDialog(parent), FProjectId(projectId) {
+TPreviewForm::TPreviewForm(QWidget* parent, int projectId, bool pages, const QString& className)
+    : QDialog(parent), FProjectId(projectId), FFirstClass(className) {
   setObjectName(QStringLiteral("PreviewForm"));
   setWindowTitle(QStringLiteral("预览代码"));
   setWindowFlags(windowFlags() | Qt::WindowMaximizeButtonHint);
@@ -72,6 +73,14 @@ TPreviewForm::TPreviewForm(QWidget* parent, int projectId, bool pages) : QDialog
   BT_Copy->setAutoDefault(false);
   connect(BT_Refresh, &QPushButton::clicked, this, &TPreviewForm::Refresh);
 
+  LB_Path = new QLabel(this);
+  LB_Path->setObjectName(QStringLiteral("LB_Path"));
+  LB_Path->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  LB_Status = new QLabel(this);
+  LB_Status->setObjectName(QStringLiteral("LB_Status"));
+  connect(PC_Code, &QTabWidget::currentChanged, this, &TPreviewForm::ShowPath);
+  connect(ED_Find, &QLineEdit::textEdited, LB_Status, &QLabel::clear);
+
   auto* find = new QShortcut(QKeySequence::Find, this);
   connect(find, &QShortcut::activated, this, &TPreviewForm::ShowFind);
   auto* refresh = new QShortcut(QKeySequence(Qt::Key_F5), this);
@@ -80,6 +89,7 @@ TPreviewForm::TPreviewForm(QWidget* parent, int projectId, bool pages) : QDialog
   auto* bar = new QHBoxLayout;
   bar->addWidget(findLabel);
   bar->addWidget(ED_Find, 1);
+  bar->addWidget(LB_Status);
   bar->addWidget(BT_Copy);
   bar->addWidget(BT_Refresh);
 
@@ -87,6 +97,7 @@ TPreviewForm::TPreviewForm(QWidget* parent, int projectId, bool pages) : QDialog
   auto* rightLayout = new QVBoxLayout(right);
   rightLayout->setContentsMargins(0, 0, 0, 0);
   rightLayout->addLayout(bar);
+  rightLayout->addWidget(LB_Path);
   rightLayout->addWidget(PC_Code, 1);
 
   auto* splitter = new QSplitter(this);
@@ -103,8 +114,8 @@ TPreviewForm::TPreviewForm(QWidget* parent, int projectId, bool pages) : QDialog
 
 TPreviewForm::~TPreviewForm() = default;
 
-TPreviewForm* TPreviewForm::ShowForProject(QWidget* parent, int projectId, bool pages) {
-  auto* form = new TPreviewForm(parent, projectId, pages);
+TPreviewForm* TPreviewForm::ShowForProject(QWidget* parent, int projectId, bool pages, const QString& className) {
+  auto* form = new TPreviewForm(parent, projectId, pages, className);
   form->setAttribute(Qt::WA_DeleteOnClose);
   form->show();
   return form;
@@ -115,7 +126,8 @@ TCodeView* TPreviewForm::View(int tab) const {
 }
 
 void TPreviewForm::Refresh() {
-  const QString selected = LB_Class->currentItem() != nullptr ? LB_Class->currentItem()->text() : QString();
+  // The class shown before, or on opening the one the main window had selected.
+  const QString selected = LB_Class->currentItem() != nullptr ? LB_Class->currentItem()->text() : FFirstClass;
   TProjectModel project;
   if (!Guarded([this, &project] { project = TModelStore().LoadProject(FProjectId); })) return;
 
@@ -155,6 +167,41 @@ void TPreviewForm::ShowClass(int row) {
       text.clear();
     FViews[tab]->ShowText(QString::fromStdString(text));
   }
+  ShowPath();
+}
+
+void TPreviewForm::ShowPath() {
+  const int row = LB_Class->currentRow();
+  const int tab = PC_Code->currentIndex();
+  LB_Status->clear();
+  if (row < 0 || row >= static_cast<int>(FProject.classes.size()) || tab < 0) {
+    LB_Path->clear();
+    return;
+  }
+  const TClassModel& entry = FProject.classes[row];
+  QString path;
+  if (tab < 4) {
+    path = QString::fromStdString(TCodePreview::FilePath(entry.className, kLayers[tab]));
+  } else {
+    // A page is its markup, its code-behind and the page data access, each under its own line in the text.
+    // A class the run would stop at has no pages to name; its tab shows why.
+    QStringList paths;
+    if (FPreview && FPreview->ClassProblem(entry).empty()) {
+      try {
+        for (const TPageOperate::TPageFile& file : TPageOperate::MakeClassPage(FProject, entry, kPageKinds[tab - 4]))
+          paths << QString::fromStdString(file.path);
+      } catch (const std::exception&) {
+        paths.clear();  // the tab shows the failure already
+      }
+    }
+    path = paths.join(QStringLiteral(", "));
+  }
+  // The SQL tab holds the class's part of the table script, which is no file of the site.
+  LB_Path->setText(tab == 3 ? QStringLiteral("数据库建表sql语句") : path);
+}
+
+void TPreviewForm::Tell(const QString& text) {
+  LB_Status->setText(text);
 }
 
 void TPreviewForm::ShowFind() {
@@ -163,7 +210,10 @@ void TPreviewForm::ShowFind() {
 }
 
 void TPreviewForm::FindNext() {
-  FViews[PC_Code->currentIndex()]->FindNext(ED_Find->text());
+  const QString text = ED_Find->text();
+  if (text.isEmpty()) return;
+  const bool found = FViews[PC_Code->currentIndex()]->FindNext(text);
+  Tell(found ? QString() : QString("找不到“%1”").arg(text));
 }
 
 void TPreviewForm::CopyCurrent() {
@@ -172,4 +222,5 @@ void TPreviewForm::CopyCurrent() {
   QString text = view->textCursor().hasSelection() ? view->textCursor().selectedText() : view->toPlainText();
   text.replace(QChar::ParagraphSeparator, QLatin1Char('\n')).replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
   QApplication::clipboard()->setText(text);
+  Tell(view->textCursor().hasSelection() ? QStringLiteral("已复制选中的文字") : QStringLiteral("已复制全部代码"));
 }

@@ -7,6 +7,7 @@
 
 #include "model/ProjectModel.h"
 
+class QLabel;
 class QLineEdit;
 class QListWidget;
 class QPushButton;
@@ -24,11 +25,13 @@ class TPreviewForm : public QDialog {
 
  public:
   // pages: also the tabs of the class's admin pages (list, add/edit form, show), as "生成管理页面" writes them.
-  TPreviewForm(QWidget* parent, int projectId, bool pages = false);
+  // className: the class shown first (the first one when the project has no class of that name).
+  TPreviewForm(QWidget* parent, int projectId, bool pages = false, const QString& className = {});
   ~TPreviewForm() override;
 
   // Opens a window for the project beside the parent (not modal) and discards it when closed.
-  static TPreviewForm* ShowForProject(QWidget* parent, int projectId, bool pages = false);
+  static TPreviewForm* ShowForProject(QWidget* parent, int projectId, bool pages = false,
+                                      const QString& className = {});
 
   // The tab's view: 0 ENTITY, 1 BLL, 2 DAL, 3 SQL, then with pages 4 列表页, 5 编辑页, 6 详细页.
   TCodeView* View(int tab) const;
@@ -42,6 +45,9 @@ class TPreviewForm : public QDialog {
 
  private:
   void ShowClass(int row);
+  // The path line above the text: the file the current tab holds, for the class shown.
+  void ShowPath();
+  void Tell(const QString& text);
 
   int FProjectId;
   TProjectModel FProject;
@@ -53,4 +59,7 @@ class TPreviewForm : public QDialog {
   QLineEdit* ED_Find;
   QPushButton* BT_Refresh;
   QPushButton* BT_Copy;
+  QLabel* LB_Path;    // the site file the tab holds
+  QLabel* LB_Status;  // what find and copy did
+  QString FFirstClass;
 };

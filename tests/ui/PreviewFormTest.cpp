@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDir>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -135,8 +136,12 @@ class PreviewFormTest : public QObject {
                QString::fromStdString(TPageOperate::PreviewText(model, model.classes[0], kinds[page]))
                    .replace("\r\n", "\n"));
     QVERIFY(form.View(4)->toPlainText().contains("==> Admin/BookList.aspx <=="));
+    tabs->setCurrentIndex(4);
+    QVERIFY2(Find<QLabel>(&form, "LB_Path")->text().startsWith("Admin/BookList.aspx, Admin/BookList.aspx.cs"),
+             qPrintable(Find<QLabel>(&form, "LB_Path")->text()));
     Find<QListWidget>(&form, "LB_Class")->setCurrentRow(2);
     QCOMPARE(form.View(5)->toPlainText(), QString::fromStdString(AutoCodeTexts::PrimaryKeyError("Author")));
+    QCOMPARE(Find<QLabel>(&form, "LB_Path")->text(), QString());
   }
 
   void aFailingClassShowsTheCheckInsteadOfCode() {
@@ -168,6 +173,13 @@ class PreviewFormTest : public QObject {
     // Past the last match the search starts again at the top.
     while (entity->textCursor().position() > first) QTest::keyClick(find, Qt::Key_Return);
     QCOMPARE(entity->textCursor().position(), first);
+    auto* status = Find<QLabel>(&form, "LB_Status");
+    QCOMPARE(status->text(), QString());
+    find->clear();
+    QTest::keyClicks(find, "_nowhere");
+    QTest::keyClick(find, Qt::Key_Return);
+    QCOMPARE(status->text(), QString("找不到“_nowhere”"));
+    QCOMPARE(entity->textCursor().position(), first);  // the selection stays where it was
 
     entity->moveCursor(QTextCursor::Start);
     QTest::mouseClick(Find<QPushButton>(&form, "BT_Copy"), Qt::LeftButton);
@@ -175,6 +187,7 @@ class PreviewFormTest : public QObject {
     const TProjectModel model = TModelStore().LoadProject(FProject);
     const TCodePreview preview(model);
     QCOMPARE(copied, preview.Preview(*preview.FindClass("Book"), TCodeLayer::Entity).text);
+    QCOMPARE(status->text(), QString("已复制全部代码"));
   }
 
   void highlightsKeywordsCommentsAndStrings() {
@@ -214,6 +227,27 @@ class PreviewFormTest : public QObject {
     QVERIFY(form != nullptr);
     QCOMPARE(Items(Find<QListWidget>(form, "LB_Class")), QStringList({"Book", "Tag"}));
     form->close();
+    delete form;
+
+    // It opens on the class selected in the main window, the path line naming the file of each tab.
+    Ui::ClickClass(window, 1);
+    Ui::Trigger(window, "V1");
+    form = window.findChild<TPreviewForm*>();
+    QCOMPARE(Find<QListWidget>(form, "LB_Class")->currentItem()->text(), QString("Tag"));
+    QVERIFY(form->View(0)->toPlainText().contains("public class Tag"));
+    auto* tabs = Find<QTabWidget>(form, "PC_Code");
+    auto* path = Find<QLabel>(form, "LB_Path");
+    const QString paths[] = {"App_Code/ENTITY/Tag.cs", "App_Code/BLL/bllTag.cs", "App_Code/DAL/dalTag.cs",
+                             "数据库建表sql语句"};
+    for (int tab = 0; tab < 4; ++tab) {
+      tabs->setCurrentIndex(tab);
+      QCOMPARE(path->text(), paths[tab]);
+    }
+    Find<QListWidget>(form, "LB_Class")->setCurrentRow(0);
+    tabs->setCurrentIndex(2);
+    QCOMPARE(path->text(), QString("App_Code/DAL/dalBook.cs"));
+    form->close();
+    delete form;
 
     TDbHelper().ExecSql("delete from t_member");
     TDbHelper().ExecSql("delete from t_class");
