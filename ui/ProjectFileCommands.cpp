@@ -7,6 +7,7 @@
 #include "transfer/json/ProjectTransfer.h"
 #include "ui/CommandGuard.h"
 #include "ui/ProgramFolders.h"
+#include "ui/ProjectNameCheck.h"
 #include "ui/Prompts.h"
 #include "ui/WindowContext.h"
 
@@ -18,6 +19,29 @@ QString SelectedProjectName(int projectId) {
   for (const TNameId& project : TProjectDAO().ListProjects())
     if (project.id == projectId) return QString::fromStdString(project.name);
   return QString();
+}
+
+// Asks what to do with a file whose project name is taken: import it under another name (asked for and
+// checked as a new project's name), replace the project of that name (after a confirmation), or nothing.
+// Returns false when nothing is to be imported; otherwise outcome is the import's.
+bool ResolveTakenName(const QString& path, TImportOutcome& outcome) {
+  const QString name = QString::fromStdString(outcome.projectName);
+  const int choice = Prompts::Choose(QStringLiteral("工程“%1”已存在，请选择导入方式:").arg(name), "导入工程",
+                                     {"以其他名称导入", "替换原工程", "取消"});
+  if (choice == 0) {
+    const std::optional<QString> typed = Prompts::AskLine("导入工程", "新的工程名称:", name);
+    if (!typed) return false;
+    const QString other = *typed;
+    bool checked = false;
+    if (!Guarded([&] { checked = ProjectNameCheck::CheckNewName(other); }) || !checked) return false;
+    return Guarded([&] { outcome = TProjectTransfer().ImportFile(path.toStdString(), other.toStdString(), false); });
+  }
+  if (choice == 1) {
+    if (!Prompts::Confirm(QStringLiteral("确定要用文件中的类和成员替换工程“%1”的全部类和成员吗?").arg(name), "导入工程"))
+      return false;
+    return Guarded([&] { outcome = TProjectTransfer().ImportFile(path.toStdString(), "", true); });
+  }
+  return false;
 }
 
 }  // namespace
@@ -51,6 +75,8 @@ void TProjectFileCommands::ImportProject(TWindowContext& window) {
   if (path.isEmpty()) return;
   TImportOutcome outcome;
   if (!Guarded([&] { outcome = TProjectTransfer().ImportFile(path.toStdString(), "", false); })) return;
+  // A sound file whose name is taken: the choices of the command line's --as and --replace.
+  if (outcome.nameTaken && outcome.problems.size() == 1 && !ResolveTakenName(path, outcome)) return;
   if (!outcome.problems.empty()) {
     QStringList lines;
     for (const std::string& problem : outcome.problems) lines << QString::fromStdString(problem);

@@ -142,16 +142,18 @@ int Prompts::Choose(const QString& text, const QString& caption, const QStringLi
 }
 
 QString Prompts::InputBox(const QString& caption, const QString& prompt, const QString& defaultText) {
+  return AskLine(caption, prompt, defaultText).value_or(defaultText);
+}
+
+std::optional<QString> Prompts::AskLine(const QString& caption, const QString& prompt, const QString& defaultText) {
   Record("input", caption, prompt);
-  if (Script().scripted) {
-    if (Script().inputs.isEmpty()) return defaultText;
-    const std::optional<QString> answer = Script().inputs.dequeue();
-    return answer ? *answer : defaultText;
-  }
+  Script().shown.last().proposed = defaultText;
+  if (Script().scripted) return Script().inputs.isEmpty() ? std::nullopt : Script().inputs.dequeue();
   const TActivationKeeper keeper;
   bool ok = false;
   const QString typed = QInputDialog::getText(Parent(), caption, prompt, QLineEdit::Normal, defaultText, &ok);
-  return ok ? typed : defaultText;
+  if (!ok) return std::nullopt;
+  return typed;
 }
 
 QString Prompts::AskSaveFileName(const QString& caption, const QString& suggestedPath, const QString& filter) {

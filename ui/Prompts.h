@@ -3,6 +3,7 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <optional>
 
 // The one place that shows a message box, asks for confirmation or a line of
 // text, asks for a file name, or opens something through the desktop shell.
@@ -27,6 +28,8 @@ class Prompts {
   static int Choose(const QString& text, const QString& caption, const QStringList& buttons);
   // A line of text: OK gives the typed text, Cancel gives defaultText unchanged.
   static QString InputBox(const QString& caption, const QString& prompt, const QString& defaultText);
+  // A line of text, proposed as defaultText; nullopt when cancelled.
+  static std::optional<QString> AskLine(const QString& caption, const QString& prompt, const QString& defaultText);
   // The path of a file to save to; empty when cancelled.
   static QString AskSaveFileName(const QString& caption, const QString& suggestedPath, const QString& filter);
   // The path of an existing file to read; empty when cancelled.
@@ -45,6 +48,7 @@ class Prompts {
     QString text;  // the message, question or prompt; the target for "open"
     TIcon icon = TIcon::None;
     QStringList buttons;  // a choice's buttons
+    QString proposed;     // the text an input box proposes
   };
   static void SetScripted(bool scripted);
   static bool IsScripted();

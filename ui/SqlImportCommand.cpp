@@ -1,5 +1,6 @@
 #include "ui/SqlImportCommand.h"
 
+#include <QFileInfo>
 #include <QString>
 #include <QStringList>
 
@@ -14,7 +15,11 @@ void RunSqlImportCommand(TWindowContext& window) {
   const QString file =
       Prompts::AskOpenFileName("从SQL脚本导入", ProgramFolders::ProgramFolder(), "SQL 脚本 (*.sql);;所有文件 (*)");
   if (file.isEmpty()) return;
-  const QString name = Prompts::InputBox("请输入工程名称", "", "");
+  // The file's name, without its folder and extension, is the name proposed for the project.
+  const std::optional<QString> typed =
+      Prompts::AskLine("请输入工程名称", "工程名称:", QFileInfo(file).completeBaseName());
+  if (!typed) return;
+  const QString name = *typed;
   Guarded([&] {
     if (!ProjectNameCheck::CheckNewName(name)) return;
     const TSqlFileImportOutcome outcome = ImportSqlFile(file.toStdString(), name.toStdString(), false);

@@ -1,6 +1,7 @@
 // The project menu's export and import of project files, run through their menu actions with scripted
 // file dialogs and checked against the files, the catalogue and the window's views.
 #include <QTest>
+#include <functional>
 
 #include "transfer/json/ProjectTransfer.h"
 #include "support/FileBytes.h"
@@ -21,6 +22,7 @@ class TProjectFileMenuTest : public QObject {
   void importStoresAndSelectsTheProject();
   void aFileWithProblemsShowsThemAllInOneBoxAndStoresNothing();
   void aProjectThatOnlyCannotBeGeneratedYetIsStoredAndItsProblemsShown();
+  void aTakenNameOffersAnotherNameReplaceOrCancel();
 
  private:
   QString Path(const QString& name) const { return QString::fromStdString(FWorld->Catalogue().Folder()) + "/" + name; }
@@ -134,6 +136,77 @@ void TProjectFileMenuTest::aProjectThatOnlyCannotBeGeneratedYetIsStoredAndItsPro
   QCOMPARE(Read::ProjectNames(), QStringList({"Shop", "Copy"}));
   QCOMPARE(SelectedProject(window), QString("Copy"));
   QCOMPARE(ClassItems(window), QStringList({"Log"}));
+}
+
+// A sound file whose project name is taken: under another name (checked as a new project's), replace (after
+// a confirmation), or cancel; every way out that is not taken leaves the catalogue as it was.
+void TProjectFileMenuTest::aTakenNameOffersAnotherNameReplaceOrCancel() {
+  const int shop = Seed::Project("Shop");
+  const int book = Seed::Class(shop, "Book", "图书");
+  Seed::Member(shop, book, "id", "整型", [](TMember& m) {
+    m.SetMemberIsPri(1);
+    m.SetMemberIsDisplay(1);
+  });
+  WriteFileBytes(Path("shop.json").toStdString(), TProjectTransfer().ExportProject(shop));
+  Seed::Class(shop, "Loan", "借阅");  // the catalogue's project now differs from the file's
+  TFormMain window;
+  const auto import = [&](const std::function<void()>& answers) {
+    Prompts::ClearShown();
+    Prompts::QueueOpenFileName(Path("shop.json"));
+    answers();
+    Trigger(window, "ImportProject");
+    QCOMPARE(Prompts::PendingAnswers(), 0);
+  };
+
+  import([] { Prompts::QueueChoice(2); });
+  QCOMPARE(Prompts::Shown()[1].kind, QString("choice"));
+  QCOMPARE(Prompts::Shown()[1].text, QString("工程“Shop”已存在，请选择导入方式:"));
+  QCOMPARE(Prompts::Shown()[1].buttons, QStringList({"以其他名称导入", "替换原工程", "取消"}));
+  QCOMPARE(Prompts::Shown().size(), 2);
+  // Another name: cancelled, taken, or not a folder name stores nothing.
+  import([] {
+    Prompts::QueueChoice(0);
+    Prompts::QueueInputCancel();
+  });
+  QCOMPARE(Prompts::Shown().last().proposed, QString("Shop"));
+  import([] {
+    Prompts::QueueChoice(0);
+    Prompts::QueueInput("Shop");
+  });
+  QCOMPARE(Messages(), QStringList({"该工程名称已经存在!"}));
+  import([] {
+    Prompts::QueueChoice(0);
+    Prompts::QueueInput("a/b");
+  });
+  QCOMPARE(Messages().size(), 1);
+  // Replace, refused at the confirmation.
+  import([] {
+    Prompts::QueueChoice(1);
+    Prompts::QueueConfirm(false);
+  });
+  QCOMPARE(Read::ProjectNames(), QStringList({"Shop"}));
+  QCOMPARE(Read::ClassNames(shop), QStringList({"Book", "Loan"}));
+  QVERIFY(Messages().isEmpty());
+
+  import([] {
+    Prompts::QueueChoice(0);
+    Prompts::QueueInput("Shop2");
+  });
+  QCOMPARE(Messages(), QStringList({"工程导入成功！"}));
+  QCOMPARE(Read::ProjectNames(), QStringList({"Shop", "Shop2"}));
+  QCOMPARE(SelectedProject(window), QString("Shop2"));
+  QCOMPARE(ClassItems(window), QStringList({"Book"}));
+
+  import([] {
+    Prompts::QueueChoice(1);
+    Prompts::QueueConfirm(true);
+  });
+  QCOMPARE(Prompts::ShownTexts({"confirm"}),
+           QStringList({"确定要用文件中的类和成员替换工程“Shop”的全部类和成员吗?"}));
+  QCOMPARE(Messages(), QStringList({"工程导入成功！"}));
+  QCOMPARE(Read::ProjectNames(), QStringList({"Shop", "Shop2"}));
+  QCOMPARE(Read::ClassNames(shop), QStringList({"Book"}));
+  QCOMPARE(SelectedProject(window), QString("Shop"));
 }
 
 QTEST_MAIN(TProjectFileMenuTest)

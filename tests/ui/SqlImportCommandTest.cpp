@@ -42,6 +42,8 @@ void TSqlImportCommandTest::importsTheScriptAndSelectsTheNewProject() {
   QCOMPARE(shown.size(), 3);
   QCOMPARE(shown[0].kind, QString("openfile"));
   QCOMPARE(shown[1].caption, QString("请输入工程名称"));
+  QCOMPARE(shown[1].text, QString("工程名称:"));
+  QCOMPARE(shown[1].proposed, QString("shop"));  // the script's file name
   QCOMPARE(shown[2].kind, QString("box"));
   QCOMPARE(shown[2].caption, QString("从SQL脚本导入"));
   QCOMPARE(shown[2].text, QString("编码: UTF-8\n"
@@ -61,11 +63,15 @@ void TSqlImportCommandTest::cancelAndRefusalsStoreNothing() {
   TFormMain window;
   const QString script = WriteScript("CREATE TABLE A (id int PRIMARY KEY)");
 
-  // Cancel in the file dialog ends the command; cancel in the name box is an empty name.
+  // Cancel in the file dialog or in the name box ends the command; an empty name is refused.
   Trigger(window, "ImportSql1");
   QCOMPARE(Prompts::ShownTexts({"input", "message", "box"}), QStringList());
   Prompts::QueueOpenFileName(script);
   Prompts::QueueInputCancel();
+  Trigger(window, "ImportSql1");
+  QCOMPARE(Prompts::ShownTexts({"message", "box"}), QStringList());
+  Prompts::QueueOpenFileName(script);
+  Prompts::QueueInput("");
   Trigger(window, "ImportSql1");
   QCOMPARE(Messages(), QStringList({"工程名称不能为空!"}));
 

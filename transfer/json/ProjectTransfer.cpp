@@ -12,6 +12,7 @@ TImportOutcome TProjectTransfer::ImportFile(const std::string& path, const std::
   TModelJsonResult read = TModelJson().ImportFile(path, projectName);
   TImportOutcome outcome;
   outcome.problems = std::move(read.problems);
+  outcome.projectName = read.project.projectName;
   TModelStore store;
   const int existing = read.project.projectName.empty() ? -1 : store.FindProjectByName(read.project.projectName);
   if (existing > 0 && !replace) {

@@ -8,6 +8,7 @@ struct TImportOutcome {
   int projectId = 0;                  // the stored project; 0 when nothing was stored
   std::vector<std::string> problems;  // one line each; empty when the project was stored
   bool nameTaken = false;             // one of the problems: a project of that name exists already
+  std::string projectName;            // the name the project is stored (or was to be stored) under
   // Problems of a stored project that stop a generation run until they are mended (keys, display members,
   // unknown references), one line each in file order; always empty when nothing was stored.
   std::vector<std::string> warnings;
