@@ -59,18 +59,23 @@ void TAutoCode::Run() {
   const TProjectModel project = TModelStore().LoadProject(FTarget.projectId);
   if (!CheckBeforeWriting(project)) return;
 
+  // Every template is read and checked before the first file is written.
+  const TTemplateSet templates(FTarget.userTemplates);
+  for (const std::string& warning : templates.Warnings()) FObserver.Progress(warning);
+  const TProjectView view(project);
+
   TSiteWriter site(FTarget, FOptions);
   if (!site.Report().freshStart.empty()) FObserver.Progress(site.Report().freshStart);
   // A dry run reports the states of the files at the end instead of steps it does not take.
   TProgressCallback progress;
   if (!FOptions.dryRun) progress = [this](const std::string& line) { FObserver.Progress(line); };
   try {
-    TEntityOperate::MakeEntityFile(FNamespace, project, site, progress);
-    TBLLOperate::MakeBLLFile(FNamespace, project, site, progress);
-    TDALOperate().MakeDALFile(FNamespace, project, site, progress);
+    TEntityOperate::MakeEntityFile(FNamespace, view, templates, site, progress);
+    TBLLOperate::MakeBLLFile(FNamespace, view, templates, site, progress);
+    TDALOperate::MakeDALFile(FNamespace, view, templates, site, progress);
     // The pages come before the template copy, which never replaces a file the run wrote: the generated
     // admin home, with a link to every class's list, wins over the template's.
-    if (FOptions.pages) TPageOperate::MakePageFiles(project, site, progress);
+    if (FOptions.pages) TPageOperate::MakePageFiles(view, templates, site, progress);
     CopyTemplateSite(site, progress);
   } catch (...) {
     // The files written so far stay; the site's record says what they hold.
