@@ -24,4 +24,15 @@ class TDALOperate {
   // key member or a member type names no class with a key.
   static std::string DALText(const TClassModel& entry, const TClassIndex& classes);
   static std::string DALText(const TClassView& entry, const TTemplateSet& templates, bool* madeByUser = nullptr);
+
+  // Takes up one class (classes must outlive the object); DALText() then gives its text.
+  void LoadClass(const TClassModel& entry, const TClassIndex& classes) {
+    FClass = &entry;
+    FClasses = &classes;
+  }
+  std::string DALText() const { return DALText(*FClass, *FClasses); }
+
+ private:
+  const TClassModel* FClass = nullptr;
+  const TClassIndex* FClasses = nullptr;
 };

@@ -9,25 +9,21 @@ namespace {
 
 const std::vector<const void*> kNoItems;
 
-// Catalogue texts in the forms their places need. A comment of the C# layers is written as it is
-// typed: the checker keeps line breaks and "*/" out of the catalogue.
+// Catalogue texts in the forms their places need, each through NameRules::CommentText first: no line
+// break and no "*/" survives it, so a text can end neither a line nor a comment early.
 std::string CsLayerComment(const std::string& text) {
-  return text;
+  return NameRules::CommentText(text);
 }
 
-// A text inside a "--" comment: a line break would end the comment and turn the rest of the text
-// into statements, so breaks become blanks.
-std::string SqlComment(std::string text) {
-  for (char& c : text)
-    if (c == '\r' || c == '\n') c = ' ';
-  return text;
+// A text inside a "--" comment: folded, then in its printable form, so bytes that are not UTF-8 reach the
+// script as \xNN rather than raw.
+std::string SqlComment(const std::string& text) {
+  return NameRules::Printable(NameRules::CommentText(text));
 }
 
-// Catalogue texts reach pages as labels, titles and comments. A control character there (a tab or a
-// line break typed into a comment, U+2028, which C# also takes as a line end) would break the line it
-// lands on: line breaks fold to a blank, and a tab becomes one too.
+// Pages: a tab becomes a blank too, so a label stays on one line of its box.
 std::string PageText(const std::string& text) {
-  std::string folded = NameRules::FoldControls(text);
+  std::string folded = NameRules::CommentText(text);
   for (char& c : folded)
     if (c == '\t') c = ' ';
   return folded;
@@ -51,6 +47,10 @@ void AppendHtml(const std::string& text, std::string& out) {
       case '\'':
         out += "&#39;";
         break;
+      case '\\':
+        // Html text also stands inside C# string literals ("添加...").
+        out += "&#92;";
+        break;
       default:
         out += c;
     }
@@ -65,11 +65,9 @@ void AppendCsString(const std::string& text, std::string& out) {
   }
 }
 
-// Text of a page inside a C# /* */ comment, which "*/" would end early.
+// Text of a page inside a C# /* */ comment.
 void AppendPageComment(const std::string& text, std::string& out) {
-  std::string safe = PageText(text);
-  for (std::size_t at = safe.find("*/"); at != std::string::npos; at = safe.find("*/", at)) safe.replace(at, 2, "* /");
-  out += safe;
+  out += PageText(text);
 }
 
 const std::string& TitleOf(const TClassModel& entry) {
