@@ -401,5 +401,8 @@ TSqlImportResult ImportSqlScript(const std::string& bytes, const std::string& pr
   result.report.insert(result.report.end(), schema.skipped.begin(), schema.skipped.end());
   const std::vector<std::string> lines = mapper.Lines();
   result.report.insert(result.report.end(), lines.begin(), lines.end());
+  // The lines repeat the script's text (a statement that could not be read, names): each in its printable
+  // form, one line of the terminal whatever the script holds.
+  for (std::string& line : result.report) line = NameRules::Printable(line);
   return result;
 }
