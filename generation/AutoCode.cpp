@@ -9,6 +9,7 @@
 #include "generation/EntityOperate.h"
 #include "generation/PageOperate.h"
 #include "model/ProjectChecker.h"
+#include "transfer/json/VersionJson.h"
 
 namespace AutoCodeTexts {
 
@@ -72,6 +73,9 @@ void TAutoCode::Run() {
     // admin home, with a link to every class's list, wins over the template's.
     if (FOptions.pages) TPageOperate::MakePageFiles(project, site, progress);
     CopyTemplateSite(site, progress);
+    // The first version of the site's database, the one the table script builds, for the upgrade scripts
+    // to start from. A site made before versions existed gets none: its database may be older.
+    if (site.CreatesSite()) site.Write(SiteVersionPaths::Model(0), TVersionJson().Export(project));
   } catch (...) {
     // The files written so far stay; the site's record says what they hold.
     site.RecordAfterFailure();

@@ -1,5 +1,6 @@
 #include "generation/DataBaseSql.h"
 
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -73,8 +74,17 @@ class TScriptBuilder {
     return FScript + FForeignKeys;
   }
 
+  // The CREATE TABLE statement alone, up to its ") ON [PRIMARY]" line.
+  std::string BuildCreateTable(const TClassModel& entry) {
+    AppendClass(entry, false);
+    return FScript.substr(0, FScript.size() - (std::char_traits<char>::length(kTableEnd) - kTableLineLength));
+  }
+
  private:
-  void AppendClass(const TClassModel& entry) {
+  // ") ON [PRIMARY]\r\n": the part of kTableEnd that belongs to the statement.
+  static constexpr std::size_t kTableLineLength = 16;
+
+  void AppendClass(const TClassModel& entry, bool dropFirst = true) {
     const std::string& className = entry.className;
     const TMember* key = entry.KeyMember();
     if (key == nullptr) {
@@ -82,10 +92,12 @@ class TScriptBuilder {
       return;
     }
 
-    FScript += "if exists (select * from dbo.sysobjects where id = object_id(N'[dbo].[" + className +
-               "]') and OBJECTPROPERTY(id, N'IsUserTable') = 1)" + kCrLf;
-    FScript += "drop table [dbo].[" + className + "]" + kCrLf;
-    FScript += std::string("GO") + kCrLf + kCrLf;
+    if (dropFirst) {
+      FScript += "if exists (select * from dbo.sysobjects where id = object_id(N'[dbo].[" + className +
+                 "]') and OBJECTPROPERTY(id, N'IsUserTable') = 1)" + kCrLf;
+      FScript += "drop table [dbo].[" + className + "]" + kCrLf;
+      FScript += std::string("GO") + kCrLf + kCrLf;
+    }
     FScript += "CREATE TABLE [dbo].[" + className + "] (" + kCrLf;
 
     std::vector<TColumnLine> lines;
@@ -150,6 +162,10 @@ std::string TDataBaseSql::BuildScript(const TProjectModel& project) {
 
 std::string TDataBaseSql::ClassScript(const TClassModel& entry, const TClassIndex& classes) {
   return TScriptBuilder(classes).BuildClass(entry);
+}
+
+std::string TDataBaseSql::CreateTableText(const TClassModel& entry, const TClassIndex& classes) {
+  return TScriptBuilder(classes).BuildCreateTable(entry);
 }
 
 std::string TDataBaseSql::BuildScript(int projectId) {

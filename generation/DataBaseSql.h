@@ -27,4 +27,7 @@ class TDataBaseSql {
   // it) followed by the foreign keys of its own class-typed members. classes is the
   // index of the class's project. Reads nothing from the catalogue.
   static std::string ClassScript(const TClassModel& entry, const TClassIndex& classes);
+  // The CREATE TABLE statement the script writes for a class with a key member, from "CREATE TABLE" to its
+  // ") ON [PRIMARY]" line with its line end: no drop before it, no GO and no foreign keys after it.
+  static std::string CreateTableText(const TClassModel& entry, const TClassIndex& classes);
 };
