@@ -73,7 +73,7 @@ void WriteOutput(const std::string& text, const std::string& outputFile, const T
 // Prints the run as the window's progress log shows it; the outcome sets the exit code.
 class TPrintingObserver : public TAutoCodeObserver {
  public:
-  explicit TPrintingObserver(bool dryRun) : FDryRun(dryRun) {}
+  explicit TPrintingObserver(const TSiteOptions& options) : FDryRun(options.dryRun), FKeepEdits(options.keepEdits) {}
 
   int ExitCode() const { return FExitCode; }
 
@@ -94,6 +94,11 @@ class TPrintingObserver : public TAutoCodeObserver {
     FExitCode = 0;
     if (FDryRun) return PrintStates();
     std::cout << AutoCodeTexts::kDone << '\n' << std::flush;
+    // Without --keep-edits a hand edit is replaced as before, but never without a word.
+    for (const TSiteFile& file : FReport.files)
+      if (file.state == TSiteFileState::Edited && !FKeepEdits)
+        std::cerr << "corvanthel-cli: warning: " << FReport.Shown(file.path)
+                  << " had been edited by hand since the last run and was overwritten (--keep-edits keeps it)\n";
     if (FReport.keptEdits.empty()) return;
     std::vector<std::string> shown;
     for (const std::string& path : FReport.keptEdits) shown.push_back(FReport.Shown(path));
@@ -124,6 +129,7 @@ class TPrintingObserver : public TAutoCodeObserver {
   }
 
   const bool FDryRun;
+  const bool FKeepEdits;
   TSiteReport FReport;
   int FExitCode = kExitFailure;
 };
@@ -131,7 +137,7 @@ class TPrintingObserver : public TAutoCodeObserver {
 int Generate(const std::string& project, TSiteOptions options, const TDataLocation& location) {
   const int projectId = RequireProject(project);
   if (projectId < 0) return kExitFailure;
-  TPrintingObserver observer(options.dryRun);
+  TPrintingObserver observer(options);
   TAutoCode run({projectId, project, location.dataFolder, location.templateFolder}, "corvanthel", observer, options);
   run.Start();
   run.Wait();

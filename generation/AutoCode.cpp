@@ -17,11 +17,28 @@ std::string Failed(const std::string& error) {
   return "代码生成失败:" + error;
 }
 
-std::string Done(const TSiteReport& report) {
-  if (report.keptEdits.empty()) return kDone;
+std::string Done(const TSiteReport& report, const std::string& siteFolder) {
+  std::string text = kDone;
+  if (!siteFolder.empty()) {
+    // An edited file the run replaced was changed like any other.
+    const int kept = static_cast<int>(report.keptEdits.size());
+    const int changed = report.Count(TSiteFileState::Changed) + report.Count(TSiteFileState::Edited) - kept;
+    text += "\n新建" + std::to_string(report.Count(TSiteFileState::New)) + "个、更新" + std::to_string(changed) +
+            "个、未变" + std::to_string(report.Count(TSiteFileState::Unchanged)) + "个、保留" + std::to_string(kept) +
+            "个文件，网站目录: " + siteFolder;
+  }
+  if (report.keptEdits.empty()) return text;
   std::vector<std::string> shown;
   for (const std::string& path : report.keptEdits) shown.push_back(report.Shown(path));
-  return std::string(kDone) + "\n\n" + SiteTexts::KeptEdits(shown);
+  return text + "\n\n" + SiteTexts::KeptEdits(shown);
+}
+
+std::string EditedFilesQuestion(const std::vector<std::string>& shownPaths) {
+  constexpr std::size_t kListed = 10;
+  std::string text = "以下文件在上次生成后被手工修改，本次生成将覆盖它们:";
+  for (std::size_t i = 0; i < shownPaths.size() && i < kListed; ++i) text += "\n" + shownPaths[i];
+  if (shownPaths.size() > kListed) text += "\n等" + std::to_string(shownPaths.size()) + "个文件";
+  return text;
 }
 
 }  // namespace AutoCodeTexts
@@ -60,22 +77,16 @@ void TAutoCode::Run() {
   const TProjectModel project = TModelStore().LoadProject(FTarget.projectId);
   if (!CheckBeforeWriting(project)) return;
 
-  TSiteWriter site(FTarget, FOptions);
+  TSiteOptions options = FOptions;
+  if (!AskAboutEditedFiles(project, options)) return;
+
+  TSiteWriter site(FTarget, options);
   if (!site.Report().freshStart.empty()) FObserver.Progress(site.Report().freshStart);
   // A dry run reports the states of the files at the end instead of steps it does not take.
   TProgressCallback progress;
-  if (!FOptions.dryRun) progress = [this](const std::string& line) { FObserver.Progress(line); };
+  if (!options.dryRun) progress = [this](const std::string& line) { FObserver.Progress(line); };
   try {
-    TEntityOperate::MakeEntityFile(FNamespace, project, site, progress);
-    TBLLOperate::MakeBLLFile(FNamespace, project, site, progress);
-    TDALOperate().MakeDALFile(FNamespace, project, site, progress);
-    // The pages come before the template copy, which never replaces a file the run wrote: the generated
-    // admin home, with a link to every class's list, wins over the template's.
-    if (FOptions.pages) TPageOperate::MakePageFiles(project, site, progress);
-    CopyTemplateSite(site, progress);
-    // The first version of the site's database, the one the table script builds, for the upgrade scripts
-    // to start from. A site made before versions existed gets none: its database may be older.
-    if (site.CreatesSite()) site.Write(SiteVersionPaths::Model(0), TVersionJson().Export(project));
+    WriteSite(project, site, progress);
   } catch (...) {
     // The files written so far stay; the site's record says what they hold.
     site.RecordAfterFailure();
@@ -84,6 +95,50 @@ void TAutoCode::Run() {
   site.Finish();
   FObserver.SiteReport(site.Report());
   FObserver.Done();
+}
+
+void TAutoCode::WriteSite(const TProjectModel& project, TSiteWriter& site, const TProgressCallback& progress) {
+  TEntityOperate::MakeEntityFile(FNamespace, project, site, progress);
+  TBLLOperate::MakeBLLFile(FNamespace, project, site, progress);
+  TDALOperate().MakeDALFile(FNamespace, project, site, progress);
+  // The pages come before the template copy, which never replaces a file the run wrote: the generated
+  // admin home, with a link to every class's list, wins over the template's.
+  if (site.Options().pages) TPageOperate::MakePageFiles(project, site, progress);
+  CopyTemplateSite(site, progress);
+  // The first version of the site's database, the one the table script builds, for the upgrade scripts
+  // to start from. A site made before versions existed gets none: its database may be older.
+  if (site.CreatesSite()) site.Write(SiteVersionPaths::Model(0), TVersionJson().Export(project));
+}
+
+// Edited files can only be told by a sound record of the last run, and only matter when the run would
+// replace them. The pass that finds them is the dry run's, over the same snapshot of the project, so
+// it lists exactly the files the writing pass would replace.
+bool TAutoCode::AskAboutEditedFiles(const TProjectModel& project, TSiteOptions& options) {
+  if (options.dryRun || options.keepEdits || !FObserver.AsksAboutEditedFiles()) return true;
+  TSiteOptions dry = options;
+  dry.dryRun = true;
+  TSiteWriter look(FTarget, dry);
+  if (!look.HasRecord()) return true;
+  try {
+    WriteSite(project, look, {});
+  } catch (const std::exception&) {
+    // The writing pass meets the same failure and reports it where it always has; the files found
+    // before it are still asked about.
+  }
+  std::vector<std::string> edited;
+  for (const TSiteFile& file : look.Report().files)
+    if (file.state == TSiteFileState::Edited) edited.push_back(look.Shown(file.path));
+  if (edited.empty()) return true;
+  switch (FObserver.EditedFiles(edited)) {
+    case TEditedFilesAnswer::Overwrite:
+      return true;
+    case TEditedFilesAnswer::KeepAsNew:
+      options.keepEdits = true;
+      return true;
+    case TEditedFilesAnswer::Cancel:
+      break;
+  }
+  return false;
 }
 
 // Checks the project, and the name the site folder is built from, before anything is

@@ -3,11 +3,19 @@
 #include <atomic>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "generation/LayerCommon.h"
 #include "site/SiteWriter.h"
 #include "model/ProjectChecker.h"
 #include "model/ProjectModel.h"
+
+// The answer to a run that would replace files edited by hand since the last run.
+enum class TEditedFilesAnswer {
+  Overwrite,  // replace them with the new text
+  KeepAsNew,  // this run only: leave them, their new text beside them as NAME.new
+  Cancel,     // write nothing at all, the site's record included
+};
 
 // What a generation run tells whoever started it. Every call comes from the
 // run's own thread; the run goes on only when the call has returned, so an
@@ -28,6 +36,15 @@ class TAutoCodeObserver {
   // the project, class or member and the rule). Nothing was written. Observers that do not tell it apart
   // report it as a failure.
   virtual void ProjectProblem(const std::string& message) { Failed(message); }
+  // True when the observer wants to be asked before edited files are replaced: the run then looks
+  // for them first, in a pass that writes nothing, whenever the site has a sound record of its last run.
+  virtual bool AsksAboutEditedFiles() const { return false; }
+  // The files, in the order the run came to them, shown as the progress log names them, that this run
+  // would replace although they were edited by hand since the last run. Nothing is written yet; the run
+  // waits for the answer.
+  virtual TEditedFilesAnswer EditedFiles(const std::vector<std::string>& /*shownPaths*/) {
+    return TEditedFilesAnswer::Overwrite;
+  }
   // What the run did to each file of the site (in a dry run: would do), just before Done.
   virtual void SiteReport(const TSiteReport& /*report*/) {}
   // Every file written and the template copied.
@@ -44,8 +61,11 @@ using CheckerTexts::DisplayMemberError;
 using CheckerTexts::PrimaryKeyError;
 using CheckerTexts::ReferenceError;
 std::string Failed(const std::string& error);
-// The completion text; after a run that kept edited files, followed by their list.
-std::string Done(const TSiteReport& report);
+// The completion text; after a run that kept edited files, followed by their list. With a site folder,
+// its second line counts the files (new, changed, unchanged, kept) and names the folder.
+std::string Done(const TSiteReport& report, const std::string& siteFolder = {});
+// The question before a run replaces edited files: up to ten of them, then how many there are.
+std::string EditedFilesQuestion(const std::vector<std::string>& shownPaths);
 inline const char* const kDone = "所有代码生成完毕!";
 }  // namespace AutoCodeTexts
 
@@ -81,6 +101,10 @@ class TAutoCode {
  private:
   void Run();
   bool CheckBeforeWriting(const TProjectModel& project);
+  // Every file of the site, through the writer, in the order the run writes them.
+  void WriteSite(const TProjectModel& project, TSiteWriter& site, const TProgressCallback& progress);
+  // Asks the observer about edited files the run would replace; false when the run is to stop.
+  bool AskAboutEditedFiles(const TProjectModel& project, TSiteOptions& options);
   void CopyTemplateSite(TSiteWriter& site, const TProgressCallback& progress);
 
   const TGenerationTarget FTarget;

@@ -1,5 +1,7 @@
 #include "generation/BLLOperate.h"
 
+#include "model/NameRules.h"
+
 void TBLLOperate::MakeBLLFile(const std::string& /*nameSpace*/, const TProjectModel& project, TSiteWriter& site,
                               const TProgressCallback& progress) {
   for (const TClassModel& entry : project.classes) {
@@ -11,7 +13,7 @@ void TBLLOperate::MakeBLLFile(const std::string& /*nameSpace*/, const TProjectMo
 std::string TBLLOperate::BLLText(const TClassModel& entry) {
   const std::string& c = entry.className;
   const std::string o = LayerCommon::ObjectNameOf(c);
-  const std::string& friendName = entry.friendName;
+  const std::string friendName = NameRules::CommentText(entry.friendName);
   const TMember& key = LayerCommon::KeyMemberOf(entry);
   const std::string& keyName = key.GetMemberName();
   const std::string keyParameter = key.GetMemberIsInteger() == 1 ? "(int " : "(string ";

@@ -1,5 +1,7 @@
 #include "generation/DALOperate.h"
 
+#include "model/NameRules.h"
+
 namespace {
 
 // The SqlDbType of a parameter bound to a value of this kind.
@@ -39,7 +41,7 @@ void TDALOperate::LoadClass(const TClassModel& entry, const TClassIndex& classes
   FClasses = &classes;
   FClassName = entry.className;
   FObjectName = LayerCommon::ObjectNameOf(entry.className);
-  FFriendName = entry.friendName;
+  FFriendName = NameRules::CommentText(entry.friendName);
   FKeyMember = &LayerCommon::KeyMemberOf(entry);
   FClass = &entry;
 }
@@ -115,7 +117,7 @@ std::string TDALOperate::MakeAdd() const {
   text += "            /*给参数赋值*/\r\n";
   for (std::size_t i = 0; i < members.size(); ++i) {
     text += "            parm[" + std::to_string(i) + "].Value = " + FObjectName + "." + members[i]->GetMemberName() +
-            "; //" + members[i]->GetMemberComment() + "\r\n";
+            "; //" + NameRules::CommentText(members[i]->GetMemberComment()) + "\r\n";
   }
   text += "\r\n";
   text += "            /*执行sql进行添加*/\r\n";

@@ -8,6 +8,7 @@
 #include "model/Member.h"
 #include "model/ClassIndex.h"
 #include "catalogue/ModelStore.h"
+#include "model/NameRules.h"
 #include "model/ProjectChecker.h"
 
 namespace {
@@ -38,12 +39,11 @@ const char* const kUserTable =
 
 const char* const kTableEnd = ") ON [PRIMARY]\r\nGO\r\n\r\n\r\n\r\n";
 
-// A name inside a "--" comment: a line break would end the comment and turn the
-// rest of the name into statements, so breaks become blanks.
-std::string CommentSafe(std::string name) {
-  for (char& c : name)
-    if (c == '\r' || c == '\n') c = ' ';
-  return name;
+// A catalogue text inside a "--" comment: folded by NameRules::CommentText (a line break would end the
+// comment and turn the rest into statements), then in its printable form, so bytes that are not UTF-8
+// reach the script as \xNN rather than raw.
+std::string CommentSafe(const std::string& name) {
+  return NameRules::Printable(NameRules::CommentText(name));
 }
 
 std::string StringKeyColumnType(int length) {

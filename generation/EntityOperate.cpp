@@ -1,5 +1,7 @@
 #include "generation/EntityOperate.h"
 
+#include "model/NameRules.h"
+
 void TEntityOperate::MakeEntityFile(const std::string& /*nameSpace*/, const TProjectModel& project, TSiteWriter& site,
                                     const TProgressCallback& progress) {
   const TClassIndex classes(project);
@@ -36,7 +38,7 @@ std::string TEntityOperate::EntityText(const TClassModel& entry, const TClassInd
   for (const TMember& member : entry.members) {
     const std::string& name = member.GetMemberName();
     const std::string csType = LayerCommon::CSharpTypeOf(LayerCommon::ValueKindOf(classes, className, member));
-    text += "        /*" + member.GetMemberComment() + "*/\r\n";
+    text += "        /*" + NameRules::CommentText(member.GetMemberComment()) + "*/\r\n";
     text += "        private " + csType + " _" + name + ";\r\n";
     text += "        public " + csType + " " + name + "\r\n";
     text += "        {\r\n";

@@ -18,11 +18,11 @@ namespace {
 using kainjow::mustache::data;
 using kainjow::mustache::mustache;
 
-// Catalogue texts reach pages as labels, titles and comments. A control character there (a tab or a
-// line break typed into a comment, U+2028, which C# also takes as a line end) would break the line it
-// lands on: line breaks fold to a blank, and a tab becomes one too.
-std::string FoldControls(const std::string& text) {
-  std::string folded = NameRules::FoldControls(text);
+// Catalogue texts reach pages as labels, titles and comments, each through NameRules::CommentText first:
+// no line break (a tab or a line break typed into a comment, U+2028, which C# also takes as a line end)
+// and no "*/" survives it. A tab becomes a blank too, so a label stays on one line of its box.
+std::string CatalogueText(const std::string& text) {
+  std::string folded = NameRules::CommentText(text);
   for (char& c : folded)
     if (c == '\t') c = ' ';
   return folded;
@@ -30,7 +30,7 @@ std::string FoldControls(const std::string& text) {
 
 std::string Html(const std::string& text) {
   std::string encoded;
-  for (char c : FoldControls(text)) {
+  for (char c : CatalogueText(text)) {
     switch (c) {
       case '&':
         encoded += "&amp;";
@@ -47,6 +47,10 @@ std::string Html(const std::string& text) {
       case '\'':
         encoded += "&#39;";
         break;
+      case '\\':
+        // Html text also stands inside C# string literals ("添加...").
+        encoded += "&#92;";
+        break;
       default:
         encoded += c;
     }
@@ -57,18 +61,16 @@ std::string Html(const std::string& text) {
 // The inside of a C# string literal.
 std::string CsString(const std::string& text) {
   std::string escaped;
-  for (char c : FoldControls(text)) {
+  for (char c : CatalogueText(text)) {
     if (c == '\\' || c == '"') escaped += '\\';
     escaped += c;
   }
   return escaped;
 }
 
-// Text inside a C# /* */ comment, which "*/" would end early.
+// Text inside a C# /* */ comment.
 std::string CsComment(const std::string& text) {
-  std::string safe = FoldControls(text);
-  for (std::size_t at = safe.find("*/"); at != std::string::npos; at = safe.find("*/", at)) safe.replace(at, 2, "* /");
-  return safe;
+  return CatalogueText(text);
 }
 
 // A Mustache section shows for true and not for false (a text "false" would count as true).

@@ -28,6 +28,7 @@ const char* const kMemberNameTakenMessage = "该成员名称已经存在!";
 const char* const kUtf8Message = "名称或文字不是有效的UTF-8编码!";
 const char* const kGbkMessage = "输入内容包含无法用GBK编码保存的字符!";
 const char* const kCommentEndMessage = "友好名称和注释中不能包含*/!";
+const char* const kControlCharacterMessage = "友好名称和注释中不能包含换行符等控制字符!";
 const char* const kStringLengthMessage = "字符串类型的长度必须在1到8000之间!";
 
 namespace {
@@ -401,6 +402,7 @@ std::string ProjectNameProblem(const std::string& projectName) {
 
 std::string TextProblem(const std::string& text) {
   if (!IsValidUtf8(text)) return kUtf8Message;
+  if (HasControlCharacter(text)) return kControlCharacterMessage;
   if (!GbkText::CanEncode(text)) return kGbkMessage;
   if (text.find("*/") != std::string::npos) return kCommentEndMessage;
   return "";
@@ -435,7 +437,6 @@ static std::size_t ControlCharacterLength(const std::string& text, std::size_t a
   return 0;
 }
 
-
 std::string FoldControls(const std::string& text) {
   std::string folded;
   for (std::size_t at = 0; at < text.size();) {
@@ -451,6 +452,19 @@ std::string FoldControls(const std::string& text) {
     folded += ' ';
   }
   return folded;
+}
+
+bool HasControlCharacter(const std::string& text) {
+  for (std::size_t at = 0; at < text.size(); ++at)
+    if (ControlCharacterLength(text, at) > 0) return true;
+  return false;
+}
+
+std::string CommentText(const std::string& text) {
+  std::string safe = FoldControls(text);
+  // The replacement starts with '*' and ends with '/', so it never forms a new "*/" with its neighbours.
+  for (std::size_t at = safe.find("*/"); at != std::string::npos; at = safe.find("*/", at)) safe.replace(at, 2, "* /");
+  return safe;
 }
 
 }  // namespace NameRules

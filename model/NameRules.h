@@ -26,6 +26,7 @@ extern const char* const kMemberNameTakenMessage;
 extern const char* const kUtf8Message;
 extern const char* const kGbkMessage;
 extern const char* const kCommentEndMessage;
+extern const char* const kControlCharacterMessage;
 extern const char* const kStringLengthMessage;
 
 inline constexpr int kMaxStringLength = 8000;
@@ -67,8 +68,9 @@ std::string MemberNameProblem(const std::string& memberName, const std::string& 
 // A project name as a folder name: not empty, valid UTF-8, none of \ / : * ? " < > |, no control character
 // (NUL included), not "." or "..", no blank at either end, and GBK text.
 std::string ProjectNameProblem(const std::string& projectName);
-// A friendly name or member comment: valid UTF-8, GBK text, and no "*/" (it would end the C# comment the
-// text is written into).
+// A friendly name or member comment: valid UTF-8, no control character (HasControlCharacter: a line break
+// would end the // comment or the line the text is written into), GBK text, and no "*/" (it would end the
+// C# comment the text is written into).
 std::string TextProblem(const std::string& text);
 // The length of a string member: 1 to 8000, what SQL Server's varchar allows.
 std::string StringLengthProblem(int length);
@@ -79,5 +81,15 @@ bool ParseWholeNumber(const std::string& text, int& value);
 // The text on one line: each run of control characters (C0 but TAB, DEL, U+0085, U+2028, U+2029) becomes
 // one blank, so no catalogue text can end a comment or a line of generated code early.
 std::string FoldControls(const std::string& text);
+
+// True when the text holds a character FoldControls folds: C0 but TAB (NUL included), DEL, U+0085, U+2028,
+// U+2029.
+bool HasControlCharacter(const std::string& text);
+
+// A catalogue text (friendly name, comment) as every generator writes it into C#, SQL or markup: control
+// characters folded (FoldControls) and each "*/" written "* /", so the text can end neither a line, a //
+// comment nor a /* */ comment early, whatever the checker let through. Text the checker passes comes out
+// unchanged.
+std::string CommentText(const std::string& text);
 
 }  // namespace NameRules

@@ -82,6 +82,9 @@ class TSiteWriter {
 
   const TSiteOptions& Options() const { return FOptions; }
   const TSiteReport& Report() const { return FReport; }
+  // True when the site holds a sound record of the last run of this project: only then can a file
+  // be told to have been edited by hand.
+  bool HasRecord() const { return FHaveLast; }
   // The file's absolute path, and its name as the progress log shows it ("projects/P/web.config").
   std::string FullPath(const std::string& relative) const;
   std::string Shown(const std::string& relative) const;

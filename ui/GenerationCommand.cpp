@@ -1,6 +1,7 @@
 #include "ui/GenerationCommand.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QThread>
 
 #include "catalogue/ClassDAO.h"
@@ -31,17 +32,28 @@ bool TGenerationCommand::Running() const {
   return FAutoCode && FAutoCode->Running();
 }
 
+// The old advice to delete the site first holds only for a site the program cannot tell hand edits in:
+// with a sound record of the last run, deleting it would throw away the user's edits and the record, and
+// the run asks about edited files itself.
+bool TGenerationCommand::SiteWithoutRecord(const TGenerationTarget& target) {
+  try {
+    const TSiteWriter look(target, TSiteOptions{true, false, false});
+    return !look.Report().freshStart.empty();
+  } catch (const std::exception&) {
+    return true;  // a site that cannot even be looked at: the run says why
+  }
+}
+
 void TGenerationCommand::Start(int projectId, const QString& projectName, const QString& nameSpace,
                                TSiteOptions options) {
-  Prompts::ShowMessage("如果以前生成了该项目，最好先删除原来的目录!");
+  const TGenerationTarget target{projectId, projectName.toStdString(), ProgramFolders::ProgramFolder().toStdString(),
+                                 ProgramFolders::TemplateFolder().toStdString()};
+  if (SiteWithoutRecord(target)) Prompts::ShowMessage("如果以前生成了该项目，最好先删除原来的目录!");
   const QString siteFolder = ProgramFolders::SiteFolder(projectName);
   FWindow.ClearProgress();
   Finish();
   FFeedback.reset(CreateFeedback(siteFolder));
-  FAutoCode = std::make_unique<TAutoCode>(
-      TGenerationTarget{projectId, projectName.toStdString(), ProgramFolders::ProgramFolder().toStdString(),
-                        ProgramFolders::TemplateFolder().toStdString()},
-      nameSpace.toStdString(), *FFeedback, options);
+  FAutoCode = std::make_unique<TAutoCode>(target, nameSpace.toStdString(), *FFeedback, options);
   FAutoCode->Start();
 }
 
@@ -58,11 +70,29 @@ TGenerationFeedback* TGenerationCommand::CreateFeedback(const QString& siteFolde
   handlers.referenceError = [](const QString& message) { Prompts::ShowMessage(message); };
   // A name that would send files elsewhere or break the output: refused before anything is written.
   handlers.projectProblem = [](const QString& message) { Prompts::ShowError(message); };
-  handlers.done = [this, siteFolder](const QString& text) { WMGenerateDone(siteFolder, text); };
+  handlers.editedFiles = [](const QStringList& shownPaths) { return AskAboutEditedFiles(shownPaths); };
+  handlers.done = [this, siteFolder](const TSiteReport& report) {
+    const std::string folder = QDir::toNativeSeparators(QDir::cleanPath(siteFolder)).toStdString();
+    WMGenerateDone(siteFolder, QString::fromStdString(AutoCodeTexts::Done(report, folder)));
+  };
   handlers.failed = [](const QString& error) {
     Prompts::ShowError(QString::fromStdString(AutoCodeTexts::Failed(error.toStdString())));
   };
   return new TGenerationFeedback(std::move(handlers), nullptr);
+}
+
+TEditedFilesAnswer TGenerationCommand::AskAboutEditedFiles(const QStringList& shownPaths) {
+  std::vector<std::string> paths;
+  for (const QString& path : shownPaths) paths.push_back(path.toStdString());
+  const QString question = QString::fromStdString(AutoCodeTexts::EditedFilesQuestion(paths));
+  switch (Prompts::Choose(question, "任务提示", {"覆盖", "保留（新内容写入.new）", "取消"})) {
+    case 0:
+      return TEditedFilesAnswer::Overwrite;
+    case 1:
+      return TEditedFilesAnswer::KeepAsNew;
+    default:
+      return TEditedFilesAnswer::Cancel;
+  }
 }
 
 void TGenerationCommand::WMPrimaryKeyError(int classId) {

@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <memory>
 
 #include "generation/AutoCode.h"
@@ -37,6 +38,9 @@ class TGenerationCommand : public QObject {
 
  private:
   TGenerationFeedback* CreateFeedback(const QString& siteFolder);
+  static bool SiteWithoutRecord(const TGenerationTarget& target);
+  // The question before a run replaces files edited by hand: 覆盖, 保留 or 取消.
+  static TEditedFilesAnswer AskAboutEditedFiles(const QStringList& shownPaths);
   // Ends the bookkeeping of a finished run before the next one starts.
   void Finish();
 

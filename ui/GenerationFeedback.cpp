@@ -40,12 +40,21 @@ void TGenerationFeedback::ProjectProblem(const std::string& message) {
   Deliver([this, text = QString::fromStdString(message)] { FHandlers.projectProblem(text); }, true);
 }
 
+TEditedFilesAnswer TGenerationFeedback::EditedFiles(const std::vector<std::string>& shownPaths) {
+  QStringList paths;
+  for (const std::string& path : shownPaths) paths << QString::fromStdString(path);
+  // Nobody left to ask (the window is going away): the run goes on without losing an edit.
+  TEditedFilesAnswer answer = TEditedFilesAnswer::KeepAsNew;
+  Deliver([this, paths, &answer] { answer = FHandlers.editedFiles(paths); }, true);
+  return answer;
+}
+
 void TGenerationFeedback::SiteReport(const TSiteReport& report) {
   FReport = report;
 }
 
 void TGenerationFeedback::Done() {
-  Deliver([this, text = QString::fromStdString(AutoCodeTexts::Done(FReport))] { FHandlers.done(text); }, true);
+  Deliver([this] { FHandlers.done(FReport); }, true);
 }
 
 void TGenerationFeedback::Failed(const std::string& error) {

@@ -22,7 +22,9 @@ class TGenerationFeedback : public QObject, public TAutoCodeObserver {
     std::function<void(int classId)> displayMemberError;
     std::function<void(const QString& message)> referenceError;
     std::function<void(const QString& message)> projectProblem;
-    std::function<void(const QString& text)> done;  // the completion text, with any files kept as edited
+    // Edited files the run would replace (shown paths); the answer lets the run go on or stop it.
+    std::function<TEditedFilesAnswer(const QStringList& shownPaths)> editedFiles;
+    std::function<void(const TSiteReport& report)> done;  // what the run did to the site's files
     std::function<void(const QString& error)> failed;
   };
 
@@ -37,6 +39,8 @@ class TGenerationFeedback : public QObject, public TAutoCodeObserver {
   void ReferenceError(const std::string& className, const std::string& memberName,
                       const std::string& memberType) override;
   void ProjectProblem(const std::string& message) override;
+  bool AsksAboutEditedFiles() const override { return true; }
+  TEditedFilesAnswer EditedFiles(const std::vector<std::string>& shownPaths) override;
   void SiteReport(const TSiteReport& report) override;
   void Done() override;
   void Failed(const std::string& error) override;

@@ -6,6 +6,7 @@
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QPointer>
 #include <QQueue>
 #include <QUrl>
@@ -16,6 +17,8 @@ namespace {
 struct TScript {
   bool scripted = false;
   QQueue<bool> confirms;
+  QQueue<int> choices;
+  QString snapshotFolder;
   QQueue<std::optional<QString>> inputs;
   QQueue<QString> saveNames;
   QQueue<QString> openNames;
@@ -57,6 +60,16 @@ QString ApplicationTitle() {
   return QApplication::applicationDisplayName();
 }
 
+// In scripted mode with a snapshot folder, the box is laid out as it would be shown and saved as a picture.
+void Snapshot(QMessageBox& box, const QString& kind) {
+  if (Script().snapshotFolder.isEmpty()) return;
+  static int snapshots = 0;  // numbered across tests, so that none replaces another's
+  box.show();
+  QApplication::processEvents();
+  box.grab().save(QString("%1/%2-%3.png").arg(Script().snapshotFolder, kind).arg(++snapshots));
+  box.hide();
+}
+
 }  // namespace
 
 void Prompts::ShowMessage(const QString& text) {
@@ -69,7 +82,7 @@ void Prompts::ShowMessage(const QString& text) {
 
 void Prompts::ShowBox(const QString& text, const QString& caption, TIcon icon) {
   Record("box", caption, text, icon);
-  if (Script().scripted) return;
+  if (Script().scripted && Script().snapshotFolder.isEmpty()) return;
   const TActivationKeeper keeper;
   QMessageBox box(Parent());
   box.setWindowTitle(caption);
@@ -88,6 +101,7 @@ void Prompts::ShowBox(const QString& text, const QString& caption, TIcon icon) {
     case TIcon::None:
       break;
   }
+  if (Script().scripted) return Snapshot(box, "box");
   box.exec();
 }
 
@@ -104,6 +118,27 @@ bool Prompts::Confirm(const QString& text, const QString& caption) {
   const TActivationKeeper keeper;
   QMessageBox box(QMessageBox::Information, caption, text, QMessageBox::Ok | QMessageBox::Cancel, Parent());
   return box.exec() == QMessageBox::Ok;
+}
+
+int Prompts::Choose(const QString& text, const QString& caption, const QStringList& buttons) {
+  Record("choice", caption, text, TIcon::Warning);
+  Script().shown.last().buttons = buttons;
+  const int cancel = static_cast<int>(buttons.size()) - 1;
+  if (Script().scripted && Script().snapshotFolder.isEmpty())
+    return Script().choices.isEmpty() ? cancel : Script().choices.dequeue();
+  const TActivationKeeper keeper;
+  QMessageBox box(QMessageBox::Warning, caption, text, QMessageBox::NoButton, Parent());
+  QList<QAbstractButton*> added;
+  for (int i = 0; i < buttons.size(); ++i)
+    added << box.addButton(buttons[i], i == cancel ? QMessageBox::RejectRole : QMessageBox::AcceptRole);
+  if (cancel >= 0) box.setEscapeButton(added[cancel]);
+  if (Script().scripted) {
+    Snapshot(box, "choice");
+    return Script().choices.isEmpty() ? cancel : Script().choices.dequeue();
+  }
+  box.exec();
+  const int chosen = static_cast<int>(added.indexOf(box.clickedButton()));
+  return chosen < 0 ? cancel : chosen;
 }
 
 QString Prompts::InputBox(const QString& caption, const QString& prompt, const QString& defaultText) {
@@ -156,6 +191,12 @@ bool Prompts::IsScripted() {
 void Prompts::QueueConfirm(bool ok) {
   Script().confirms.enqueue(ok);
 }
+void Prompts::QueueChoice(int index) {
+  Script().choices.enqueue(index);
+}
+void Prompts::SetSnapshotFolder(const QString& folder) {
+  Script().snapshotFolder = folder;
+}
 void Prompts::QueueInput(const QString& typed) {
   Script().inputs.enqueue(typed);
 }
@@ -187,6 +228,6 @@ void Prompts::ClearShown() {
 }
 
 int Prompts::PendingAnswers() {
-  return static_cast<int>(Script().confirms.size() + Script().inputs.size() + Script().saveNames.size() +
+  return static_cast<int>(Script().confirms.size() + Script().choices.size() + Script().inputs.size() + Script().saveNames.size() +
                           Script().openNames.size());
 }

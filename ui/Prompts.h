@@ -22,6 +22,9 @@ class Prompts {
   static void ShowError(const QString& text);
   // OK and Cancel with an information icon; true for OK.
   static bool Confirm(const QString& text, const QString& caption);
+  // A question answered by one of the buttons, in their order; the last one is the cancel button (Esc and
+  // closing the box choose it too). Returns the index of the button chosen.
+  static int Choose(const QString& text, const QString& caption, const QStringList& buttons);
   // A line of text: OK gives the typed text, Cancel gives defaultText unchanged.
   static QString InputBox(const QString& caption, const QString& prompt, const QString& defaultText);
   // The path of a file to save to; empty when cancelled.
@@ -37,18 +40,23 @@ class Prompts {
 
   // ---- test seam ----
   struct TShown {
-    QString kind;  // "message", "box", "error", "confirm", "input", "save", "openfile", "open"
+    QString kind;  // "message", "box", "error", "confirm", "choice", "input", "save", "openfile", "open"
     QString caption;
     QString text;  // the message, question or prompt; the target for "open"
     TIcon icon = TIcon::None;
+    QStringList buttons;  // a choice's buttons
   };
   static void SetScripted(bool scripted);
   static bool IsScripted();
   static void QueueConfirm(bool ok);
+  static void QueueChoice(int index);  // an empty queue chooses the last button
   static void QueueInput(const QString& typed);
   static void QueueInputCancel();
   static void QueueSaveFileName(const QString& path);  // empty: Cancel
   static void QueueOpenFileName(const QString& path);  // empty: Cancel
+  // From now on every box shown in scripted mode is also saved as NAME-<n>.png in folder (empty: no more),
+  // for a look at what the user would see.
+  static void SetSnapshotFolder(const QString& folder);
   // From now on the desktop cannot open anything (no launcher installed).
   static void SetOpenFails(bool fails);
   static QList<TShown> Shown();

@@ -122,3 +122,22 @@ TEST_F(HostileNamesTest, NamesLengthsAndTextsThatBreakTheScriptAreRefused) {
   EXPECT_EQ(Cli({"generate", "Shop"}).exitCode, 0);
   EXPECT_EQ(Cli({"sql", "Shop"}).exitCode, 0);
 }
+
+TEST_F(HostileNamesTest, LineBreaksAndNulInTextsAreRefusedNamingTheClassAndMember) {
+  // After // in the data-access file the second line would be C# of the site.
+  TDbHelper().ExecSql("update t_member set memberComment='备注'||char(13,10)||'System.IO.File.Delete(\"x\"); //'"
+                      " where memberName='price'");
+  const std::string message = std::string("类Book的成员price：") + NameRules::kControlCharacterMessage;
+  ExpectRefused("Shop", message);
+  TProgramResult result = Cli({"preview", "Shop", "Book", "dal"});
+  EXPECT_EQ(result.exitCode, 1) << result.err;
+  EXPECT_EQ(result.out, "");
+  EXPECT_NE(result.err.find(message), std::string::npos) << result.err;
+  result = Cli({"check", "Shop"});
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_NE(result.out.find(message), std::string::npos) << result.out;
+
+  TDbHelper().ExecSql("update t_member set memberComment='价格' where memberName='price'");
+  TDbHelper().ExecSql("update t_class set friendName='图书'||char(0) where className='Book'");
+  ExpectRefused("Shop", std::string("类Book：") + NameRules::kControlCharacterMessage);
+}

@@ -66,6 +66,16 @@ TEST(NameRules, TextsAndLengthsThatWouldBreakTheOutput) {
   EXPECT_EQ(TextProblem("图书*/ class X {"), kCommentEndMessage);
   EXPECT_EQ(TextProblem("\xE2\x82\xA9"), kGbkMessage);
   EXPECT_EQ(TextProblem("\xB0\xA1"), kUtf8Message);  // GBK bytes are not UTF-8
+  // Whatever would end a line or a // comment of the generated code; a tab stays allowed.
+  EXPECT_EQ(TextProblem("书名\t(必填)"), "");
+  for (const std::string& text : {std::string("a\r\nb"), std::string("a\nb"), std::string("a\rb"),
+                                  std::string("a\0b", 3), std::string("\x1B[31m"), std::string("a\x7F"),
+                                  std::string("a\xC2\x85"), std::string("a\xE2\x80\xA8"),
+                                  std::string("\xE2\x80\xA9"), std::string("*/\n")}) {
+    EXPECT_TRUE(HasControlCharacter(text)) << Printable(text);
+    EXPECT_EQ(TextProblem(text), kControlCharacterMessage) << Printable(text);
+  }
+  EXPECT_FALSE(HasControlCharacter("图书\t\xC2\xA0\xE2\x80\xA7"));  // tab, no-break space, U+2027
 
   for (int length : {1, 50, 8000}) EXPECT_EQ(StringLengthProblem(length), "") << length;
   for (int length : {0, -5, 8001}) EXPECT_EQ(StringLengthProblem(length), kStringLengthMessage) << length;

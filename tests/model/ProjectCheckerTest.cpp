@@ -70,6 +70,9 @@ TEST(ProjectChecker, CollectsEveryProblemInCatalogueOrder) {
   isbn.SetMemberLength(-5);
   isbn.SetMemberComment("书号\xFF");
   book.members.push_back(isbn);
+  TMember note = Member("note");
+  note.SetMemberComment(std::string("备注\r\nEvil();") + std::string(1, '\0'));
+  book.members.push_back(note);
   project.classes.push_back(book);
   project.classes.push_back(GoodClass(4, "CATEGORY"));
   project.classes.push_back(Class(5, "tag", {Member("tag", MemberTypes::kInteger, true, true)}));
@@ -90,10 +93,11 @@ TEST(ProjectChecker, CollectsEveryProblemInCatalogueOrder) {
                 "Book表的成员press的类型Press不存在或没有唯一主键!",
                 std::string("类Book的成员isbn：") + kStringLengthMessage,
                 std::string("类Book的成员isbn：") + kUtf8Message,
+                std::string("类Book的成员note：") + kControlCharacterMessage,
                 std::string("类CATEGORY：") + kClassNameTakenMessage,
                 std::string("类tag的成员tag：") + kMemberLikeClassMessage,
             }));
-  ASSERT_EQ(problems.size(), 13u);
+  ASSERT_EQ(problems.size(), 14u);
   EXPECT_EQ(problems[0].kind, TProblemKind::ProjectName);
   EXPECT_EQ(problems[0].classId, 0);
   EXPECT_EQ(problems[2].kind, TProblemKind::KeyMembers);
@@ -148,6 +152,7 @@ TEST(ProjectChecker, NamesInMessagesShowNoRawBytes) {
   TProjectModel project;
   project.projectName = "Sh\xFFop";
   project.classes.push_back(GoodClass(1, std::string("Book\0", 5)));
+  project.classes.back().friendName = "图书";
   EXPECT_EQ(Messages(CheckProject(project)),
             (std::vector<std::string>{std::string("工程Sh\\xFFop：") + NameRules::kUtf8Message,
                                       std::string("类Book\\x00：") + NameRules::kClassNameCharsMessage}));

@@ -183,8 +183,9 @@ TEST(Pages, HostileFriendlyNamesAndCommentsChangeOnlyTheirTexts) {
   const TShopProject shop = MakePagesShopProject();
   const TProjectModel plain = TModelStore().LoadProject(shop.projectId);
   const std::string hostile = "图\"<b>&'\\{}\tx";
-  // The forms the pages hold it in: HTML, a C# string literal, a C# comment (the tab as a space).
-  const std::vector<std::string> forms = {"图&quot;&lt;b&gt;&amp;&#39;\\{} x", "图\\\"<b>&'\\\\{} x",
+  // The forms the pages hold it in: HTML (the backslash encoded too, as HTML text also stands inside C#
+  // strings), a C# string literal, a C# comment (the tab as a space).
+  const std::vector<std::string> forms = {"图&quot;&lt;b&gt;&amp;&#39;&#92;{} x", "图\\\"<b>&'\\\\{} x",
                                           "图\"<b>&'\\{} x"};
   for (int run = 0; run < 2; ++run) {
     TProjectModel project = plain;

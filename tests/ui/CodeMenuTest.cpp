@@ -5,7 +5,9 @@
 #include <QFileInfo>
 #include <QPlainTextEdit>
 #include <QTest>
+#include <cctype>
 #include <filesystem>
+#include <functional>
 
 #include "catalogue/DbHelper.h"
 #include "catalogue/ProjectDAO.h"
@@ -42,26 +44,57 @@ class TCodeMenuTest : public QObject {
   void keepEditsIsRememberedAcrossRestarts();
   void aRunThatKeepsEditsListsThemInTheDoneBox();
   void thePagesSwitchAddsThePagesToTheRun();
+  void editedFilesAreAskedAboutAndEachAnswerIsKept();
+  void theAdviceToDeleteTheSiteOnlyWhereItHasNoSoundRecord();
 
  private:
   std::string Folder() const { return FWorld->Catalogue().Folder(); }
   // A project whose classes each have one key and one display member.
   int GeneratableProject(const std::string& name) {
     const int project = Seed::Project(name);
-    const int book = Seed::Class(project, "Book", "图书");
-    Seed::Member(project, book, "bookId", "整型", [](TMember& m) {
+    AddClass(project, "Book");
+    return project;
+  }
+  // A class with an integer key that is its display member, and a title.
+  static int AddClass(int project, const std::string& name) {
+    const int book = Seed::Class(project, name, "图书");
+    std::string key = name + "Id";
+    key[0] = static_cast<char>(std::tolower(key[0]));
+    Seed::Member(project, book, key, "整型", [](TMember& m) {
       m.SetMemberIsPri(1);
       m.SetMemberIsDisplay(1);
       m.SetMemberIsInteger(1);
       m.SetMemberIsMust(1);
     });
     Seed::Member(project, book, "title", "字符串", [](TMember& m) { m.SetMemberLength(50); });
-    return project;
+    return book;
   }
   // Lets the run's queued reports reach the window until the run has ended.
   static void WaitForRun(TFormMain& window) {
     QTRY_VERIFY_WITH_TIMEOUT(!window.GenerationRunning(), 20000);
     QCoreApplication::processEvents();
+  }
+  // The files of the site the run made, its record and the .new files left out.
+  int SiteFileCount() const {
+    int count = 0;
+    for (const auto& entry : fs::recursive_directory_iterator(Folder() + "/projects/Shop"))
+      count += entry.is_regular_file() && entry.path().filename() != "corvanthel-manifest.sha256" &&
+                       entry.path().extension() != ".new"
+                   ? 1
+                   : 0;
+    return count;
+  }
+  QString SiteFolder() const {
+    return QDir::toNativeSeparators(QDir::cleanPath(QString::fromStdString(Folder()) + "/projects/Shop"));
+  }
+  // The done box's first two lines.
+  QString DoneText(int created, int changed, int unchanged, int kept) const {
+    return QString("所有代码生成完毕!\n新建%1个、更新%2个、未变%3个、保留%4个文件，网站目录: %5")
+        .arg(created)
+        .arg(changed)
+        .arg(unchanged)
+        .arg(kept)
+        .arg(SiteFolder());
   }
   static QStringList Log(TFormMain& window) {
     const QString text = Find<QPlainTextEdit>(&window, "Memo_State")->toPlainText();
@@ -119,7 +152,8 @@ void TCodeMenuTest::namespaceKeepsItsValueOnCancelAndOnEmptyText() {
 }
 
 void TCodeMenuTest::aRunFillsTheLogThenReportsDoneAndOpensTheSite() {
-  GeneratableProject("Shop");
+  const int project = Seed::Project("Shop");
+  const int book = AddClass(project, "Book");
   TFormMain window;
   Find<QPlainTextEdit>(&window, "Memo_State")->setPlainText("left from before");
   Trigger(window, "A1");
@@ -142,14 +176,33 @@ void TCodeMenuTest::aRunFillsTheLogThenReportsDoneAndOpensTheSite() {
   QCOMPARE(Log(window), expected);
   const QString site = QString::fromStdString(Folder()) + "/projects/Shop";
   QVERIFY(QFileInfo::exists(site + "/App_Code/DAL/dalBook.cs"));
+  // No site yet: nothing to delete, so no advice to; the box counts the files and names the folder.
   const QList<Prompts::TShown> shown = Prompts::Shown();
-  QCOMPARE(shown.size(), 3);
-  QCOMPARE(shown[0].text, QString("如果以前生成了该项目，最好先删除原来的目录!"));
-  QCOMPARE(shown[1].kind, QString("box"));
-  QCOMPARE(shown[1].text, QString("所有代码生成完毕!"));
-  QCOMPARE(shown[1].caption, QString("任务提示"));
-  QCOMPARE(shown[2].kind, QString("open"));
-  QCOMPARE(QDir::cleanPath(shown[2].text), QDir::cleanPath(site));
+  QCOMPARE(shown.size(), 2);
+  QCOMPARE(shown[0].kind, QString("box"));
+  const int files = SiteFileCount();
+  QVERIFY(files > 3);
+  QCOMPARE(shown[0].text, DoneText(files, 0, 0, 0));
+  QCOMPARE(shown[0].caption, QString("任务提示"));
+  QCOMPARE(shown[1].kind, QString("open"));
+  QCOMPARE(QDir::cleanPath(shown[1].text), QDir::cleanPath(site));
+
+  // Again with one file out of date, one edited by hand and answered 保留: the counts add up to the site.
+  // The template's folders are not copied over a site that has them, so only the generated files and the
+  // three single template files are counted: a new member changes Book's entity and data-access files
+  // (its business-logic file knows only the key).
+  Seed::Member(project, book, "author", "字符串", [](TMember& m) { m.SetMemberLength(20); });
+  WriteFileBytes(Folder() + "/projects/Shop/web.config", "<!-- mine -->\r\n");
+  Prompts::ClearShown();
+  Prompts::QueueChoice(1);
+  // With CORVANTHEL_SCREENSHOTS=<folder>, the question and the done box are saved there as the user sees them.
+  Prompts::SetSnapshotFolder(qEnvironmentVariable("CORVANTHEL_SCREENSHOTS"));
+  Trigger(window, "A1");
+  WaitForRun(window);
+  Prompts::SetSnapshotFolder({});
+  const QStringList boxes = Prompts::ShownTexts({"box"});
+  QCOMPARE(boxes.size(), 1);
+  QVERIFY2(boxes[0].startsWith(DoneText(0, 2, 3, 1) + "\n\n"), qPrintable(boxes[0]));
 }
 
 void TCodeMenuTest::checkFailuresShowTheClassAndWriteNothing() {
@@ -160,8 +213,7 @@ void TCodeMenuTest::checkFailuresShowTheClassAndWriteNothing() {
   TFormMain window;
   Trigger(window, "A1");
   WaitForRun(window);
-  QCOMPARE(Messages(),
-           QStringList({"如果以前生成了该项目，最好先删除原来的目录!", "Loan表主键设置错误，每个类只能设置一个主键!"}));
+  QCOMPARE(Messages(), QStringList({"Loan表主键设置错误，每个类只能设置一个主键!"}));
   QCOMPARE(window.ErrorClassId(), loan);
   QVERIFY(Log(window).isEmpty());
 
@@ -294,8 +346,11 @@ void TCodeMenuTest::aRunThatKeepsEditsListsThemInTheDoneBox() {
   QVERIFY(fs::exists(dal + ".new"));
   QVERIFY(Log(window).contains(
       "projects/Shop/App_Code/DAL/dalBook.cs在上次生成后被手工修改，保留原文件，新内容写入dalBook.cs.new"));
+  // Kept as the option says: nobody is asked.
+  QVERIFY(Prompts::ShownTexts({"choice"}).isEmpty());
   QCOMPARE(Prompts::ShownTexts({"box"}),
-           QStringList({"所有代码生成完毕!\n\n"
+           QStringList({DoneText(0, 0, 5, 1) +
+                        "\n\n"
                         "以下文件在上次生成后被手工修改，已保留原样，新内容写在同一文件夹的同名.new文件中:\n"
                         "projects/Shop/App_Code/DAL/dalBook.cs"}));
 }
@@ -311,6 +366,122 @@ void TCodeMenuTest::thePagesSwitchAddsThePagesToTheRun() {
   QVERIFY(Log(window).contains("projects/Shop/Admin/BookList.aspx生成完毕!"));
   QVERIFY(ReadFileBytes(Folder() + "/projects/Shop/Admin/Default.aspx").find("BookList.aspx") != std::string::npos);
   Trigger(window, "Pages1");
+}
+
+// With the site's record sound, a run that would replace hand edits asks first; each answer is held to.
+void TCodeMenuTest::editedFilesAreAskedAboutAndEachAnswerIsKept() {
+  const int project = GeneratableProject("Shop");
+  TFormMain window;
+  Trigger(window, "A1");
+  WaitForRun(window);
+  const std::string site = Folder() + "/projects/Shop/";
+  const std::string dal = site + "App_Code/DAL/dalBook.cs";
+  const std::string entity = site + "App_Code/ENTITY/Book.cs";
+  const std::string record = site + "App_Data/corvanthel-manifest.sha256";
+  const std::string generatedDal = ReadFileBytes(dal);
+  const std::string generatedEntity = ReadFileBytes(entity);
+  const std::string recorded = ReadFileBytes(record);
+  const QString question = "以下文件在上次生成后被手工修改，本次生成将覆盖它们:\n"
+                           "projects/Shop/App_Code/ENTITY/Book.cs\n"
+                           "projects/Shop/App_Code/DAL/dalBook.cs";
+
+  // 取消 (also what closing the box answers): nothing at all is written, the record included.
+  WriteFileBytes(entity, "// my entity\r\n");
+  WriteFileBytes(dal, "// mine\r\n");
+  Prompts::ClearShown();
+  Prompts::QueueChoice(2);
+  Trigger(window, "A1");
+  WaitForRun(window);
+  const QList<Prompts::TShown> shown = Prompts::Shown();
+  QCOMPARE(shown.size(), 1);
+  QCOMPARE(shown[0].kind, QString("choice"));
+  QCOMPARE(shown[0].text, question);
+  QCOMPARE(shown[0].buttons, QStringList({"覆盖", "保留（新内容写入.new）", "取消"}));
+  QCOMPARE(ReadFileBytes(dal), std::string("// mine\r\n"));
+  QCOMPARE(ReadFileBytes(entity), std::string("// my entity\r\n"));
+  QVERIFY(!fs::exists(dal + ".new"));
+  QCOMPARE(ReadFileBytes(record), recorded);
+  QVERIFY(Log(window).isEmpty());
+
+  // 保留: this run only, as the option does; the option itself stays off.
+  Prompts::ClearShown();
+  Prompts::QueueChoice(1);
+  Trigger(window, "A1");
+  WaitForRun(window);
+  QCOMPARE(Prompts::ShownTexts({"choice"}), QStringList({question}));
+  QCOMPARE(ReadFileBytes(dal), std::string("// mine\r\n"));
+  QCOMPARE(ReadFileBytes(dal + ".new"), generatedDal);
+  QCOMPARE(ReadFileBytes(entity + ".new"), generatedEntity);
+  QVERIFY(!Find<QAction>(&window, "KeepEdits1")->isChecked());
+  QVERIFY(Prompts::ShownTexts({"box"}).value(0).endsWith("projects/Shop/App_Code/DAL/dalBook.cs"));
+
+  // 覆盖: the generated text replaces the edits; the .new files of before stay as they are.
+  fs::remove(entity + ".new");
+  Prompts::ClearShown();
+  Prompts::QueueChoice(0);
+  Trigger(window, "A1");
+  WaitForRun(window);
+  QCOMPARE(Prompts::ShownTexts({"choice"}), QStringList({question}));
+  QCOMPARE(ReadFileBytes(dal), generatedDal);
+  QCOMPARE(ReadFileBytes(entity), generatedEntity);
+  QVERIFY(!fs::exists(entity + ".new"));
+  QCOMPARE(Prompts::ShownTexts({"box"}).size(), 1);
+
+  // Nothing edited: nobody is asked. Eleven edited files: ten listed, then how many there are.
+  Prompts::ClearShown();
+  Trigger(window, "A1");
+  WaitForRun(window);
+  QVERIFY(Prompts::ShownTexts({"choice"}).isEmpty());
+  for (const char* name : {"Author", "Loan", "Reader"}) AddClass(project, name);
+  Trigger(window, "A1");
+  WaitForRun(window);
+  std::vector<std::string> edited;
+  for (const char* layer : {"ENTITY/", "BLL/bll", "DAL/dal"})
+    for (const char* name : {"Author", "Book", "Loan", "Reader"})
+      edited.push_back(site + "App_Code/" + layer + name + ".cs");
+  edited.resize(11);
+  for (const std::string& file : edited) WriteFileBytes(file, "x");
+  Prompts::ClearShown();
+  Prompts::QueueChoice(2);
+  Prompts::SetSnapshotFolder(qEnvironmentVariable("CORVANTHEL_SCREENSHOTS"));
+  Trigger(window, "A1");
+  WaitForRun(window);
+  Prompts::SetSnapshotFolder({});
+  const QStringList lines = Prompts::ShownTexts({"choice"}).value(0).split('\n');
+  QCOMPARE(lines.size(), 12);
+  QCOMPARE(lines.last(), QString("等11个文件"));
+  for (const std::string& file : edited) QCOMPARE(ReadFileBytes(file), std::string("x"));
+
+}
+
+// The advice holds only for a site whose files the program cannot tell from hand edits.
+void TCodeMenuTest::theAdviceToDeleteTheSiteOnlyWhereItHasNoSoundRecord() {
+  const QString advice = "如果以前生成了该项目，最好先删除原来的目录!";
+  GeneratableProject("Shop");
+  TFormMain window;
+  const std::string record = Folder() + "/projects/Shop/App_Data/corvanthel-manifest.sha256";
+  const struct {
+    const char* site;
+    std::function<void()> prepare;
+    bool advised;
+  } cases[] = {
+      {"no site yet", [] {}, false},
+      {"a site with its record", [] {}, false},
+      {"a site whose record is gone", [&] { fs::remove(record); }, true},
+      {"a damaged record", [&] { WriteFileBytes(record, "# corvanthel site manifest 1\nnonsense\n"); }, true},
+      {"the record of another project",
+       [&] { WriteFileBytes(record, "# corvanthel site manifest 1\n# project: Blog\n"); }, true},
+      {"a site folder with nothing in it", [&] { fs::remove_all(Folder() + "/projects/Shop"); fs::create_directories(Folder() + "/projects/Shop"); }, true},
+  };
+  for (const auto& c : cases) {
+    c.prepare();
+    Prompts::ClearShown();
+    Trigger(window, "A1");
+    WaitForRun(window);
+    QVERIFY2(Messages().contains(advice) == c.advised, c.site);
+    QVERIFY2(Prompts::ShownTexts({"box"}).size() == 1, c.site);
+    QVERIFY2(Prompts::Shown().first().text == (c.advised ? advice : Prompts::ShownTexts({"box"}).first()), c.site);
+  }
 }
 
 QTEST_MAIN(TCodeMenuTest)

@@ -1,0 +1,168 @@
+// Friendly names and comments are data: whatever a catalogue or a project file holds there, no generator
+// lets it end a comment, a string or a line early. Each generator's output for hostile texts has the same
+// code, once comments and strings are taken out, as for the plain text "X".
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "catalogue/ModelStore.h"
+#include "generation/BLLOperate.h"
+#include "generation/DALOperate.h"
+#include "generation/DataBaseSql.h"
+#include "generation/EntityOperate.h"
+#include "generation/PageOperate.h"
+#include "model/ClassIndex.h"
+#include "model/NameRules.h"
+#include "support/CodeShape.h"
+#include "support/ShopProject.h"
+#include "support/TempCatalogue.h"
+
+namespace {
+
+// Every text a file or a script from elsewhere could put into a friendly name or a comment to break out.
+const std::vector<std::string> kHostile = {
+    "\r\n",
+    "备注\r\nSystem.IO.File.Delete(\"x\"); //",
+    "a\nb",
+    "a\rb",
+    "*/ class Evil { /*",
+    "x*/",
+    "\"",
+    "\"); Evil(); (\"",
+    "\\",
+    "a\\",
+    "\\\"",
+    "a\xE2\x80\xA8" "Evil();",  // U+2028, a line end for C#
+    "a\xE2\x80\xA9" "b",        // U+2029
+    "a\xC2\x85" "b",            // U+0085
+    std::string("a\0b", 3),
+    "-- x",
+    "'); drop table CusUsers; --",
+    "</script><script>alert(1)</script>",
+    "<%= System.IO.File.Delete(\"x\") %>",
+    "%>",
+    "/*",
+    "//",
+    "\t\v\f\x1B[31m\x7F",
+    "{{className}}",
+    "@\"",
+    "&amp;<b>",
+};
+
+// The project with every friendly name and member comment set to the text.
+TProjectModel WithTexts(TProjectModel project, const std::string& text) {
+  for (TClassModel& entry : project.classes) {
+    entry.friendName = text;
+    for (TMember& member : entry.members) member.SetMemberComment(text);
+  }
+  return project;
+}
+
+using TFiles = std::map<std::string, std::string>;
+
+// Each generator over a whole project: file name → text.
+const std::vector<std::pair<std::string, std::function<TFiles(const TProjectModel&)>>>& Generators() {
+  static const std::vector<std::pair<std::string, std::function<TFiles(const TProjectModel&)>>> generators = {
+      {"entity",
+       [](const TProjectModel& project) {
+         const TClassIndex classes(project);
+         TFiles files;
+         for (const TClassModel& entry : project.classes)
+           files[entry.className + ".cs"] = TEntityOperate::EntityText(entry, classes);
+         return files;
+       }},
+      {"bll",
+       [](const TProjectModel& project) {
+         TFiles files;
+         for (const TClassModel& entry : project.classes)
+           files["bll" + entry.className + ".cs"] = TBLLOperate::BLLText(entry);
+         return files;
+       }},
+      {"dal",
+       [](const TProjectModel& project) {
+         const TClassIndex classes(project);
+         TFiles files;
+         TDALOperate dal;
+         for (const TClassModel& entry : project.classes) {
+           dal.LoadClass(entry, classes);
+           files["dal" + entry.className + ".cs"] = dal.DALText();
+         }
+         return files;
+       }},
+      {"sql",
+       [](const TProjectModel& project) {
+         const TClassIndex classes(project);
+         TFiles files;
+         for (const TClassModel& entry : project.classes)
+           files[entry.className + ".sql"] = TDataBaseSql::ClassScript(entry, classes);
+         return files;
+       }},
+      {"pages",
+       [](const TProjectModel& project) {
+         TFiles files;
+         for (const TPageOperate::TPageFile& file : TPageOperate::MakePages(project)) files[file.path] = file.text;
+         return files;
+       }},
+  };
+  return generators;
+}
+
+TFiles Shapes(const TFiles& files) {
+  TFiles shapes;
+  for (const auto& [path, text] : files) shapes[path] = CodeShape::Of(path, text);
+  return shapes;
+}
+
+}  // namespace
+
+TEST(HostileTexts, NoFriendlyNameOrCommentChangesTheCodeOfAnyGenerator) {
+  TTempCatalogue catalogue;
+  const TProjectModel shop = TModelStore().LoadProject(MakeGeneratableShopProject().projectId);
+  for (const auto& [generator, generate] : Generators()) {
+    const TFiles plain = Shapes(generate(WithTexts(shop, "X")));
+    ASSERT_FALSE(plain.empty()) << generator;
+    for (const std::string& text : kHostile) {
+      const TFiles hostile = Shapes(generate(WithTexts(shop, text)));
+      ASSERT_EQ(hostile.size(), plain.size()) << generator;
+      for (const auto& [path, shape] : plain)
+        EXPECT_EQ(hostile.at(path), shape) << generator << " " << path << " for " << NameRules::Printable(text);
+    }
+  }
+}
+
+// The shapes themselves tell a broken text from a sound one, or the test above would pass for nothing.
+TEST(HostileTexts, TheShapeSeesACommentOrAStringEndEarly) {
+  const std::string sound = "a = 1; // x\r\nb = \"y\\\"\"; /* z */\r\n";
+  EXPECT_EQ(CodeShape::CSharp(sound), "a = 1; \n\nb = \"\";  \n\n");
+  EXPECT_NE(CodeShape::CSharp("a = 1; // x\r\nEvil();\r\n"), CodeShape::CSharp("a = 1; // X\r\n"));
+  EXPECT_NE(CodeShape::CSharp("a = 1; // x\xE2\x80\xA8" "Evil();\r\n"), CodeShape::CSharp("a = 1; // X\r\n"));
+  EXPECT_NE(CodeShape::CSharp("/* x*/ Evil(); */\r\n"), CodeShape::CSharp("/* X */\r\n"));
+  EXPECT_NE(CodeShape::CSharp("s = \"a\\\";\r\n"), CodeShape::CSharp("s = \"X\";\r\n"));
+  EXPECT_NE(CodeShape::Sql("-- x\r\ndrop table T\r\n"), CodeShape::Sql("-- X\r\n"));
+  EXPECT_NE(CodeShape::Markup("<th>a<script></th>"), CodeShape::Markup("<th>X</th>"));
+  EXPECT_NE(CodeShape::Markup("<a title=\"x\" onclick=\"y\">"), CodeShape::Markup("<a title=\"X\">"));
+}
+
+// What the generators write a text as: unchanged when the checker passes it, on one line and unable to
+// end a comment otherwise.
+TEST(HostileTexts, CommentTextFoldsControlsAndBreaksCommentEnds) {
+  struct TCase {
+    std::string text, written;
+  };
+  const std::vector<TCase> cases = {
+      {"图书 信息\t(书名)", "图书 信息\t(书名)"},
+      {"a\r\nb", "a b"},
+      {std::string("a\0\0b", 4), "a b"},
+      {"a*/b", "a* /b"},
+      {"**//", "** //"},
+      {"*/*/", "* /* /"},
+      {"a\xE2\x80\xA8\r\n*/", "a * /"},
+  };
+  for (const TCase& c : cases) {
+    EXPECT_EQ(NameRules::CommentText(c.text), c.written) << NameRules::Printable(c.text);
+    EXPECT_EQ(NameRules::CommentText(c.written), c.written) << "twice";
+  }
+}
