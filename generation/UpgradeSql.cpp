@@ -131,14 +131,6 @@ std::string MessageLiteral(const std::string& text) {
   return literal + "'";
 }
 
-// A catalogue text on one "--" comment line of the header.
-std::string CommentText(const std::string& text) {
-  std::string folded = NameRules::FoldControls(text);
-  for (std::size_t at = folded.find("*/"); at != std::string::npos; at = folded.find("*/", at + 2))
-    folded.insert(at + 1, " ");
-  return folded;
-}
-
 std::string Bracketed(const std::string& table) {
   return "[dbo].[" + table + "]";
 }
@@ -450,8 +442,8 @@ class TUpgradeBuilder {
       return script;
     }
     std::string& text = script.text;
-    text = "-- 升级脚本：项目 " + CommentText(FTo.projectName) + kCrLf;
-    text += "-- 从 " + CommentText(FOptions.fromLabel) + " 升级到目录中的当前项目" + kCrLf;
+    text = "-- 升级脚本：项目 " + NameRules::CommentText(FTo.projectName) + kCrLf;
+    text += "-- 从 " + NameRules::CommentText(FOptions.fromLabel) + " 升级到目录中的当前项目" + kCrLf;
     if (!FOptions.matchById)
       Warn("旧版本没有编号，类和成员按名称对应：改了名的类或成员读作删除后再新增，其中的数据不会保留");
     text += std::string("-- 变更：") + kCrLf;
