@@ -136,6 +136,10 @@ bool FileExists(const std::string& path) {
 
 // Builds an empty catalogue under a temporary name and links it into place, so
 // that a failed creation leaves nothing behind and two threads cannot both create.
+// The new file is already in write-ahead-log mode with its indexes: no opener has
+// to change it. Switching the journal mode needs the file to itself and SQLite
+// does not wait for that, so with eight processes opening a new catalogue at once
+// (each reading it while another tries to switch it) one could run out of time.
 void CreateCatalogue(const std::string& path) {
   static std::atomic<unsigned> counter{0};
   const std::string temporary =
@@ -148,9 +152,10 @@ void CreateCatalogue(const std::string& path) {
     Exec(db, kCreateSchema);
     Exec(db, kCreateIndexes);
     Exec(db, "COMMIT");
+    Exec(db, "PRAGMA journal_mode=WAL");
   } catch (const TDbError& error) {
     sqlite3_close_v2(db);
-    ::unlink(temporary.c_str());
+    for (const char* suffix : {"", "-journal", "-wal", "-shm"}) ::unlink((temporary + suffix).c_str());
     throw TDbError("无法创建目录文件" + Quoted(path) + "：" + error.what());
   }
   sqlite3_close_v2(db);

@@ -77,8 +77,13 @@ void TAutoCode::Run() {
   const TProjectModel project = TModelStore().LoadProject(FTarget.projectId);
   if (!CheckBeforeWriting(project)) return;
 
+  // Every template is read and checked before the first file is written.
+  const TTemplateSet templates(FTarget.userTemplates);
+  for (const std::string& warning : templates.Warnings()) FObserver.Progress(warning);
+  const TProjectView view(project);
+
   TSiteOptions options = FOptions;
-  if (!AskAboutEditedFiles(project, options)) return;
+  if (!AskAboutEditedFiles(view, templates, options)) return;
 
   TSiteWriter site(FTarget, options);
   if (!site.Report().freshStart.empty()) FObserver.Progress(site.Report().freshStart);
@@ -86,7 +91,7 @@ void TAutoCode::Run() {
   TProgressCallback progress;
   if (!options.dryRun) progress = [this](const std::string& line) { FObserver.Progress(line); };
   try {
-    WriteSite(project, site, progress);
+    WriteSite(view, templates, site, progress);
   } catch (...) {
     // The files written so far stay; the site's record says what they hold.
     site.RecordAfterFailure();
@@ -97,13 +102,14 @@ void TAutoCode::Run() {
   FObserver.Done();
 }
 
-void TAutoCode::WriteSite(const TProjectModel& project, TSiteWriter& site, const TProgressCallback& progress) {
-  TEntityOperate::MakeEntityFile(FNamespace, project, site, progress);
-  TBLLOperate::MakeBLLFile(FNamespace, project, site, progress);
-  TDALOperate().MakeDALFile(FNamespace, project, site, progress);
+void TAutoCode::WriteSite(const TProjectView& project, const TTemplateSet& templates, TSiteWriter& site,
+                          const TProgressCallback& progress) {
+  TEntityOperate::MakeEntityFile(FNamespace, project, templates, site, progress);
+  TBLLOperate::MakeBLLFile(FNamespace, project, templates, site, progress);
+  TDALOperate::MakeDALFile(FNamespace, project, templates, site, progress);
   // The pages come before the template copy, which never replaces a file the run wrote: the generated
   // admin home, with a link to every class's list, wins over the template's.
-  if (site.Options().pages) TPageOperate::MakePageFiles(project, site, progress);
+  if (site.Options().pages) TPageOperate::MakePageFiles(project, templates, site, progress);
   CopyTemplateSite(site, progress);
   // The first version of the site's database, the one the table script builds, for the upgrade scripts
   // to start from. A site made before versions existed gets none: its database may be older.
@@ -113,14 +119,14 @@ void TAutoCode::WriteSite(const TProjectModel& project, TSiteWriter& site, const
 // Edited files can only be told by a sound record of the last run, and only matter when the run would
 // replace them. The pass that finds them is the dry run's, over the same snapshot of the project, so
 // it lists exactly the files the writing pass would replace.
-bool TAutoCode::AskAboutEditedFiles(const TProjectModel& project, TSiteOptions& options) {
+bool TAutoCode::AskAboutEditedFiles(const TProjectView& project, const TTemplateSet& templates, TSiteOptions& options) {
   if (options.dryRun || options.keepEdits || !FObserver.AsksAboutEditedFiles()) return true;
   TSiteOptions dry = options;
   dry.dryRun = true;
   TSiteWriter look(FTarget, dry);
   if (!look.HasRecord()) return true;
   try {
-    WriteSite(project, look, {});
+    WriteSite(project, templates, look, {});
   } catch (const std::exception&) {
     // The writing pass meets the same failure and reports it where it always has; the files found
     // before it are still asked about.

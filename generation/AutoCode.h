@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "generation/LayerCommon.h"
+#include "generation/TemplateSet.h"
 #include "site/SiteWriter.h"
 #include "model/ProjectChecker.h"
 #include "model/ProjectModel.h"
@@ -102,9 +103,10 @@ class TAutoCode {
   void Run();
   bool CheckBeforeWriting(const TProjectModel& project);
   // Every file of the site, through the writer, in the order the run writes them.
-  void WriteSite(const TProjectModel& project, TSiteWriter& site, const TProgressCallback& progress);
+  void WriteSite(const TProjectView& project, const TTemplateSet& templates, TSiteWriter& site,
+                 const TProgressCallback& progress);
   // Asks the observer about edited files the run would replace; false when the run is to stop.
-  bool AskAboutEditedFiles(const TProjectModel& project, TSiteOptions& options);
+  bool AskAboutEditedFiles(const TProjectView& project, const TTemplateSet& templates, TSiteOptions& options);
   void CopyTemplateSite(TSiteWriter& site, const TProgressCallback& progress);
 
   const TGenerationTarget FTarget;

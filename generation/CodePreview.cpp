@@ -8,8 +8,10 @@
 #include "text/GbkText.h"
 #include "generation/LayerCommon.h"
 
-TCodePreview::TCodePreview(const TProjectModel& project)
-    : FProject(project), FClasses(project), FProblems(CheckProject(project)) {}
+#include <memory>
+
+TCodePreview::TCodePreview(const TProjectModel& project, const TTemplateSet& templates)
+    : FProject(project), FTemplates(templates), FView(project), FProblems(CheckProject(project)) {}
 
 std::string TCodePreview::ClassProblem(const TClassModel& entry) const {
   // The problems of this class and of the project as a whole, reported as the run reports them.
@@ -54,18 +56,24 @@ bool TCodePreview::ParseLayer(const std::string& name, TCodeLayer& layer) {
 }
 
 std::string TCodePreview::LayerText(const TClassModel& entry, TCodeLayer layer) const {
+  // A class of another model (a copy of one of this project's) gets a view of its own.
+  const bool own = !FProject.classes.empty() && &entry >= FProject.classes.data() &&
+                   &entry < FProject.classes.data() + FProject.classes.size();
+  const TClassView* view = own ? &FView.ClassOf(entry) : nullptr;
+  std::unique_ptr<TClassView> other;
+  if (!own) {
+    other = std::make_unique<TClassView>(FView, entry);
+    view = other.get();
+  }
   switch (layer) {
     case TCodeLayer::Entity:
-      return TEntityOperate::EntityText(entry, FClasses);
+      return TEntityOperate::EntityText(*view, FTemplates);
     case TCodeLayer::BLL:
-      return TBLLOperate::BLLText(entry);
-    case TCodeLayer::DAL: {
-      TDALOperate dal;
-      dal.LoadClass(entry, FClasses);
-      return dal.DALText();
-    }
+      return TBLLOperate::BLLText(*view, FTemplates);
+    case TCodeLayer::DAL:
+      return TDALOperate::DALText(*view, FTemplates);
     case TCodeLayer::Sql:
       break;
   }
-  return TDataBaseSql::ClassScript(entry, FClasses);
+  return TDataBaseSql::ClassScript(*view, FTemplates);
 }

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "generation/TemplateSet.h"
 #include "model/ClassIndex.h"
 #include "model/ProjectChecker.h"
 #include "model/ProjectModel.h"
@@ -21,10 +22,10 @@ struct TClassPreview {
 // table script. Works on one project model, indexed once, so a class of a large project
 // costs no more than that class.
 //
-// The model must outlive the object.
+// The texts come from the set of templates given, which like the model must outlive the object.
 class TCodePreview {
  public:
-  explicit TCodePreview(const TProjectModel& project);
+  explicit TCodePreview(const TProjectModel& project, const TTemplateSet& templates = TTemplateSet::BuiltIn());
 
   const TProjectModel& Project() const { return FProject; }
 
@@ -46,6 +47,7 @@ class TCodePreview {
   std::string LayerText(const TClassModel& entry, TCodeLayer layer) const;
 
   const TProjectModel& FProject;
-  const TClassIndex FClasses;
+  const TTemplateSet& FTemplates;
+  const TProjectView FView;
   std::vector<TProblem> FProblems;
 };

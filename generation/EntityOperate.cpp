@@ -1,53 +1,29 @@
 #include "generation/EntityOperate.h"
 
-#include "model/NameRules.h"
+void TEntityOperate::MakeEntityFile(const std::string& nameSpace, const TProjectModel& project, TSiteWriter& site,
+                 const TProgressCallback& progress) {
+  MakeEntityFile(nameSpace, TProjectView(project), TTemplateSet::BuiltIn(), site, progress);
+}
 
-void TEntityOperate::MakeEntityFile(const std::string& /*nameSpace*/, const TProjectModel& project, TSiteWriter& site,
+void TEntityOperate::MakeEntityFile(const std::string& /*nameSpace*/, const TProjectView& project,
+                                    const TTemplateSet& templates, TSiteWriter& site,
                                     const TProgressCallback& progress) {
-  const TClassIndex classes(project);
-  for (const TClassModel& entry : project.classes) {
-    const std::string text = EntityText(entry, classes);
-    LayerCommon::WriteLayerFile(site, "App_Code/ENTITY", entry.className + ".cs", text, progress);
+  for (const TClassModel& entry : project.model.classes) {
+    bool byUser = false;
+    const std::string text = EntityText(project.ClassOf(entry), templates, &byUser);
+    LayerCommon::WriteLayerFile(site, "App_Code/ENTITY", entry.className + ".cs", text, progress, byUser);
   }
 }
 
 std::string TEntityOperate::EntityText(const TClassModel& entry, const TClassIndex& classes) {
-  const std::string& className = entry.className;
-  std::string text =
-      "using System;\r\n"
-      "using System.Data;\r\n"
-      "using System.Configuration;\r\n"
-      "using System.Linq;\r\n"
-      "using System.Web;\r\n"
-      "using System.Web.Security;\r\n"
-      "using System.Web.UI;\r\n"
-      "using System.Web.UI.HtmlControls;\r\n"
-      "using System.Web.UI.WebControls;\r\n"
-      "using System.Web.UI.WebControls.WebParts;\r\n"
-      "using System.Xml.Linq;\r\n"
-      "\r\n"
-      "namespace ENTITY\r\n"
-      "{\r\n"
-      "    /// <summary>\r\n";
-  // Every entity carries the same description after its name.
-  text += "    ///" + className + " 的摘要说明：图书信息实体\r\n";
-  text += "    /// </summary>\r\n\r\n";
-  text += "    public class " + className + "\r\n";
-  text += "    {\r\n";
+  const TProjectView project(classes.Project(), classes);
+  return EntityText(TClassView(project, entry), TTemplateSet::BuiltIn());
+}
 
-  for (const TMember& member : entry.members) {
-    const std::string& name = member.GetMemberName();
-    const std::string csType = LayerCommon::CSharpTypeOf(LayerCommon::ValueKindOf(classes, className, member));
-    text += "        /*" + NameRules::CommentText(member.GetMemberComment()) + "*/\r\n";
-    text += "        private " + csType + " _" + name + ";\r\n";
-    text += "        public " + csType + " " + name + "\r\n";
-    text += "        {\r\n";
-    text += "            get { return _" + name + "; }\r\n";
-    text += "            set { _" + name + " = value; }\r\n";
-    text += "        }\r\n\r\n";
-  }
-
-  text += "    }\r\n";
-  text += "}\r\n";
+std::string TEntityOperate::EntityText(const TClassView& entry, const TTemplateSet& templates, bool* madeByUser) {
+  entry.RequireTypes();
+  std::string text;
+  const bool byUser = templates.Render("Entity.cs", entry.project, &entry, text);
+  if (madeByUser != nullptr) *madeByUser = byUser;
   return text;
 }

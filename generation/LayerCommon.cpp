@@ -47,13 +47,14 @@ const TMember& KeyMemberOf(const TClassModel& entry) {
 }
 
 void WriteLayerFile(TSiteWriter& site, const std::string& layerFolder, const std::string& fileName,
-                    const std::string& text, const TProgressCallback& progress) {
+                    const std::string& text, const TProgressCallback& progress, bool madeByUser) {
   // The site's folders are Windows-style "projects\P\App_Code\ENTITY" under the program
   // folder. Here they are the same path with forward slashes, written under the program
   // folder given by the caller instead of relying on the current directory. The log
   // line keeps the site-relative name "projects/P/App_Code/ENTITY/Book.cs" as users know it.
   const std::string relative = layerFolder + "/" + fileName;
   const TSiteFileState state = site.Write(relative, TFileOperate::GbkBytesOf(site.FullPath(relative), text));
+  if (madeByUser) site.NoteUserTemplate(relative);
   if (!progress) return;
   if (state == TSiteFileState::Edited && site.Options().keepEdits) {
     progress(SiteTexts::KeptEdit(site.Shown(relative)));

@@ -41,8 +41,9 @@ const TMember& KeyMemberOf(const TClassModel& entry);
 
 // Writes one generated file of a layer into the site, encoded to GBK, and reports it.
 // layerFolder is the folder inside the site ("App_Code/ENTITY"), fileName the bare file
-// name ("Book.cs"). A file kept as edited by hand gets a progress line that says so.
+// name ("Book.cs"). A file kept as edited by hand gets a progress line that says so. madeByUser:
+// a user's template made the text, which the site's report notes.
 void WriteLayerFile(TSiteWriter& site, const std::string& layerFolder, const std::string& fileName,
-                    const std::string& text, const TProgressCallback& progress);
+                    const std::string& text, const TProgressCallback& progress, bool madeByUser = false);
 
 }  // namespace LayerCommon

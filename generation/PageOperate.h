@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "generation/TemplateSet.h"
 #include "model/ProjectModel.h"
 #include "site/GenerationTarget.h"
 
@@ -17,7 +18,7 @@ class TSiteWriter;
 // (App_Code/BLL/AdminPage.cs), the administrator's data access (App_Code/DAL/AdminPagesHelp.cs) and
 // the upload folder's web.config (Upload/web.config).
 //
-// Every text comes from a Mustache template (generation/templates/pages) fed a view model made here:
+// Every text comes from a template of the set given (pages/..., see TTemplateSet) fed the view model:
 // the templates hold markup and code, the view model every name and decision.
 namespace TPageOperate {
 
@@ -25,6 +26,7 @@ namespace TPageOperate {
 struct TPageFile {
   std::string path;
   std::string text;
+  bool madeByUser = false;  // a user's template made it
 };
 
 // The page kinds of one class, as the preview and the command line name them.
@@ -32,19 +34,20 @@ inline const char* const kPageKinds[] = {"list", "add", "edit", "show"};
 
 // Every page file of the project, in the order the run writes them: per class its list, form,
 // show page and data access, then the shared files.
-std::vector<TPageFile> MakePages(const TProjectModel& project);
+std::vector<TPageFile> MakePages(const TProjectModel& project, const TTemplateSet& templates = TTemplateSet::BuiltIn());
+std::vector<TPageFile> MakePages(const TProjectView& project, const TTemplateSet& templates);
 
 // The files of one class's page of a kind ("list", "add", "edit", "show"; add and edit are one form):
 // the page, its code-behind and the class's page data access. Empty when the kind is unknown.
-std::vector<TPageFile> MakeClassPage(const TProjectModel& project, const TClassModel& entry, const std::string& kind);
+std::vector<TPageFile> MakeClassPage(const TProjectModel& project, const TClassModel& entry, const std::string& kind,
+                                     const TTemplateSet& templates = TTemplateSet::BuiltIn());
 
 // The files of MakeClassPage as one text, each after a line "==> PATH <==", as the preview shows them.
-std::string PreviewText(const TProjectModel& project, const TClassModel& entry, const std::string& kind);
+std::string PreviewText(const TProjectModel& project, const TClassModel& entry, const std::string& kind,
+                        const TTemplateSet& templates = TTemplateSet::BuiltIn());
 
 // Writes every page file into the site with one progress line per file.
-void MakePageFiles(const TProjectModel& project, TSiteWriter& site, const TProgressCallback& progress);
-
-// The names of the view model's variables with a one-line meaning each, in template order.
-std::vector<std::pair<std::string, std::string>> Variables();
+void MakePageFiles(const TProjectView& project, const TTemplateSet& templates, TSiteWriter& site,
+                   const TProgressCallback& progress);
 
 }  // namespace TPageOperate

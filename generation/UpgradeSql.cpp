@@ -1,6 +1,7 @@
 #include "generation/UpgradeSql.h"
 
 #include <set>
+#include <stdexcept>
 #include <utility>
 
 #include "generation/DataBaseSql.h"
@@ -286,7 +287,15 @@ class TUpgradeBuilder {
 
   void AddTable(const TTable& now) {
     Change("新增表 " + now.Name());
-    FAddTables += TDataBaseSql::CreateTableText(*now.entry, FToIndex) + Step();
+    // The table script's CREATE TABLE for the class, without the drop before it: a table of that name that is
+    // there already makes the step fail instead of losing its rows.
+    const std::string whole = TDataBaseSql::ClassScript(*now.entry, FToIndex);
+    const std::string end = ") ON [PRIMARY]\r\n";
+    const std::size_t begin = whole.find("CREATE TABLE ");
+    const std::size_t last = whole.find(end, begin);
+    if (begin == std::string::npos || last == std::string::npos)
+      throw std::logic_error("the table script wrote no CREATE TABLE for " + now.Name());
+    FAddTables += whole.substr(begin, last + end.size() - begin) + Step();
     for (const TColumn& column : now.columns)
       if (column.reference != nullptr) AddForeignKey(now.Name(), column);
   }

@@ -29,6 +29,7 @@ const char* const kUtf8Message = "名称或文字不是有效的UTF-8编码!";
 const char* const kGbkMessage = "输入内容包含无法用GBK编码保存的字符!";
 const char* const kCommentEndMessage = "友好名称和注释中不能包含*/!";
 const char* const kControlCharacterMessage = "友好名称和注释中不能包含换行符等控制字符!";
+const char* const kNameLengthMessage = "类名和成员名称不能超过128个字符!";
 const char* const kStringLengthMessage = "字符串类型的长度必须在1到8000之间!";
 
 namespace {
@@ -100,6 +101,7 @@ bool IsBlank(char32_t c) {
 
 // What every class and member name must satisfy, whichever case its first letter has.
 std::string IdentifierProblem(const std::string& name, const char* charsMessage) {
+  if (name.size() > kMaxNameLength) return kNameLengthMessage;
   if (!IsIdentifier(name) || IsCSharpKeyword(name)) return charsMessage;
   if (IsSqlKeyword(name)) return kSqlKeywordMessage;
   if (IsGeneratedCodeName(name)) return kGeneratedNameMessage;

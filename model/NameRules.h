@@ -27,9 +27,12 @@ extern const char* const kUtf8Message;
 extern const char* const kGbkMessage;
 extern const char* const kCommentEndMessage;
 extern const char* const kControlCharacterMessage;
+extern const char* const kNameLengthMessage;
 extern const char* const kStringLengthMessage;
 
 inline constexpr int kMaxStringLength = 8000;
+// The longest class or member name: what SQL Server takes as a table or column name.
+inline constexpr std::size_t kMaxNameLength = 128;
 
 // The first character is an ASCII capital (A to Z) / small letter (a to z). The dialogs ask this of new
 // names; catalogues made elsewhere may hold either, and the generators accept both.
@@ -59,8 +62,8 @@ bool CanEncodeGbk(const std::string& text);
 // \xNN escapes, so a hostile name cannot smuggle raw bytes or line breaks into what the user reads.
 std::string Printable(const std::string& name);
 
-// A class name as the window asks for it: first letter a capital, an identifier, no C# or T-SQL keyword,
-// no name of the generated code. `checkCase` false leaves out the capital (catalogues made elsewhere).
+// A class name as the window asks for it: first letter a capital, an identifier of at most kMaxNameLength
+// characters, no C# or T-SQL keyword, no name of the generated code. `checkCase` false leaves out the capital (catalogues made elsewhere).
 std::string ClassNameProblem(const std::string& className, bool checkCase = true);
 // A member name likewise (first letter small), and not exactly its class's name (C# refuses a member named
 // like its enclosing type).

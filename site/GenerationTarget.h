@@ -18,4 +18,6 @@ struct TGenerationTarget {
   // The template site copied into the site; empty: programFolder/bak. An installed
   // program reads it from its share folder while the sites go to the user's data.
   std::string templateFolder = {};
+  // The user's folder of generation templates (see TTemplateSet); empty: the built-in templates alone.
+  std::string userTemplates = {};
 };

@@ -34,6 +34,7 @@ struct TSiteReport {
   std::vector<std::string> keptEdits;  // edited files left alone, their new bytes beside them as NAME.new
   std::string freshStart;              // why the last run's record was not used; empty when it was or there was no site
   std::string siteName;                // the site as the progress log names it: "projects/<P>"
+  std::set<std::string> userTemplateFiles;  // the files a user's template made (not the built-in one)
 
   int Count(TSiteFileState state) const;
   // A file's name as the progress log shows it: "projects/<P>/web.config".
@@ -93,6 +94,9 @@ class TSiteWriter {
   // file stays and the bytes go to NAME.new instead. Returns the file's state. A failure to
   // write raises TFileError, naming the file; nothing is written in a dry run.
   TSiteFileState Write(const std::string& relative, const std::string& bytes, mode_t newFileMode = 0666);
+
+  // Notes that a user's template made the file's text, for the report.
+  void NoteUserTemplate(const std::string& relative) { FReport.userTemplateFiles.insert(relative); }
 
   // Copies a folder of the template into the site folder relative (failIfExists as
   // TFileOperate::CopyDirectory) or one template file, through Write. Every file kept as

@@ -191,3 +191,31 @@ TEST(CatalogueSafetyTest, ACatalogueTheUserCannotWriteStillReadsAndRefusesEdits)
     EXPECT_EQ(ReadFileBytes(catalogue.File()), before) << readOnlyFolder;
   }
 }
+
+// Eight programs started at once on a folder without a catalogue: one creates it, every one of them opens
+// it. A new catalogue is made in write-ahead-log mode before it takes its name, so no opener has to switch
+// the journal mode, which needs the file to itself while the others read it.
+TEST(CatalogueSafetyTest, EightProcessesOpeningAMissingCatalogueAtOnceAllSucceed) {
+  TTempCatalogue scratch;
+  for (int round = 0; round < 10; ++round) {
+    const std::string folder = scratch.Folder() + "/round" + std::to_string(round);
+    fs::create_directory(folder);
+    std::string script;
+    for (int opener = 0; opener < 8; ++opener)
+      script += ShellQuote(CliPath()) + " --dir " + ShellQuote(folder) + " list >" +
+                ShellQuote(folder + "/out" + std::to_string(opener)) + " 2>&1 & ";
+    script += "failed=0; for job in $(jobs -p); do wait $job || failed=$((failed+1)); done; exit $failed";
+    const int status = std::system(("bash -c " + ShellQuote(script)).c_str());
+    std::string outputs;
+    for (int opener = 0; opener < 8; ++opener) outputs += ReadFileBytes(folder + "/out" + std::to_string(opener));
+    EXPECT_EQ(WIFEXITED(status) ? WEXITSTATUS(status) : -1, 0) << "round " << round << ": " << outputs;
+    EXPECT_EQ(outputs, "") << "round " << round;
+    // The file says write-ahead log in its header (bytes 18 and 19 are 2).
+    const std::string header = ReadFileBytes(folder + "/projects.mdb").substr(0, 20);
+    ASSERT_EQ(header.size(), 20u);
+    EXPECT_EQ(header[18], 2);
+    EXPECT_EQ(header[19], 2);
+    for (const auto& entry : fs::directory_iterator(folder))
+      EXPECT_EQ(entry.path().filename().string().find(".new-"), std::string::npos) << entry.path();
+  }
+}

@@ -194,6 +194,13 @@ TEST_F(ProjectFileCommandTest, EachKindOfBadFileStoresNothingAndExitsOne) {
       {"repeated key", Replaced(kSmallFile, "\"memberIsDisplay\": 1", "\"memberIsPri\": 1")},
       {"not utf-8", Replaced(kSmallFile, "便签", "\xb1\xe3\xc7\xa9")},
       {"name taken", Replaced(kSmallFile, "\"Small\"", "\"Shop\"")},
+      // Files made to break the reader or the terminal.
+      {"100,000 nested arrays", std::string(100000, '[') + std::string(100000, ']')},
+      {"a number out of range", Replaced(kSmallFile, "\"memberLength\": 0", "\"memberLength\": 1e400")},
+      {"an unknown key of escapes", Replaced(kSmallFile, "\"queryFlag\"", "\"\\u001b]0;x\\u0007\\r\"")},
+      {"a NUL in a comment", Replaced(kSmallFile, "\"friendName\": \"便签\"", "\"friendName\": \"便\\u0000签\"")},
+      {"a line break in a comment", Replaced(kSmallFile, "\"friendName\": \"便签\"", "\"friendName\": \"便\\r\\n签\"")},
+      {"a class name of a million letters", Replaced(kSmallFile, "\"Note\"", "\"N" + std::string(1000000, 'o') + "\"")},
   };
   ReleaseCatalogue();
   const std::string before = CatalogueBytes(FCatalogue.Folder());
@@ -205,6 +212,12 @@ TEST_F(ProjectFileCommandTest, EachKindOfBadFileStoresNothingAndExitsOne) {
     EXPECT_EQ(result.err.rfind("第", 0) == 0 || result.err.rfind("工程", 0) == 0, true) << kind << "\n" << result.err;
     EXPECT_NE(result.err.find("nothing was imported"), std::string::npos) << kind;
     EXPECT_EQ(CatalogueBytes(FCatalogue.Folder()), before) << kind;
+    // What reaches the terminal is the program's own: no byte of the file below a blank but the line ends,
+    // no message of the engine.
+    for (char c : result.err) EXPECT_TRUE(c == '\n' || static_cast<unsigned char>(c) >= 0x20) << kind;
+    EXPECT_EQ(result.err.find("unrecognized token"), std::string::npos) << kind;
+    const TProgramResult check = Run({"check", "--file", path});
+    EXPECT_EQ(check.exitCode, kind == "name taken" ? 0 : 1) << kind << "\n" << check.err;
   }
   EXPECT_EQ(Run({"list"}).out, "Shop\n");
 

@@ -282,4 +282,20 @@ TEST_F(DataBaseSqlTest, UnsafeNamesLengthsAndTextsAreRefused) {
   EXPECT_NE(TDataBaseSql().BuildScript(shop).find("[title] [varchar] (8000)"), std::string::npos);
 }
 
+// A type naming nothing is tolerated and repeated in a comment: bytes that are not UTF-8, line breaks and
+// a NUL appear there in their printable form or as a blank, never raw.
+TEST_F(DataBaseSqlTest, AnUnknownTypeIsRepeatedInItsPrintableForm) {
+  const int shop = AddProject("Shop");
+  const int book = AddClass(shop, "Book");
+  AddIntegerKey(shop, book, "id");
+  AddMember(shop, book, "writer", "作家");
+  TDbHelper().ExecSql("update t_member set memberType='作家'||char(13,10,0)||'drop table CusUsers'||"
+                      "cast(x'FFE4B9' as text) where memberName='writer'");
+  const std::string script = TDataBaseSql().BuildScript(shop);
+  EXPECT_NE(script.find("\t-- 类 Book 的成员 writer 的类型 作家 drop table CusUsers\\xFF\\xE4\\xB9 不是本项目中有主键的类"),
+            std::string::npos)
+      << script;
+  EXPECT_EQ(script.find('\0'), std::string::npos);
+}
+
 }  // namespace

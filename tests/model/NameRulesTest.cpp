@@ -61,6 +61,11 @@ TEST(NameRules, ProjectNamesMustBeSafeFolderNames) {
 }
 
 TEST(NameRules, TextsAndLengthsThatWouldBreakTheOutput) {
+  // SQL Server takes table and column names of up to 128 characters.
+  EXPECT_EQ(ClassNameProblem("B" + std::string(127, 'o')), "");
+  EXPECT_EQ(ClassNameProblem("B" + std::string(128, 'o')), kNameLengthMessage);
+  EXPECT_EQ(MemberNameProblem("b" + std::string(127, 'o'), "Book"), "");
+  EXPECT_EQ(MemberNameProblem("b" + std::string(1000000, 'o'), "Book"), kNameLengthMessage);
   EXPECT_EQ(TextProblem(""), "");
   EXPECT_EQ(TextProblem("图书 / 书名 * 注释"), "");
   EXPECT_EQ(TextProblem("图书*/ class X {"), kCommentEndMessage);

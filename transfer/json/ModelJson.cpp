@@ -1,5 +1,6 @@
 #include "transfer/json/ModelJson.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
@@ -11,6 +12,7 @@
 #include <unordered_map>
 #include <unordered_set>
 
+#include "model/NameRules.h"
 #include "model/ProjectChecker.h"
 
 namespace {
@@ -20,6 +22,71 @@ using TJson = nlohmann::ordered_json;
 std::string Line(int line) {
   return "第" + std::to_string(line) + "行：";
 }
+
+std::string LineAndColumn(std::size_t line, std::size_t column) {
+  return "第" + std::to_string(line) + "行第" + std::to_string(column) + "列：";
+}
+
+// A project file nests five deep (file, classes, class, members, member); this leaves room for a value
+// of another shape to be named as mistyped, and keeps every walk of the document far from the stack's end.
+constexpr int kMaxNesting = 64;
+
+// The first bracket that opens a nesting deeper than kMaxNesting, named by its line and column (bytes,
+// from 1); empty when there is none. Brackets inside strings do not count.
+std::string NestingProblem(const std::string& text) {
+  int depth = 0;
+  std::size_t line = 1, lineStart = 0;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (c == '\n') {
+      ++line;
+      lineStart = i + 1;
+    } else if (c == '"') {
+      for (++i; i < text.size() && text[i] != '"' && text[i] != '\n'; ++i)
+        if (text[i] == '\\') ++i;
+      if (i < text.size() && text[i] == '\n') --i;  // counted as a line above; the parser names the string
+    } else if (c == '{' || c == '[') {
+      if (++depth > kMaxNesting)
+        return LineAndColumn(line, i - lineStart + 1) + "嵌套超过" + std::to_string(kMaxNesting) +
+               "层，不是本程序的工程文件";
+    } else if (c == '}' || c == ']') {
+      if (depth > 0) --depth;
+    }
+  }
+  return "";
+}
+
+// Where the parser stopped at a number out of range: the document parser throws it without a position,
+// so the text is read once more by a handler that only takes the position.
+struct TPositionOnly : nlohmann::json_sax<TJson> {
+  explicit TPositionOnly(const std::string& text) : FText(text) {}
+  std::string problem;
+  bool null() override { return true; }
+  bool boolean(bool) override { return true; }
+  bool number_integer(number_integer_t) override { return true; }
+  bool number_unsigned(number_unsigned_t) override { return true; }
+  bool number_float(number_float_t, const string_t&) override { return true; }
+  bool string(string_t&) override { return true; }
+  bool binary(binary_t&) override { return true; }
+  bool start_object(std::size_t) override { return true; }
+  bool key(string_t&) override { return true; }
+  bool end_object() override { return true; }
+  bool start_array(std::size_t) override { return true; }
+  bool end_array() override { return true; }
+  bool parse_error(std::size_t position, const std::string& token, const nlohmann::detail::exception&) override {
+    // The position is just past the token; the message names where the number starts.
+    const std::size_t end = std::min(position, FText.size());
+    const std::size_t start = end >= token.size() ? end - token.size() : 0;
+    const std::size_t lineStart = start == 0 ? 0 : FText.rfind('\n', start - 1) + 1;
+    const std::size_t line = 1 + static_cast<std::size_t>(std::count(FText.begin(), FText.begin() + start, '\n'));
+    problem = LineAndColumn(line, start - lineStart + 1) + "不是合法的JSON（数值" + NameRules::Printable(token.substr(0, 40)) +
+              "超出范围）";
+    return false;
+  }
+
+ private:
+  const std::string& FText;
+};
 
 // Where things are in the file's text. The parsed document says nothing about positions, so the text is
 // scanned once more: every object gets an ordinal in the order its brace appears (the order a depth-first walk
@@ -62,7 +129,7 @@ TTextLines ScanLines(const std::string& text) {
       frame.expectKey = false;
       lines.keyLines[frame.ordinal].push_back(line);
       const std::string key = text.substr(begin, std::min(i, text.size()) - begin);
-      if (!frame.keys.insert(key).second) lines.duplicates.push_back(Line(line) + "字段“" + key + "”重复出现");
+      if (!frame.keys.insert(key).second) lines.duplicates.push_back(Line(line) + "字段“" + NameRules::Printable(key) + "”重复出现");
     }
   }
   return lines;
@@ -149,11 +216,15 @@ class TReader {
     return FLines.objectLine[found->second];
   }
 
-  static std::string Shown(const TJson& value) { return value.is_string() ? value.get<std::string>() : value.dump(); }
+  // What a message repeats from the file is in its printable form: no control character or escape
+  // sequence of the file reaches the terminal.
+  static std::string Shown(const TJson& value) {
+    return NameRules::Printable(value.is_string() ? value.get<std::string>() : value.dump());
+  }
 
   // "字段“k”" of the project itself, or "<owner>的字段“k”".
   static std::string FieldName(const std::string& owner, const std::string& key) {
-    return (owner.empty() ? "" : owner + "的") + "字段“" + key + "”";
+    return (owner.empty() ? "" : owner + "的") + "字段“" + NameRules::Printable(key) + "”";
   }
 
   const TJson* Field(const TJson& object, const std::string& key, const std::string& owner) {
@@ -206,7 +277,7 @@ class TReader {
     }
     const auto name = value.find("className");
     if (name != value.end() && name->is_string() && !name->get<std::string>().empty())
-      owner = "类“" + name->get<std::string>() + "”";
+      owner = "类“" + NameRules::Printable(name->get<std::string>()) + "”";
     if (FWithIds) {
       Unknown(value, {"classId", "className", "friendName", "members"}, owner);
       Integer(value, "classId", owner, entry.classId);
@@ -235,7 +306,7 @@ class TReader {
     }
     const auto name = value.find("memberName");
     if (name != value.end() && name->is_string() && !name->get<std::string>().empty())
-      owner = classOwner + "的成员“" + name->get<std::string>() + "”";
+      owner = classOwner + "的成员“" + NameRules::Printable(name->get<std::string>()) + "”";
     if (FWithIds)
       Unknown(value,
               {"memberId", "memberName", "memberType", "memberLength", "memberIsPri", "memberComment", "memberIsMust",
@@ -320,7 +391,7 @@ std::string ExportText(const TProjectModel& project, const TModelJsonFormat& for
   out += "\"projectName\": " + text(project.projectName) + ",\n  \"classes\": [";
   for (std::size_t c = 0; c < project.classes.size(); ++c) {
     const TClassModel& entry = project.classes[c];
-    where = "类“" + entry.className + "”";
+    where = "类“" + NameRules::Printable(entry.className) + "”";
     out += c == 0 ? "\n" : ",\n";
     out += "    {\n      ";
     if (withIds) out += "\"classId\": " + std::to_string(entry.classId) + ",\n      ";
@@ -328,7 +399,7 @@ std::string ExportText(const TProjectModel& project, const TModelJsonFormat& for
            ",\n      \"friendName\": " + text(entry.friendName) + ",\n      \"members\": [";
     for (std::size_t i = 0; i < entry.members.size(); ++i) {
       const TMember& m = entry.members[i];
-      where = "类“" + entry.className + "”的成员“" + m.GetMemberName() + "”";
+      where = "类“" + NameRules::Printable(entry.className) + "”的成员“" + NameRules::Printable(m.GetMemberName()) + "”";
       out += i == 0 ? "\n" : ",\n";
       out += "        {\n          ";
       if (withIds) out += "\"memberId\": " + std::to_string(m.GetMemberId()) + ",\n          ";
@@ -353,11 +424,22 @@ std::string ExportText(const TProjectModel& project, const TModelJsonFormat& for
 TModelJsonResult ImportText(const std::string& text, const std::string& projectName,
                             const TModelJsonFormat& format) {
   TModelJsonResult result;
+  const std::string tooDeep = NestingProblem(text);
+  if (!tooDeep.empty()) {
+    result.problems.push_back(tooDeep);
+    return result;
+  }
   TJson root;
   try {
     root = TJson::parse(text);
   } catch (const nlohmann::json::parse_error& error) {
     result.problems.push_back(ParseProblem(error));
+    return result;
+  } catch (const nlohmann::json::out_of_range&) {
+    // A number no double holds (1e400).
+    TPositionOnly position(text);
+    TJson::sax_parse(text, &position);
+    result.problems.push_back(position.problem.empty() ? "不是合法的JSON（数值超出范围）" : position.problem);
     return result;
   }
   const TTextLines lines = ScanLines(text);

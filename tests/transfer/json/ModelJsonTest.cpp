@@ -220,3 +220,51 @@ TEST(ModelJsonImport, RefusesRepeatedKeysAndUnknownFormatsOrVersions) {
             "第2行：文件格式“something-else”无法识别，应为“corvanthel-project”\n");
   EXPECT_EQ(Joined(TModelJson().Import("[]").problems), "第1行：文件应为一个JSON对象\n");
 }
+
+// Files made to break the reader: each gets one clear problem, and what it repeats from the file is in its
+// printable form.
+TEST(ModelJsonImport, HostileFilesGetAClearProblemAndNoRawBytes) {
+  struct TCase {
+    std::string what, text, problem;
+  };
+  const std::string deep = std::string(100000, '[') + std::string(100000, ']');
+  std::string tooDeep = FileWithMember(kSoundMember);
+  tooDeep.replace(tooDeep.find("\"memberLength\": 0"), 17,
+                  "\"memberLength\": " + std::string(60, '[') + std::string(60, ']'));
+  std::string deepEnough = FileWithMember(kSoundMember);
+  deepEnough.replace(deepEnough.find("\"memberLength\": 0"), 17,
+                     "\"memberLength\": " + std::string(59, '[') + std::string(59, ']'));
+  std::string bracketsInText = FileWithMember(kSoundMember);
+  bracketsInText.replace(bracketsInText.find("\"memberComment\": \"\""), 19,
+                         "\"memberComment\": \"" + std::string(100, '[') + "\\\"{\"");
+  std::string huge = FileWithMember(kSoundMember);
+  huge.replace(huge.find("\"memberLength\": 0"), 17, "\"memberLength\": -1e400");
+  std::string unknown = FileWithMember(kSoundMember);
+  unknown.replace(unknown.find("\"queryFlag\""), 11, "\"\\u001b[2J\\r\\u0007x\"");
+  std::string nul = FileWithMember(kSoundMember);
+  nul.replace(nul.find("\"memberComment\": \"\""), 19, "\"memberComment\": \"备注\\u0000x\"");
+  std::string lineBreak = FileWithMember(kSoundMember);
+  lineBreak.replace(lineBreak.find("\"memberComment\": \"\""), 19, "\"memberComment\": \"备注\\r\\nEvil();\"");
+  std::string longName = FileWithMember(kSoundMember);
+  longName.replace(longName.find("\"Book\""), 6, "\"B" + std::string(1000000, 'o') + "k\"");
+  const std::vector<TCase> cases = {
+      {"100,000 nested arrays", deep, "第1行第65列：嵌套超过64层，不是本程序的工程文件"},
+      {"a value nested 65 deep", tooDeep, "第13行第86列：嵌套超过64层，不是本程序的工程文件"},
+      {"a value nested 64 deep", deepEnough, "第13行：类“Book”的成员“id”的字段“memberLength”应为整数"},
+      {"brackets inside a text", bracketsInText, ""},
+      {"a number no double holds", huge, "第13行第27列：不是合法的JSON（数值-1e400超出范围）"},
+      {"an unknown key of escapes", unknown,
+       "第19行：类“Book”的成员“id”的字段“\\x1B[2J\\x0D\\x07x”无法识别\n第10行：类“Book”的成员“id”缺少字段“queryFlag”"},
+      {"a NUL in a comment", nul, "第11行：类Book的成员id：友好名称和注释中不能包含换行符等控制字符!"},
+      {"a line break in a comment", lineBreak, "第11行：类Book的成员id：友好名称和注释中不能包含换行符等控制字符!"},
+      {"a name of a million letters", longName, ""},
+  };
+  for (const TCase& c : cases) {
+    const std::string problems = Joined(TModelJson().Import(c.text).problems);
+    if (c.what == "a name of a million letters") {
+      EXPECT_NE(problems.find("类名和成员名称不能超过128个字符!"), std::string::npos) << c.what;
+      continue;
+    }
+    EXPECT_EQ(problems, c.problem.empty() ? "" : c.problem + "\n") << c.what;
+  }
+}
