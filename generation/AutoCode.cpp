@@ -113,7 +113,7 @@ void TAutoCode::WriteSite(const TProjectView& project, const TTemplateSet& templ
   CopyTemplateSite(site, progress);
   // The first version of the site's database, the one the table script builds, for the upgrade scripts
   // to start from. A site made before versions existed gets none: its database may be older.
-  if (site.CreatesSite()) site.Write(SiteVersionPaths::Model(0), TVersionJson().Export(project));
+  if (site.CreatesSite()) site.Write(SiteVersionPaths::Model(0), TVersionJson().Export(project.model));
 }
 
 // Edited files can only be told by a sound record of the last run, and only matter when the run would
