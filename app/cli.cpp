@@ -292,24 +292,13 @@ int Check(const std::string& project, const std::string& file, const TDataLocati
 }
 
 int TemplatesExport(const std::string& folder) {
-  namespace fs = std::filesystem;
-  std::vector<std::string> taken;
-  for (const TBuiltInTemplate& entry : TTemplateSet::BuiltInTemplates()) {
-    const fs::path path = fs::path(folder) / (entry.name + ".mustache");
-    std::error_code error;
-    if (fs::symlink_status(path, error).type() != fs::file_type::not_found) taken.push_back(path.string());
-  }
+  const std::vector<std::string> taken = TTemplateSet::TakenByExport(folder);
   if (!taken.empty()) {
     for (const std::string& path : taken) std::cerr << "corvanthel-cli: " << path << " is there already\n";
     std::cerr << "corvanthel-cli: nothing was exported; move those files away or export to another folder\n";
     return kExitCheckFailed;
   }
-  for (const TBuiltInTemplate& entry : TTemplateSet::BuiltInTemplates()) {
-    const fs::path path = fs::path(folder) / (entry.name + ".mustache");
-    fs::create_directories(path.parent_path());
-    TFileOperate::WriteFileBytes(path.string(), TTemplateSet::ExportText(entry), TProtectedPaths());
-    std::cout << path.string() << '\n';
-  }
+  for (const std::string& path : TTemplateSet::Export(folder)) std::cout << path << '\n';
   CheckStandardOutput();
   return 0;
 }

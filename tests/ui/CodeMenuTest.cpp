@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QDir>
 #include <QFileInfo>
+#include <QLabel>
 #include <QPlainTextEdit>
 #include <QTest>
 #include <cctype>
@@ -46,6 +47,7 @@ class TCodeMenuTest : public QObject {
   void thePagesSwitchAddsThePagesToTheRun();
   void editedFilesAreAskedAboutAndEachAnswerIsKept();
   void theAdviceToDeleteTheSiteOnlyWhereItHasNoSoundRecord();
+  void exportTemplatesOnceAndTheRunAndStatusLineUseThem();
 
  private:
   std::string Folder() const { return FWorld->Catalogue().Folder(); }
@@ -487,3 +489,30 @@ void TCodeMenuTest::theAdviceToDeleteTheSiteOnlyWhereItHasNoSoundRecord() {
 
 QTEST_MAIN(TCodeMenuTest)
 #include "CodeMenuTest.moc"
+
+// "导出模板..." writes the built-in set into the data folder's templates/ once, never over the user's files;
+// the status line counts what the folder replaces and a run uses the user's template.
+void TCodeMenuTest::exportTemplatesOnceAndTheRunAndStatusLineUseThem() {
+  GeneratableProject("Shop");
+  TFormMain window;
+  const QLabel* status = window.findChild<QLabel*>("StatusTemplates");
+  QVERIFY(status != nullptr);
+  QCOMPARE(status->text(), QString::fromStdString("模板: 内置"));
+
+  Prompts::ClearShown();
+  Trigger(window, "ExportTemplates1");
+  const std::string folder = Folder() + "/templates";
+  QVERIFY(Prompts::ShownTexts().join("").startsWith("已导出"));
+  QVERIFY(status->text().startsWith(QString::fromStdString("模板: " + folder + " (替换 ")));
+  Trigger(window, "ExportTemplates1");
+  QVERIFY(Prompts::ShownTexts().last().startsWith("模板文件夹中已有以下文件"));
+
+  for (const auto& entry : fs::directory_iterator(folder))
+    if (entry.path().filename() != "Entity.cs.mustache") fs::remove_all(entry.path());
+  WriteFileBytes(folder + "/Entity.cs.mustache", "// {{className}} by my template\n");
+  window.TemplatesChanged();
+  QCOMPARE(status->text(), QString::fromStdString("模板: " + folder + " (替换 1 个)"));
+  Trigger(window, "A1");
+  WaitForRun(window);
+  QCOMPARE(ReadFileBytes(Folder() + "/projects/Shop/App_Code/ENTITY/Book.cs"), std::string("// Book by my template\r\n"));
+}
