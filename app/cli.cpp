@@ -20,6 +20,7 @@
 #include "generation/AutoCode.h"
 #include "generation/CodePreview.h"
 #include "generation/DataBaseSql.h"
+#include "generation/DatabaseUpgrade.h"
 #include "generation/PageOperate.h"
 #include "generation/TemplateSet.h"
 #include "site/FileOperate.h"
@@ -170,6 +171,21 @@ int Sql(const std::string& project, const std::string& outputFile, const std::st
   if (projectId < 0) return kExitFailure;
   const std::unique_ptr<TTemplateSet> set = LoadTemplates(UserTemplates(templates, location));
   WriteOutput(TDataBaseSql(*set).BuildScript(projectId), outputFile, location);
+  return 0;
+}
+
+int UpgradeSql(const std::string& project, TDatabaseUpgradeRequest request, const std::string& outputFile,
+               const TDataLocation& location) {
+  const int projectId = RequireProject(project);
+  if (projectId < 0) return kExitFailure;
+  request.target = {projectId, project, location.dataFolder, location.templateFolder};
+  const TDatabaseUpgradeOutcome outcome = RunDatabaseUpgrade(request);
+  if (outcome.exitCode != 0) {
+    std::cerr << outcome.message << '\n';
+    return outcome.exitCode;
+  }
+  WriteOutput(outcome.script, outputFile, location);
+  if (!outcome.message.empty()) std::cerr << outcome.message << '\n';
   return 0;
 }
 
@@ -416,6 +432,31 @@ void AddSqlCommand(TCommandLine& line) {
   });
 }
 
+void AddUpgradeSqlCommand(TCommandLine& line) {
+  CLI::App* command =
+      line.AddCommand("upgrade-sql", "PROJECT [--from FILE] [-o FILE] [--allow-data-loss] [--record]",
+                      "the script that upgrades the project's database, keeping its rows");
+  auto project = std::make_shared<std::string>();
+  auto outputFile = std::make_shared<std::string>();
+  auto request = std::make_shared<TDatabaseUpgradeRequest>();
+  command->add_option("PROJECT", *project, "the project's name")->required()->check(kProjectName);
+  command->add_option("--from", request->fromFile,
+                      "start from this version file or exported project file instead of the site's latest version")
+      ->type_name("FILE")
+      ->check(kFileName);
+  command->add_option("-o", *outputFile, "write the script to FILE instead of standard output")
+      ->type_name("FILE")
+      ->check(kFileName);
+  command->add_flag("--allow-data-loss", request->allowDataLoss,
+                    "no check before steps that may lose data; a removed class's table is dropped");
+  command->add_flag("--record", request->record, "store the script and the project as the site's next version");
+  command->callback([&line, project, outputFile, request] {
+    line.action = [&line, project, outputFile, request] {
+      return UpgradeSql(*project, *request, *outputFile, line.location);
+    };
+  });
+}
+
 void AddPreviewCommand(TCommandLine& line) {
   CLI::App* command = line.AddCommand("preview", "PROJECT CLASS [entity|bll|dal|sql|list|add|edit|show] [--templates DIR]",
                                       "one class's code or admin page, nothing written");
@@ -522,6 +563,7 @@ int main(int argc, char** argv) {
   AddListCommand(line);
   AddGenerateCommand(line);
   AddSqlCommand(line);
+  AddUpgradeSqlCommand(line);
   AddPreviewCommand(line);
   AddExportCommand(line);
   AddImportCommand(line);
