@@ -20,6 +20,7 @@
 #include "generation/AutoCode.h"
 #include "generation/CodePreview.h"
 #include "generation/DataBaseSql.h"
+#include "generation/DatabaseUpgrade.h"
 #include "generation/PageOperate.h"
 #include "generation/TemplateSet.h"
 #include "site/FileOperate.h"
@@ -173,6 +174,21 @@ int Sql(const std::string& project, const std::string& outputFile, const std::st
   return 0;
 }
 
+int UpgradeSql(const std::string& project, TDatabaseUpgradeRequest request, const std::string& outputFile,
+               const TDataLocation& location) {
+  const int projectId = RequireProject(project);
+  if (projectId < 0) return kExitFailure;
+  request.target = {projectId, project, location.dataFolder, location.templateFolder};
+  const TDatabaseUpgradeOutcome outcome = RunDatabaseUpgrade(request);
+  if (outcome.exitCode != 0) {
+    std::cerr << outcome.message << '\n';
+    return outcome.exitCode;
+  }
+  WriteOutput(outcome.script, outputFile, location);
+  if (!outcome.message.empty()) std::cerr << outcome.message << '\n';
+  return 0;
+}
+
 // One class's text of one layer, as the run would write it (before its GBK encoding).
 int Preview(const std::string& project, const std::string& className, const std::string& layerName,
             const std::string& templates, const TDataLocation& location) {
@@ -276,24 +292,13 @@ int Check(const std::string& project, const std::string& file, const TDataLocati
 }
 
 int TemplatesExport(const std::string& folder) {
-  namespace fs = std::filesystem;
-  std::vector<std::string> taken;
-  for (const TBuiltInTemplate& entry : TTemplateSet::BuiltInTemplates()) {
-    const fs::path path = fs::path(folder) / (entry.name + ".mustache");
-    std::error_code error;
-    if (fs::symlink_status(path, error).type() != fs::file_type::not_found) taken.push_back(path.string());
-  }
+  const std::vector<std::string> taken = TTemplateSet::TakenByExport(folder);
   if (!taken.empty()) {
     for (const std::string& path : taken) std::cerr << "corvanthel-cli: " << path << " is there already\n";
     std::cerr << "corvanthel-cli: nothing was exported; move those files away or export to another folder\n";
     return kExitCheckFailed;
   }
-  for (const TBuiltInTemplate& entry : TTemplateSet::BuiltInTemplates()) {
-    const fs::path path = fs::path(folder) / (entry.name + ".mustache");
-    fs::create_directories(path.parent_path());
-    TFileOperate::WriteFileBytes(path.string(), TTemplateSet::ExportText(entry), TProtectedPaths());
-    std::cout << path.string() << '\n';
-  }
+  for (const std::string& path : TTemplateSet::Export(folder)) std::cout << path << '\n';
   CheckStandardOutput();
   return 0;
 }
@@ -427,6 +432,31 @@ void AddSqlCommand(TCommandLine& line) {
   });
 }
 
+void AddUpgradeSqlCommand(TCommandLine& line) {
+  CLI::App* command =
+      line.AddCommand("upgrade-sql", "PROJECT [--from FILE] [-o FILE] [--allow-data-loss] [--record]",
+                      "the script that upgrades the project's database, keeping its rows");
+  auto project = std::make_shared<std::string>();
+  auto outputFile = std::make_shared<std::string>();
+  auto request = std::make_shared<TDatabaseUpgradeRequest>();
+  command->add_option("PROJECT", *project, "the project's name")->required()->check(kProjectName);
+  command->add_option("--from", request->fromFile,
+                      "start from this version file or exported project file instead of the site's latest version")
+      ->type_name("FILE")
+      ->check(kFileName);
+  command->add_option("-o", *outputFile, "write the script to FILE instead of standard output")
+      ->type_name("FILE")
+      ->check(kFileName);
+  command->add_flag("--allow-data-loss", request->allowDataLoss,
+                    "no check before steps that may lose data; a removed class's table is dropped");
+  command->add_flag("--record", request->record, "store the script and the project as the site's next version");
+  command->callback([&line, project, outputFile, request] {
+    line.action = [&line, project, outputFile, request] {
+      return UpgradeSql(*project, *request, *outputFile, line.location);
+    };
+  });
+}
+
 void AddPreviewCommand(TCommandLine& line) {
   CLI::App* command = line.AddCommand("preview", "PROJECT CLASS [entity|bll|dal|sql|list|add|edit|show] [--templates DIR]",
                                       "one class's code or admin page, nothing written");
@@ -533,6 +563,7 @@ int main(int argc, char** argv) {
   AddListCommand(line);
   AddGenerateCommand(line);
   AddSqlCommand(line);
+  AddUpgradeSqlCommand(line);
   AddPreviewCommand(line);
   AddExportCommand(line);
   AddImportCommand(line);
