@@ -3,7 +3,9 @@
 #include <unistd.h>
 
 #include <CLI/CLI.hpp>
+#include <algorithm>
 #include <exception>
+#include <filesystem>
 #include <functional>
 #include <iostream>
 #include <memory>
@@ -18,7 +20,9 @@
 #include "generation/AutoCode.h"
 #include "generation/CodePreview.h"
 #include "generation/DataBaseSql.h"
+#include "generation/DatabaseUpgrade.h"
 #include "generation/PageOperate.h"
+#include "generation/TemplateSet.h"
 #include "site/FileOperate.h"
 #include "catalogue/ModelStore.h"
 #include "model/ProjectChecker.h"
@@ -116,7 +120,9 @@ class TPrintingObserver : public TAutoCodeObserver {
     for (const TSiteFile& file : FReport.files) {
       std::string state = SiteFileStateName(file.state);
       state.resize(10, ' ');
-      std::cout << state << FReport.Shown(file.path) << '\n';
+      std::cout << state << FReport.Shown(file.path);
+      if (FReport.userTemplateFiles.count(file.path) != 0) std::cout << "  (用户模板)";
+      std::cout << '\n';
     }
     const char* separator = "";
     for (const TSiteFileState state : {TSiteFileState::New, TSiteFileState::Changed, TSiteFileState::Unchanged,
@@ -133,26 +139,59 @@ class TPrintingObserver : public TAutoCodeObserver {
   int FExitCode = kExitFailure;
 };
 
-int Generate(const std::string& project, TSiteOptions options, const TDataLocation& location) {
+// The user's templates of a command: --templates DIR, else the data folder's templates/.
+std::string UserTemplates(const std::string& chosen, const TDataLocation& location) {
+  return chosen.empty() ? location.userTemplates : chosen;
+}
+
+// The set of templates a command renders with, after the warnings about older user templates.
+std::unique_ptr<TTemplateSet> LoadTemplates(const std::string& folder) {
+  auto templates = std::make_unique<TTemplateSet>(folder);
+  for (const std::string& warning : templates->Warnings()) std::cerr << warning << '\n';
+  return templates;
+}
+
+int Generate(const std::string& project, TSiteOptions options, const std::string& templates,
+             const TDataLocation& location) {
   const int projectId = RequireProject(project);
   if (projectId < 0) return kExitFailure;
   TPrintingObserver observer(options);
-  TAutoCode run({projectId, project, location.dataFolder, location.templateFolder}, "corvanthel", observer, options);
+  TGenerationTarget target{projectId, project, location.dataFolder, location.templateFolder};
+  target.userTemplates = UserTemplates(templates, location);
+  TAutoCode run(target, "corvanthel", observer, options);
   run.Start();
   run.Wait();
   if (observer.ExitCode() == 0) CheckStandardOutput();
   return observer.ExitCode();
 }
 
-int Sql(const std::string& project, const std::string& outputFile, const TDataLocation& location) {
+int Sql(const std::string& project, const std::string& outputFile, const std::string& templates,
+        const TDataLocation& location) {
   const int projectId = RequireProject(project);
   if (projectId < 0) return kExitFailure;
-  WriteOutput(TDataBaseSql().BuildScript(projectId), outputFile, location);
+  const std::unique_ptr<TTemplateSet> set = LoadTemplates(UserTemplates(templates, location));
+  WriteOutput(TDataBaseSql(*set).BuildScript(projectId), outputFile, location);
+  return 0;
+}
+
+int UpgradeSql(const std::string& project, TDatabaseUpgradeRequest request, const std::string& outputFile,
+               const TDataLocation& location) {
+  const int projectId = RequireProject(project);
+  if (projectId < 0) return kExitFailure;
+  request.target = {projectId, project, location.dataFolder, location.templateFolder};
+  const TDatabaseUpgradeOutcome outcome = RunDatabaseUpgrade(request);
+  if (outcome.exitCode != 0) {
+    std::cerr << outcome.message << '\n';
+    return outcome.exitCode;
+  }
+  WriteOutput(outcome.script, outputFile, location);
+  if (!outcome.message.empty()) std::cerr << outcome.message << '\n';
   return 0;
 }
 
 // One class's text of one layer, as the run would write it (before its GBK encoding).
-int Preview(const std::string& project, const std::string& className, const std::string& layerName) {
+int Preview(const std::string& project, const std::string& className, const std::string& layerName,
+            const std::string& templates, const TDataLocation& location) {
   TCodeLayer layer = TCodeLayer::Entity;
   bool page = false;
   for (const char* kind : TPageOperate::kPageKinds) page = page || layerName == kind;
@@ -165,7 +204,8 @@ int Preview(const std::string& project, const std::string& className, const std:
   if (projectId < 0) return kExitFailure;
   // Only what this class needs: a class of a large project costs no more than that class.
   const TProjectModel model = TModelStore().LoadClassOf(projectId, className);
-  const TCodePreview preview(model);
+  const std::unique_ptr<TTemplateSet> set = LoadTemplates(UserTemplates(templates, location));
+  const TCodePreview preview(model, *set);
   const TClassModel* entry = preview.FindClass(className);
   if (entry == nullptr) {
     std::cerr << "corvanthel-cli: project '" << project << "' has no class named '" << className << "'\n";
@@ -178,7 +218,7 @@ int Preview(const std::string& project, const std::string& className, const std:
       std::cerr << problem << '\n';
       return kExitCheckFailed;
     }
-    std::cout << TPageOperate::PreviewText(model, *entry, layerName);
+    std::cout << TPageOperate::PreviewText(model, *entry, layerName, *set);
     CheckStandardOutput();
     return 0;
   }
@@ -227,11 +267,71 @@ int PrintProblems(const std::vector<std::string>& problems) {
   return problems.empty() ? 0 : kExitCheckFailed;
 }
 
-int Check(const std::string& project, const std::string& file) {
-  if (!file.empty()) return PrintProblems(TProjectTransfer().CheckFile(file));
-  const int projectId = RequireProject(project);
-  if (projectId < 0) return kExitFailure;
-  return PrintProblems(TProjectTransfer().CheckProject(projectId));
+// The problem of the user's templates, when they have one.
+std::vector<std::string> TemplateProblems(const std::string& folder) {
+  try {
+    const TTemplateSet templates(folder);
+    return templates.Warnings();
+  } catch (const TTemplateError& error) {
+    return {error.what()};
+  }
+}
+
+int Check(const std::string& project, const std::string& file, const TDataLocation& location) {
+  std::vector<std::string> problems;
+  if (!file.empty()) {
+    problems = TProjectTransfer().CheckFile(file);
+  } else {
+    const int projectId = RequireProject(project);
+    if (projectId < 0) return kExitFailure;
+    problems = TProjectTransfer().CheckProject(projectId);
+  }
+  // The templates a run would use are checked too: one that does not parse stops every run.
+  for (const std::string& problem : TemplateProblems(location.userTemplates)) problems.push_back(problem);
+  return PrintProblems(problems);
+}
+
+int TemplatesExport(const std::string& folder) {
+  const std::vector<std::string> taken = TTemplateSet::TakenByExport(folder);
+  if (!taken.empty()) {
+    for (const std::string& path : taken) std::cerr << "corvanthel-cli: " << path << " is there already\n";
+    std::cerr << "corvanthel-cli: nothing was exported; move those files away or export to another folder\n";
+    return kExitCheckFailed;
+  }
+  for (const std::string& path : TTemplateSet::Export(folder)) std::cout << path << '\n';
+  CheckStandardOutput();
+  return 0;
+}
+
+int TemplatesStatus(const std::string& folder) {
+  const TTemplateSet templates(folder);
+  std::cout << TemplateTexts::StatusLine(folder, templates.Replaced()) << '\n';
+  for (const TTemplateStatus& status : templates.Status()) {
+    std::string name = status.name;
+    name.resize(std::max<std::size_t>(name.size() + 1, 28), ' ');
+    const std::string revision = "修订 " + std::to_string(status.builtInRevision);
+    switch (status.state) {
+      case TTemplateState::BuiltIn:
+        std::cout << name << "内置 (" << revision << ")\n";
+        break;
+      case TTemplateState::User:
+        std::cout << name << "用户的 " << status.path << " (" << revision << ")\n";
+        break;
+      case TTemplateState::UserOlder:
+        std::cout << name << "用户的, 旧版 " << status.path << " (修订 " << status.userRevision << ", 内置 "
+                  << status.builtInRevision << ")\n";
+        break;
+    }
+  }
+  CheckStandardOutput();
+  for (const std::string& warning : templates.Warnings()) std::cerr << warning << '\n';
+  return 0;
+}
+
+int TemplatesVariables() {
+  std::cout << ViewModel::Reference();
+  CheckStandardOutput();
+  return 0;
 }
 
 // The parsed command line: the folder and the one command to run. Each command adds
@@ -279,6 +379,15 @@ const CLI::Validator kFileName(
     [](std::string& file) { return file.empty() ? std::string("a file name cannot be empty") : std::string(); }, "FILE",
     "file name");
 
+// --templates DIR: the user's templates of one command instead of the data folder's templates/.
+std::shared_ptr<std::string> AddTemplatesOption(CLI::App* command) {
+  auto folder = std::make_shared<std::string>();
+  command->add_option("--templates", *folder, "use the templates of DIR over the built-in ones")
+      ->type_name("DIR")
+      ->check(CLI::ExistingDirectory);
+  return folder;
+}
+
 void AddListCommand(TCommandLine& line) {
   CLI::App* command = line.AddCommand("list", "", "one project name per line");
   command->callback([&line] { line.action = [] { return List(); }; });
@@ -286,9 +395,11 @@ void AddListCommand(TCommandLine& line) {
 
 void AddGenerateCommand(TCommandLine& line) {
   CLI::App* command =
-      line.AddCommand("generate", "PROJECT [--dry-run] [--keep-edits] [--pages]", "the generation run, headless");
+      line.AddCommand("generate", "PROJECT [--dry-run] [--keep-edits] [--pages] [--templates DIR]",
+                      "the generation run, headless");
   auto project = std::make_shared<std::string>();
   auto options = std::make_shared<TSiteOptions>();
+  auto templates = AddTemplatesOption(command);
   command->add_option("PROJECT", *project, "the project's name")->required()->check(kProjectName);
   command->add_flag("--dry-run", options->dryRun,
                     "write nothing; print each file's state (new, changed, unchanged, edited, left-over) and counts");
@@ -296,37 +407,70 @@ void AddGenerateCommand(TCommandLine& line) {
                     "leave files edited by hand since the last run; write their new text to NAME.new");
   command->add_flag("--pages", options->pages,
                     "also write the admin pages of every class: list and search, add and edit, show");
-  command->callback([&line, project, options] {
-    line.action = [&line, project, options] { return Generate(*project, *options, line.location); };
+  command->callback([&line, project, options, templates] {
+    line.action = [&line, project, options, templates] {
+      return Generate(*project, *options, *templates, line.location);
+    };
   });
 }
 
 void AddSqlCommand(TCommandLine& line) {
-  CLI::App* command = line.AddCommand("sql", "PROJECT [-o FILE]", "the SQL Server table script");
+  CLI::App* command = line.AddCommand("sql", "PROJECT [-o FILE] [--templates DIR]", "the SQL Server table script");
   auto project = std::make_shared<std::string>();
   auto outputFile = std::make_shared<std::string>();
+  auto templates = AddTemplatesOption(command);
   command->add_option("PROJECT", *project, "the project's name")->required()->check(kProjectName);
   command->add_option("-o", *outputFile, "write the script to FILE instead of standard output")
       ->type_name("FILE")
       ->check(CLI::Validator(
           [](std::string& file) { return file.empty() ? std::string("-o needs a file name") : std::string(); }, "FILE",
           "file name"));
-  command->callback([&line, project, outputFile] {
-    line.action = [&line, project, outputFile] { return Sql(*project, *outputFile, line.location); };
+  command->callback([&line, project, outputFile, templates] {
+    line.action = [&line, project, outputFile, templates] {
+      return Sql(*project, *outputFile, *templates, line.location);
+    };
+  });
+}
+
+void AddUpgradeSqlCommand(TCommandLine& line) {
+  CLI::App* command =
+      line.AddCommand("upgrade-sql", "PROJECT [--from FILE] [-o FILE] [--allow-data-loss] [--record]",
+                      "the script that upgrades the project's database, keeping its rows");
+  auto project = std::make_shared<std::string>();
+  auto outputFile = std::make_shared<std::string>();
+  auto request = std::make_shared<TDatabaseUpgradeRequest>();
+  command->add_option("PROJECT", *project, "the project's name")->required()->check(kProjectName);
+  command->add_option("--from", request->fromFile,
+                      "start from this version file or exported project file instead of the site's latest version")
+      ->type_name("FILE")
+      ->check(kFileName);
+  command->add_option("-o", *outputFile, "write the script to FILE instead of standard output")
+      ->type_name("FILE")
+      ->check(kFileName);
+  command->add_flag("--allow-data-loss", request->allowDataLoss,
+                    "no check before steps that may lose data; a removed class's table is dropped");
+  command->add_flag("--record", request->record, "store the script and the project as the site's next version");
+  command->callback([&line, project, outputFile, request] {
+    line.action = [&line, project, outputFile, request] {
+      return UpgradeSql(*project, *request, *outputFile, line.location);
+    };
   });
 }
 
 void AddPreviewCommand(TCommandLine& line) {
-  CLI::App* command = line.AddCommand("preview", "PROJECT CLASS [entity|bll|dal|sql|list|add|edit|show]",
+  CLI::App* command = line.AddCommand("preview", "PROJECT CLASS [entity|bll|dal|sql|list|add|edit|show] [--templates DIR]",
                                       "one class's code or admin page, nothing written");
+  auto templates = AddTemplatesOption(command);
   auto project = std::make_shared<std::string>();
   auto className = std::make_shared<std::string>();
   auto layer = std::make_shared<std::string>("entity");
   command->add_option("PROJECT", *project, "the project's name")->required()->check(kProjectName);
   command->add_option("CLASS", *className, "the class's name")->required();
   command->add_option("LAYER", *layer, "entity (the default), bll, dal, sql, or a page: list, add, edit, show");
-  command->callback([&line, project, className, layer] {
-    line.action = [project, className, layer] { return Preview(*project, *className, *layer); };
+  command->callback([&line, project, className, layer, templates] {
+    line.action = [&line, project, className, layer, templates] {
+      return Preview(*project, *className, *layer, *templates, line.location);
+    };
   });
 }
 
@@ -383,7 +527,28 @@ void AddCheckCommand(TCommandLine& line) {
       command->add_option("--file", *file, "check a project file instead")->type_name("FILE")->check(kFileName);
   projectOption->excludes(fileOption);
   command->require_option(1);
-  command->callback([&line, project, file] { line.action = [project, file] { return Check(*project, *file); }; });
+  command->callback([&line, project, file] {
+    line.action = [&line, project, file] { return Check(*project, *file, line.location); };
+  });
+}
+
+void AddTemplatesCommand(TCommandLine& line) {
+  CLI::App* command = line.AddCommand("templates", "export [DIR] | status [--templates DIR] | variables",
+                                      "the generation templates: copy, state, variables");
+  auto action = std::make_shared<std::string>();
+  auto folder = std::make_shared<std::string>();
+  auto templates = AddTemplatesOption(command);
+  command->add_option("ACTION", *action, "export, status or variables")
+      ->required()
+      ->check(CLI::IsMember({"export", "status", "variables"}));
+  command->add_option("DIR", *folder, "export: the folder to write (default: the data folder's templates/)");
+  command->callback([&line, action, folder, templates] {
+    line.action = [&line, action, folder, templates] {
+      if (*action == "export") return TemplatesExport(UserTemplates(*folder, line.location));
+      if (*action == "status") return TemplatesStatus(UserTemplates(*templates, line.location));
+      return TemplatesVariables();
+    };
+  });
 }
 
 }  // namespace
@@ -398,11 +563,13 @@ int main(int argc, char** argv) {
   AddListCommand(line);
   AddGenerateCommand(line);
   AddSqlCommand(line);
+  AddUpgradeSqlCommand(line);
   AddPreviewCommand(line);
   AddExportCommand(line);
   AddImportCommand(line);
   AddCheckCommand(line);
   AddImportSqlCommand(line);
+  AddTemplatesCommand(line);
   line.app.description(line.Usage());
 
   try {
@@ -419,6 +586,9 @@ int main(int argc, char** argv) {
     TDbHelper::SetCatalogueFile(line.location.catalogueFile);
     return line.action();
   } catch (const TProjectProblemError& error) {
+    std::cerr << error.what() << '\n';
+    return kExitCheckFailed;
+  } catch (const TTemplateError& error) {
     std::cerr << error.what() << '\n';
     return kExitCheckFailed;
   } catch (const std::exception& error) {

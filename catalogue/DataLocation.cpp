@@ -67,6 +67,7 @@ TDataLocation Resolve(const TDataLocationInputs& inputs) {
   }
   location.catalogueFile = location.dataFolder + "/projects.mdb";
   location.sitesFolder = location.dataFolder + "/projects";
+  location.userTemplates = location.dataFolder + "/templates";
   location.helpFolder = ShippedFolder(executableFolder, "help");
   return location;
 }

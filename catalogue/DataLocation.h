@@ -37,6 +37,7 @@ struct TDataLocation {
   std::string sitesFolder;     // dataFolder/projects: one generated site per project
   std::string templateFolder;  // the template site copied into every site
   std::string helpFolder;      // holds index.html
+  std::string userTemplates;   // dataFolder/templates: the user's generation templates, over the built-in ones
 };
 
 namespace DataLocation {

@@ -9,6 +9,7 @@
 #include "generation/EntityOperate.h"
 #include "generation/PageOperate.h"
 #include "model/ProjectChecker.h"
+#include "transfer/json/VersionJson.h"
 
 namespace AutoCodeTexts {
 
@@ -110,6 +111,9 @@ void TAutoCode::WriteSite(const TProjectView& project, const TTemplateSet& templ
   // admin home, with a link to every class's list, wins over the template's.
   if (site.Options().pages) TPageOperate::MakePageFiles(project, templates, site, progress);
   CopyTemplateSite(site, progress);
+  // The first version of the site's database, the one the table script builds, for the upgrade scripts
+  // to start from. A site made before versions existed gets none: its database may be older.
+  if (site.CreatesSite()) site.Write(SiteVersionPaths::Model(0), TVersionJson().Export(project.model));
 }
 
 // Edited files can only be told by a sound record of the last run, and only matter when the run would

@@ -8,6 +8,7 @@
 #include <system_error>
 
 #include "generation/BuiltInTemplateFiles.h"
+#include "site/FileOperate.h"
 
 namespace {
 
@@ -101,6 +102,40 @@ const std::vector<TBuiltInTemplate>& TTemplateSet::BuiltInTemplates() {
 
 std::string TTemplateSet::ExportText(const TBuiltInTemplate& entry) {
   return entry.text;
+}
+
+std::vector<std::string> TTemplateSet::TakenByExport(const std::string& folder) {
+  namespace fs = std::filesystem;
+  std::vector<std::string> taken;
+  for (const TBuiltInTemplate& entry : BuiltInTemplates()) {
+    const fs::path path = fs::path(folder) / (entry.name + kSuffix);
+    std::error_code error;
+    if (fs::symlink_status(path, error).type() != fs::file_type::not_found) taken.push_back(path.string());
+  }
+  return taken;
+}
+
+std::vector<std::string> TTemplateSet::Export(const std::string& folder) {
+  namespace fs = std::filesystem;
+  std::vector<std::string> written;
+  for (const TBuiltInTemplate& entry : BuiltInTemplates()) {
+    const fs::path path = fs::path(folder) / (entry.name + kSuffix);
+    std::error_code error;
+    fs::create_directories(path.parent_path(), error);
+    TFileOperate::WriteFileBytes(path.string(), ExportText(entry), TProtectedPaths());
+    written.push_back(path.string());
+  }
+  return written;
+}
+
+int TTemplateSet::CountReplaced(const std::string& folder) {
+  namespace fs = std::filesystem;
+  int count = 0;
+  for (const TBuiltInTemplate& entry : BuiltInTemplates()) {
+    std::error_code error;
+    if (fs::is_regular_file(fs::path(folder) / (entry.name + kSuffix), error)) ++count;
+  }
+  return count;
 }
 
 TTemplateSet::TTemplateSet() {

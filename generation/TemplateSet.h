@@ -57,6 +57,14 @@ class TTemplateSet {
   // comment naming it and its revision.
   static std::string ExportText(const TBuiltInTemplate& entry);
 
+  // The files of a folder that an export into it would overwrite.
+  static std::vector<std::string> TakenByExport(const std::string& folder);
+  // Writes every built-in template into the folder (its subfolders made as needed) and returns the paths
+  // written; TFileError when one cannot be written. Call TakenByExport first: this overwrites.
+  static std::vector<std::string> Export(const std::string& folder);
+  // How many built-in templates a folder replaces, without reading them.
+  static int CountReplaced(const std::string& folder);
+
   const std::string& Folder() const { return FFolder; }
   // How many built-in templates the user's folder replaces.
   int Replaced() const;

@@ -1,5 +1,6 @@
 #include "generation/ViewModel.h"
 
+#include <algorithm>
 #include <set>
 #include <unordered_map>
 
@@ -481,6 +482,29 @@ const TVariable* Find(TViewScope scope, std::string_view name) {
   }();
   const auto found = byName.find(std::string(ScopeName(scope)) + "." + std::string(name));
   return found != byName.end() ? found->second : nullptr;
+}
+
+std::string Reference() {
+  std::string text;
+  const std::pair<TViewScope, const char*> scopes[] = {
+      {TViewScope::Project, "project: the project (outermost in every template)"},
+      {TViewScope::Class, "class: a class (outermost but the project in a class's templates; the items of classes)"},
+      {TViewScope::Member, "member: a member (the items of members and the other member lists)"},
+  };
+  for (const auto& [scope, heading] : scopes) {
+    text += std::string(text.empty() ? "" : "\n") + "[" + heading + "]\n";
+    for (const TVariable& variable : Variables()) {
+      if (variable.scope != scope) continue;
+      std::string line = std::string("  ") + variable.name;
+      line.resize(std::max<std::size_t>(line.size() + 1, 24), ' ');
+      std::string kind = variable.type == TVariableType::Text   ? "text"
+                         : variable.type == TVariableType::Bool ? "section"
+                                                                : std::string("list of ") + ScopeName(variable.itemScope);
+      kind.resize(std::max<std::size_t>(kind.size() + 1, 15), ' ');
+      text += line + kind + variable.meaning + "\n";
+    }
+  }
+  return text;
 }
 
 const char* ScopeName(TViewScope scope) {

@@ -82,5 +82,8 @@ const std::vector<TVariable>& Variables();
 const TVariable* Find(TViewScope scope, std::string_view name);
 // "project", "class", "member".
 const char* ScopeName(TViewScope scope);
+// Every variable with its kind and meaning, scope by scope: what `templates variables` prints and the
+// reference in the docs holds.
+std::string Reference();
 
 }  // namespace ViewModel

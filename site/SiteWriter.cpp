@@ -4,6 +4,8 @@
 
 #include <cerrno>
 #include <filesystem>
+#include <set>
+#include <system_error>
 
 #include "catalogue/DbHelper.h"
 #include "text/Sha256.h"
@@ -45,6 +47,31 @@ int TSiteReport::Count(TSiteFileState state) const {
   for (const TSiteFile& file : files) count += file.state == state ? 1 : 0;
   return count;
 }
+
+namespace SiteVersionPaths {
+
+namespace {
+std::string Numbered(int number, const char* extension) {
+  std::string digits = std::to_string(number);
+  if (digits.size() < 3) digits.insert(0, 3 - digits.size(), '0');
+  return std::string(kFolder) + "/" + digits + extension;
+}
+}  // namespace
+
+std::string Model(int number) {
+  return Numbered(number, ".json");
+}
+
+std::string Script(int number) {
+  return Numbered(number, ".sql");
+}
+
+bool IsVersionFile(const std::string& relative) {
+  const std::string prefix = std::string(kFolder) + "/";
+  return relative.compare(0, prefix.size(), prefix) == 0;
+}
+
+}  // namespace SiteVersionPaths
 
 namespace SiteTexts {
 
@@ -104,7 +131,7 @@ TSiteWriter::TSiteWriter(const TGenerationTarget& target, TSiteOptions options)
   FNext.projectName = FProjectName;
   FReport.siteName = FShownSite;
   // The site's folder is resolved here, once, for the whole run.
-  FFolder.Open(false);
+  FCreatesSite = !FFolder.Open(false);
   ReadManifest();
 }
 
@@ -228,7 +255,13 @@ void TSiteWriter::CopyFile(const std::string& source, const std::string& relativ
 
 void TSiteWriter::Finish() {
   for (const auto& [path, digest] : FLast.digests) {
-    if (FSeen.count(path) != 0 || !OnDisk(path)) continue;
+    if (FSeen.count(path) != 0 || !SiteVersionPaths::IsVersionFile(path)) continue;
+    // Kept on record even when missing, so that the upgrade reports it gone instead of starting afresh.
+    FNext.digests[path] = digest;
+    if (OnDisk(path)) FReport.files.push_back({path, TSiteFileState::Unchanged});
+  }
+  for (const auto& [path, digest] : FLast.digests) {
+    if (FSeen.count(path) != 0 || SiteVersionPaths::IsVersionFile(path) || !OnDisk(path)) continue;
     // Never deleted: it may be the user's now. It stays on record, so it is reported again.
     FReport.files.push_back({path, TSiteFileState::LeftOver});
     FNext.digests[path] = digest;
@@ -251,4 +284,69 @@ void TSiteWriter::RecordAfterFailure() noexcept {
   } catch (const std::exception&) {
     // The run's own failure is what the user is told; with no record the next run starts afresh.
   }
+}
+
+TSiteVersions TSiteWriter::ReadVersions() {
+  TSiteVersions result;
+  // Every version file the record or the folder knows of; each must be one of the sequence.
+  std::set<std::string> known;
+  for (const auto& entry : FLast.digests)
+    if (SiteVersionPaths::IsVersionFile(entry.first)) known.insert(entry.first);
+  std::error_code error;
+  for (fs::directory_iterator it(FullPath(SiteVersionPaths::kFolder), error), end; !error && it != end;
+       it.increment(error))
+    known.insert(std::string(SiteVersionPaths::kFolder) + "/" + it->path().filename().string());
+  if (known.empty()) return result;
+
+  const auto damaged = [this, &result](const std::string& relative, const std::string& why) {
+    result.versions.clear();
+    result.damage = "版本文件“" + Shown(relative) + "”" + why + "：网站的版本记录已损坏，请恢复该文件，或用 --from FILE "
+                    "指定数据库现在的版本";
+    return result;
+  };
+  // One file of a version: on record, on disk, and with the bytes recorded.
+  const auto read = [this](const std::string& relative, std::string& bytes) -> std::string {
+    const auto last = FLast.digests.find(relative);
+    if (!OnDisk(relative)) return "不见了";
+    if (!FHaveLast || last == FLast.digests.end()) return "不在生成记录中";
+    try {
+      bytes = FFolder.Read(relative);
+    } catch (const TFileError& failure) {
+      return std::string("无法读取(") + failure.what() + ")";
+    }
+    if (Sha256::HexDigest(bytes) != last->second) return "在写入后被改动过";
+    return "";
+  };
+  for (int number = 0;; ++number) {
+    const std::string model = SiteVersionPaths::Model(number);
+    const std::string script = SiteVersionPaths::Script(number);
+    const bool any = known.erase(model) + known.erase(script) != 0;
+    if (!any) break;
+    TSiteVersion version;
+    version.number = number;
+    std::string why = read(model, version.model);
+    if (!why.empty()) return damaged(model, why);
+    if (number == 0) {
+      if (OnDisk(script)) return damaged(script, "不应存在(第一个版本没有升级脚本)");
+    } else if (!(why = read(script, version.script)).empty()) {
+      return damaged(script, why);
+    }
+    result.versions.push_back(std::move(version));
+  }
+  // What is left is out of the sequence: a gap before it, or a name no version has.
+  if (!known.empty()) return damaged(*known.begin(), "不在版本序列中");
+  return result;
+}
+
+void TSiteWriter::AddVersion(int number, const std::string& script, const std::string& model) {
+  for (const std::string& path : {SiteVersionPaths::Script(number), SiteVersionPaths::Model(number)})
+    if (OnDisk(path) || FLast.digests.count(path) != 0)
+      throw TFileError("版本文件“" + Shown(path) + "”已存在，版本文件不会被改写", EEXIST);
+  if (!script.empty()) Write(SiteVersionPaths::Script(number), script);
+  Write(SiteVersionPaths::Model(number), model);
+  if (FOptions.dryRun) return;
+  TSiteManifest record = FLast;
+  record.projectName = FProjectName;
+  for (const auto& [path, digest] : FNext.digests) record.digests[path] = digest;
+  FFolder.Write(TSiteManifest::kPath, record.Text(), 0666);
 }

@@ -47,6 +47,28 @@ struct TSiteOptions {
   bool pages = false;      // the run also writes the admin pages of every class (list, form, show)
 };
 
+// The versions of the site's database, kept in App_Data/upgrades/: 000.json for the first, then for each later
+// one NNN.sql (the script from the one before) and NNN.json (its model). The writer reads and checks them;
+// what the files hold is the reader's business.
+struct TSiteVersion {
+  int number = 0;
+  std::string model;   // NNN.json's bytes
+  std::string script;  // NNN.sql's bytes; empty for 000
+};
+
+struct TSiteVersions {
+  std::vector<TSiteVersion> versions;  // 000 first, in order; empty when the site has none
+  std::string damage;                  // why they cannot be trusted; empty when they can
+};
+
+namespace SiteVersionPaths {
+inline const char* const kFolder = "App_Data/upgrades";
+std::string Model(int number);   // "App_Data/upgrades/003.json"
+std::string Script(int number);  // "App_Data/upgrades/003.sql"
+// A path below App_Data/upgrades/: version files are never rewritten, and every run keeps their record.
+bool IsVersionFile(const std::string& relative);
+}  // namespace SiteVersionPaths
+
 // Every write of a generation run into its site goes through here. It compares each file's new
 // bytes with the bytes on disk and with what the last run recorded in the site's manifest, writes
 // only what differs, keeps hand edits when asked, and at the end records the manifest of this run.
@@ -84,8 +106,20 @@ class TSiteWriter {
   void CopyFile(const std::string& source, const std::string& relative, const TProgressCallback& progress);
 
   // Ends the run: lists the left-over files and, unless in a dry run, records the manifest
-  // (not rewritten when it would not change).
+  // (not rewritten when it would not change). The version files keep their record, listed as unchanged
+  // when they are there; a run never writes one but the first version of a new site.
   void Finish();
+
+  // True when the site's folder was not there when the writer was made: this run creates the site.
+  bool CreatesSite() const { return FCreatesSite; }
+
+  // The site's versions, each file checked against the record: a version file missing, changed since it was
+  // written, not on record, or out of sequence makes them damaged, and damage says which file and why.
+  TSiteVersions ReadVersions();
+
+  // Adds the next version (number one past the last) as NNN.sql and NNN.json and records them with every
+  // other file's record kept. Raises TFileError when a file of that number is there already or a write fails.
+  void AddVersion(int number, const std::string& script, const std::string& model);
 
   // Ends a run that failed part-way: records what is on disk now (the files this run wrote with
   // their new digests, every other one as the last run recorded it), so that the next run tells
@@ -110,6 +144,7 @@ class TSiteWriter {
   TSiteManifest FLast;    // the last run's record; empty when there is none to trust
   std::string FLastText;  // its bytes, to leave an unchanged manifest untouched
   bool FHaveLast = false;
+  bool FCreatesSite = false;
   TSiteManifest FNext;          // this run's record
   std::set<std::string> FSeen;  // files this run wrote, planned or kept
   TSiteReport FReport;

@@ -3,9 +3,11 @@
 #include <QAction>
 #include <QMenu>
 
+#include "generation/TemplateSet.h"
 #include "ui/DataBaseSql.h"
 #include "ui/GenerationCommand.h"
 #include "ui/PreviewForm.h"
+#include "ui/ProgramFolders.h"
 #include "ui/Prompts.h"
 #include "ui/UserSettings.h"
 #include "ui/WindowContext.h"
@@ -16,6 +18,7 @@ TCodeMenu::TCodeMenu(TWindowContext& window, QMenu* menu)
   AddCommand(menu, "S2", "设置命名空间(&S)", &TCodeMenu::S2Click);
   AddCommand(menu, "V1", "预览代码...", &TCodeMenu::V1Click);
   AddCommand(menu, "A1", "自动生成代码(&A)", &TCodeMenu::A1Click);
+  AddCommand(menu, "ExportTemplates1", "导出模板(&T)...", &TCodeMenu::ExportTemplates1Click);
   KeepEdits1 = menu->addAction("保留手工修改");
   KeepEdits1->setObjectName("KeepEdits1");
   KeepEdits1->setCheckable(true);
@@ -76,6 +79,27 @@ void TCodeMenu::A1Click() {
   // The run keeps the project it was started for, whatever is selected meanwhile.
   FGeneration->Start(projectId, FWindow.SelectedProjectName(), FNamespace,
                      TSiteOptions{false, KeepEdits1->isChecked(), Pages1->isChecked()});
+}
+
+void TCodeMenu::ExportTemplates1Click() {
+  const std::string folder = ProgramFolders::UserTemplates().toStdString();
+  const std::vector<std::string> taken = TTemplateSet::TakenByExport(folder);
+  if (!taken.empty()) {
+    // The user's templates are the user's own: an export never writes over one.
+    QString text = QStringLiteral("模板文件夹中已有以下文件，未导出任何模板：");
+    for (std::size_t i = 0; i < taken.size() && i < 10; ++i) text += "\n" + QString::fromStdString(taken[i]);
+    Prompts::ShowMessage(text);
+    return;
+  }
+  std::vector<std::string> written;
+  try {
+    written = TTemplateSet::Export(folder);
+  } catch (const std::exception& error) {
+    Prompts::ShowError(QString::fromStdString(error.what()));
+    return;
+  }
+  FWindow.TemplatesChanged();
+  Prompts::ShowMessage(QStringLiteral("已导出 %1 个内置模板到 %2").arg(written.size()).arg(QString::fromStdString(folder)));
 }
 
 void TCodeMenu::KeepEdits1Toggled(bool checked) {

@@ -26,6 +26,7 @@ class TCodeMenu : public QObject {
   void S2Click();                        // "设置命名空间(&S)"
   void V1Click();                        // "预览代码..."
   void A1Click();                        // "自动生成代码(&A)"
+  void ExportTemplates1Click();          // "导出模板(&T)...": the built-in templates into the user's folder
   void KeepEdits1Toggled(bool checked);  // "保留手工修改", remembered between starts
 
  private:

@@ -46,8 +46,9 @@ bool TGenerationCommand::SiteWithoutRecord(const TGenerationTarget& target) {
 
 void TGenerationCommand::Start(int projectId, const QString& projectName, const QString& nameSpace,
                                TSiteOptions options) {
-  const TGenerationTarget target{projectId, projectName.toStdString(), ProgramFolders::ProgramFolder().toStdString(),
-                                 ProgramFolders::TemplateFolder().toStdString()};
+  TGenerationTarget target{projectId, projectName.toStdString(), ProgramFolders::ProgramFolder().toStdString(),
+                           ProgramFolders::TemplateFolder().toStdString()};
+  target.userTemplates = ProgramFolders::UserTemplates().toStdString();
   if (SiteWithoutRecord(target)) Prompts::ShowMessage("如果以前生成了该项目，最好先删除原来的目录!");
   const QString siteFolder = ProgramFolders::SiteFolder(projectName);
   FWindow.ClearProgress();

@@ -26,6 +26,7 @@
 #include "catalogue/DbHelper.h"
 #include "catalogue/MemberDAO.h"
 #include "catalogue/ProjectDAO.h"
+#include "generation/TemplateSet.h"
 #include "site/FileOperate.h"
 #include "ui/AccessibleNames.h"
 #include "ui/BannerImage.h"
@@ -199,6 +200,19 @@ void TFormMain::CreateStatusLine() {
   StatusLocation->setAccessibleName(QStringLiteral("数据位置"));
   statusBar()->setSizeGripEnabled(false);
   statusBar()->addWidget(StatusLocation, 1);
+  // Which templates a run uses: the built-in ones, or the user's folder and how many it replaces.
+  StatusTemplates = new QLabel(this);
+  StatusTemplates->setObjectName("StatusTemplates");
+  StatusTemplates->setAccessibleName(QStringLiteral("模板"));
+  statusBar()->addPermanentWidget(StatusTemplates);
+  TemplatesChanged();
+}
+
+void TFormMain::TemplatesChanged() {
+  const std::string folder = ProgramFolders::UserTemplates().toStdString();
+  StatusTemplates->setText(
+      QString::fromStdString(TemplateTexts::StatusLine(folder, TTemplateSet::CountReplaced(folder))));
+  StatusTemplates->setToolTip(QString::fromStdString(folder));
 }
 
 void TFormMain::FormCreate() {

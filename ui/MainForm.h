@@ -50,6 +50,7 @@ class TFormMain : public QMainWindow, public TWindowContext {
   QWidget* Widget() override { return this; }
   void ClearProgress() override;
   void AddProgressLine(const QString& line) override;
+  void TemplatesChanged() override;
 
   // Position in the project selector to select again after LoadProjects; -1: the first.
   int ProjectIndex() const { return FProjectIndex; }
@@ -107,6 +108,7 @@ class TFormMain : public QMainWindow, public TWindowContext {
   QPlainTextEdit* Memo_State = nullptr;
   QTimer* Timer1 = nullptr;
   QLineEdit* StatusLocation = nullptr;
+  QLabel* StatusTemplates = nullptr;  // "模板: 内置", or the user's folder and how many it replaces
 
   TProjectMenu* FProjectMenu = nullptr;
   TCodeMenu* FCodeMenu = nullptr;

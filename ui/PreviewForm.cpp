@@ -16,8 +16,10 @@
 #include "catalogue/ModelStore.h"
 #include "generation/CodePreview.h"
 #include "generation/PageOperate.h"
+#include "generation/TemplateSet.h"
 #include "ui/CodeView.h"
 #include "ui/CommandGuard.h"
+#include "ui/ProgramFolders.h"
 
 namespace {
 
@@ -134,7 +136,15 @@ void TPreviewForm::Refresh() {
   // The views point into the model: drop them before the model changes.
   FPreview.reset();
   FProject = std::move(project);
-  FPreview = std::make_unique<TCodePreview>(FProject);
+  // The preview shows what the active set of templates makes; a broken one shows its message instead.
+  FTemplateError.clear();
+  try {
+    FTemplates = std::make_unique<TTemplateSet>(ProgramFolders::UserTemplates().toStdString());
+  } catch (const TTemplateError& error) {
+    FTemplates = std::make_unique<TTemplateSet>();
+    FTemplateError = error.what();
+  }
+  FPreview = std::make_unique<TCodePreview>(FProject, *FTemplates);
 
   const QSignalBlocker block(LB_Class);
   LB_Class->clear();
@@ -156,6 +166,10 @@ void TPreviewForm::ShowClass(int row) {
       continue;
     }
     const TClassModel& entry = FProject.classes[row];
+    if (!FTemplateError.empty()) {
+      FViews[tab]->ShowText(QString::fromStdString(FTemplateError));
+      continue;
+    }
     if (tab < 4) {
       FViews[tab]->ShowText(QString::fromStdString(FPreview->Preview(entry, kLayers[tab]).text));
       continue;
@@ -163,7 +177,7 @@ void TPreviewForm::ShowClass(int row) {
     // A class the run would stop at shows the run's message instead of pages, as the layer tabs do.
     const std::string problem = FPreview->ClassProblem(entry);
     std::string text = problem;
-    if (problem.empty() && !Guarded([&] { text = TPageOperate::PreviewText(FProject, entry, kPageKinds[tab - 4]); }))
+    if (problem.empty() && !Guarded([&] { text = TPageOperate::PreviewText(FProject, entry, kPageKinds[tab - 4], *FTemplates); }))
       text.clear();
     FViews[tab]->ShowText(QString::fromStdString(text));
   }

@@ -13,6 +13,7 @@ class QListWidget;
 class QPushButton;
 class QTabWidget;
 class TCodePreview;
+class TTemplateSet;
 class TCodeView;
 
 // The window "预览代码": the project's classes on the left and, for the selected class,
@@ -51,6 +52,8 @@ class TPreviewForm : public QDialog {
 
   int FProjectId;
   TProjectModel FProject;
+  std::unique_ptr<TTemplateSet> FTemplates;  // the set a run would use, read again on each refresh
+  std::string FTemplateError;                // why the user's templates cannot be used; empty when they can
   std::unique_ptr<TCodePreview> FPreview;
 
   QListWidget* LB_Class;

@@ -36,6 +36,11 @@ QString ProgramFolders::TemplateFolder() {
   return location ? QString::fromStdString(location->templateFolder) : QString();
 }
 
+QString ProgramFolders::UserTemplates() {
+  const std::optional<TDataLocation>& location = DataLocationInUse();
+  return location ? QString::fromStdString(location->userTemplates) : ProgramFolder() + "/templates";
+}
+
 QString ProgramFolders::SiteFolder(const QString& projectName) {
   return ProgramFolder() + "/projects/" + projectName;
 }

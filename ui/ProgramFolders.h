@@ -16,6 +16,8 @@ QString HelpPage();
 QString ProgramFolder();
 // The template site copied into every generated site; empty: ProgramFolder()/bak.
 QString TemplateFolder();
+// The user's generation templates: templates/ in the data folder.
+QString UserTemplates();
 // The folder a project's site is generated into.
 QString SiteFolder(const QString& projectName);
 // What a file the user saves may never replace: the catalogue and the template site in use.

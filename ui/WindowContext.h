@@ -40,6 +40,9 @@ class TWindowContext {
   // Takes the selected class out of the list, with the members the grid shows of it.
   virtual void RemoveSelectedClass() = 0;
 
+  // The user's templates changed (an export): the status line says again which set is used.
+  virtual void TemplatesChanged() {}
+
   // The progress log of the generation run.
   virtual void ClearProgress() = 0;
   virtual void AddProgressLine(const QString& line) = 0;

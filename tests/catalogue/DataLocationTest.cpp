@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -98,16 +99,57 @@ TEST_F(DataLocationTest, AChosenFolderHoldsCatalogueTemplateAndSitesInBothLayout
 }
 
 TEST_F(DataLocationTest, AReadOnlyProgramFolderIsNotUsedForData) {
-  if (::geteuid() == 0) GTEST_SKIP() << "root may write to any folder";
   fs::create_directories(Bin() + "/bak");
   fs::remove_all(Share());
-  ::chmod(Bin().c_str(), 0555);
-  const TDataLocation location = DataLocation::Resolve(Inputs());
-  ::chmod(Bin().c_str(), 0755);
+  // Root may write to any folder: then the folder is judged by an unprivileged user (nobody) in a child
+  // process, which can reach the scratch folder but write only where everyone may.
+  const bool root = ::geteuid() == 0;
+  if (root)
+    for (const std::string& folder : {Folder(), Folder() + "/prefix"}) ::chmod(folder.c_str(), 0755);
+  const auto resolve = [&](mode_t binMode) {
+    ::chmod(Bin().c_str(), binMode);
+    TDataLocation location;
+    if (!root) {
+      location = DataLocation::Resolve(Inputs());
+    } else {
+      int answer[2];
+      EXPECT_EQ(::pipe(answer), 0);
+      const pid_t child = ::fork();
+      if (child == 0) {
+        ::close(answer[0]);
+        if (::setgid(65534) != 0 || ::setuid(65534) != 0) ::_exit(3);
+        const TDataLocation seen = DataLocation::Resolve(Inputs());
+        const std::string text = std::to_string(static_cast<int>(seen.mode)) + "\n" + seen.dataFolder + "\n" +
+                                 seen.templateFolder;
+        const bool written = ::write(answer[1], text.data(), text.size()) == static_cast<ssize_t>(text.size());
+        ::_exit(written ? 0 : 4);
+      }
+      ::close(answer[1]);
+      std::string text;
+      char buffer[512];
+      for (ssize_t n; (n = ::read(answer[0], buffer, sizeof buffer)) > 0;) text.append(buffer, n);
+      ::close(answer[0]);
+      int status = 0;
+      ::waitpid(child, &status, 0);
+      EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+      const std::size_t first = text.find('\n'), second = text.find('\n', first + 1);
+      if (first == std::string::npos || second == std::string::npos) return location;
+      location.mode = static_cast<TDataMode>(std::stoi(text.substr(0, first)));
+      location.dataFolder = text.substr(first + 1, second - first - 1);
+      location.templateFolder = text.substr(second + 1);
+    }
+    ::chmod(Bin().c_str(), 0755);
+    return location;
+  };
+  const TDataLocation location = resolve(0555);
   EXPECT_EQ(location.mode, TDataMode::Installed);
   EXPECT_EQ(location.dataFolder, Folder() + "/data/corvanthel");
   // Without a share folder the template beside the program still serves.
   EXPECT_EQ(location.templateFolder, Bin() + "/bak");
+  // The same user takes a program folder it may write: what decided above was the folder's mode.
+  const TDataLocation writable = resolve(0777);
+  EXPECT_EQ(writable.mode, TDataMode::Portable);
+  EXPECT_EQ(writable.dataFolder, Bin());
 }
 
 TEST_F(DataLocationTest, PreparingCreatesOnlyTheInstalledDataFolder) {

@@ -102,6 +102,18 @@ TEST(ModelStore, LoadsOneClassWithTheClassesItReferencesAndOnlyTheirMembers) {
   for (const TClassModel& entry : none.classes) EXPECT_TRUE(entry.members.empty());
 }
 
+TEST(ModelStore, LoadsAClassThatRefersToItselfWithItsMembersOnce) {
+  TTempCatalogue catalogue;
+  const TShopProject shop = MakeShopProject();
+  AddShopMember(shop.projectId, shop.classes[3].id, "parent", "TAG", false, "上级");
+  const TProjectModel whole = TModelStore().LoadProject(shop.projectId);
+  TStatementLog log;
+  const TProjectModel tag = TModelStore().LoadClassOf(shop.projectId, "tag");
+  EXPECT_EQ(MemberNames(tag.classes.back()), MemberNames(whole.classes.back()));
+  EXPECT_EQ(tag.classes.back().members.size(), 2u);
+  EXPECT_EQ(log.Statements().size(), 3u);  // no second read of its own members
+}
+
 TEST(ModelStore, KeepsMembersInTheOrderTheyWereAddedAcrossInterleavedClasses) {
   TTempCatalogue catalogue;
   TProjectDAO().AddProject("P");

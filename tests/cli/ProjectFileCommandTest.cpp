@@ -133,10 +133,22 @@ TEST_F(ProjectFileCommandTest, ExportImportExportGivesTheSameBytesAndTheSameGene
   const auto copy = Tree(FOther + "/projects/Shop");
   EXPECT_GT(original.size(), 12u);
   ASSERT_EQ(original.size(), copy.size());
+  // The first version of the database holds the catalogue's ids, which the import gives anew: apart from
+  // them (and the version's digest in the record) the sites are the same.
+  const auto withoutIds = [](const std::string& text) {
+    std::string kept;
+    std::size_t start = 0;
+    for (std::size_t end = text.find('\n'); end != std::string::npos; start = end + 1, end = text.find('\n', start)) {
+      const std::string line = text.substr(start, end + 1 - start);
+      if (line.find("Id\": ") == std::string::npos && line.find("upgrades/000.json") == std::string::npos) kept += line;
+    }
+    return kept + text.substr(start);
+  };
+  ASSERT_EQ(original.count("App_Data/upgrades/000.json"), 1u);
   for (const auto& [path, bytes] : original) {
     const auto found = copy.find(path);
     ASSERT_NE(found, copy.end()) << path;
-    EXPECT_EQ(FirstDifference(found->second, bytes), "") << path;
+    EXPECT_EQ(FirstDifference(withoutIds(found->second), withoutIds(bytes)), "") << path;
   }
 }
 

@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QDir>
 #include <QFileInfo>
+#include <QLabel>
 #include <QPlainTextEdit>
 #include <QTest>
 #include <cctype>
@@ -46,6 +47,7 @@ class TCodeMenuTest : public QObject {
   void thePagesSwitchAddsThePagesToTheRun();
   void editedFilesAreAskedAboutAndEachAnswerIsKept();
   void theAdviceToDeleteTheSiteOnlyWhereItHasNoSoundRecord();
+  void exportTemplatesOnceAndTheRunAndStatusLineUseThem();
 
  private:
   std::string Folder() const { return FWorld->Catalogue().Folder(); }
@@ -202,7 +204,8 @@ void TCodeMenuTest::aRunFillsTheLogThenReportsDoneAndOpensTheSite() {
   Prompts::SetSnapshotFolder({});
   const QStringList boxes = Prompts::ShownTexts({"box"});
   QCOMPARE(boxes.size(), 1);
-  QVERIFY2(boxes[0].startsWith(DoneText(0, 2, 3, 1) + "\n\n"), qPrintable(boxes[0]));
+  // Unchanged: three files and the site's first database version (App_Data/upgrades/000.json).
+  QVERIFY2(boxes[0].startsWith(DoneText(0, 2, 4, 1) + "\n\n"), qPrintable(boxes[0]));
 }
 
 void TCodeMenuTest::checkFailuresShowTheClassAndWriteNothing() {
@@ -349,7 +352,7 @@ void TCodeMenuTest::aRunThatKeepsEditsListsThemInTheDoneBox() {
   // Kept as the option says: nobody is asked.
   QVERIFY(Prompts::ShownTexts({"choice"}).isEmpty());
   QCOMPARE(Prompts::ShownTexts({"box"}),
-           QStringList({DoneText(0, 0, 5, 1) +
+           QStringList({DoneText(0, 0, 6, 1) +  // five files and the first database version
                         "\n\n"
                         "以下文件在上次生成后被手工修改，已保留原样，新内容写在同一文件夹的同名.new文件中:\n"
                         "projects/Shop/App_Code/DAL/dalBook.cs"}));
@@ -486,3 +489,30 @@ void TCodeMenuTest::theAdviceToDeleteTheSiteOnlyWhereItHasNoSoundRecord() {
 
 QTEST_MAIN(TCodeMenuTest)
 #include "CodeMenuTest.moc"
+
+// "导出模板..." writes the built-in set into the data folder's templates/ once, never over the user's files;
+// the status line counts what the folder replaces and a run uses the user's template.
+void TCodeMenuTest::exportTemplatesOnceAndTheRunAndStatusLineUseThem() {
+  GeneratableProject("Shop");
+  TFormMain window;
+  const QLabel* status = window.findChild<QLabel*>("StatusTemplates");
+  QVERIFY(status != nullptr);
+  QCOMPARE(status->text(), QString::fromStdString("模板: 内置"));
+
+  Prompts::ClearShown();
+  Trigger(window, "ExportTemplates1");
+  const std::string folder = Folder() + "/templates";
+  QVERIFY(Prompts::ShownTexts().join("").startsWith("已导出"));
+  QVERIFY(status->text().startsWith(QString::fromStdString("模板: " + folder + " (替换 ")));
+  Trigger(window, "ExportTemplates1");
+  QVERIFY(Prompts::ShownTexts().last().startsWith("模板文件夹中已有以下文件"));
+
+  for (const auto& entry : fs::directory_iterator(folder))
+    if (entry.path().filename() != "Entity.cs.mustache") fs::remove_all(entry.path());
+  WriteFileBytes(folder + "/Entity.cs.mustache", "// {{className}} by my template\n");
+  window.TemplatesChanged();
+  QCOMPARE(status->text(), QString::fromStdString("模板: " + folder + " (替换 1 个)"));
+  Trigger(window, "A1");
+  WaitForRun(window);
+  QCOMPARE(ReadFileBytes(Folder() + "/projects/Shop/App_Code/ENTITY/Book.cs"), std::string("// Book by my template\r\n"));
+}

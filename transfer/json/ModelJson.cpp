@@ -138,7 +138,11 @@ TTextLines ScanLines(const std::string& text) {
 // Walks the document and builds the model, naming every field that is missing, mistyped or unknown.
 class TReader {
  public:
-  TReader(const TJson& root, const TTextLines& lines) : FLines(lines) { Number(root); }
+  // withIds: a version file, whose format name is its own and which carries the catalogue ids.
+  TReader(const TJson& root, const TTextLines& lines, const TModelJsonFormat& format)
+      : FLines(lines), FFormat(format), FWithIds(format.withIds) {
+    Number(root);
+  }
 
   std::vector<std::string> problems;
   std::vector<int> classLines;                // the line of each class's name
@@ -153,19 +157,25 @@ class TReader {
     }
     const TJson* format = Field(root, "format", "");
     const TJson* version = Field(root, "version", "");
-    if (format != nullptr && (!format->is_string() || format->get<std::string>() != TModelJson::kFormatName)) {
+    const char* const formatName = FFormat.name;
+    if (format != nullptr && (!format->is_string() || format->get<std::string>() != formatName)) {
       problems.push_back(Line(KeyLine(root, "format")) + "文件格式“" + Shown(*format) + "”无法识别，应为“" +
-                         TModelJson::kFormatName + "”");
+                         formatName + "”");
       return false;
     }
     if (version != nullptr &&
-        (!version->is_number_integer() || version->get<long long>() != TModelJson::kFormatVersion)) {
+        (!version->is_number_integer() || version->get<long long>() != FFormat.version)) {
       problems.push_back(Line(KeyLine(root, "version")) + "格式版本“" + Shown(*version) + "”无法识别，本程序读取版本" +
-                         std::to_string(TModelJson::kFormatVersion));
+                         std::to_string(FFormat.version));
       return false;
     }
     if (format == nullptr || version == nullptr) return false;
-    Unknown(root, {"format", "version", "projectName", "classes"}, "");
+    if (FWithIds) {
+      Unknown(root, {"format", "version", "projectId", "projectName", "classes"}, "");
+      Integer(root, "projectId", "", project.projectId);
+    } else {
+      Unknown(root, {"format", "version", "projectName", "classes"}, "");
+    }
     projectLine = KeyLine(root, "projectName");
     Text(root, "projectName", "", project.projectName);
     const TJson* classes = Field(root, "classes", "");
@@ -268,7 +278,12 @@ class TReader {
     const auto name = value.find("className");
     if (name != value.end() && name->is_string() && !name->get<std::string>().empty())
       owner = "类“" + NameRules::Printable(name->get<std::string>()) + "”";
-    Unknown(value, {"className", "friendName", "members"}, owner);
+    if (FWithIds) {
+      Unknown(value, {"classId", "className", "friendName", "members"}, owner);
+      Integer(value, "classId", owner, entry.classId);
+    } else {
+      Unknown(value, {"className", "friendName", "members"}, owner);
+    }
     Text(value, "className", owner, entry.className);
     Text(value, "friendName", owner, entry.friendName);
     const TJson* members = Field(value, "members", owner);
@@ -292,12 +307,22 @@ class TReader {
     const auto name = value.find("memberName");
     if (name != value.end() && name->is_string() && !name->get<std::string>().empty())
       owner = classOwner + "的成员“" + NameRules::Printable(name->get<std::string>()) + "”";
-    Unknown(value,
-            {"memberName", "memberType", "memberLength", "memberIsPri", "memberComment", "memberIsMust",
-             "memberIsInteger", "memberIsFloat", "queryFlag", "memberIsDisplay", "memberQueryDisplay"},
-            owner);
+    if (FWithIds)
+      Unknown(value,
+              {"memberId", "memberName", "memberType", "memberLength", "memberIsPri", "memberComment", "memberIsMust",
+               "memberIsInteger", "memberIsFloat", "queryFlag", "memberIsDisplay", "memberQueryDisplay"},
+              owner);
+    else
+      Unknown(value,
+              {"memberName", "memberType", "memberLength", "memberIsPri", "memberComment", "memberIsMust",
+               "memberIsInteger", "memberIsFloat", "queryFlag", "memberIsDisplay", "memberQueryDisplay"},
+              owner);
     std::string text;
     int number = 0;
+    if (FWithIds) {
+      Integer(value, "memberId", owner, number);
+      member.SetMemberId(number);
+    }
     Text(value, "memberName", owner, text);
     member.SetMemberName(text);
     Text(value, "memberType", owner, text = "");
@@ -323,6 +348,8 @@ class TReader {
   }
 
   const TTextLines& FLines;
+  const TModelJsonFormat FFormat;
+  const bool FWithIds;
   std::unordered_map<const TJson*, std::size_t> FOrdinal;
 };
 
@@ -343,7 +370,10 @@ std::string ParseProblem(const nlohmann::json::parse_error& error) {
 
 }  // namespace
 
-std::string TModelJson::Export(const TProjectModel& project) {
+namespace {
+
+std::string ExportText(const TProjectModel& project, const TModelJsonFormat& format) {
+  const bool withIds = format.withIds;
   // Written out directly rather than through a document: a large project would otherwise be held three
   // times (model, document, text). The layout is fixed here: two-space indents, one key per line.
   std::string where = "工程名";
@@ -355,20 +385,25 @@ std::string TModelJson::Export(const TProjectModel& project) {
       throw std::runtime_error(where + "含有不是UTF-8编码的文本，无法导出");
     }
   };
-  std::string out = "{\n  \"format\": \"" + std::string(kFormatName) +
-                    "\",\n  \"version\": " + std::to_string(kFormatVersion) +
-                    ",\n  \"projectName\": " + text(project.projectName) + ",\n  \"classes\": [";
+  std::string out = "{\n  \"format\": \"" + std::string(format.name) +
+                    "\",\n  \"version\": " + std::to_string(format.version) + ",\n  ";
+  if (withIds) out += "\"projectId\": " + std::to_string(project.projectId) + ",\n  ";
+  out += "\"projectName\": " + text(project.projectName) + ",\n  \"classes\": [";
   for (std::size_t c = 0; c < project.classes.size(); ++c) {
     const TClassModel& entry = project.classes[c];
     where = "类“" + NameRules::Printable(entry.className) + "”";
     out += c == 0 ? "\n" : ",\n";
-    out += "    {\n      \"className\": " + text(entry.className) +
+    out += "    {\n      ";
+    if (withIds) out += "\"classId\": " + std::to_string(entry.classId) + ",\n      ";
+    out += "\"className\": " + text(entry.className) +
            ",\n      \"friendName\": " + text(entry.friendName) + ",\n      \"members\": [";
     for (std::size_t i = 0; i < entry.members.size(); ++i) {
       const TMember& m = entry.members[i];
       where = "类“" + NameRules::Printable(entry.className) + "”的成员“" + NameRules::Printable(m.GetMemberName()) + "”";
       out += i == 0 ? "\n" : ",\n";
-      out += "        {\n          \"memberName\": " + text(m.GetMemberName()) +
+      out += "        {\n          ";
+      if (withIds) out += "\"memberId\": " + std::to_string(m.GetMemberId()) + ",\n          ";
+      out += "\"memberName\": " + text(m.GetMemberName()) +
              ",\n          \"memberType\": " + text(m.GetMemberType()) +
              ",\n          \"memberLength\": " + std::to_string(m.GetMemberLength()) +
              ",\n          \"memberIsPri\": " + std::to_string(m.GetMemberIsPri()) +
@@ -386,7 +421,8 @@ std::string TModelJson::Export(const TProjectModel& project) {
   return out;
 }
 
-TModelJsonResult TModelJson::Import(const std::string& text, const std::string& projectName) {
+TModelJsonResult ImportText(const std::string& text, const std::string& projectName,
+                            const TModelJsonFormat& format) {
   TModelJsonResult result;
   const std::string tooDeep = NestingProblem(text);
   if (!tooDeep.empty()) {
@@ -412,15 +448,18 @@ TModelJsonResult TModelJson::Import(const std::string& text, const std::string& 
     result.problems = lines.duplicates;
     return result;
   }
-  TReader reader(root, lines);
+  TReader reader(root, lines, format);
   const bool known = reader.ReadProject(root, result.project);
   result.problems = std::move(reader.problems);
   if (!known || !result.problems.empty()) return result;
   if (!projectName.empty()) result.project.projectName = projectName;
 
   // The checker names classes by id: number them in file order for the time of the check.
-  for (std::size_t i = 0; i < result.project.classes.size(); ++i)
+  std::vector<int> fileIds;
+  for (std::size_t i = 0; i < result.project.classes.size(); ++i) {
+    fileIds.push_back(result.project.classes[i].classId);
     result.project.classes[i].classId = static_cast<int>(i + 1);
+  }
   for (const TProblem& problem : CheckProject(result.project)) {
     int line = reader.projectLine;
     const std::size_t index = static_cast<std::size_t>(problem.classId - 1);
@@ -436,14 +475,47 @@ TModelJsonResult TModelJson::Import(const std::string& text, const std::string& 
     result.problems.push_back(Line(line) + problem.message);
     if (!IsUnsafe(problem.kind)) result.runProblems.push_back(result.problems.back());
   }
-  for (TClassModel& entry : result.project.classes) entry.classId = 0;
+  for (std::size_t i = 0; i < result.project.classes.size(); ++i) result.project.classes[i].classId = fileIds[i];
   return result;
 }
 
-TModelJsonResult TModelJson::ImportFile(const std::string& path, const std::string& projectName) {
+std::string ReadWholeFile(const std::string& path) {
   std::ifstream file(path, std::ios::binary);
   if (!file) throw std::runtime_error("无法读取文件“" + path + "”：" + std::strerror(errno));
   const std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
   if (file.bad()) throw std::runtime_error("无法读取文件“" + path + "”：" + std::strerror(errno));
-  return Import(text, projectName);
+  return text;
+}
+
+}  // namespace
+
+std::string TModelJson::Export(const TProjectModel& project) {
+  return ExportText(project, {kFormatName, kFormatVersion, false});
+}
+
+TModelJsonResult TModelJson::Import(const std::string& text, const std::string& projectName) {
+  return ImportText(text, projectName, {kFormatName, kFormatVersion, false});
+}
+
+std::string TModelJson::Export(const TProjectModel& project, const TModelJsonFormat& format) {
+  return ExportText(project, format);
+}
+
+TModelJsonResult TModelJson::Import(const std::string& text, const TModelJsonFormat& format) {
+  return ImportText(text, "", format);
+}
+
+bool TModelJson::HasFormat(const std::string& text, const char* formatName) {
+  try {
+    const TJson root = TJson::parse(text);
+    const auto format = root.is_object() ? root.find("format") : root.end();
+    return root.is_object() && format != root.end() && format->is_string() &&
+           format->get<std::string>() == formatName;
+  } catch (const nlohmann::json::exception&) {
+    return false;
+  }
+}
+
+TModelJsonResult TModelJson::ImportFile(const std::string& path, const std::string& projectName) {
+  return Import(ReadWholeFile(path), projectName);
 }

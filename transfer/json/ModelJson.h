@@ -14,6 +14,14 @@ struct TModelJsonResult {
   std::vector<std::string> runProblems;
 };
 
+// A file format built on the project file's: its name and version, and whether it carries the catalogue ids
+// (the project's, each class's and each member's, first in their objects).
+struct TModelJsonFormat {
+  const char* name;
+  int version;
+  bool withIds;
+};
+
 // A project as JSON text, for version control, review and moving projects between machines. The text is
 // UTF-8, starts with the format name and version, and holds the classes and members in catalogue order with
 // the catalogue's column names as keys, one key per line, so the same project always gives the same bytes and
@@ -35,4 +43,10 @@ class TModelJson {
 
   // Import() of a file's bytes; raises std::runtime_error with the system's message when it cannot be read.
   TModelJsonResult ImportFile(const std::string& path, const std::string& projectName = "");
+
+  // The same text and reading in another format of the same layout (a site's database version).
+  std::string Export(const TProjectModel& project, const TModelJsonFormat& format);
+  TModelJsonResult Import(const std::string& text, const TModelJsonFormat& format);
+  // True when the text is JSON whose "format" is formatName, whatever else it holds.
+  static bool HasFormat(const std::string& text, const char* formatName);
 };

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cctype>
 #include <map>
+#include <unordered_map>
 
 #include "model/Member.h"
 #include "model/NameRules.h"
@@ -126,28 +127,34 @@ std::string AdaptFirstLetter(const std::string& name, bool upper) {
 
 // One table on its way to a class.
 struct TTablePlan {
-  const TSqlTable* table = nullptr;
+  TSqlTable* table = nullptr;
   std::string className;
   bool imported = false;
-  int keyColumn = -1;  // index into the table's columns
+  int keyColumn = -1;   // index into the table's columns
+  std::string keyName;  // that column's name, kept when the columns go
 };
 
 class TMapper {
  public:
-  TMapper(const TSqlSchema& schema, TSqlImportResult& result) : FSchema(schema), FResult(result) {}
+  // The schema's columns are let go table by table as their classes are made, so that a large script
+  // is not held twice, as columns and as members.
+  TMapper(TSqlSchema& schema, TSqlImportResult& result) : FSchema(schema), FResult(result) {}
 
   void Run() {
     // The reader keeps one description per table or column, the one SQL Server would hold.
     for (const TSqlDescription& entry : FSchema.descriptions)
       FDescriptions[DescriptionKey(entry.table, entry.column)] = entry.text;
     FTableLines.resize(FSchema.tables.size());
-    for (const TSqlTable& table : FSchema.tables) {
+    for (TSqlTable& table : FSchema.tables) {
       FCurrent = FPlans.size();
       FPlans.push_back(PlanTable(table));
+      FPlanByTable.emplace(Lower(table.name), FCurrent);  // the first table of a name, as SQL Server has one
     }
+    FResult.project.classes.reserve(FPlans.size());
     for (std::size_t i = 0; i < FPlans.size(); ++i) {
       FCurrent = i;
       if (FPlans[i].imported) FResult.project.classes.push_back(MakeClass(FPlans[i]));
+      std::vector<TSqlColumn>().swap(FPlans[i].table->columns);
     }
   }
 
@@ -161,7 +168,7 @@ class TMapper {
  private:
   void Report(const std::string& line) { FTableLines[FCurrent].push_back(line); }
 
-  TTablePlan PlanTable(const TSqlTable& table) {
+  TTablePlan PlanTable(TSqlTable& table) {
     TTablePlan plan;
     plan.table = &table;
     if (SameName(table.name, "CusUsers")) {
@@ -174,15 +181,16 @@ class TMapper {
       Report("表 " + table.name + ": 名称不能做类名（" + refused + "），已跳过");
       return plan;
     }
-    for (const TTablePlan& earlier : FPlans) {
-      if (earlier.imported && SameName(earlier.className, plan.className)) {
-        Report("表 " + table.name + ": 与表 " + earlier.table->name + " 同名，已跳过");
-        return plan;
-      }
+    const auto earlier = FImportedByClass.find(Lower(plan.className));
+    if (earlier != FImportedByClass.end()) {
+      Report("表 " + table.name + ": 与表 " + FPlans[earlier->second].table->name + " 同名，已跳过");
+      return plan;
     }
+    FImportedByClass.emplace(Lower(plan.className), FCurrent);
     plan.imported = true;
     if (plan.className != table.name) ++FResult.adaptedNames;
     plan.keyColumn = KeyColumn(table);
+    if (plan.keyColumn >= 0) plan.keyName = table.columns[static_cast<std::size_t>(plan.keyColumn)].name;
     return plan;
   }
 
@@ -228,9 +236,8 @@ class TMapper {
   }
 
   const TTablePlan* FindPlan(const std::string& tableName) const {
-    for (const TTablePlan& plan : FPlans)
-      if (SameName(plan.table->name, tableName)) return &plan;
-    return nullptr;
+    const auto found = FPlanByTable.find(Lower(tableName));
+    return found == FPlanByTable.end() ? nullptr : &FPlans[found->second];
   }
 
   std::string Description(const std::string& table, const std::string& column) const {
@@ -284,8 +291,7 @@ class TMapper {
         Report(where + "外键指向本表" + plain);
         return "";
       }
-      const std::string targetKey =
-          target->keyColumn < 0 ? "" : target->table->columns[static_cast<std::size_t>(target->keyColumn)].name;
+      const std::string& targetKey = target->keyName;
       if (targetKey.empty() || (!key.keyColumns.empty() && !SameName(key.keyColumns[0], targetKey))) {
         const std::string to = key.keyColumns.empty() ? "" : " 的列 " + key.keyColumns[0];
         Report(where + "外键指向 " + key.table + to + "，它不是该表的单列主键" + plain);
@@ -300,6 +306,7 @@ class TMapper {
     const TSqlTable& table = *plan.table;
     TClassModel entry;
     entry.className = plan.className;
+    entry.members.reserve(table.columns.size());
     for (const std::string& note : table.notes) Report("表 " + table.name + ": " + note);
     entry.friendName = UsableText(Description(table.name, ""), "表 " + table.name + ": ");
     if (entry.friendName.empty()) entry.friendName = table.name;
@@ -370,9 +377,11 @@ class TMapper {
     if (!entry.members.empty()) Report("表 " + tableName + ": 没有文本列也没有主键，生成前请选一个显示成员");
   }
 
-  const TSqlSchema& FSchema;
+  TSqlSchema& FSchema;
   TSqlImportResult& FResult;
   std::vector<TTablePlan> FPlans;
+  std::unordered_map<std::string, std::size_t> FPlanByTable;      // lower-case table name to its first plan
+  std::unordered_map<std::string, std::size_t> FImportedByClass;  // lower-case class name to its imported plan
   std::vector<std::vector<std::string>> FTableLines;
   std::size_t FCurrent = 0;
   std::map<std::string, std::string> FDescriptions;
@@ -380,9 +389,10 @@ class TMapper {
 
 }  // namespace
 
-TSqlImportResult ImportSqlScript(const std::string& bytes, const std::string& projectName) {
+TSqlImportResult ImportSqlScript(std::string bytes, const std::string& projectName) {
   const TSqlScriptText text = DecodeSqlScript(bytes);
-  const TSqlSchema schema = ReadSqlScript(text.utf8);
+  std::string().swap(bytes);  // the file's bytes are not needed once decoded; a large script is held once
+  TSqlSchema schema = ReadSqlScript(text.utf8);
   TSqlImportResult result;
   result.project.projectName = projectName;
   result.encoding = text.encoding;
@@ -401,5 +411,8 @@ TSqlImportResult ImportSqlScript(const std::string& bytes, const std::string& pr
   result.report.insert(result.report.end(), schema.skipped.begin(), schema.skipped.end());
   const std::vector<std::string> lines = mapper.Lines();
   result.report.insert(result.report.end(), lines.begin(), lines.end());
+  // The lines repeat the script's text (a statement that could not be read, names): each in its printable
+  // form, one line of the terminal whatever the script holds.
+  for (std::string& line : result.report) line = NameRules::Printable(line);
   return result;
 }

@@ -22,4 +22,4 @@ struct TSqlImportResult {
 // them. The template site's CusUsers table is left out. Raises TSqlScriptError when the bytes are not
 // a readable script (not text, an unterminated comment or string); a script without tables gives a
 // project without classes.
-TSqlImportResult ImportSqlScript(const std::string& bytes, const std::string& projectName);
+TSqlImportResult ImportSqlScript(std::string bytes, const std::string& projectName);

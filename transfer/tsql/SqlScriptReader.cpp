@@ -22,23 +22,30 @@ bool SameName(const std::string& a, const std::string& b) {
 
 class TReader {
  public:
-  explicit TReader(std::vector<TSqlToken> tokens) : FTokens(std::move(tokens)) {
-    if (!FTokens.empty()) {
-      FEnd.line = FTokens.back().line;
-      FEnd.column = FTokens.back().column + 1;
-    }
-  }
+  explicit TReader(const std::string& text) : FTokens(text) {}
 
   TSqlSchema Run() {
-    while (!AtEnd()) Statement(false);
+    // A statement never looks back before its own first token, so the tokens of the statements read
+    // are let go: the reader holds one statement's tokens, not the script's.
+    while (!AtEnd()) {
+      FTokens.Release(FAt);
+      Statement(false);
+    }
     return std::move(FSchema);
   }
 
  private:
   // ---- the token cursor
 
-  bool AtEnd(std::size_t ahead = 0) const { return FAt + ahead >= FTokens.size(); }
-  const TSqlToken& Token(std::size_t ahead = 0) const { return AtEnd(ahead) ? FEnd : FTokens[FAt + ahead]; }
+  bool AtEnd(std::size_t ahead = 0) const { return FTokens.At(FAt + ahead) == nullptr; }
+  const TSqlToken& Token(std::size_t ahead = 0) const {
+    if (const TSqlToken* token = FTokens.At(FAt + ahead)) return *token;
+    // Past the end: just after the script's last token.
+    FEnd.line = FTokens.Last().line;
+    FEnd.column = FTokens.Last().column + (FTokens.Count() > 0 ? 1 : 0);
+    return FEnd;
+  }
+  const TSqlToken& TokenAt(std::size_t at) const { return *FTokens.At(at); }
   bool Is(const char* keyword, std::size_t ahead = 0) const { return !AtEnd(ahead) && Token(ahead).Is(keyword); }
   bool IsSymbol(char symbol, std::size_t ahead = 0) const { return !AtEnd(ahead) && Token(ahead).IsSymbol(symbol); }
 
@@ -69,7 +76,7 @@ class TReader {
 
   std::string Name(const char* what) {
     if (AtEnd() || !Token().IsName() || IsReserved(Token()) || AtBatchEnd()) Fail(std::string("应为") + what);
-    return FTokens[FAt++].text;
+    return TokenAt(FAt++).text;
   }
 
   // Words SQL Server reserves cannot be bare names; taking them as names would swallow the next statement.
@@ -255,7 +262,8 @@ class TReader {
     const std::size_t start = FAt;
     FAt += 2;
     std::string statement = "CREATE TABLE";
-    std::size_t open = FTokens.size();
+    constexpr std::size_t kNotOpen = static_cast<std::size_t>(-1);
+    std::size_t open = kNotOpen;
     std::string name;
     try {
       TSqlTable table;
@@ -274,12 +282,13 @@ class TReader {
       Elements(table, false);
       ExpectSymbol(')');
       TableOptions(table);
+      table.columns.shrink_to_fit();  // thousands of tables: no growth room left in each
       FSchema.tables.push_back(std::move(table));
     } catch (const TReadError& error) {
       Skipped(error, statement);
       if (!name.empty()) FSchema.unreadableTables.push_back(name);
       // Resume after the table's column list, or at the next batch when it never closes.
-      if (open == FTokens.size()) {
+      if (open == kNotOpen) {
         FAt = start + 1;
         return;
       }
@@ -522,7 +531,7 @@ class TReader {
       const std::size_t open = FAt;
       SkipParentheses();
       for (std::size_t at = open; at + 2 < FAt; ++at)
-        if (FTokens[at].Is("NEXT") && FTokens[at + 1].Is("VALUE") && FTokens[at + 2].Is("FOR")) return true;
+        if (TokenAt(at).Is("NEXT") && TokenAt(at + 1).Is("VALUE") && TokenAt(at + 2).Is("FOR")) return true;
       return false;
     }
     AcceptSymbol('-') || AcceptSymbol('+');
@@ -925,7 +934,7 @@ class TReader {
       const std::size_t open = FAt;
       SkipBalanced();
       for (std::size_t at = open; at < FAt; ++at)
-        if (FTokens[at].kind == TSqlTokenKind::String) text += FTokens[at].text + " ";
+        if (TokenAt(at).kind == TSqlTokenKind::String) text += TokenAt(at).text + " ";
     } else if (!AtEnd() && Token().kind == TSqlTokenKind::String) {
       text = Token().text;
       ++FAt;
@@ -1091,7 +1100,7 @@ class TReader {
     const std::string nullType = Argument(arguments, 2, "@nulltype");
     if (alias.name.empty() || base.empty()) return;
     try {
-      TReader inner(TokenizeSql(base));
+      TReader inner(base);
       inner.ColumnType(alias.typeName, alias.length);
     } catch (const std::exception&) {
       return;
@@ -1128,8 +1137,8 @@ class TReader {
     }
   }
 
-  std::vector<TSqlToken> FTokens;
-  TSqlToken FEnd;
+  mutable TSqlTokenStream FTokens;
+  mutable TSqlToken FEnd;
   std::size_t FAt = 0;
   TSqlSchema FSchema;
   std::vector<bool> FBlocks;           // the open BEGIN ... END and CASE ... END; true for those run under a condition
@@ -1140,5 +1149,5 @@ class TReader {
 }  // namespace
 
 TSqlSchema ReadSqlScript(const std::string& utf8) {
-  return TReader(TokenizeSql(utf8)).Run();
+  return TReader(utf8).Run();
 }

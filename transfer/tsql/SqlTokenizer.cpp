@@ -23,17 +23,18 @@ bool ContinuesWord(unsigned char c) {
   return StartsWord(c) || IsDigit(c) || c == '@' || c == '$';
 }
 
-class TScanner {
+}  // namespace
+
+class TSqlTokenStream::TScanner {
  public:
   explicit TScanner(const std::string& text) : FText(text) {}
 
-  std::vector<TSqlToken> Run() {
-    std::vector<TSqlToken> tokens;
-    bool lineStart = true;
+  // The next token into token; false at the end of the text.
+  bool Next(TSqlToken& token) {
     while (FAt < FText.size()) {
       const unsigned char c = Peek();
       if (IsBlank(c)) {
-        if (c == '\n') lineStart = true;
+        if (c == '\n') FLineStart = true;
         Advance();
         continue;
       }
@@ -45,11 +46,11 @@ class TScanner {
         SkipBlockComment();
         continue;
       }
-      TSqlToken token;
+      token = TSqlToken();
       token.line = FLine;
       token.column = FColumn;
-      token.firstOnLine = lineStart;
-      lineStart = false;
+      token.firstOnLine = FLineStart;
+      FLineStart = false;
       if (c == '\'' || ((c == 'N' || c == 'n') && Peek(1) == '\'')) {
         if (c != '\'') Advance();
         token.kind = TSqlTokenKind::String;
@@ -79,9 +80,9 @@ class TScanner {
         token.text = std::string(1, static_cast<char>(c));
         Advance();
       }
-      tokens.push_back(std::move(token));
+      return true;
     }
-    return tokens;
+    return false;
   }
 
  private:
@@ -159,16 +160,48 @@ class TScanner {
   std::size_t FAt = 0;
   int FLine = 1;
   int FColumn = 1;
+  bool FLineStart = true;
 };
-
-}  // namespace
 
 bool TSqlToken::Is(const char* keyword) const {
   return kind == TSqlTokenKind::Word && strcasecmp(text.c_str(), keyword) == 0;
 }
 
 std::vector<TSqlToken> TokenizeSql(const std::string& text) {
-  return TScanner(text).Run();
+  TSqlTokenStream stream(text);
+  std::vector<TSqlToken> tokens;
+  for (std::size_t at = 0; const TSqlToken* token = stream.At(at); ++at) {
+    tokens.push_back(*token);
+    stream.Release(at + 1);
+  }
+  return tokens;
+}
+
+TSqlTokenStream::TSqlTokenStream(const std::string& text) : FScanner(std::make_unique<TScanner>(text)) {}
+
+TSqlTokenStream::~TSqlTokenStream() = default;
+
+const TSqlToken* TSqlTokenStream::At(std::size_t index) {
+  if (index < FFirst) throw std::logic_error("a released token was asked for");
+  while (index - FFirst >= FWindow.size()) {
+    if (!FScanner) return nullptr;
+    TSqlToken token;
+    if (!FScanner->Next(token)) {
+      FScanner.reset();  // the text is read to its end; the scanner's reference to it is not needed
+      return nullptr;
+    }
+    FLast.line = token.line;
+    FLast.column = token.column;
+    FWindow.push_back(std::move(token));
+  }
+  return &FWindow[index - FFirst];
+}
+
+void TSqlTokenStream::Release(std::size_t index) {
+  while (FFirst < index && !FWindow.empty()) {
+    FWindow.pop_front();
+    ++FFirst;
+  }
 }
 
 std::string SqlPlace(int line, int column) {

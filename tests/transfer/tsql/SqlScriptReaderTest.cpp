@@ -127,6 +127,36 @@ TEST(SqlTokenizer, NamesWhereAnUnterminatedCommentStringOrNameBegins) {
   EXPECT_EQ(error("-- ends without a line end"), "");
 }
 
+// The reader takes tokens on demand and lets go of those behind it: the stream must give the tokens
+// TokenizeSql gives, keep only what was not released, and fail where the text fails only once read there.
+TEST(SqlTokenizer, StreamGivesTheSameTokensAndHoldsOnlyWhatIsNotReleased) {
+  const std::string text = "CREATE TABLE [a b] (x int) -- note\nGO\n  INSERT t VALUES (N'it''s', 1.5e3, @v)";
+  const std::vector<TSqlToken> whole = TokenizeSql(text);
+  TSqlTokenStream stream(text);
+  ASSERT_NE(stream.At(3), nullptr);  // reading ahead keeps the earlier tokens
+  for (std::size_t at = 0; at < whole.size(); ++at) {
+    const TSqlToken* token = stream.At(at);
+    ASSERT_NE(token, nullptr) << at;
+    EXPECT_EQ(token->text, whole[at].text) << at;
+    EXPECT_EQ(token->kind, whole[at].kind) << at;
+    EXPECT_EQ(token->line, whole[at].line) << at;
+    EXPECT_EQ(token->column, whole[at].column) << at;
+    EXPECT_EQ(token->firstOnLine, whole[at].firstOnLine) << at;
+    stream.Release(at);  // the current token stays
+    EXPECT_EQ(stream.At(at), token) << "a kept token moved";
+  }
+  EXPECT_EQ(stream.At(whole.size()), nullptr);
+  EXPECT_EQ(stream.Last().line, whole.back().line);
+  EXPECT_EQ(stream.Last().column, whole.back().column);
+  EXPECT_THROW(stream.At(0), std::logic_error);
+
+  const std::string unterminated = "GO\nSELECT 'open";
+  TSqlTokenStream open(unterminated);
+  ASSERT_NE(open.At(1), nullptr);
+  EXPECT_EQ(open.At(1)->text, "SELECT");
+  EXPECT_EQ(ErrorOf<TSqlScriptError>([&open] { open.At(2); }), "第 2 行第 8 列: 字符串没有结束");
+}
+
 TEST(SqlScriptReader, ReadsTableNamesWithOrWithoutSchemaInAnyQuotingAndCase) {
   const TSqlSchema schema = ReadSqlScript(
       "CREATE TABLE [dbo].[A] ([x] [int] NOT NULL)\n"

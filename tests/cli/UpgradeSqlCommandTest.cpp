@@ -1,0 +1,85 @@
+// corvanthel-cli upgrade-sql: the built program on a temporary catalogue and site.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "catalogue/DbHelper.h"
+#include "catalogue/ModelStore.h"
+#include "generation/DatabaseUpgrade.h"
+#include "generation/UpgradeSql.h"
+#include "model/Member.h"
+#include "support/FileBytes.h"
+#include "support/RunProgram.h"
+#include "support/TempCatalogue.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class UpgradeSqlCommandTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    fs::copy(fs::path(CORVANTHEL_SOURCE_DIR) / "template" / "bak", FCatalogue.Folder() + "/bak",
+             fs::copy_options::recursive);
+    TProjectModel project;
+    project.projectName = "Store";
+    TClassModel item;
+    item.className = "Item";
+    TMember key;
+    key.SetMemberName("id");
+    key.SetMemberType(MemberTypes::kInteger);
+    key.SetMemberIsPri(1);
+    key.SetMemberIsInteger(1);
+    key.SetMemberIsDisplay(1);
+    item.members = {key};
+    project.classes = {item};
+    TModelStore().AddProject(project);
+  }
+
+  TProgramResult Run(std::vector<std::string> arguments) {
+    arguments.insert(arguments.begin(), {"--dir", FCatalogue.Folder()});
+    return RunProgram(CliPath(), arguments, FCatalogue.Folder());
+  }
+
+  TTempCatalogue FCatalogue;
+};
+
+}  // namespace
+
+TEST_F(UpgradeSqlCommandTest, NoSiteNothingToDoAScriptToAFileAndARecordedVersion) {
+  TProgramResult result = Run({"upgrade-sql", "Store"});
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_EQ(result.out, "");
+  EXPECT_NE(result.err.find("projects/Store"), std::string::npos) << result.err;
+  EXPECT_EQ(Run({"upgrade-sql", "Nobody"}).exitCode, 2);
+
+  ASSERT_EQ(Run({"generate", "Store"}).exitCode, 0);
+  result = Run({"upgrade-sql", "Store", "--record"});
+  EXPECT_EQ(result.exitCode, 0) << result.err;
+  EXPECT_EQ(result.out, std::string("-- ") + UpgradeTexts::kNothingToDo + "\r\n");
+  EXPECT_EQ(result.err, "");
+
+  // Unsafe names fail as the table script fails them; a new member gives a script, recorded on request.
+  TDbHelper().ExecSql("update t_class set className='Item]x' where className='Item'");
+  EXPECT_EQ(Run({"upgrade-sql", "Store"}).exitCode, 1);
+  TDbHelper().ExecSql("update t_class set className='Item' where className='Item]x'");
+  TDbHelper().ExecSql(
+      "insert into t_member (projectId, classId, memberName, memberType, memberLength, memberIsPri, memberComment, "
+      "memberIsMust, memberIsInteger, memberIsFloat, queryFlag, memberIsDisplay, memberQueryDisplay) select "
+      "projectId, classId, 'name', '字符串', 20, 0, '', 0, 0, 0, 0, 0, 1 from t_member where memberName='id'");
+  const std::string file = FCatalogue.Folder() + "/001.sql";
+  result = Run({"upgrade-sql", "Store", "-o", file, "--record", "--allow-data-loss"});
+  EXPECT_EQ(result.exitCode, 0) << result.err;
+  EXPECT_EQ(result.out, "");
+  EXPECT_NE(result.err.find("001"), std::string::npos) << result.err;
+  const std::string script = ReadFileBytes(file);
+  EXPECT_NE(script.find("ALTER TABLE [dbo].[Item] ADD [name] [varchar] (20) COLLATE Chinese_PRC_CI_AS NULL\r\n"),
+            std::string::npos)
+      << script;
+  EXPECT_EQ(ReadFileBytes(FCatalogue.Folder() + "/projects/Store/App_Data/upgrades/001.sql"), script);
+  EXPECT_TRUE(fs::exists(FCatalogue.Folder() + "/projects/Store/App_Data/upgrades/001.json"));
+  result = Run({"upgrade-sql", "Store"});
+  EXPECT_EQ(result.out, std::string("-- ") + UpgradeTexts::kNothingToDo + "\r\n");
+}

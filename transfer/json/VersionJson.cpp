@@ -1,0 +1,17 @@
+#include "transfer/json/VersionJson.h"
+
+namespace {
+const TModelJsonFormat kVersionFormat = {TVersionJson::kFormatName, TVersionJson::kFormatVersion, true};
+}  // namespace
+
+std::string TVersionJson::Export(const TProjectModel& project) {
+  return TModelJson().Export(project, kVersionFormat);
+}
+
+TModelJsonResult TVersionJson::Import(const std::string& text) {
+  return TModelJson().Import(text, kVersionFormat);
+}
+
+bool TVersionJson::IsVersion(const std::string& text) {
+  return TModelJson::HasFormat(text, kFormatName);
+}
