@@ -7,7 +7,7 @@
 #include <vector>
 
 // The template engine every generated text goes through: Mustache templates (tags, sections, inverted
-// sections, comments, partials, delimiter changes, standalone lines as the Mustache spec has them, CR LF
+// sections, comments, partials, delimiter changes, standalone lines as the Mustache language defines them, CR LF
 // included) without HTML escaping, checked against the view model's variables when they are read.
 //
 // Reading a template scans its text once: every tag is found with its line and column, its name is
