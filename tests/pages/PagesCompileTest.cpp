@@ -29,13 +29,17 @@ std::string CompileSite(const std::string& site, int* status) {
 
 // The whole site with its pages compiles with Mono's compiler without an error or a warning: the
 // Shop project (every member type, integer and text keys, references to both, Chinese friendly names,
-// a class with no shown or searched member) and a project with two references to one class.
+// a class with no shown or searched member), Loans (two references to one class) and Names (classes and
+// members named like the pages' own variables, every member of a class searched and required, two
+// references to a text key).
 TEST(PagesCompile, TheWholeSiteCompilesWithoutErrorsOrWarnings) {
   ASSERT_EQ(std::system("command -v mcs >/dev/null 2>&1"), 0) << "Mono's mcs is missing: run scripts/install-deps";
   TTempCatalogue catalogue;
   const TShopProject shop = MakePagesShopProject();
   const int loans = MakeLoansProject();
-  for (const auto& [id, name] : {std::pair<int, std::string>{shop.projectId, "Shop"}, {loans, "Loans"}}) {
+  const int names = MakeNamesProject();
+  for (const auto& [id, name] :
+       {std::pair<int, std::string>{shop.projectId, "Shop"}, {loans, "Loans"}, {names, "Names"}}) {
     SCOPED_TRACE(name);
     const TRecordingObserver run = GenerateWithPages(id, name, catalogue.Folder());
     ASSERT_EQ(run.outcomes, std::vector<std::string>{"done"});

@@ -59,6 +59,42 @@ inline int MakeLoansProject() {
   return p;
 }
 
+// A project "Names" whose names meet the pages' own: classes called Value, Problem and Error (words the
+// pages' code uses for its variables), Problem with members called value, problem, count, text and path,
+// every type, every member searched, required and shown, and two references to Value, whose key is a
+// text; Error has no shown and no searched member.
+inline int MakeNamesProject() {
+  TProjectDAO().AddProject("Names");
+  const int p = TProjectDAO().ListProjects().back().id;
+  TClassDAO classes;
+  classes.AddClass(p, "Value", "值");
+  classes.AddClass(p, "Problem", "问题");
+  classes.AddClass(p, "Error", "错误");
+  const TNameIdList list = classes.ListClassesOfProject(p);
+  const std::string value = std::to_string(list[0].id), problem = std::to_string(list[1].id),
+                    error = std::to_string(list[2].id);
+  AddShopMember(p, list[0].id, "code", MemberTypes::kString, true, "代码");
+  AddShopMember(p, list[0].id, "title", MemberTypes::kString, false, "名称");
+  AddShopMember(p, list[1].id, "id", MemberTypes::kInteger, true, "编号");
+  AddShopMember(p, list[1].id, "first", "Value", false, "首选");
+  AddShopMember(p, list[1].id, "second", "Value", false, "次选");
+  AddShopMember(p, list[1].id, "value", MemberTypes::kInteger, false, "数值");
+  AddShopMember(p, list[1].id, "count", MemberTypes::kFloat, false, "数量");
+  AddShopMember(p, list[1].id, "problem", MemberTypes::kString, false, "问题");
+  AddShopMember(p, list[1].id, "text", MemberTypes::kString, false, "说明");
+  AddShopMember(p, list[1].id, "path", MemberTypes::kPicture, false, "图片");
+  AddShopMember(p, list[1].id, "due", MemberTypes::kDate, false, "期限");
+  AddShopMember(p, list[2].id, "id", MemberTypes::kInteger, true, "编号");
+  const auto sql = [](const std::string& statement) { TDbHelper().ExecSql(statement); };
+  sql("update t_member set memberLength=10 where classId=" + value + " and memberName='code'");
+  sql("update t_member set memberLength=2000 where classId=" + problem + " and memberName='text'");
+  sql("update t_member set memberIsDisplay=1 where (classId=" + value + " and memberName='title') or (classId in (" +
+      problem + "," + error + ") and memberIsPri=1)");
+  sql("update t_member set queryFlag=1, memberIsMust=1 where classId=" + problem);
+  sql("update t_member set memberQueryDisplay=0 where classId=" + error);
+  return p;
+}
+
 // Runs the generation of a project with its pages into folder/projects/<name>; the outcomes as recorded.
 inline TRecordingObserver GenerateWithPages(int projectId, const std::string& name, const std::string& folder,
                                             bool pages = true) {
