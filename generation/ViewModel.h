@@ -24,8 +24,8 @@ class TProjectView;
 struct TMemberView {
   const TMember* member = nullptr;
   const TClassView* owner = nullptr;
-  bool reference = false;     // the type names a class
-  bool resolved = true;       // a reference whose class exists and has a key
+  bool reference = false;              // the type names a class
+  bool resolved = true;                // a reference whose class exists and has a key
   TValueKind kind = TValueKind::Text;  // meaningful when resolved
   const TClassModel* refClass = nullptr;
   const TMember* refKey = nullptr;
@@ -45,7 +45,7 @@ class TClassView {
   // The lists the templates walk, as pointers to TMemberView.
   std::vector<const void*> all, nonKey, insert, search, shown, form, references, foreignKeys;
   const TMemberView* firstUnresolved = nullptr;  // the first member whose type names no class with a key
-  int lastColumn = -1;  // in nonKey: the last member that becomes a column of the table
+  int lastColumn = -1;                           // in nonKey: the last member that becomes a column of the table
 
   // Raises the error the C# layers raise for a member type that names no class with a key.
   void RequireTypes() const;
@@ -67,11 +67,16 @@ class TProjectView {
   const std::vector<const void*>& ClassList() const;
   // The view of one class of the project, made once.
   const TClassView& ClassOf(const TClassModel& entry) const;
+  // The members of every class (this one too) whose type names the class, in catalogue order: the
+  // columns that keep a row of it from being deleted. Found for all classes at once, when first asked.
+  const std::vector<const void*>& ReferencesTo(const TClassModel& entry) const;
 
  private:
   mutable std::vector<std::unique_ptr<TClassView>> FViews;  // by position in model.classes
   mutable std::vector<const void*> FList;
   mutable bool FListMade = false;
+  mutable std::vector<std::vector<const void*>> FReferencesTo;  // by position in model.classes
+  mutable bool FReferencesToMade = false;
 };
 
 namespace ViewModel {
