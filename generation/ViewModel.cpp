@@ -158,18 +158,20 @@ TVariable List(const char* name, S scope, S itemScope, const char* meaning,
 void AddLoopVariables(std::vector<TVariable>& variables, S scope) {
   variables.push_back(Text("index", scope, "the item's position in its list, from 0",
                            [](const TViewFrame& f, std::string& out) { AppendNumber(f.index, out); }));
-  variables.push_back(
-      Bool("first", scope, "the item is the first of its list", [](const TViewFrame& f) { return f.index == 0; }));
-  variables.push_back(Bool("last", scope, "the item is the last of its list",
-                           [](const TViewFrame& f) { return f.index + 1 == f.count; }));
+  variables.push_back(Bool("first", scope, "the item is the first of its list", [](const TViewFrame& f) {
+    return f.index == 0;
+  }));
+  variables.push_back(Bool("last", scope, "the item is the last of its list", [](const TViewFrame& f) {
+    return f.index + 1 == f.count;
+  }));
   variables.push_back(Text("commaBefore", scope, "\",\" before every item but the first, for lists written on one line",
                            [](const TViewFrame& f, std::string& out) {
                              if (f.index > 0) out += ',';
                            }));
-  variables.push_back(
-      Text("commaAfter", scope, "\",\" after every item but the last", [](const TViewFrame& f, std::string& out) {
-        if (f.index + 1 < f.count) out += ',';
-      }));
+  variables.push_back(Text("commaAfter", scope, "\",\" after every item but the last",
+                           [](const TViewFrame& f, std::string& out) {
+                             if (f.index + 1 < f.count) out += ',';
+                           }));
 }
 
 std::vector<TVariable> MakeVariables() {
@@ -185,9 +187,8 @@ std::vector<TVariable> MakeVariables() {
                    [](const TViewFrame& f, std::string& out) { out += C(f).model.className; }));
   v.push_back(Text("classNameSqlComment", S::Class, "the class's name inside a SQL -- comment (line breaks as blanks)",
                    [](const TViewFrame& f, std::string& out) { out += SqlComment(C(f).model.className); }));
-  v.push_back(
-      Text("objectName", S::Class, "the class's name with a small first letter (A to Z), for variables",
-           [](const TViewFrame& f, std::string& out) { out += LayerCommon::ObjectNameOf(C(f).model.className); }));
+  v.push_back(Text("objectName", S::Class, "the class's name with a small first letter (A to Z), for variables",
+                   [](const TViewFrame& f, std::string& out) { out += LayerCommon::ObjectNameOf(C(f).model.className); }));
   v.push_back(Text("friendNameCsComment", S::Class,
                    "the class's friendly name as entered (may be empty), inside a C# comment of the layer files",
                    [](const TViewFrame& f, std::string& out) { out += CsLayerComment(C(f).model.friendName); }));
@@ -198,11 +199,13 @@ std::vector<TVariable> MakeVariables() {
                    [](const TViewFrame& f, std::string& out) { AppendCsString(TitleOf(C(f).model), out); }));
   v.push_back(Text("titleCsComment", S::Class, "the same title inside a C# /* */ comment",
                    [](const TViewFrame& f, std::string& out) { AppendPageComment(TitleOf(C(f).model), out); }));
-  v.push_back(
-      Bool("hasKey", S::Class, "the class has a key member", [](const TViewFrame& f) { return C(f).key != nullptr; }));
-  v.push_back(Text("keyName", S::Class, "the key member's name", [](const TViewFrame& f, std::string& out) {
-    if (C(f).key != nullptr) out += C(f).key->GetMemberName();
+  v.push_back(Bool("hasKey", S::Class, "the class has a key member", [](const TViewFrame& f) {
+    return C(f).key != nullptr;
   }));
+  v.push_back(Text("keyName", S::Class, "the key member's name",
+                   [](const TViewFrame& f, std::string& out) {
+                     if (C(f).key != nullptr) out += C(f).key->GetMemberName();
+                   }));
   v.push_back(Bool("keyIsInteger", S::Class, "the key is an integer (identity) key, assigned by the database",
                    [](const TViewFrame& f) { return IsIntegerKey(C(f)); }));
   v.push_back(Text("keyCsType", S::Class, "int or string: the key's C# type",
@@ -223,9 +226,8 @@ std::vector<TVariable> MakeVariables() {
                    [](const TViewFrame& f, std::string& out) {
                      if (C(f).lastColumn >= 0) out += ',';
                    }));
-  v.push_back(
-      Text("nonKeyCount", S::Class, "how many members nonKeyMembers holds",
-           [](const TViewFrame& f, std::string& out) { AppendNumber(static_cast<int>(C(f).nonKey.size()), out); }));
+  v.push_back(Text("nonKeyCount", S::Class, "how many members nonKeyMembers holds",
+                   [](const TViewFrame& f, std::string& out) { AppendNumber(static_cast<int>(C(f).nonKey.size()), out); }));
   v.push_back(List("members", S::Class, S::Member, "every member, in catalogue order",
                    [](const TViewFrame& f) -> const std::vector<const void*>& { return C(f).all; }));
   v.push_back(List("nonKeyMembers", S::Class, S::Member,
@@ -240,10 +242,9 @@ std::vector<TVariable> MakeVariables() {
                    [](const TViewFrame& f) -> const std::vector<const void*>& { return C(f).shown; }));
   v.push_back(List("formMembers", S::Class, S::Member, "the members on the add and edit form (all but an integer key)",
                    [](const TViewFrame& f) -> const std::vector<const void*>& { return C(f).form; }));
-  v.push_back(
-      List("references", S::Class, S::Member,
-           "the first member referencing each referenced class, once per class (for refClass, refKey, refDisplay)",
-           [](const TViewFrame& f) -> const std::vector<const void*>& { return C(f).references; }));
+  v.push_back(List("references", S::Class, S::Member,
+                   "the first member referencing each referenced class, once per class (for refClass, refKey, refDisplay)",
+                   [](const TViewFrame& f) -> const std::vector<const void*>& { return C(f).references; }));
   v.push_back(List("foreignKeys", S::Class, S::Member,
                    "the non-key members whose type names a class with a key (none when the class has no key)",
                    [](const TViewFrame& f) -> const std::vector<const void*>& { return C(f).foreignKeys; }));
@@ -254,15 +255,17 @@ std::vector<TVariable> MakeVariables() {
       [](const TViewFrame& f) -> const std::vector<const void*>& { return C(f).project.ReferencesTo(C(f).model); }));
   v.push_back(Bool("isReferenced", S::Class, "a member of some class names the class as its type (see referencedBy)",
                    [](const TViewFrame& f) { return !C(f).project.ReferencesTo(C(f).model).empty(); }));
-  v.push_back(Bool("hasSearch", S::Class, "the class has a searched member",
-                   [](const TViewFrame& f) { return !C(f).search.empty(); }));
+  v.push_back(Bool("hasSearch", S::Class, "the class has a searched member", [](const TViewFrame& f) {
+    return !C(f).search.empty();
+  }));
   v.push_back(Bool("hasDateSearch", S::Class, "a searched member is a date", [](const TViewFrame& f) {
     for (const void* item : C(f).search)
       if (IsType(*static_cast<const TMemberView*>(item), MemberTypes::kDate)) return true;
     return false;
   }));
-  v.push_back(Bool("hasShown", S::Class, "the class has a shown member",
-                   [](const TViewFrame& f) { return !C(f).shown.empty(); }));
+  v.push_back(Bool("hasShown", S::Class, "the class has a shown member", [](const TViewFrame& f) {
+    return !C(f).shown.empty();
+  }));
   v.push_back(Bool("hasPicture", S::Class, "the class has a picture member", [](const TViewFrame& f) {
     for (const TMemberView& m : C(f).members)
       if (IsType(m, MemberTypes::kPicture)) return true;
@@ -281,10 +284,9 @@ std::vector<TVariable> MakeVariables() {
                    [](const TViewFrame& f, std::string& out) { out += SqlComment(MM(f).GetMemberType()); }));
   v.push_back(Text("length", S::Member, "the member's length as entered (the varchar length of a text)",
                    [](const TViewFrame& f, std::string& out) { AppendNumber(MM(f).GetMemberLength(), out); }));
-  v.push_back(
-      Text("commentCsComment", S::Member,
-           "the member's comment as entered (may be empty), inside a C# comment of the layer files (/* */ or //)",
-           [](const TViewFrame& f, std::string& out) { out += CsLayerComment(MM(f).GetMemberComment()); }));
+  v.push_back(Text("commentCsComment", S::Member,
+                   "the member's comment as entered (may be empty), inside a C# comment of the layer files (/* */ or //)",
+                   [](const TViewFrame& f, std::string& out) { out += CsLayerComment(MM(f).GetMemberComment()); }));
   v.push_back(Text("labelHtml", S::Member, "the member's comment, else its name, HTML-encoded: a page's label",
                    [](const TViewFrame& f, std::string& out) { AppendHtml(LabelOf(MM(f)), out); }));
   v.push_back(Text("labelCsString", S::Member, "the same label inside a C# string literal",
@@ -299,43 +301,60 @@ std::vector<TVariable> MakeVariables() {
                    [](const TViewFrame& f) { return M(f).kind == TValueKind::Text; }));
   v.push_back(Bool("valueIsInteger", S::Member, "the value is a C# int (integer, or an integer key's reference)",
                    [](const TViewFrame& f) { return M(f).kind == TValueKind::Integer; }));
-  v.push_back(Bool("valueIsFloat", S::Member, "the value is a C# float",
-                   [](const TViewFrame& f) { return M(f).kind == TValueKind::Float; }));
-  v.push_back(Bool("valueIsDate", S::Member, "the value is a C# DateTime",
-                   [](const TViewFrame& f) { return M(f).kind == TValueKind::Date; }));
-  v.push_back(Bool("isKey", S::Member, "the member is marked as the key (memberIsPri 1)",
-                   [](const TViewFrame& f) { return MM(f).GetMemberIsPri() == 1; }));
+  v.push_back(Bool("valueIsFloat", S::Member, "the value is a C# float", [](const TViewFrame& f) {
+    return M(f).kind == TValueKind::Float;
+  }));
+  v.push_back(Bool("valueIsDate", S::Member, "the value is a C# DateTime", [](const TViewFrame& f) {
+    return M(f).kind == TValueKind::Date;
+  }));
+  v.push_back(Bool("isKey", S::Member, "the member is marked as the key (memberIsPri 1)", [](const TViewFrame& f) {
+    return MM(f).GetMemberIsPri() == 1;
+  }));
   v.push_back(Bool("isIdentityKey", S::Member, "the member is the key and holds an integer", [](const TViewFrame& f) {
     return MM(f).GetMemberIsPri() == 1 && M(f).kind == TValueKind::Integer;
   }));
   v.push_back(Bool("isTextKey", S::Member, "the member is the key and holds text", [](const TViewFrame& f) {
     return MM(f).GetMemberIsPri() == 1 && M(f).kind != TValueKind::Integer;
   }));
-  v.push_back(Bool("isString", S::Member, "the type is 字符串",
-                   [](const TViewFrame& f) { return IsType(M(f), MemberTypes::kString); }));
-  v.push_back(Bool("isInteger", S::Member, "the type is 整型",
-                   [](const TViewFrame& f) { return IsType(M(f), MemberTypes::kInteger); }));
-  v.push_back(Bool("isFloat", S::Member, "the type is 浮点型",
-                   [](const TViewFrame& f) { return IsType(M(f), MemberTypes::kFloat); }));
-  v.push_back(Bool("isDate", S::Member, "the type is 日期型",
-                   [](const TViewFrame& f) { return IsType(M(f), MemberTypes::kDate); }));
-  v.push_back(Bool("isPicture", S::Member, "the type is 图片型",
-                   [](const TViewFrame& f) { return IsType(M(f), MemberTypes::kPicture); }));
-  v.push_back(Bool("isReference", S::Member, "the type names a class (see refBroken)",
-                   [](const TViewFrame& f) { return M(f).reference; }));
-  v.push_back(Bool("isPlain", S::Member, "one of the five types but 图片型",
-                   [](const TViewFrame& f) { return !M(f).reference && !IsType(M(f), MemberTypes::kPicture); }));
+  v.push_back(Bool("isString", S::Member, "the type is 字符串", [](const TViewFrame& f) {
+    return IsType(M(f), MemberTypes::kString);
+  }));
+  v.push_back(Bool("isInteger", S::Member, "the type is 整型", [](const TViewFrame& f) {
+    return IsType(M(f), MemberTypes::kInteger);
+  }));
+  v.push_back(Bool("isFloat", S::Member, "the type is 浮点型", [](const TViewFrame& f) {
+    return IsType(M(f), MemberTypes::kFloat);
+  }));
+  v.push_back(Bool("isDate", S::Member, "the type is 日期型", [](const TViewFrame& f) {
+    return IsType(M(f), MemberTypes::kDate);
+  }));
+  v.push_back(Bool("isPicture", S::Member, "the type is 图片型", [](const TViewFrame& f) {
+    return IsType(M(f), MemberTypes::kPicture);
+  }));
+  v.push_back(Bool("isReference", S::Member, "the type names a class (see refBroken)", [](const TViewFrame& f) {
+    return M(f).reference;
+  }));
+  v.push_back(Bool("isPlain", S::Member, "one of the five types but 图片型", [](const TViewFrame& f) {
+    return !M(f).reference && !IsType(M(f), MemberTypes::kPicture);
+  }));
   v.push_back(Bool("isText", S::Member, "the type is 字符串 or 图片型", [](const TViewFrame& f) {
     return IsType(M(f), MemberTypes::kString) || IsType(M(f), MemberTypes::kPicture);
   }));
   v.push_back(Bool("isNumber", S::Member, "the type is 整型 or 浮点型", [](const TViewFrame& f) {
     return IsType(M(f), MemberTypes::kInteger) || IsType(M(f), MemberTypes::kFloat);
   }));
-  v.push_back(Bool("isMust", S::Member, "a value is required (memberIsMust)",
-                   [](const TViewFrame& f) { return MM(f).GetMemberIsMust() == 1; }));
-  v.push_back(Bool(
-      "multiLine", S::Member, "a text longer than 100 characters: a multi-line box",
-      [](const TViewFrame& f) { return IsType(M(f), MemberTypes::kString) && PageLength(M(f)) > kMultiLineLength; }));
+  v.push_back(Bool("isMust", S::Member, "a value is required (memberIsMust)", [](const TViewFrame& f) {
+    return MM(f).GetMemberIsMust() == 1;
+  }));
+  v.push_back(Bool("isAsked", S::Member,
+                   "the form asks for a value: memberIsMust, and always a date or a reference, which the entity "
+                   "cannot hold empty",
+                   [](const TViewFrame& f) {
+                     return MM(f).GetMemberIsMust() == 1 || IsType(M(f), MemberTypes::kDate) || M(f).reference;
+                   }));
+  v.push_back(Bool("multiLine", S::Member, "a text longer than 100 characters: a multi-line box", [](const TViewFrame& f) {
+    return IsType(M(f), MemberTypes::kString) && PageLength(M(f)) > kMultiLineLength;
+  }));
   v.push_back(Text("controlId", S::Member, "the id of the member's control on the form: txtNAME, ddlNAME or fuNAME",
                    [](const TViewFrame& f, std::string& out) {
                      out += M(f).reference ? "ddl" : IsType(M(f), MemberTypes::kPicture) ? "fu" : "txt";
@@ -351,12 +370,14 @@ std::vector<TVariable> MakeVariables() {
                    }));
   v.push_back(Bool("refBroken", S::Member, "a reference whose type names no class of the project with a key",
                    [](const TViewFrame& f) { return M(f).reference && !M(f).resolved; }));
-  v.push_back(Text("refClass", S::Member, "the referenced class's name", [](const TViewFrame& f, std::string& out) {
-    if (M(f).refClass != nullptr) out += M(f).refClass->className;
-  }));
-  v.push_back(Text("refKey", S::Member, "the referenced class's key member", [](const TViewFrame& f, std::string& out) {
-    if (M(f).refKey != nullptr) out += M(f).refKey->GetMemberName();
-  }));
+  v.push_back(Text("refClass", S::Member, "the referenced class's name",
+                   [](const TViewFrame& f, std::string& out) {
+                     if (M(f).refClass != nullptr) out += M(f).refClass->className;
+                   }));
+  v.push_back(Text("refKey", S::Member, "the referenced class's key member",
+                   [](const TViewFrame& f, std::string& out) {
+                     if (M(f).refKey != nullptr) out += M(f).refKey->GetMemberName();
+                   }));
   v.push_back(Text("refDisplay", S::Member, "the referenced class's display member (its key when it has none)",
                    [](const TViewFrame& f, std::string& out) {
                      if (M(f).refDisplay != nullptr) out += M(f).refDisplay->GetMemberName();
@@ -516,10 +537,9 @@ std::string Reference() {
       if (variable.scope != scope) continue;
       std::string line = std::string("  ") + variable.name;
       line.resize(std::max<std::size_t>(line.size() + 1, 24), ' ');
-      std::string kind = variable.type == TVariableType::Text ? "text"
-                         : variable.type == TVariableType::Bool
-                             ? "section"
-                             : std::string("list of ") + ScopeName(variable.itemScope);
+      std::string kind = variable.type == TVariableType::Text   ? "text"
+                         : variable.type == TVariableType::Bool ? "section"
+                                                                : std::string("list of ") + ScopeName(variable.itemScope);
       kind.resize(std::max<std::size_t>(kind.size() + 1, 15), ' ');
       text += line + kind + variable.meaning + "\n";
     }

@@ -24,8 +24,8 @@ class TProjectView;
 struct TMemberView {
   const TMember* member = nullptr;
   const TClassView* owner = nullptr;
-  bool reference = false;              // the type names a class
-  bool resolved = true;                // a reference whose class exists and has a key
+  bool reference = false;     // the type names a class
+  bool resolved = true;       // a reference whose class exists and has a key
   TValueKind kind = TValueKind::Text;  // meaningful when resolved
   const TClassModel* refClass = nullptr;
   const TMember* refKey = nullptr;
@@ -45,7 +45,7 @@ class TClassView {
   // The lists the templates walk, as pointers to TMemberView.
   std::vector<const void*> all, nonKey, insert, search, shown, form, references, foreignKeys;
   const TMemberView* firstUnresolved = nullptr;  // the first member whose type names no class with a key
-  int lastColumn = -1;                           // in nonKey: the last member that becomes a column of the table
+  int lastColumn = -1;  // in nonKey: the last member that becomes a column of the table
 
   // Raises the error the C# layers raise for a member type that names no class with a key.
   void RequireTypes() const;

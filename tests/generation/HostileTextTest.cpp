@@ -35,12 +35,9 @@ const std::vector<std::string> kHostile = {
     "\\",
     "a\\",
     "\\\"",
-    "a\xE2\x80\xA8"
-    "Evil();",  // U+2028, a line end for C#
-    "a\xE2\x80\xA9"
-    "b",  // U+2029
-    "a\xC2\x85"
-    "b",  // U+0085
+    "a\xE2\x80\xA8" "Evil();",  // U+2028, a line end for C#
+    "a\xE2\x80\xA9" "b",        // U+2029
+    "a\xC2\x85" "b",            // U+0085
     std::string("a\0b", 3),
     "-- x",
     "'); drop table CusUsers; --",
@@ -155,9 +152,7 @@ TEST(HostileTexts, TheShapeSeesACommentOrAStringEndEarly) {
   const std::string sound = "a = 1; // x\r\nb = \"y\\\"\"; /* z */\r\n";
   EXPECT_EQ(CodeShape::CSharp(sound), "a = 1; \n\nb = \"\";  \n\n");
   EXPECT_NE(CodeShape::CSharp("a = 1; // x\r\nEvil();\r\n"), CodeShape::CSharp("a = 1; // X\r\n"));
-  EXPECT_NE(CodeShape::CSharp("a = 1; // x\xE2\x80\xA8"
-                              "Evil();\r\n"),
-            CodeShape::CSharp("a = 1; // X\r\n"));
+  EXPECT_NE(CodeShape::CSharp("a = 1; // x\xE2\x80\xA8" "Evil();\r\n"), CodeShape::CSharp("a = 1; // X\r\n"));
   EXPECT_NE(CodeShape::CSharp("/* x*/ Evil(); */\r\n"), CodeShape::CSharp("/* X */\r\n"));
   EXPECT_NE(CodeShape::CSharp("s = \"a\\\";\r\n"), CodeShape::CSharp("s = \"X\";\r\n"));
   EXPECT_NE(CodeShape::Sql("-- x\r\ndrop table T\r\n"), CodeShape::Sql("-- X\r\n"));

@@ -27,7 +27,7 @@
                 </td>
             </tr>
             <tr>
-                <th><asp:Label ID="lblForborrower" runat="server" AssociatedControlID="ddlborrower" Text="借入人" /></th>
+                <th><asp:Label ID="lblForborrower" runat="server" AssociatedControlID="ddlborrower" Text="借入人" /><span class="must">*</span></th>
                 <td>
                     <asp:DropDownList ID="ddlborrower" runat="server" />
                 </td>

@@ -36,9 +36,11 @@
                 <asp:Label ID="lblSearchnote" runat="server" AssociatedControlID="txtnote" Text="note：" />
                 <asp:TextBox ID="txtnote" runat="server" MaxLength="400" />
             </span>
-            <asp:Button ID="btnSearch" runat="server" Text="查询" OnClick="btnSearch_Click" />
-            <asp:Button ID="btnReset" runat="server" Text="重置" OnClick="btnReset_Click" />
-            <asp:Button ID="btnAdd" runat="server" Text="添加" OnClick="btnAdd_Click" />
+            <span class="buttons">
+                <asp:Button ID="btnSearch" runat="server" Text="查询" OnClick="btnSearch_Click" />
+                <asp:Button ID="btnReset" runat="server" Text="重置" OnClick="btnReset_Click" />
+                <asp:Button ID="btnAdd" runat="server" Text="添加" OnClick="btnAdd_Click" />
+            </span>
         </fieldset>
         <asp:Repeater ID="rptList" runat="server" OnItemCommand="rptList_ItemCommand">
             <HeaderTemplate>
