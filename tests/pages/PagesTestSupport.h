@@ -1,6 +1,8 @@
 #pragma once
 
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "catalogue/ClassDAO.h"
 #include "catalogue/DbHelper.h"
@@ -29,17 +31,21 @@ inline TShopProject MakePagesShopProject() {
   return shop;
 }
 
+// Adds a project with its classes (name, friendly name) in this order: its id and the classes'.
+inline std::pair<int, TNameIdList> AddProjectWithClasses(
+    const std::string& name, const std::vector<std::pair<std::string, std::string>>& classes) {
+  TProjectDAO().AddProject(name);
+  const int projectId = TProjectDAO().ListProjects().back().id;
+  for (const auto& [className, friendName] : classes) TClassDAO().AddClass(projectId, className, friendName);
+  return {projectId, TClassDAO().ListClassesOfProject(projectId)};
+}
+
 // A project "Loans" of integer keys: Person (id, name as its display member) and Loan, which refers to
 // Person twice (lender, borrower) and has a float, a date and a long text without a comment. Every member
 // of Loan but its key is searched; the lender, amount and date are required, the note is no column of the
 // list. Its pages are the ones written out by hand in tests/data/pages/Loans.
 inline int MakeLoansProject() {
-  TProjectDAO().AddProject("Loans");
-  const int p = TProjectDAO().ListProjects().back().id;
-  TClassDAO classes;
-  classes.AddClass(p, "Person", "人员");
-  classes.AddClass(p, "Loan", "借阅记录");
-  const TNameIdList list = classes.ListClassesOfProject(p);
+  const auto [p, list] = AddProjectWithClasses("Loans", {{"Person", "人员"}, {"Loan", "借阅记录"}});
   const std::string person = std::to_string(list[0].id), loan = std::to_string(list[1].id);
   AddShopMember(p, list[0].id, "id", MemberTypes::kInteger, true, "编号");
   AddShopMember(p, list[0].id, "name", MemberTypes::kString, false, "姓名");
@@ -64,13 +70,7 @@ inline int MakeLoansProject() {
 // every type, every member searched, required and shown, and two references to Value, whose key is a
 // text; Error has no shown and no searched member.
 inline int MakeNamesProject() {
-  TProjectDAO().AddProject("Names");
-  const int p = TProjectDAO().ListProjects().back().id;
-  TClassDAO classes;
-  classes.AddClass(p, "Value", "值");
-  classes.AddClass(p, "Problem", "问题");
-  classes.AddClass(p, "Error", "错误");
-  const TNameIdList list = classes.ListClassesOfProject(p);
+  const auto [p, list] = AddProjectWithClasses("Names", {{"Value", "值"}, {"Problem", "问题"}, {"Error", "错误"}});
   const std::string value = std::to_string(list[0].id), problem = std::to_string(list[1].id),
                     error = std::to_string(list[2].id);
   AddShopMember(p, list[0].id, "code", MemberTypes::kString, true, "代码");
