@@ -1,5 +1,6 @@
 #include "generation/UpgradeSql.h"
 
+#include <functional>
 #include <set>
 #include <stdexcept>
 #include <utility>
@@ -161,6 +162,7 @@ class TUpgradeBuilder {
     // Names the tables have once every rename and addition is done: a removed table of such a name must be
     // gone before them.
     std::set<std::string> takenTableNames;
+    std::vector<TRename> tableRenames;
     for (const TTable* now : FNewTables) {
       const TTable* old = OldOf(*now);
       if (old == nullptr || old->Name() != now->Name()) takenTableNames.insert(Folded(now->Name()));
@@ -173,11 +175,16 @@ class TUpgradeBuilder {
       }
       if (old->Name() != now->Name()) {
         Change("改名：表 " + old->Name() + " → " + now->Name());
-        FRenames += "EXEC sp_rename @objname = N'dbo." + old->Name() + "', @newname = N'" + now->Name() + "'" + kCrLf;
-        FRenames += Step();
+        tableRenames.push_back({old->Name(), now->Name()});
       }
       UpgradeColumns(*old, *now);
     }
+    std::set<std::string> tableNames;
+    for (const TTable& table : oldTables) tableNames.insert(Folded(table.Name()));
+    for (const TTable& table : newTables) tableNames.insert(Folded(table.Name()));
+    FTableRenames = RenameSteps(tableRenames, tableNames, [](const std::string& before, const std::string& after) {
+      return "EXEC sp_rename @objname = N'dbo." + before + "', @newname = N'" + after + "'" + kCrLf;
+    });
     for (const TTable* now : FNewTables)
       if (OldOf(*now) == nullptr) AddTable(*now);
     return Assemble();
@@ -188,6 +195,36 @@ class TUpgradeBuilder {
     const TTable* old;
     const TTable* now;  // nullptr: the class is gone, or has no key member any more
   };
+
+  struct TRename {
+    std::string before, after;
+  };
+
+  // The sp_rename steps of a set of renames done together (the tables of the project, or the columns of one
+  // table). A rename whose new name another one's old name still holds (two names swapped, or a chain)
+  // would fail: it first moves to a temporary name, and takes its new name once every other rename is done.
+  // Without such a rename the steps are the renames in their order. `names` holds every name, folded, the
+  // objects have before and after the renames, so that no temporary name is one of them.
+  static std::string RenameSteps(const std::vector<TRename>& renames, std::set<std::string> names,
+                                 const std::function<std::string(const std::string&, const std::string&)>& rename) {
+    std::vector<bool> through(renames.size(), false);
+    for (std::size_t i = 0; i < renames.size(); ++i)
+      for (const TRename& other : renames)
+        through[i] = through[i] || (&other != &renames[i] && Folded(other.before) == Folded(renames[i].after));
+    std::vector<std::string> temporary(renames.size());
+    std::string first, direct, last;
+    for (std::size_t i = 0, number = 0; i < renames.size(); ++i) {
+      if (!through[i]) {
+        direct += rename(renames[i].before, renames[i].after) + Step();
+        continue;
+      }
+      do temporary[i] = "corvanthel_rename_" + std::to_string(++number);
+      while (!names.insert(temporary[i]).second);
+      first += rename(renames[i].before, temporary[i]) + Step();
+      last += rename(temporary[i], renames[i].after) + Step();
+    }
+    return first + direct + last;
+  }
 
   static std::string Folded(const std::string& name) {
     std::string folded = name;
@@ -344,7 +381,8 @@ class TUpgradeBuilder {
 
   void UpgradeColumns(const TTable& old, const TTable& now) {
     const std::string& table = now.Name();  // renames come before every column step
-    if (old.key.Name() != now.key.Name()) RenameColumn(table, old.key.Name(), now.key.Name());
+    std::vector<TRename> renames;
+    if (old.key.Name() != now.key.Name()) RenameColumn(table, old.key.Name(), now.key.Name(), renames);
 
     // Names the columns have after the renames and additions: a dropped column of such a name goes first.
     std::set<std::string> taken;
@@ -368,7 +406,7 @@ class TUpgradeBuilder {
         AddColumn(table, column);
         continue;
       }
-      if (before->Name() != column.Name()) RenameColumn(table, before->Name(), column.Name());
+      if (before->Name() != column.Name()) RenameColumn(table, before->Name(), column.Name(), renames);
       const TClassModel* referenceNow = before->reference != nullptr ? NowOf(before->reference) : nullptr;
       const bool referenceChanged = referenceNow != column.reference;
       const bool definitionChanged = !before->SameDefinition(column);
@@ -377,12 +415,20 @@ class TUpgradeBuilder {
       ChangeColumn(table, *before, column);
       if (column.reference != nullptr) AddForeignKey(table, column);
     }
+
+    std::set<std::string> names{Folded(old.key.Name()), Folded(now.key.Name())};
+    for (const TTable* each : {&old, &now})
+      for (const TColumn& column : each->columns) names.insert(Folded(column.Name()));
+    FRenames += RenameSteps(renames, names, [&table](const std::string& before, const std::string& after) {
+      return "EXEC sp_rename @objname = N'dbo." + table + "." + before + "', @newname = N'" + after +
+             "', @objtype = N'COLUMN'" + kCrLf;
+    });
   }
 
-  void RenameColumn(const std::string& table, const std::string& before, const std::string& after) {
+  void RenameColumn(const std::string& table, const std::string& before, const std::string& after,
+                    std::vector<TRename>& renames) {
     Change("改名：列 " + Dotted(table, before) + " → " + Dotted(table, after));
-    FRenames += "EXEC sp_rename @objname = N'dbo." + table + "." + before + "', @newname = N'" + after +
-                "', @objtype = N'COLUMN'" + kCrLf + Step();
+    renames.push_back({before, after});
   }
 
   void DropColumn(const std::string& table, const TColumn& column, std::string& into) {
@@ -464,8 +510,8 @@ class TUpgradeBuilder {
     script.warnings = FWarnings;
     text += std::string("-- 整个脚本在一个事务中执行：任何一步失败都会回滚，之后的语句不再执行。") + kCrLf + kCrLf;
     text += std::string("SET XACT_ABORT ON") + kCrLf + "GO" + kCrLf + "BEGIN TRANSACTION" + kCrLf + "GO" + kCrLf + kCrLf;
-    text += FDropKeys + FEarlyDrops + FRenames + FAddTables + FAddColumns + FChangeColumns + FDropColumns +
-            FDropTables + FAddKeys;
+    text += FDropKeys + FEarlyDrops + FTableRenames + FRenames + FAddTables + FAddColumns + FChangeColumns +
+            FDropColumns + FDropTables + FAddKeys;
     text += std::string("IF @@TRANCOUNT > 0 COMMIT TRANSACTION") + kCrLf + "GO" + kCrLf + "SET NOEXEC OFF" + kCrLf +
             "GO" + kCrLf;
     return script;
@@ -482,8 +528,8 @@ class TUpgradeBuilder {
   std::vector<std::string> FWarnings;
   int FDefaults = 0;  // named defaults used so far
   // The batches of each kind of step, in the order they run.
-  std::string FDropKeys, FEarlyDrops, FRenames, FAddTables, FAddColumns, FChangeColumns, FDropColumns, FDropTables,
-      FAddKeys;
+  std::string FDropKeys, FEarlyDrops, FTableRenames, FRenames, FAddTables, FAddColumns, FChangeColumns, FDropColumns,
+      FDropTables, FAddKeys;
 };
 
 }  // namespace
