@@ -13,6 +13,7 @@
 
 #include "model/Member.h"
 #include "ui/MainForm.h"
+#include "ui/UpgradeSqlForm.h"
 #include "ui/support/UiTestSupport.h"
 
 using namespace Ui;
@@ -55,6 +56,7 @@ class TLayoutTest : public QObject {
   void mainWindow();
   void classDialogs();
   void memberDialogs();
+  void upgradeWindow();
 
  private:
   std::unique_ptr<TUiWorld> FWorld;
@@ -159,6 +161,16 @@ void TLayoutTest::memberDialogs() {
   ClickGridRow(*FWindow, 1);
   Trigger(*FWindow, "N3");
   QCOMPARE(dialogs.Pending(), 0);
+}
+
+void TLayoutTest::upgradeWindow() {
+  TDatabaseUpgradeRequest request;
+  request.target.projectName = "网上书店";
+  TUpgradeSqlForm form(FWindow.get(), request, "-- 升级脚本：项目 网上书店\r\nSET XACT_ABORT ON\r\nGO\r\n");
+  form.show();
+  QVERIFY(QTest::qWaitForWindowExposed(&form));
+  CheckNothingClipped(form);
+  SaveScreenshot(form, "upgrade-window");
 }
 
 QTEST_MAIN(TLayoutTest)
