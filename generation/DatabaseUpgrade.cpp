@@ -90,9 +90,10 @@ TDatabaseUpgradeOutcome RunDatabaseUpgrade(const TDatabaseUpgradeRequest& reques
                               "”已有版本记录，--record 记录的脚本须从最新的版本开始：请去掉 --from 或 --record");
     } else {
       if (versions.versions.empty())
-        throw TUpgradeProblem("网站“" + shownSite + "”" + DatabaseUpgradeTexts::kNoBaseline +
-                              "：它生成于记录数据库版本之前，数据库可能与较早的项目一致。请用 --from FILE "
-                              "指定建库时的工程文件（export 导出）或版本文件");
+        throw TUpgradeProblem(
+            "网站“" + shownSite + "”" + DatabaseUpgradeTexts::kNoBaseline +
+            "：它生成于记录数据库版本之前，数据库可能与较早的项目一致。请在命令行用 upgrade-sql --from FILE "
+            "指定建库时的工程文件（export 导出）或版本文件");
       const TSiteVersion& latest = versions.versions.back();
       const TModelJsonResult read = TVersionJson().Import(latest.model);
       const std::string problems = FileProblems(read);
