@@ -83,3 +83,34 @@ TEST_F(UpgradeSqlCommandTest, NoSiteNothingToDoAScriptToAFileAndARecordedVersion
   result = Run({"upgrade-sql", "Store"});
   EXPECT_EQ(result.out, std::string("-- ") + UpgradeTexts::kNothingToDo + "\r\n");
 }
+
+// A project the table script refuses is refused by the upgrade in the same words, with the same exit code, and
+// nothing is recorded.
+TEST_F(UpgradeSqlCommandTest, AProjectTheTableScriptRefusesFailsTheSameWay) {
+  ASSERT_EQ(Run({"generate", "Store"}).exitCode, 0);
+  struct TBreak {
+    const char* breaks;
+    const char* mends;
+  };
+  const std::vector<TBreak> cases = {
+      {"update t_class set className='Item]x'", "update t_class set className='Item'"},
+      {"update t_member set memberName='a b'", "update t_member set memberName='id'"},
+      {"update t_class set friendName='a'||char(10)||'b'", "update t_class set friendName=''"},
+      {"update t_member set memberComment='*/'", "update t_member set memberComment=''"},
+      {"update t_project set projectName='Store/..'", "update t_project set projectName='Store'"},
+  };
+  for (const TBreak& each : cases) {
+    TDbHelper().ExecSql(each.breaks);
+    const std::string project = TDbHelper().GetScalarString("select projectName from t_project");
+    const TProgramResult table = Run({"sql", project});
+    const TProgramResult upgrade = Run({"upgrade-sql", project, "--record"});
+    EXPECT_EQ(table.exitCode, 1) << each.breaks;
+    EXPECT_EQ(upgrade.exitCode, table.exitCode) << each.breaks;
+    EXPECT_EQ(upgrade.err, table.err) << each.breaks;
+    EXPECT_EQ(upgrade.out, "");
+    TDbHelper().ExecSql(each.mends);
+  }
+  EXPECT_EQ(std::distance(fs::directory_iterator(FCatalogue.Folder() + "/projects/Store/App_Data/upgrades"),
+                          fs::directory_iterator()),
+            1);
+}
