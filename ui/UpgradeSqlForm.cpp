@@ -44,11 +44,13 @@ TUpgradeSqlForm::TUpgradeSqlForm(QWidget* parent, const TDatabaseUpgradeRequest&
   setWindowTitle(QStringLiteral("数据库升级sql语句"));
   Memo()->setAccessibleName(QStringLiteral("升级sql语句"));
 
-  LB_Version = new QLabel(QStringLiteral("记录后，下次的升级脚本从这个版本开始"), this);
+  LB_Version = new QLabel(QStringLiteral("脚本在数据库中执行成功后再记录：下次的升级脚本从记录的版本开始"), this);
   LB_Version->setObjectName(QStringLiteral("LB_Version"));
   LB_Version->setTextInteractionFlags(Qt::TextSelectableByMouse);
   BT_Record = new QPushButton(QStringLiteral("记录为新版本(&R)"), this);
   BT_Record->setObjectName(QStringLiteral("BT_Record"));
+  // Announced without the mnemonic's "(R)".
+  BT_Record->setAccessibleName(QStringLiteral("记录为新版本"));
   BT_Record->setAutoDefault(false);
   connect(BT_Record, &QPushButton::clicked, this, &TUpgradeSqlForm::BT_RecordClick);
 
