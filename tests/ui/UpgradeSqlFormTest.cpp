@@ -1,5 +1,6 @@
 // "生成升级sql语句(&U)" in the code menu and its window: every outcome of the upgrade, and "记录为新版本(&R)",
 // which records the version as `upgrade-sql --record` does.
+#include <QAction>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -14,6 +15,7 @@
 #include "site/SiteWriter.h"
 #include "support/FileBytes.h"
 #include "support/RecordingObserver.h"
+#include "text/GbkText.h"
 #include "ui/MainForm.h"
 #include "ui/ProgramFolders.h"
 #include "ui/Prompts.h"
@@ -151,6 +153,16 @@ void TUpgradeSqlFormTest::theScriptIsShownAndRecordedAsTheNextVersion() {
   const QStringList shown = Upgrade(window, [&](QDialog& form) {
     QCOMPARE(form.windowTitle(), QString("数据库升级sql语句"));
     QCOMPARE(Find<QPlainTextEdit>(&form, "Memo_Sql")->toPlainText().replace("\n", "\r\n").toStdString(), script);
+    // Ctrl+A and "保存为文件..." as in the table script's window; the file is proposed under its own name.
+    auto* memo = Find<QPlainTextEdit>(&form, "Memo_Sql");
+    QTest::keyClick(memo, Qt::Key_A, Qt::ControlModifier);
+    QCOMPARE(memo->textCursor().selectedText().size(), memo->toPlainText().size());
+    const QString saved = QString::fromStdString(Folder() + "/saved.sql");
+    Prompts::QueueSaveFileName(saved);
+    Find<QAction>(&form, "SaveToFile1")->trigger();
+    QVERIFY(Prompts::Shown().last().text.endsWith("/Shop-upgrade.sql"));
+    QCOMPARE(ReadFileBytes(saved.toStdString()), GbkText::FromUtf8(script));
+    Prompts::ClearShown();
     auto* record = Find<QPushButton>(&form, "BT_Record");
     QCOMPARE(record->text(), QString("记录为新版本(&R)"));
     QVERIFY(record->isEnabled());
