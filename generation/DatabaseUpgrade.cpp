@@ -5,10 +5,12 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <stdexcept>
 #include <system_error>
 
 #include "catalogue/ModelStore.h"
+#include "generation/TemplateSet.h"
 #include "generation/UpgradeSql.h"
 #include "model/ProjectChecker.h"
 #include "site/SiteWriter.h"
@@ -103,7 +105,11 @@ TDatabaseUpgradeOutcome RunDatabaseUpgrade(const TDatabaseUpgradeRequest& reques
       options.fromLabel = "版本 " + Digits(latest.number) + "（" + shown + "）";
     }
 
-    const TUpgradeScript script = BuildUpgradeScript(from, current, options);
+    // The user's templates, as a run of the site uses them.
+    std::unique_ptr<TTemplateSet> userTemplates;
+    if (!target.userTemplates.empty()) userTemplates = std::make_unique<TTemplateSet>(target.userTemplates);
+    const TUpgradeScript script =
+        BuildUpgradeScript(from, current, options, userTemplates ? *userTemplates : TTemplateSet::BuiltIn());
     outcome.script = script.text;
     outcome.nothingToDo = script.nothingToDo;
     if (!request.record) return outcome;
@@ -124,6 +130,9 @@ TDatabaseUpgradeOutcome RunDatabaseUpgrade(const TDatabaseUpgradeRequest& reques
     outcome.exitCode = kExitProblem;
     outcome.message = problem.what();
   } catch (const TProjectProblemError& problem) {
+    outcome.exitCode = kExitProblem;
+    outcome.message = problem.what();
+  } catch (const TTemplateError& problem) {
     outcome.exitCode = kExitProblem;
     outcome.message = problem.what();
   } catch (const std::exception& failure) {

@@ -114,3 +114,28 @@ TEST_F(UpgradeSqlCommandTest, AProjectTheTableScriptRefusesFailsTheSameWay) {
                           fs::directory_iterator()),
             1);
 }
+
+// The upgrade script comes from the template sql/Upgrade.sql: the user's one in the data folder replaces it, and
+// a broken one stops the command, nothing recorded, as it stops the others.
+TEST_F(UpgradeSqlCommandTest, TheUsersTemplatesWriteTheScript) {
+  ASSERT_EQ(Run({"generate", "Store"}).exitCode, 0);
+  TDbHelper().ExecSql(
+      "insert into t_member (projectId, classId, memberName, memberType, memberLength, memberIsPri, memberComment, "
+      "memberIsMust, memberIsInteger, memberIsFloat, queryFlag, memberIsDisplay, memberQueryDisplay) select "
+      "projectId, classId, 'name', '字符串', 20, 0, '', 0, 0, 0, 0, 0, 1 from t_member where memberName='id'");
+  const std::string templates = FCatalogue.Folder() + "/templates/sql";
+  fs::create_directories(templates);
+  WriteFileBytes(templates + "/Upgrade.sql.mustache",
+                 "{{#steps}}{{#isAddColumn}}-- {{projectName}}: {{table}}.{{column}} {{type}}({{length}})\n"
+                 "{{/isAddColumn}}{{/steps}}");
+  TProgramResult result = Run({"upgrade-sql", "Store"});
+  EXPECT_EQ(result.exitCode, 0) << result.err;
+  EXPECT_EQ(result.out, "-- Store: Item.name varchar(20)\r\n");
+  EXPECT_NE(Run({"templates", "status"}).out.find("sql/Upgrade.sql"), std::string::npos);
+
+  WriteFileBytes(templates + "/Upgrade.sql.mustache", "{{#steps}}{{tabel}}{{/steps}}");
+  result = Run({"upgrade-sql", "Store", "--record"});
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_NE(result.err.find("tabel"), std::string::npos) << result.err;
+  EXPECT_FALSE(fs::exists(FCatalogue.Folder() + "/projects/Store/App_Data/upgrades/001.sql"));
+}
