@@ -43,6 +43,14 @@ class UpgradeSqlCommandTest : public ::testing::Test {
     return RunProgram(CliPath(), arguments, FCatalogue.Folder());
   }
 
+  // A text member name (varchar(20), optional) beside the key, as another program would add it.
+  static void AddNameMember() {
+    TDbHelper().ExecSql(
+        "insert into t_member (projectId, classId, memberName, memberType, memberLength, memberIsPri, memberComment, "
+        "memberIsMust, memberIsInteger, memberIsFloat, queryFlag, memberIsDisplay, memberQueryDisplay) select "
+        "projectId, classId, 'name', '字符串', 20, 0, '', 0, 0, 0, 0, 0, 1 from t_member where memberName='id'");
+  }
+
   TTempCatalogue FCatalogue;
 };
 
@@ -65,10 +73,7 @@ TEST_F(UpgradeSqlCommandTest, NoSiteNothingToDoAScriptToAFileAndARecordedVersion
   TDbHelper().ExecSql("update t_class set className='Item]x' where className='Item'");
   EXPECT_EQ(Run({"upgrade-sql", "Store"}).exitCode, 1);
   TDbHelper().ExecSql("update t_class set className='Item' where className='Item]x'");
-  TDbHelper().ExecSql(
-      "insert into t_member (projectId, classId, memberName, memberType, memberLength, memberIsPri, memberComment, "
-      "memberIsMust, memberIsInteger, memberIsFloat, queryFlag, memberIsDisplay, memberQueryDisplay) select "
-      "projectId, classId, 'name', '字符串', 20, 0, '', 0, 0, 0, 0, 0, 1 from t_member where memberName='id'");
+  AddNameMember();
   const std::string file = FCatalogue.Folder() + "/001.sql";
   result = Run({"upgrade-sql", "Store", "-o", file, "--record", "--allow-data-loss"});
   EXPECT_EQ(result.exitCode, 0) << result.err;
@@ -119,10 +124,7 @@ TEST_F(UpgradeSqlCommandTest, AProjectTheTableScriptRefusesFailsTheSameWay) {
 // a broken one stops the command, nothing recorded, as it stops the others.
 TEST_F(UpgradeSqlCommandTest, TheUsersTemplatesWriteTheScript) {
   ASSERT_EQ(Run({"generate", "Store"}).exitCode, 0);
-  TDbHelper().ExecSql(
-      "insert into t_member (projectId, classId, memberName, memberType, memberLength, memberIsPri, memberComment, "
-      "memberIsMust, memberIsInteger, memberIsFloat, queryFlag, memberIsDisplay, memberQueryDisplay) select "
-      "projectId, classId, 'name', '字符串', 20, 0, '', 0, 0, 0, 0, 0, 1 from t_member where memberName='id'");
+  AddNameMember();
   const std::string templates = FCatalogue.Folder() + "/templates/sql";
   fs::create_directories(templates);
   WriteFileBytes(templates + "/Upgrade.sql.mustache",
