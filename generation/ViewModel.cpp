@@ -377,9 +377,9 @@ std::vector<TVariable> MakeVariables() {
   v.push_back(Bool("multiLine", S::Member, "a text longer than 100 characters: a multi-line box", [](const TViewFrame& f) {
     return IsType(M(f), MemberTypes::kString) && PageLength(M(f)) > kMultiLineLength;
   }));
-  v.push_back(Text("controlId", S::Member, "the id of the member's control on the form: txtNAME, ddlNAME or fuNAME",
+  v.push_back(Text("controlId", S::Member, "the id of the member's control on the form: txt_NAME, ddl_NAME or fu_NAME",
                    [](const TViewFrame& f, std::string& out) {
-                     out += M(f).reference ? "ddl" : IsType(M(f), MemberTypes::kPicture) ? "fu" : "txt";
+                     out += M(f).reference ? "ddl_" : IsType(M(f), MemberTypes::kPicture) ? "fu_" : "txt_";
                      out += MM(f).GetMemberName();
                    }));
   v.push_back(Text("maxLength", S::Member, "the longest text its box takes (a picture's path: 50; 50 when none is set)",

@@ -74,40 +74,46 @@ class PagesHostTest : public ::testing::Test {
 // login (also a postback), or without the database, says so.
 TEST_F(PagesHostTest, TheAdministratorListsSearchesAddsEditsAndDeletesRows) {
   std::string errors;
-  const std::vector<TPageResponse> r = FSite->Run(
-      std::string("get Admin/BookList.aspx\n") + kLogin +                   // 0 302, 1 login, 2 3 4 login steps
-          "get Admin/BookList.aspx\n"                                       // 5
-          "post Admin/BookList.aspx\nbtnNext=下一页\nend\n"                 // 6
-          "post Admin/BookList.aspx\nbtnLast=末页\nend\n"                   // 7
-          "post Admin/BookList.aspx\ntxttitle=a'b%\nbtnSearch=查询\nend\n"  // 8
-          "get Admin/BookEdit.aspx\n"                                       // 9
-          "post Admin/BookEdit.aspx\ntxttitle=New Title\ntxtprice=12.5\ntxtpublished=2024-05-01\ntxtstock=7\n"
-          "ddlcategoryId=2\nddlhouseCode=P2\nbtnSave=保存\nend\n"                 // 10 302, 11 list
-          "get Admin/BookEdit.aspx?id=2\n"                                        // 12
-          "post Admin/BookEdit.aspx?id=2\ntxttitle=Changed\nbtnSave=保存\nend\n"  // 13 302, 14 list
-          "post Admin/BookList.aspx\nrptList$ctl01$btnDelete=删除\nend\n"         // 15
-          "get Admin/PublishHouseEdit.aspx\n"                                     // 16
-          "post Admin/PublishHouseEdit.aspx\ntxtcode=P1\ntxtname=Other\ntxtfounded=2000-01-01\nbtnSave=保存\nend\n"  // 17
-          "get Admin/BookShow.aspx?id=2\n"                                                                     // 18
-          "get Admin/Default.aspx\n"                                                                           // 19
-          "get Admin/ChangePassword.aspx\n"                                                                    // 20
-          "get Admin/CategoryList.aspx\nget Admin/CategoryEdit.aspx?id=1\nget Admin/CategoryShow.aspx?id=1\n"  // 21-23
-          "get Admin/PublishHouseList.aspx\nget Admin/PublishHouseShow.aspx?id=P2\n"                           // 24 25
-          "get Admin/tagList.aspx\nget Admin/tagEdit.aspx\nget Admin/tagShow.aspx?id=1\n"                      // 26-28
-          "get Admin/CategoryList.aspx\npost Admin/CategoryList.aspx\nrptList$ctl01$btnDelete=删除\nend\n"     // 29 30
-          "db " +
-          FixedPasswordDatabase() +
-          "\nget Admin/Default.aspx\n"  // 31
-          "db " +
-          FCatalogue.Folder() +
-          "/gone.sqlite\n"
-          "get Admin/BookList.aspx\nget Admin/BookEdit.aspx?id=2\nget Admin/BookShow.aspx?id=2\n"  // 32-34
-          "get Admin/Default.aspx\n"                                                               // 35
-          "db " +
-          FSite->Database() +
-          "\nget Admin/BookList.aspx\nclearcookies\n"                       // 36
-          "post Admin/BookList.aspx\nrptList$ctl01$btnDelete=删除\nend\n",  // 37 302, 38 login
-      true, &errors);
+  const std::vector<TPageResponse>
+      r = FSite->Run(std::string("get Admin/BookList.aspx\n") + kLogin +    // 0 302, 1 login, 2 3 4 login steps
+                         "get Admin/BookList.aspx\n"                        // 5
+                         "post Admin/BookList.aspx\nbtnNext=下一页\nend\n"  // 6
+                         "post Admin/BookList.aspx\nbtnLast=末页\nend\n"    // 7
+                         "post Admin/BookList.aspx\ntxt_title=a'b%\nbtnSearch=查询\nend\n"  // 8
+                         "get Admin/BookEdit.aspx\n"                                        // 9
+                         "post Admin/BookEdit.aspx\ntxt_title=New "
+                         "Title\ntxt_price=12.5\ntxt_published=2024-05-01\ntxt_stock=7\n"
+                         "ddl_categoryId=2\nddl_houseCode=P2\nbtnSave=保存\nend\n"                // 10 302, 11 list
+                         "get Admin/BookEdit.aspx?id=2\n"                                         // 12
+                         "post Admin/BookEdit.aspx?id=2\ntxt_title=Changed\nbtnSave=保存\nend\n"  // 13 302, 14 list
+                         "post Admin/BookList.aspx\nrptList$ctl01$btnDelete=删除\nend\n"          // 15
+                         "get Admin/PublishHouseEdit.aspx\n"                                      // 16
+                         "post "
+                         "Admin/"
+                         "PublishHouseEdit.aspx\ntxt_code=P1\ntxt_name=Other\ntxt_founded=2000-01-01\nbtnSave="
+                         "保存\nend\n"                      // 17
+                         "get Admin/BookShow.aspx?id=2\n"   // 18
+                         "get Admin/Default.aspx\n"         // 19
+                         "get Admin/ChangePassword.aspx\n"  // 20
+                         "get Admin/CategoryList.aspx\nget Admin/CategoryEdit.aspx?id=1\nget "
+                         "Admin/CategoryShow.aspx?id=1\n"                                                 // 21-23
+                         "get Admin/PublishHouseList.aspx\nget Admin/PublishHouseShow.aspx?id=P2\n"       // 24 25
+                         "get Admin/tagList.aspx\nget Admin/tagEdit.aspx\nget Admin/tagShow.aspx?id=1\n"  // 26-28
+                         "get Admin/CategoryList.aspx\npost "
+                         "Admin/CategoryList.aspx\nrptList$ctl01$btnDelete=删除\nend\n"  // 29 30
+                         "db " +
+                         FixedPasswordDatabase() +
+                         "\nget Admin/Default.aspx\n"  // 31
+                         "db " +
+                         FCatalogue.Folder() +
+                         "/gone.sqlite\n"
+                         "get Admin/BookList.aspx\nget Admin/BookEdit.aspx?id=2\nget Admin/BookShow.aspx?id=2\n"  // 32-34
+                         "get Admin/Default.aspx\n"                                                               // 35
+                         "db " +
+                         FSite->Database() +
+                         "\nget Admin/BookList.aspx\nclearcookies\n"                       // 36
+                         "post Admin/BookList.aspx\nrptList$ctl01$btnDelete=删除\nend\n",  // 37 302, 38 login
+                     true, &errors);
   ASSERT_EQ(r.size(), 39u) << errors;
   for (const TPageResponse& response : r) {
     SCOPED_TRACE(response.method + " " + response.path);
@@ -143,7 +149,7 @@ TEST_F(PagesHostTest, TheAdministratorListsSearchesAddsEditsAndDeletesRows) {
   EXPECT_NE(r[8].body.find("xa&#39;b%y"), std::string::npos);
   EXPECT_NE(r[8].body.find("<td>a&#39;b%</td>"), std::string::npos);
   const std::string statements = FSite->Statements();
-  EXPECT_NE(statements.find("PARAM\t@s_title\tVarChar\t%a'b\\\\%%\n"), std::string::npos) << statements;
+  EXPECT_NE(statements.find("PARAM\t@value_title\tVarChar\t%a'b\\\\%%\n"), std::string::npos) << statements;
   std::istringstream lines(statements);
   for (std::string line; std::getline(lines, line);)
     if (line.rfind("SQL\t", 0) == 0) {
@@ -207,10 +213,10 @@ TEST_F(PagesHostTest, PicturesAreCheckedAndRenamedAndPostsOfAnotherSessionFail) 
   WriteFileBytes(page, "<%@ Page Language=\"C#\" %><% Response.Write(\"run\"); %>");
   std::string errors;
   const std::vector<TPageResponse> r = FSite->Run(
-      std::string("get Admin/Login.aspx\n") + kLogin +                                            // 0-3
-          "get Admin/BookEdit.aspx?id=2\npost Admin/BookEdit.aspx?id=2\nupload fucover " + png +  // 4, 5 302, 6 list
+      std::string("get Admin/Login.aspx\n") + kLogin +                                             // 0-3
+          "get Admin/BookEdit.aspx?id=2\npost Admin/BookEdit.aspx?id=2\nupload fu_cover " + png +  // 4, 5 302, 6 list
           "\nbtnSave=保存\nend\n"
-          "get Admin/BookEdit.aspx?id=3\npost Admin/BookEdit.aspx?id=3\nupload fucover " +
+          "get Admin/BookEdit.aspx?id=3\npost Admin/BookEdit.aspx?id=3\nupload fu_cover " +
           page +  // 7, 8
           "\nbtnSave=保存\nend\n"
           "get Admin/BookList.aspx\nkeeppage\nclearcookies\nget Admin/Login.aspx\n" +

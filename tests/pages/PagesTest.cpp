@@ -93,7 +93,7 @@ TEST(Pages, SearchFieldsColumnsDropDownsAndRequiredChecksFollowTheMembers) {
         }
         if (member.GetMemberQueryDisplay() == 1) {
           shown.push_back(LabelOf(member));
-          cells.push_back(reference ? name + "_Text" : name);
+          cells.push_back(reference ? "_Text_" + name : name);
         }
         const bool identity = member.GetMemberIsPri() == 1 && member.GetMemberIsInteger() == 1;
         if (member.GetMemberIsMust() == 1 && !identity) required.push_back(name);
@@ -103,7 +103,7 @@ TEST(Pages, SearchFieldsColumnsDropDownsAndRequiredChecksFollowTheMembers) {
           formLists.push_back(lookup);
         }
       }
-      EXPECT_EQ(Captures(list, " ID=\"lblSearch(\\w+)\""), searched);
+      EXPECT_EQ(Captures(list, " ID=\"lblSearch_(\\w+)\""), searched);
       EXPECT_EQ(Captures(data, " and " + c + "\\.(\\w+)[ =<>]"), conditions);
       std::vector<std::string> columns = Captures(list, "<th>([^<]*)</th>");
       ASSERT_FALSE(columns.empty());
@@ -111,16 +111,16 @@ TEST(Pages, SearchFieldsColumnsDropDownsAndRequiredChecksFollowTheMembers) {
       columns.pop_back();
       EXPECT_EQ(columns, shown);
       EXPECT_EQ(Captures(list, "<td><%# \\w+\\(Eval\\(\"(\\w+)\"\\)\\) %></td>"), cells);
-      EXPECT_EQ(Captures(form, " ID=\"rfv(\\w+)\""), required);
+      EXPECT_EQ(Captures(form, " ID=\"rfv_(\\w+)\""), required);
       // The server checks each picture after the other members.
       std::vector<std::string> checked = Captures(formCode, "problem = \"请(?:填写|选择)(.*?)(?:的图片)?。\";");
       std::sort(checked.begin(), checked.end());
       std::sort(asked.begin(), asked.end());
       EXPECT_EQ(checked, asked);
-      EXPECT_EQ(Captures(form, " ID=\"ddl(\\w+)\""), references);
-      EXPECT_EQ(Captures(listCode, "FillList\\(ddl(\\w+, dal\\w+\\.Lookup\\w+)\\(\\), \"全部\"\\)"),
+      EXPECT_EQ(Captures(form, " ID=\"ddl_(\\w+)\""), references);
+      EXPECT_EQ(Captures(listCode, "FillList\\(ddl_(\\w+, dal\\w+\\.Lookup\\w+)\\(\\), \"全部\"\\)"),
                 Lookups(searchLists, c));
-      EXPECT_EQ(Captures(formCode, "FillList\\(ddl(\\w+, dal\\w+\\.Lookup\\w+)\\(\\), \"请选择\"\\)"),
+      EXPECT_EQ(Captures(formCode, "FillList\\(ddl_(\\w+, dal\\w+\\.Lookup\\w+)\\(\\), \"请选择\"\\)"),
                 Lookups(formLists, c));
       for (const TMember& member : entry.members) {
         if (MemberTypes::IsBuiltIn(member.GetMemberType())) continue;
@@ -131,9 +131,9 @@ TEST(Pages, SearchFieldsColumnsDropDownsAndRequiredChecksFollowTheMembers) {
         const std::string lookup = "select " + target->KeyMember()->GetMemberName() + ", " + display + " from " +
                                    target->className + " order by " + display;
         EXPECT_NE(data.find(lookup), std::string::npos) << lookup;
-        EXPECT_NE(data.find("(select r." + display + " from " + target->className + " r where r." +
-                            target->KeyMember()->GetMemberName() + "=" + c + "." + member.GetMemberName() + ") as " +
-                            member.GetMemberName() + "_Text"),
+        EXPECT_NE(data.find("(select _r." + display + " from " + target->className + " _r where _r." +
+                            target->KeyMember()->GetMemberName() + "=" + c + "." + member.GetMemberName() +
+                            ") as _Text_" + member.GetMemberName()),
                   std::string::npos);
       }
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdlib>
 #include <string>
 #include <utility>
 #include <vector>
@@ -9,7 +10,9 @@
 #include "catalogue/ProjectDAO.h"
 #include "generation/AutoCode.h"
 #include "generation/DataBaseSql.h"
+#include "support/FileBytes.h"
 #include "support/RecordingObserver.h"
+#include "support/RunProgram.h"
 #include "support/ShopProject.h"
 
 // The Shop project set up for its admin pages: Category and PublishHouse are named in drop-downs by
@@ -93,6 +96,57 @@ inline int MakeNamesProject() {
   sql("update t_member set queryFlag=1, memberIsMust=1 where classId=" + problem);
   sql("update t_member set memberQueryDisplay=0 where classId=" + error);
   return p;
+}
+
+// A project "Hostile" whose names meet the names the pages make of them, in the combinations the name
+// rules allow (a catalogue made elsewhere may start a member with a capital):
+// - Maker (integer key Title, beside the form's lblTitle) has a searched text member Search (the name of
+//   the search's class), a searched date due beside a searched text dueFrom and a searched integer dueTo
+//   (the names of the date's two bounds), and a shown PageRowNumber (a name of the paged query);
+// - R (integer key Message, beside lblMessage; the name of the lookups' alias in capitals) refers to Maker
+//   by maker, and has a text maker_Text (the name of the reference's display column) and a float weight,
+//   both searched;
+// - Holder (integer key ForName, beside the label lblFor + Name of its text member Name) refers to R.
+// Every member is shown; Maker is named by name, R by maker_Text, Holder by Name.
+inline int MakeHostileNamesProject() {
+  const auto [p, list] = AddProjectWithClasses("Hostile", {{"Maker", "制造商"}, {"R", "零件"}, {"Holder", "持有人"}});
+  const int maker = list[0].id, r = list[1].id, holder = list[2].id;
+  AddShopMember(p, maker, "Title", MemberTypes::kInteger, true, "编号");
+  AddShopMember(p, maker, "name", MemberTypes::kString, false, "厂名");
+  AddShopMember(p, maker, "Search", MemberTypes::kString, false, "检索词");
+  AddShopMember(p, maker, "due", MemberTypes::kDate, false, "交期");
+  AddShopMember(p, maker, "dueFrom", MemberTypes::kString, false, "交期来源");
+  AddShopMember(p, maker, "dueTo", MemberTypes::kInteger, false, "交期天数");
+  AddShopMember(p, maker, "PageRowNumber", MemberTypes::kInteger, false, "行号");
+  AddShopMember(p, r, "Message", MemberTypes::kInteger, true, "编号");
+  AddShopMember(p, r, "maker", "Maker", false, "制造商");
+  AddShopMember(p, r, "maker_Text", MemberTypes::kString, false, "说明");
+  AddShopMember(p, r, "weight", MemberTypes::kFloat, false, "重量");
+  AddShopMember(p, holder, "ForName", MemberTypes::kInteger, true, "编号");
+  AddShopMember(p, holder, "Name", MemberTypes::kString, false, "姓名");
+  AddShopMember(p, holder, "part", "R", false, "零件");
+  const auto sql = [](const std::string& statement) { TDbHelper().ExecSql(statement); };
+  const std::string ids = std::to_string(maker) + "," + std::to_string(r) + "," + std::to_string(holder);
+  sql("update t_member set memberIsDisplay=1 where memberName in ('name','maker_Text','Name') and classId in (" + ids +
+      ")");
+  sql("update t_member set queryFlag=1 where classId in (" + ids +
+      ") and memberName in ('Search','due','dueFrom','dueTo','maker','maker_Text','weight')");
+  return p;
+}
+
+// Compiles every C# file of a generated site (the layers, the page data access, the pages' code-behind
+// and the template's pages) as one library with Mono's compiler; its output, empty when it had nothing to
+// say, and its exit status in *status.
+inline std::string CompileSite(const std::string& site, int* status) {
+  const std::string log = site + "/../mcs.log";
+  const std::string command =
+      "cd " + ShellQuote(site) +
+      " && mcs -target:library -codepage:936 -nologo -warn:4 -out:../site.dll"
+      " -r:System.Data -r:System.Web -r:System.Xml.Linq -r:System.Core -r:System.Configuration"
+      " App_Code/ENTITY/*.cs App_Code/BLL/*.cs App_Code/DAL/*.cs Admin/*.cs RegUsers.aspx.cs >" +
+      ShellQuote(log) + " 2>&1";
+  *status = std::system(command.c_str());
+  return ReadFileBytes(log);
 }
 
 // Runs the generation of a project with its pages into folder/projects/<name>; the outcomes as recorded.

@@ -14,48 +14,48 @@
         <p><a href="Default.aspx">返回管理首页</a> | <a href="LoanList.aspx">返回借阅记录列表</a></p>
         <p><asp:Label ID="lblMessage" runat="server" CssClass="message" EnableViewState="false" /></p>
         <table class="form">
-            <tr id="rowid" runat="server">
+            <tr id="row_id" runat="server">
                 <th>编号</th>
-                <td><asp:Label ID="lblid" runat="server" /></td>
+                <td><asp:Label ID="lbl_id" runat="server" /></td>
             </tr>
             <tr>
-                <th><asp:Label ID="lblForlender" runat="server" AssociatedControlID="ddllender" Text="出借人" /><span class="must">*</span></th>
+                <th><asp:Label ID="lblFor_lender" runat="server" AssociatedControlID="ddl_lender" Text="出借人" /><span class="must">*</span></th>
                 <td>
-                    <asp:DropDownList ID="ddllender" runat="server" />
-                    <asp:RequiredFieldValidator ID="rfvlender" runat="server" ControlToValidate="ddllender"
+                    <asp:DropDownList ID="ddl_lender" runat="server" />
+                    <asp:RequiredFieldValidator ID="rfv_lender" runat="server" ControlToValidate="ddl_lender"
                         Display="Dynamic" CssClass="message" ErrorMessage="必填" />
                 </td>
             </tr>
             <tr>
-                <th><asp:Label ID="lblForborrower" runat="server" AssociatedControlID="ddlborrower" Text="借入人" /><span class="must">*</span></th>
+                <th><asp:Label ID="lblFor_borrower" runat="server" AssociatedControlID="ddl_borrower" Text="借入人" /><span class="must">*</span></th>
                 <td>
-                    <asp:DropDownList ID="ddlborrower" runat="server" />
+                    <asp:DropDownList ID="ddl_borrower" runat="server" />
                 </td>
             </tr>
             <tr>
-                <th><asp:Label ID="lblForamount" runat="server" AssociatedControlID="txtamount" Text="金额" /><span class="must">*</span></th>
+                <th><asp:Label ID="lblFor_amount" runat="server" AssociatedControlID="txt_amount" Text="金额" /><span class="must">*</span></th>
                 <td>
-                    <asp:TextBox ID="txtamount" runat="server" MaxLength="20" />
-                    <asp:CompareValidator ID="cvamount" runat="server" ControlToValidate="txtamount" Operator="DataTypeCheck"
+                    <asp:TextBox ID="txt_amount" runat="server" MaxLength="20" />
+                    <asp:CompareValidator ID="cv_amount" runat="server" ControlToValidate="txt_amount" Operator="DataTypeCheck"
                         Type="Double" Display="Dynamic" CssClass="message" ErrorMessage="请输入数字" />
-                    <asp:RequiredFieldValidator ID="rfvamount" runat="server" ControlToValidate="txtamount"
+                    <asp:RequiredFieldValidator ID="rfv_amount" runat="server" ControlToValidate="txt_amount"
                         Display="Dynamic" CssClass="message" ErrorMessage="必填" />
                 </td>
             </tr>
             <tr>
-                <th><asp:Label ID="lblForlentOn" runat="server" AssociatedControlID="txtlentOn" Text="借出日期" /><span class="must">*</span></th>
+                <th><asp:Label ID="lblFor_lentOn" runat="server" AssociatedControlID="txt_lentOn" Text="借出日期" /><span class="must">*</span></th>
                 <td>
-                    <asp:TextBox ID="txtlentOn" runat="server" MaxLength="10" /> （yyyy-mm-dd）
-                    <asp:CompareValidator ID="cvlentOn" runat="server" ControlToValidate="txtlentOn" Operator="DataTypeCheck"
+                    <asp:TextBox ID="txt_lentOn" runat="server" MaxLength="10" /> （yyyy-mm-dd）
+                    <asp:CompareValidator ID="cv_lentOn" runat="server" ControlToValidate="txt_lentOn" Operator="DataTypeCheck"
                         Type="Date" Display="Dynamic" CssClass="message" ErrorMessage="请输入日期" />
-                    <asp:RequiredFieldValidator ID="rfvlentOn" runat="server" ControlToValidate="txtlentOn"
+                    <asp:RequiredFieldValidator ID="rfv_lentOn" runat="server" ControlToValidate="txt_lentOn"
                         Display="Dynamic" CssClass="message" ErrorMessage="必填" />
                 </td>
             </tr>
             <tr>
-                <th><asp:Label ID="lblFornote" runat="server" AssociatedControlID="txtnote" Text="note" /></th>
+                <th><asp:Label ID="lblFor_note" runat="server" AssociatedControlID="txt_note" Text="note" /></th>
                 <td>
-                    <asp:TextBox ID="txtnote" runat="server" MaxLength="400" TextMode="MultiLine" Rows="5" Columns="60" />
+                    <asp:TextBox ID="txt_note" runat="server" MaxLength="400" TextMode="MultiLine" Rows="5" Columns="60" />
                 </td>
             </tr>
         </table>

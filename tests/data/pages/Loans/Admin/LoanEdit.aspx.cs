@@ -10,23 +10,23 @@ public class Admin_LoanEdit : BLL.AdminPage
 {
     protected Label lblTitle;
     protected Label lblMessage;
-    protected HtmlTableRow rowid;
-    protected Label lblid;
-    protected Label lblForlender;
-    protected DropDownList ddllender;
-    protected RequiredFieldValidator rfvlender;
-    protected Label lblForborrower;
-    protected DropDownList ddlborrower;
-    protected Label lblForamount;
-    protected TextBox txtamount;
-    protected CompareValidator cvamount;
-    protected RequiredFieldValidator rfvamount;
-    protected Label lblForlentOn;
-    protected TextBox txtlentOn;
-    protected CompareValidator cvlentOn;
-    protected RequiredFieldValidator rfvlentOn;
-    protected Label lblFornote;
-    protected TextBox txtnote;
+    protected HtmlTableRow row_id;
+    protected Label lbl_id;
+    protected Label lblFor_lender;
+    protected DropDownList ddl_lender;
+    protected RequiredFieldValidator rfv_lender;
+    protected Label lblFor_borrower;
+    protected DropDownList ddl_borrower;
+    protected Label lblFor_amount;
+    protected TextBox txt_amount;
+    protected CompareValidator cv_amount;
+    protected RequiredFieldValidator rfv_amount;
+    protected Label lblFor_lentOn;
+    protected TextBox txt_lentOn;
+    protected CompareValidator cv_lentOn;
+    protected RequiredFieldValidator rfv_lentOn;
+    protected Label lblFor_note;
+    protected TextBox txt_note;
     protected Button btnSave;
 
     // The key of the row being edited, kept from the first request; null while adding.
@@ -47,11 +47,11 @@ public class Admin_LoanEdit : BLL.AdminPage
         lblTitle.Text = id == null ? "添加借阅记录" : "编辑借阅记录";
         try
         {
-            FillList(ddllender, dalLoanPages.LookupPerson(), "请选择");
-            FillList(ddlborrower, dalLoanPages.LookupPerson(), "请选择");
+            FillList(ddl_lender, dalLoanPages.LookupPerson(), "请选择");
+            FillList(ddl_borrower, dalLoanPages.LookupPerson(), "请选择");
             if (id == null)
             {
-                rowid.Visible = false;
+                row_id.Visible = false;
                 return;
             }
             int key;
@@ -63,12 +63,12 @@ public class Admin_LoanEdit : BLL.AdminPage
                 return;
             }
             EditKey = Convert.ToString(row["id"]);
-            lblid.Text = Html(row["id"]);
-            Select(ddllender, Convert.ToString(row["lender"]));
-            Select(ddlborrower, Convert.ToString(row["borrower"]));
-            txtamount.Text = Convert.ToString(row["amount"]);
-            txtlentOn.Text = DateText(row["lentOn"]);
-            txtnote.Text = Convert.ToString(row["note"]);
+            lbl_id.Text = Html(row["id"]);
+            Select(ddl_lender, Convert.ToString(row["lender"]));
+            Select(ddl_borrower, Convert.ToString(row["borrower"]));
+            txt_amount.Text = Convert.ToString(row["amount"]);
+            txt_lentOn.Text = DateText(row["lentOn"]);
+            txt_note.Text = Convert.ToString(row["note"]);
             ShowPictures();
         }
         catch (Exception)
@@ -100,7 +100,7 @@ public class Admin_LoanEdit : BLL.AdminPage
         if (problem == null)
         {
             // The entity holds the referenced key, never an empty one: a reference is always asked for.
-            string value = ddllender.SelectedValue;
+            string value = ddl_lender.SelectedValue;
             if (value.Length == 0)
             {
                 problem = "请选择出借人。";
@@ -113,7 +113,7 @@ public class Admin_LoanEdit : BLL.AdminPage
         if (problem == null)
         {
             // The entity holds the referenced key, never an empty one: a reference is always asked for.
-            string value = ddlborrower.SelectedValue;
+            string value = ddl_borrower.SelectedValue;
             if (value.Length == 0)
             {
                 problem = "请选择借入人。";
@@ -126,7 +126,7 @@ public class Admin_LoanEdit : BLL.AdminPage
         if (problem == null)
         {
             float value = 0;
-            string text = txtamount.Text.Trim();
+            string text = txt_amount.Text.Trim();
             if (text.Length > 0 && !float.TryParse(text, out value))
             {
                 problem = "金额应为数字。";
@@ -144,7 +144,7 @@ public class Admin_LoanEdit : BLL.AdminPage
         {
             // The entity holds a date, never an empty one: a date is always asked for.
             DateTime value;
-            string text = txtlentOn.Text.Trim();
+            string text = txt_lentOn.Text.Trim();
             if (text.Length == 0)
             {
                 problem = "请填写借出日期。";
@@ -158,12 +158,12 @@ public class Admin_LoanEdit : BLL.AdminPage
                 entity.lentOn = value;
             }
         }
-        string noteText = txtnote.Text.Trim();
-        if (problem == null && noteText.Length > 400)
+        string text_note = txt_note.Text.Trim();
+        if (problem == null && text_note.Length > 400)
         {
             problem = "note不能超过400个字符。";
         }
-        entity.note = noteText;
+        entity.note = text_note;
         if (problem != null)
         {
             lblMessage.Text = Html(problem);

@@ -16,25 +16,25 @@
         <fieldset class="search">
             <legend>查询</legend>
             <span class="field">
-                <asp:Label ID="lblSearchlender" runat="server" AssociatedControlID="ddllender" Text="出借人：" />
-                <asp:DropDownList ID="ddllender" runat="server" />
+                <asp:Label ID="lblSearch_lender" runat="server" AssociatedControlID="ddl_lender" Text="出借人：" />
+                <asp:DropDownList ID="ddl_lender" runat="server" />
             </span>
             <span class="field">
-                <asp:Label ID="lblSearchborrower" runat="server" AssociatedControlID="ddlborrower" Text="借入人：" />
-                <asp:DropDownList ID="ddlborrower" runat="server" />
+                <asp:Label ID="lblSearch_borrower" runat="server" AssociatedControlID="ddl_borrower" Text="借入人：" />
+                <asp:DropDownList ID="ddl_borrower" runat="server" />
             </span>
             <span class="field">
-                <asp:Label ID="lblSearchamount" runat="server" AssociatedControlID="txtamount" Text="金额：" />
-                <asp:TextBox ID="txtamount" runat="server" MaxLength="20" Columns="10" />
+                <asp:Label ID="lblSearch_amount" runat="server" AssociatedControlID="txt_amount" Text="金额：" />
+                <asp:TextBox ID="txt_amount" runat="server" MaxLength="20" Columns="10" />
             </span>
             <span class="field">
-                <asp:Label ID="lblSearchlentOn" runat="server" AssociatedControlID="txtlentOnFrom" Text="借出日期：" />
-                <asp:TextBox ID="txtlentOnFrom" runat="server" MaxLength="10" Columns="10" /> 至
-                <asp:TextBox ID="txtlentOnTo" runat="server" MaxLength="10" Columns="10" />
+                <asp:Label ID="lblSearch_lentOn" runat="server" AssociatedControlID="txtFrom_lentOn" Text="借出日期：" />
+                <asp:TextBox ID="txtFrom_lentOn" runat="server" MaxLength="10" Columns="10" /> 至
+                <asp:TextBox ID="txtTo_lentOn" runat="server" MaxLength="10" Columns="10" />
             </span>
             <span class="field">
-                <asp:Label ID="lblSearchnote" runat="server" AssociatedControlID="txtnote" Text="note：" />
-                <asp:TextBox ID="txtnote" runat="server" MaxLength="400" />
+                <asp:Label ID="lblSearch_note" runat="server" AssociatedControlID="txt_note" Text="note：" />
+                <asp:TextBox ID="txt_note" runat="server" MaxLength="400" />
             </span>
             <span class="buttons">
                 <asp:Button ID="btnSearch" runat="server" Text="查询" OnClick="btnSearch_Click" />
@@ -57,8 +57,8 @@
             <ItemTemplate>
                     <tr>
                         <td><%# Html(Eval("id")) %></td>
-                        <td><%# Html(Eval("lender_Text")) %></td>
-                        <td><%# Html(Eval("borrower_Text")) %></td>
+                        <td><%# Html(Eval("_Text_lender")) %></td>
+                        <td><%# Html(Eval("_Text_borrower")) %></td>
                         <td><%# Html(Eval("amount")) %></td>
                         <td><%# DateText(Eval("lentOn")) %></td>
                         <td class="actions">

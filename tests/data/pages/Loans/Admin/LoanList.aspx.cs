@@ -8,17 +8,17 @@ using DAL;
 public class Admin_LoanList : BLL.AdminPage
 {
     protected Label lblMessage;
-    protected Label lblSearchlender;
-    protected DropDownList ddllender;
-    protected Label lblSearchborrower;
-    protected DropDownList ddlborrower;
-    protected Label lblSearchamount;
-    protected TextBox txtamount;
-    protected Label lblSearchlentOn;
-    protected TextBox txtlentOnFrom;
-    protected TextBox txtlentOnTo;
-    protected Label lblSearchnote;
-    protected TextBox txtnote;
+    protected Label lblSearch_lender;
+    protected DropDownList ddl_lender;
+    protected Label lblSearch_borrower;
+    protected DropDownList ddl_borrower;
+    protected Label lblSearch_amount;
+    protected TextBox txt_amount;
+    protected Label lblSearch_lentOn;
+    protected TextBox txtFrom_lentOn;
+    protected TextBox txtTo_lentOn;
+    protected Label lblSearch_note;
+    protected TextBox txt_note;
     protected Button btnSearch;
     protected Button btnReset;
     protected Button btnAdd;
@@ -61,8 +61,8 @@ public class Admin_LoanList : BLL.AdminPage
         }
         try
         {
-            FillList(ddllender, dalLoanPages.LookupPerson(), "全部");
-            FillList(ddlborrower, dalLoanPages.LookupPerson(), "全部");
+            FillList(ddl_lender, dalLoanPages.LookupPerson(), "全部");
+            FillList(ddl_borrower, dalLoanPages.LookupPerson(), "全部");
         }
         catch (Exception)
         {
@@ -76,46 +76,46 @@ public class Admin_LoanList : BLL.AdminPage
     private dalLoanPages.Search Conditions()
     {
         dalLoanPages.Search search = new dalLoanPages.Search();
-        int lenderKey;
-        if (int.TryParse(ddllender.SelectedValue, out lenderKey))
+        int key_lender;
+        if (int.TryParse(ddl_lender.SelectedValue, out key_lender))
         {
-            search.lender = lenderKey;
+            search.value_lender = key_lender;
         }
-        int borrowerKey;
-        if (int.TryParse(ddlborrower.SelectedValue, out borrowerKey))
+        int key_borrower;
+        if (int.TryParse(ddl_borrower.SelectedValue, out key_borrower))
         {
-            search.borrower = borrowerKey;
+            search.value_borrower = key_borrower;
         }
-        if (txtamount.Text.Trim().Length > 0)
+        if (txt_amount.Text.Trim().Length > 0)
         {
-            float value;
-            if (!float.TryParse(txtamount.Text.Trim(), out value))
+            double value;
+            if (!double.TryParse(txt_amount.Text.Trim(), out value) || double.IsNaN(value) || double.IsInfinity(value))
             {
                 lblMessage.Text = Html("金额应为数字。");
                 return null;
             }
-            search.amount = value;
+            search.value_amount = value;
         }
-        DateTime lentOnFrom, lentOnTo;
-        if (txtlentOnFrom.Text.Trim().Length > 0)
+        DateTime from_lentOn, to_lentOn;
+        if (txtFrom_lentOn.Text.Trim().Length > 0)
         {
-            if (!DateTime.TryParse(txtlentOnFrom.Text.Trim(), out lentOnFrom) || lentOnFrom.Year < 1753)
+            if (!DateTime.TryParse(txtFrom_lentOn.Text.Trim(), out from_lentOn) || from_lentOn.Year < 1753)
             {
                 lblMessage.Text = Html("借出日期的起始日期无效。");
                 return null;
             }
-            search.lentOnFrom = lentOnFrom;
+            search.from_lentOn = from_lentOn;
         }
-        if (txtlentOnTo.Text.Trim().Length > 0)
+        if (txtTo_lentOn.Text.Trim().Length > 0)
         {
-            if (!DateTime.TryParse(txtlentOnTo.Text.Trim(), out lentOnTo) || lentOnTo.Year < 1753)
+            if (!DateTime.TryParse(txtTo_lentOn.Text.Trim(), out to_lentOn) || to_lentOn.Year < 1753)
             {
                 lblMessage.Text = Html("借出日期的截止日期无效。");
                 return null;
             }
-            search.lentOnTo = lentOnTo;
+            search.to_lentOn = to_lentOn;
         }
-        search.note = txtnote.Text.Trim();
+        search.value_note = txt_note.Text.Trim();
         return search;
     }
 
@@ -157,12 +157,12 @@ public class Admin_LoanList : BLL.AdminPage
 
     protected void btnReset_Click(object sender, EventArgs e)
     {
-        ddllender.SelectedIndex = 0;
-        ddlborrower.SelectedIndex = 0;
-        txtamount.Text = "";
-        txtlentOnFrom.Text = "";
-        txtlentOnTo.Text = "";
-        txtnote.Text = "";
+        ddl_lender.SelectedIndex = 0;
+        ddl_borrower.SelectedIndex = 0;
+        txt_amount.Text = "";
+        txtFrom_lentOn.Text = "";
+        txtTo_lentOn.Text = "";
+        txt_note.Text = "";
         PageIndex = 1;
         BindList();
     }

@@ -16,27 +16,27 @@
         <table class="form">
             <tr>
                 <th>编号</th>
-                <td><asp:Literal ID="litid" runat="server" /></td>
+                <td><asp:Literal ID="lit_id" runat="server" /></td>
             </tr>
             <tr>
                 <th>出借人</th>
-                <td><asp:Literal ID="litlender" runat="server" /></td>
+                <td><asp:Literal ID="lit_lender" runat="server" /></td>
             </tr>
             <tr>
                 <th>借入人</th>
-                <td><asp:Literal ID="litborrower" runat="server" /></td>
+                <td><asp:Literal ID="lit_borrower" runat="server" /></td>
             </tr>
             <tr>
                 <th>金额</th>
-                <td><asp:Literal ID="litamount" runat="server" /></td>
+                <td><asp:Literal ID="lit_amount" runat="server" /></td>
             </tr>
             <tr>
                 <th>借出日期</th>
-                <td><asp:Literal ID="litlentOn" runat="server" /></td>
+                <td><asp:Literal ID="lit_lentOn" runat="server" /></td>
             </tr>
             <tr>
                 <th>note</th>
-                <td><asp:Literal ID="litnote" runat="server" /></td>
+                <td><asp:Literal ID="lit_note" runat="server" /></td>
             </tr>
         </table>
     </div>

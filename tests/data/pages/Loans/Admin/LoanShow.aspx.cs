@@ -8,12 +8,12 @@ using DAL;
 public class Admin_LoanShow : BLL.AdminPage
 {
     protected Label lblMessage;
-    protected Literal litid;
-    protected Literal litlender;
-    protected Literal litborrower;
-    protected Literal litamount;
-    protected Literal litlentOn;
-    protected Literal litnote;
+    protected Literal lit_id;
+    protected Literal lit_lender;
+    protected Literal lit_borrower;
+    protected Literal lit_amount;
+    protected Literal lit_lentOn;
+    protected Literal lit_note;
 
     protected void Page_Load(object sender, EventArgs e)
     {
@@ -27,12 +27,12 @@ public class Admin_LoanShow : BLL.AdminPage
                 lblMessage.Text = "要查看的记录不存在。";
                 return;
             }
-            litid.Text = Html(row["id"]);
-            litlender.Text = Html(row["lender_Text"]);
-            litborrower.Text = Html(row["borrower_Text"]);
-            litamount.Text = Html(row["amount"]);
-            litlentOn.Text = DateText(row["lentOn"]);
-            litnote.Text = Html(row["note"]);
+            lit_id.Text = Html(row["id"]);
+            lit_lender.Text = Html(row["_Text_lender"]);
+            lit_borrower.Text = Html(row["_Text_borrower"]);
+            lit_amount.Text = Html(row["amount"]);
+            lit_lentOn.Text = DateText(row["lentOn"]);
+            lit_note.Text = Html(row["note"]);
         }
         catch (Exception)
         {

@@ -15,58 +15,58 @@
         <p><asp:Label ID="lblMessage" runat="server" CssClass="message" EnableViewState="false" /></p>
         <table class="form">
             <tr>
-                <th><asp:Label ID="lblFortitle" runat="server" AssociatedControlID="txttitle" Text="书名" /><span class="must">*</span></th>
+                <th><asp:Label ID="lblFor_title" runat="server" AssociatedControlID="txt_title" Text="书名" /><span class="must">*</span></th>
                 <td>
-                    <asp:TextBox ID="txttitle" runat="server" MaxLength="50" />
-                    <asp:RequiredFieldValidator ID="rfvtitle" runat="server" ControlToValidate="txttitle"
+                    <asp:TextBox ID="txt_title" runat="server" MaxLength="50" />
+                    <asp:RequiredFieldValidator ID="rfv_title" runat="server" ControlToValidate="txt_title"
                         Display="Dynamic" CssClass="message" ErrorMessage="必填" />
                 </td>
             </tr>
-            <tr id="rowid" runat="server">
+            <tr id="row_id" runat="server">
                 <th>编号</th>
-                <td><asp:Label ID="lblid" runat="server" /></td>
+                <td><asp:Label ID="lbl_id" runat="server" /></td>
             </tr>
             <tr>
-                <th><asp:Label ID="lblForprice" runat="server" AssociatedControlID="txtprice" Text="价格" /></th>
+                <th><asp:Label ID="lblFor_price" runat="server" AssociatedControlID="txt_price" Text="价格" /></th>
                 <td>
-                    <asp:TextBox ID="txtprice" runat="server" MaxLength="20" />
-                    <asp:CompareValidator ID="cvprice" runat="server" ControlToValidate="txtprice" Operator="DataTypeCheck"
+                    <asp:TextBox ID="txt_price" runat="server" MaxLength="20" />
+                    <asp:CompareValidator ID="cv_price" runat="server" ControlToValidate="txt_price" Operator="DataTypeCheck"
                         Type="Double" Display="Dynamic" CssClass="message" ErrorMessage="请输入数字" />
                 </td>
             </tr>
             <tr>
-                <th><asp:Label ID="lblForcover" runat="server" AssociatedControlID="fucover" Text="cover" /></th>
+                <th><asp:Label ID="lblFor_cover" runat="server" AssociatedControlID="fu_cover" Text="cover" /></th>
                 <td>
-                    <asp:Image ID="imgcover" runat="server" Visible="false" CssClass="picture" />
-                    <asp:FileUpload ID="fucover" runat="server" /> （jpg、png或gif，不超过2MB）
+                    <asp:Image ID="img_cover" runat="server" Visible="false" CssClass="picture" />
+                    <asp:FileUpload ID="fu_cover" runat="server" /> （jpg、png或gif，不超过2MB）
                 </td>
             </tr>
             <tr>
-                <th><asp:Label ID="lblForpublished" runat="server" AssociatedControlID="txtpublished" Text="出版日期" /><span class="must">*</span></th>
+                <th><asp:Label ID="lblFor_published" runat="server" AssociatedControlID="txt_published" Text="出版日期" /><span class="must">*</span></th>
                 <td>
-                    <asp:TextBox ID="txtpublished" runat="server" MaxLength="10" /> （yyyy-mm-dd）
-                    <asp:CompareValidator ID="cvpublished" runat="server" ControlToValidate="txtpublished" Operator="DataTypeCheck"
+                    <asp:TextBox ID="txt_published" runat="server" MaxLength="10" /> （yyyy-mm-dd）
+                    <asp:CompareValidator ID="cv_published" runat="server" ControlToValidate="txt_published" Operator="DataTypeCheck"
                         Type="Date" Display="Dynamic" CssClass="message" ErrorMessage="请输入日期" />
                 </td>
             </tr>
             <tr>
-                <th><asp:Label ID="lblForstock" runat="server" AssociatedControlID="txtstock" Text="库存" /></th>
+                <th><asp:Label ID="lblFor_stock" runat="server" AssociatedControlID="txt_stock" Text="库存" /></th>
                 <td>
-                    <asp:TextBox ID="txtstock" runat="server" MaxLength="20" />
-                    <asp:CompareValidator ID="cvstock" runat="server" ControlToValidate="txtstock" Operator="DataTypeCheck"
+                    <asp:TextBox ID="txt_stock" runat="server" MaxLength="20" />
+                    <asp:CompareValidator ID="cv_stock" runat="server" ControlToValidate="txt_stock" Operator="DataTypeCheck"
                         Type="Integer" Display="Dynamic" CssClass="message" ErrorMessage="请输入数字" />
                 </td>
             </tr>
             <tr>
-                <th><asp:Label ID="lblForcategoryId" runat="server" AssociatedControlID="ddlcategoryId" Text="类别" /><span class="must">*</span></th>
+                <th><asp:Label ID="lblFor_categoryId" runat="server" AssociatedControlID="ddl_categoryId" Text="类别" /><span class="must">*</span></th>
                 <td>
-                    <asp:DropDownList ID="ddlcategoryId" runat="server" />
+                    <asp:DropDownList ID="ddl_categoryId" runat="server" />
                 </td>
             </tr>
             <tr>
-                <th><asp:Label ID="lblForhouseCode" runat="server" AssociatedControlID="ddlhouseCode" Text="出版社" /><span class="must">*</span></th>
+                <th><asp:Label ID="lblFor_houseCode" runat="server" AssociatedControlID="ddl_houseCode" Text="出版社" /><span class="must">*</span></th>
                 <td>
-                    <asp:DropDownList ID="ddlhouseCode" runat="server" />
+                    <asp:DropDownList ID="ddl_houseCode" runat="server" />
                 </td>
             </tr>
         </table>

@@ -10,27 +10,27 @@ public class Admin_BookEdit : BLL.AdminPage
 {
     protected Label lblTitle;
     protected Label lblMessage;
-    protected Label lblFortitle;
-    protected TextBox txttitle;
-    protected RequiredFieldValidator rfvtitle;
-    protected HtmlTableRow rowid;
-    protected Label lblid;
-    protected Label lblForprice;
-    protected TextBox txtprice;
-    protected CompareValidator cvprice;
-    protected Label lblForcover;
-    protected Image imgcover;
-    protected FileUpload fucover;
-    protected Label lblForpublished;
-    protected TextBox txtpublished;
-    protected CompareValidator cvpublished;
-    protected Label lblForstock;
-    protected TextBox txtstock;
-    protected CompareValidator cvstock;
-    protected Label lblForcategoryId;
-    protected DropDownList ddlcategoryId;
-    protected Label lblForhouseCode;
-    protected DropDownList ddlhouseCode;
+    protected Label lblFor_title;
+    protected TextBox txt_title;
+    protected RequiredFieldValidator rfv_title;
+    protected HtmlTableRow row_id;
+    protected Label lbl_id;
+    protected Label lblFor_price;
+    protected TextBox txt_price;
+    protected CompareValidator cv_price;
+    protected Label lblFor_cover;
+    protected Image img_cover;
+    protected FileUpload fu_cover;
+    protected Label lblFor_published;
+    protected TextBox txt_published;
+    protected CompareValidator cv_published;
+    protected Label lblFor_stock;
+    protected TextBox txt_stock;
+    protected CompareValidator cv_stock;
+    protected Label lblFor_categoryId;
+    protected DropDownList ddl_categoryId;
+    protected Label lblFor_houseCode;
+    protected DropDownList ddl_houseCode;
     protected Button btnSave;
 
     // The key of the row being edited, kept from the first request; null while adding.
@@ -41,10 +41,10 @@ public class Admin_BookEdit : BLL.AdminPage
     }
 
     // The stored picture of cover, kept when no new one is chosen.
-    private string Currentcover
+    private string Current_cover
     {
-        get { return ViewState["Currentcover"] as string ?? ""; }
-        set { ViewState["Currentcover"] = value; }
+        get { return ViewState["Current_cover"] as string ?? ""; }
+        set { ViewState["Current_cover"] = value; }
     }
 
     protected void Page_Load(object sender, EventArgs e)
@@ -58,11 +58,11 @@ public class Admin_BookEdit : BLL.AdminPage
         lblTitle.Text = id == null ? "添加图书" : "编辑图书";
         try
         {
-            FillList(ddlcategoryId, dalBookPages.LookupCategory(), "请选择");
-            FillList(ddlhouseCode, dalBookPages.LookupPublishHouse(), "请选择");
+            FillList(ddl_categoryId, dalBookPages.LookupCategory(), "请选择");
+            FillList(ddl_houseCode, dalBookPages.LookupPublishHouse(), "请选择");
             if (id == null)
             {
-                rowid.Visible = false;
+                row_id.Visible = false;
                 return;
             }
             int key;
@@ -74,14 +74,14 @@ public class Admin_BookEdit : BLL.AdminPage
                 return;
             }
             EditKey = Convert.ToString(row["id"]);
-            txttitle.Text = Convert.ToString(row["title"]);
-            lblid.Text = Html(row["id"]);
-            txtprice.Text = Convert.ToString(row["price"]);
-            Currentcover = Convert.ToString(row["cover"]);
-            txtpublished.Text = DateText(row["published"]);
-            txtstock.Text = Convert.ToString(row["stock"]);
-            Select(ddlcategoryId, Convert.ToString(row["categoryId"]));
-            Select(ddlhouseCode, Convert.ToString(row["houseCode"]));
+            txt_title.Text = Convert.ToString(row["title"]);
+            lbl_id.Text = Html(row["id"]);
+            txt_price.Text = Convert.ToString(row["price"]);
+            Current_cover = Convert.ToString(row["cover"]);
+            txt_published.Text = DateText(row["published"]);
+            txt_stock.Text = Convert.ToString(row["stock"]);
+            Select(ddl_categoryId, Convert.ToString(row["categoryId"]));
+            Select(ddl_houseCode, Convert.ToString(row["houseCode"]));
             ShowPictures();
         }
         catch (Exception)
@@ -94,8 +94,8 @@ public class Admin_BookEdit : BLL.AdminPage
     // Shows each stored picture; a required picture that is stored already need not be chosen again.
     private void ShowPictures()
     {
-        imgcover.Visible = Currentcover.Length > 0;
-        imgcover.ImageUrl = Currentcover.Length > 0 ? PictureUrl(Currentcover) : "";
+        img_cover.Visible = Current_cover.Length > 0;
+        img_cover.ImageUrl = Current_cover.Length > 0 ? PictureUrl(Current_cover) : "";
     }
 
     protected void btnSave_Click(object sender, EventArgs e)
@@ -108,16 +108,16 @@ public class Admin_BookEdit : BLL.AdminPage
         }
         ENTITY.Book entity = new ENTITY.Book();
         string problem = null;
-        string titleText = txttitle.Text.Trim();
-        if (problem == null && titleText.Length == 0)
+        string text_title = txt_title.Text.Trim();
+        if (problem == null && text_title.Length == 0)
         {
             problem = "请填写书名。";
         }
-        if (problem == null && titleText.Length > 50)
+        if (problem == null && text_title.Length > 50)
         {
             problem = "书名不能超过50个字符。";
         }
-        entity.title = titleText;
+        entity.title = text_title;
         if (EditKey != null)
         {
             entity.id = int.Parse(EditKey);
@@ -125,7 +125,7 @@ public class Admin_BookEdit : BLL.AdminPage
         if (problem == null)
         {
             float value = 0;
-            string text = txtprice.Text.Trim();
+            string text = txt_price.Text.Trim();
             if (text.Length > 0 && !float.TryParse(text, out value))
             {
                 problem = "价格应为数字。";
@@ -139,7 +139,7 @@ public class Admin_BookEdit : BLL.AdminPage
         {
             // The entity holds a date, never an empty one: a date is always asked for.
             DateTime value;
-            string text = txtpublished.Text.Trim();
+            string text = txt_published.Text.Trim();
             if (text.Length == 0)
             {
                 problem = "请填写出版日期。";
@@ -156,7 +156,7 @@ public class Admin_BookEdit : BLL.AdminPage
         if (problem == null)
         {
             int value = 0;
-            string text = txtstock.Text.Trim();
+            string text = txt_stock.Text.Trim();
             if (text.Length > 0 && !int.TryParse(text, out value))
             {
                 problem = "库存应为整数。";
@@ -169,7 +169,7 @@ public class Admin_BookEdit : BLL.AdminPage
         if (problem == null)
         {
             // The entity holds the referenced key, never an empty one: a reference is always asked for.
-            string value = ddlcategoryId.SelectedValue;
+            string value = ddl_categoryId.SelectedValue;
             if (value.Length == 0)
             {
                 problem = "请选择类别。";
@@ -182,7 +182,7 @@ public class Admin_BookEdit : BLL.AdminPage
         if (problem == null)
         {
             // The entity holds the referenced key, never an empty one: a reference is always asked for.
-            string value = ddlhouseCode.SelectedValue;
+            string value = ddl_houseCode.SelectedValue;
             if (value.Length == 0)
             {
                 problem = "请选择出版社。";
@@ -192,11 +192,11 @@ public class Admin_BookEdit : BLL.AdminPage
                 entity.houseCode = value;
             }
         }
-        entity.cover = Currentcover;
-        if (problem == null && fucover.HasFile)
+        entity.cover = Current_cover;
+        if (problem == null && fu_cover.HasFile)
         {
             string error;
-            string path = SavePicture(fucover, out error);
+            string path = SavePicture(fu_cover, out error);
             if (path == null)
             {
                 problem = "cover：" + error;

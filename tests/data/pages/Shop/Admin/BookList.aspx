@@ -16,21 +16,21 @@
         <fieldset class="search">
             <legend>查询</legend>
             <span class="field">
-                <asp:Label ID="lblSearchtitle" runat="server" AssociatedControlID="txttitle" Text="书名：" />
-                <asp:TextBox ID="txttitle" runat="server" MaxLength="50" />
+                <asp:Label ID="lblSearch_title" runat="server" AssociatedControlID="txt_title" Text="书名：" />
+                <asp:TextBox ID="txt_title" runat="server" MaxLength="50" />
             </span>
             <span class="field">
-                <asp:Label ID="lblSearchpublished" runat="server" AssociatedControlID="txtpublishedFrom" Text="出版日期：" />
-                <asp:TextBox ID="txtpublishedFrom" runat="server" MaxLength="10" Columns="10" /> 至
-                <asp:TextBox ID="txtpublishedTo" runat="server" MaxLength="10" Columns="10" />
+                <asp:Label ID="lblSearch_published" runat="server" AssociatedControlID="txtFrom_published" Text="出版日期：" />
+                <asp:TextBox ID="txtFrom_published" runat="server" MaxLength="10" Columns="10" /> 至
+                <asp:TextBox ID="txtTo_published" runat="server" MaxLength="10" Columns="10" />
             </span>
             <span class="field">
-                <asp:Label ID="lblSearchcategoryId" runat="server" AssociatedControlID="ddlcategoryId" Text="类别：" />
-                <asp:DropDownList ID="ddlcategoryId" runat="server" />
+                <asp:Label ID="lblSearch_categoryId" runat="server" AssociatedControlID="ddl_categoryId" Text="类别：" />
+                <asp:DropDownList ID="ddl_categoryId" runat="server" />
             </span>
             <span class="field">
-                <asp:Label ID="lblSearchhouseCode" runat="server" AssociatedControlID="ddlhouseCode" Text="出版社：" />
-                <asp:DropDownList ID="ddlhouseCode" runat="server" />
+                <asp:Label ID="lblSearch_houseCode" runat="server" AssociatedControlID="ddl_houseCode" Text="出版社：" />
+                <asp:DropDownList ID="ddl_houseCode" runat="server" />
             </span>
             <span class="buttons">
                 <asp:Button ID="btnSearch" runat="server" Text="查询" OnClick="btnSearch_Click" />
@@ -57,8 +57,8 @@
                         <td><%# Html(Eval("id")) %></td>
                         <td><%# PictureTag(Eval("cover")) %></td>
                         <td><%# DateText(Eval("published")) %></td>
-                        <td><%# Html(Eval("categoryId_Text")) %></td>
-                        <td><%# Html(Eval("houseCode_Text")) %></td>
+                        <td><%# Html(Eval("_Text_categoryId")) %></td>
+                        <td><%# Html(Eval("_Text_houseCode")) %></td>
                         <td class="actions">
                             <a href="BookShow.aspx?id=<%# Server.UrlEncode(Convert.ToString(Eval("id"))) %>">详细</a>
                             <a href="BookEdit.aspx?id=<%# Server.UrlEncode(Convert.ToString(Eval("id"))) %>">编辑</a>

@@ -8,15 +8,15 @@ using DAL;
 public class Admin_BookList : BLL.AdminPage
 {
     protected Label lblMessage;
-    protected Label lblSearchtitle;
-    protected TextBox txttitle;
-    protected Label lblSearchpublished;
-    protected TextBox txtpublishedFrom;
-    protected TextBox txtpublishedTo;
-    protected Label lblSearchcategoryId;
-    protected DropDownList ddlcategoryId;
-    protected Label lblSearchhouseCode;
-    protected DropDownList ddlhouseCode;
+    protected Label lblSearch_title;
+    protected TextBox txt_title;
+    protected Label lblSearch_published;
+    protected TextBox txtFrom_published;
+    protected TextBox txtTo_published;
+    protected Label lblSearch_categoryId;
+    protected DropDownList ddl_categoryId;
+    protected Label lblSearch_houseCode;
+    protected DropDownList ddl_houseCode;
     protected Button btnSearch;
     protected Button btnReset;
     protected Button btnAdd;
@@ -59,8 +59,8 @@ public class Admin_BookList : BLL.AdminPage
         }
         try
         {
-            FillList(ddlcategoryId, dalBookPages.LookupCategory(), "全部");
-            FillList(ddlhouseCode, dalBookPages.LookupPublishHouse(), "全部");
+            FillList(ddl_categoryId, dalBookPages.LookupCategory(), "全部");
+            FillList(ddl_houseCode, dalBookPages.LookupPublishHouse(), "全部");
         }
         catch (Exception)
         {
@@ -74,32 +74,32 @@ public class Admin_BookList : BLL.AdminPage
     private dalBookPages.Search Conditions()
     {
         dalBookPages.Search search = new dalBookPages.Search();
-        search.title = txttitle.Text.Trim();
-        DateTime publishedFrom, publishedTo;
-        if (txtpublishedFrom.Text.Trim().Length > 0)
+        search.value_title = txt_title.Text.Trim();
+        DateTime from_published, to_published;
+        if (txtFrom_published.Text.Trim().Length > 0)
         {
-            if (!DateTime.TryParse(txtpublishedFrom.Text.Trim(), out publishedFrom) || publishedFrom.Year < 1753)
+            if (!DateTime.TryParse(txtFrom_published.Text.Trim(), out from_published) || from_published.Year < 1753)
             {
                 lblMessage.Text = Html("出版日期的起始日期无效。");
                 return null;
             }
-            search.publishedFrom = publishedFrom;
+            search.from_published = from_published;
         }
-        if (txtpublishedTo.Text.Trim().Length > 0)
+        if (txtTo_published.Text.Trim().Length > 0)
         {
-            if (!DateTime.TryParse(txtpublishedTo.Text.Trim(), out publishedTo) || publishedTo.Year < 1753)
+            if (!DateTime.TryParse(txtTo_published.Text.Trim(), out to_published) || to_published.Year < 1753)
             {
                 lblMessage.Text = Html("出版日期的截止日期无效。");
                 return null;
             }
-            search.publishedTo = publishedTo;
+            search.to_published = to_published;
         }
-        int categoryIdKey;
-        if (int.TryParse(ddlcategoryId.SelectedValue, out categoryIdKey))
+        int key_categoryId;
+        if (int.TryParse(ddl_categoryId.SelectedValue, out key_categoryId))
         {
-            search.categoryId = categoryIdKey;
+            search.value_categoryId = key_categoryId;
         }
-        search.houseCode = ddlhouseCode.SelectedValue;
+        search.value_houseCode = ddl_houseCode.SelectedValue;
         return search;
     }
 
@@ -141,11 +141,11 @@ public class Admin_BookList : BLL.AdminPage
 
     protected void btnReset_Click(object sender, EventArgs e)
     {
-        txttitle.Text = "";
-        txtpublishedFrom.Text = "";
-        txtpublishedTo.Text = "";
-        ddlcategoryId.SelectedIndex = 0;
-        ddlhouseCode.SelectedIndex = 0;
+        txt_title.Text = "";
+        txtFrom_published.Text = "";
+        txtTo_published.Text = "";
+        ddl_categoryId.SelectedIndex = 0;
+        ddl_houseCode.SelectedIndex = 0;
         PageIndex = 1;
         BindList();
     }

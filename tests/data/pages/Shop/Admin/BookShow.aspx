@@ -16,35 +16,35 @@
         <table class="form">
             <tr>
                 <th>书名</th>
-                <td><asp:Literal ID="littitle" runat="server" /></td>
+                <td><asp:Literal ID="lit_title" runat="server" /></td>
             </tr>
             <tr>
                 <th>编号</th>
-                <td><asp:Literal ID="litid" runat="server" /></td>
+                <td><asp:Literal ID="lit_id" runat="server" /></td>
             </tr>
             <tr>
                 <th>价格</th>
-                <td><asp:Literal ID="litprice" runat="server" /></td>
+                <td><asp:Literal ID="lit_price" runat="server" /></td>
             </tr>
             <tr>
                 <th>cover</th>
-                <td><asp:Literal ID="litcover" runat="server" /></td>
+                <td><asp:Literal ID="lit_cover" runat="server" /></td>
             </tr>
             <tr>
                 <th>出版日期</th>
-                <td><asp:Literal ID="litpublished" runat="server" /></td>
+                <td><asp:Literal ID="lit_published" runat="server" /></td>
             </tr>
             <tr>
                 <th>库存</th>
-                <td><asp:Literal ID="litstock" runat="server" /></td>
+                <td><asp:Literal ID="lit_stock" runat="server" /></td>
             </tr>
             <tr>
                 <th>类别</th>
-                <td><asp:Literal ID="litcategoryId" runat="server" /></td>
+                <td><asp:Literal ID="lit_categoryId" runat="server" /></td>
             </tr>
             <tr>
                 <th>出版社</th>
-                <td><asp:Literal ID="lithouseCode" runat="server" /></td>
+                <td><asp:Literal ID="lit_houseCode" runat="server" /></td>
             </tr>
         </table>
     </div>

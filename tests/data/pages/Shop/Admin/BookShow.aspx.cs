@@ -8,14 +8,14 @@ using DAL;
 public class Admin_BookShow : BLL.AdminPage
 {
     protected Label lblMessage;
-    protected Literal littitle;
-    protected Literal litid;
-    protected Literal litprice;
-    protected Literal litcover;
-    protected Literal litpublished;
-    protected Literal litstock;
-    protected Literal litcategoryId;
-    protected Literal lithouseCode;
+    protected Literal lit_title;
+    protected Literal lit_id;
+    protected Literal lit_price;
+    protected Literal lit_cover;
+    protected Literal lit_published;
+    protected Literal lit_stock;
+    protected Literal lit_categoryId;
+    protected Literal lit_houseCode;
 
     protected void Page_Load(object sender, EventArgs e)
     {
@@ -29,14 +29,14 @@ public class Admin_BookShow : BLL.AdminPage
                 lblMessage.Text = "要查看的记录不存在。";
                 return;
             }
-            littitle.Text = Html(row["title"]);
-            litid.Text = Html(row["id"]);
-            litprice.Text = Html(row["price"]);
-            litcover.Text = PictureTag(row["cover"]);
-            litpublished.Text = DateText(row["published"]);
-            litstock.Text = Html(row["stock"]);
-            litcategoryId.Text = Html(row["categoryId_Text"]);
-            lithouseCode.Text = Html(row["houseCode_Text"]);
+            lit_title.Text = Html(row["title"]);
+            lit_id.Text = Html(row["id"]);
+            lit_price.Text = Html(row["price"]);
+            lit_cover.Text = PictureTag(row["cover"]);
+            lit_published.Text = DateText(row["published"]);
+            lit_stock.Text = Html(row["stock"]);
+            lit_categoryId.Text = Html(row["_Text_categoryId"]);
+            lit_houseCode.Text = Html(row["_Text_houseCode"]);
         }
         catch (Exception)
         {

@@ -12,12 +12,12 @@ namespace DAL
         /*列表页的查询条件：为null或空的条件不参与查询*/
         public class Search
         {
-            public int? lender;
-            public int? borrower;
-            public float? amount;
-            public DateTime? lentOnFrom;
-            public DateTime? lentOnTo;
-            public string note;
+            public int? value_lender;
+            public int? value_borrower;
+            public double? value_amount;
+            public DateTime? from_lentOn;
+            public DateTime? to_lentOn;
+            public string value_note;
         }
 
         private static void Add(List<SqlParameter> parms, string name, SqlDbType type, object value)
@@ -31,43 +31,44 @@ namespace DAL
         private static string Where(Search search, List<SqlParameter> parms)
         {
             StringBuilder where = new StringBuilder();
-            if (search.lender.HasValue)
+            if (search.value_lender.HasValue)
             {
-                where.Append(" and Loan.lender=@s_lender");
-                Add(parms, "@s_lender", SqlDbType.Int, search.lender.Value);
+                where.Append(" and Loan.lender=@value_lender");
+                Add(parms, "@value_lender", SqlDbType.Int, search.value_lender.Value);
             }
-            if (search.borrower.HasValue)
+            if (search.value_borrower.HasValue)
             {
-                where.Append(" and Loan.borrower=@s_borrower");
-                Add(parms, "@s_borrower", SqlDbType.Int, search.borrower.Value);
+                where.Append(" and Loan.borrower=@value_borrower");
+                Add(parms, "@value_borrower", SqlDbType.Int, search.value_borrower.Value);
             }
-            if (search.amount.HasValue)
+            if (search.value_amount.HasValue)
             {
-                where.Append(" and Loan.amount=@s_amount");
-                Add(parms, "@s_amount", SqlDbType.Float, search.amount.Value);
+                where.Append(" and Loan.amount in (@value_amount, @float_amount)");
+                Add(parms, "@value_amount", SqlDbType.Float, search.value_amount.Value);
+                Add(parms, "@float_amount", SqlDbType.Float, AdminPagesHelp.AsFloat(search.value_amount.Value));
             }
-            if (search.lentOnFrom.HasValue)
+            if (search.from_lentOn.HasValue)
             {
-                where.Append(" and Loan.lentOn>=@s_lentOnFrom");
-                Add(parms, "@s_lentOnFrom", SqlDbType.DateTime, search.lentOnFrom.Value.Date);
+                where.Append(" and Loan.lentOn>=@from_lentOn");
+                Add(parms, "@from_lentOn", SqlDbType.DateTime, search.from_lentOn.Value.Date);
             }
-            if (search.lentOnTo.HasValue && search.lentOnTo.Value.Date < DateTime.MaxValue.Date)
+            if (search.to_lentOn.HasValue && search.to_lentOn.Value.Date < DateTime.MaxValue.Date)
             {
-                where.Append(" and Loan.lentOn<@s_lentOnTo");
-                Add(parms, "@s_lentOnTo", SqlDbType.DateTime, search.lentOnTo.Value.Date.AddDays(1));
+                where.Append(" and Loan.lentOn<@to_lentOn");
+                Add(parms, "@to_lentOn", SqlDbType.DateTime, search.to_lentOn.Value.Date.AddDays(1));
             }
-            if (!string.IsNullOrEmpty(search.note))
+            if (!string.IsNullOrEmpty(search.value_note))
             {
-                where.Append(" and Loan.note like @s_note escape '\\'");
-                Add(parms, "@s_note", SqlDbType.VarChar, AdminPagesHelp.Contains(search.note));
+                where.Append(" and Loan.note like @value_note escape '\\'");
+                Add(parms, "@value_note", SqlDbType.VarChar, AdminPagesHelp.Contains(search.value_note));
             }
             return where.Length == 0 ? "" : " where" + where.ToString().Substring(4);
         }
 
-        /*引用成员所指记录的显示成员，作为“成员名_Text”列*/
+        /*引用成员所指记录的显示成员，作为“_Text_成员名”列（名称以下划线开头，不会与任何成员名相同）*/
         private const string ReferenceColumns = ""
-            + ", (select r.name from Person r where r.id=Loan.lender) as lender_Text"
-            + ", (select r.name from Person r where r.id=Loan.borrower) as borrower_Text"
+            + ", (select _r.name from Person _r where _r.id=Loan.lender) as _Text_lender"
+            + ", (select _r.name from Person _r where _r.id=Loan.borrower) as _Text_borrower"
             ;
 
         /*符合条件的记录数*/
@@ -84,13 +85,13 @@ namespace DAL
         {
             List<SqlParameter> parms = new List<SqlParameter>();
             string where = Where(search, parms);
-            string sql = "select * from (select ROW_NUMBER() over (order by Loan.id asc) as PageRowNumber, Loan.*"
+            string sql = "select * from (select ROW_NUMBER() over (order by Loan.id asc) as _RowNumber, Loan.*"
                        + ReferenceColumns + " from Loan" + where
-                       + ") as PageRows where PageRowNumber between @pageFirst and @pageLast order by PageRowNumber";
+                       + ") as _Rows where _RowNumber between @pageFirst and @pageLast order by _RowNumber";
             Add(parms, "@pageFirst", SqlDbType.BigInt, (long)(pageIndex - 1) * pageSize + 1);
             Add(parms, "@pageLast", SqlDbType.BigInt, (long)pageIndex * pageSize);
             DataTable rows = DBHelp.ExecuteDataSet(sql, parms.ToArray()).Tables[0];
-            rows.Columns.Remove("PageRowNumber");
+            rows.Columns.Remove("_RowNumber");
             return rows;
         }
 

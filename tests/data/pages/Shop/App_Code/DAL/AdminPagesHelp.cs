@@ -6,7 +6,7 @@ using System.Text;
 namespace DAL
 {
     /// <summary>
-    /// 管理页面共用的数据访问：管理员的密码，以及查询条件中LIKE的转义。
+    /// 管理页面共用的数据访问：管理员的密码，以及查询条件中LIKE的转义和浮点数的比较值。
     /// </summary>
     public static class AdminPagesHelp
     {
@@ -26,6 +26,16 @@ namespace DAL
                 pattern.Append(c);
             }
             return pattern.Append('%').ToString();
+        }
+
+        /// <summary>
+        /// value经实体类的float保存后在数据库中的值（float转回double，如1.1成为1.100000023841858）；
+        /// float容纳不下时（超出范围或变为0）为value本身。浮点型的精确查询同时比较这两个值。
+        /// </summary>
+        public static double AsFloat(double value)
+        {
+            float saved = (float)value;
+            return float.IsInfinity(saved) || (saved == 0 && value != 0) ? value : saved;
         }
 
         /// <summary>该管理员是否仍在使用建表脚本中的固定密码。</summary>

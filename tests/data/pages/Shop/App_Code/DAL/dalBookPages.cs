@@ -12,11 +12,11 @@ namespace DAL
         /*列表页的查询条件：为null或空的条件不参与查询*/
         public class Search
         {
-            public string title;
-            public DateTime? publishedFrom;
-            public DateTime? publishedTo;
-            public int? categoryId;
-            public string houseCode;
+            public string value_title;
+            public DateTime? from_published;
+            public DateTime? to_published;
+            public int? value_categoryId;
+            public string value_houseCode;
         }
 
         private static void Add(List<SqlParameter> parms, string name, SqlDbType type, object value)
@@ -30,38 +30,38 @@ namespace DAL
         private static string Where(Search search, List<SqlParameter> parms)
         {
             StringBuilder where = new StringBuilder();
-            if (!string.IsNullOrEmpty(search.title))
+            if (!string.IsNullOrEmpty(search.value_title))
             {
-                where.Append(" and Book.title like @s_title escape '\\'");
-                Add(parms, "@s_title", SqlDbType.VarChar, AdminPagesHelp.Contains(search.title));
+                where.Append(" and Book.title like @value_title escape '\\'");
+                Add(parms, "@value_title", SqlDbType.VarChar, AdminPagesHelp.Contains(search.value_title));
             }
-            if (search.publishedFrom.HasValue)
+            if (search.from_published.HasValue)
             {
-                where.Append(" and Book.published>=@s_publishedFrom");
-                Add(parms, "@s_publishedFrom", SqlDbType.DateTime, search.publishedFrom.Value.Date);
+                where.Append(" and Book.published>=@from_published");
+                Add(parms, "@from_published", SqlDbType.DateTime, search.from_published.Value.Date);
             }
-            if (search.publishedTo.HasValue && search.publishedTo.Value.Date < DateTime.MaxValue.Date)
+            if (search.to_published.HasValue && search.to_published.Value.Date < DateTime.MaxValue.Date)
             {
-                where.Append(" and Book.published<@s_publishedTo");
-                Add(parms, "@s_publishedTo", SqlDbType.DateTime, search.publishedTo.Value.Date.AddDays(1));
+                where.Append(" and Book.published<@to_published");
+                Add(parms, "@to_published", SqlDbType.DateTime, search.to_published.Value.Date.AddDays(1));
             }
-            if (search.categoryId.HasValue)
+            if (search.value_categoryId.HasValue)
             {
-                where.Append(" and Book.categoryId=@s_categoryId");
-                Add(parms, "@s_categoryId", SqlDbType.Int, search.categoryId.Value);
+                where.Append(" and Book.categoryId=@value_categoryId");
+                Add(parms, "@value_categoryId", SqlDbType.Int, search.value_categoryId.Value);
             }
-            if (!string.IsNullOrEmpty(search.houseCode))
+            if (!string.IsNullOrEmpty(search.value_houseCode))
             {
-                where.Append(" and Book.houseCode=@s_houseCode");
-                Add(parms, "@s_houseCode", SqlDbType.VarChar, search.houseCode);
+                where.Append(" and Book.houseCode=@value_houseCode");
+                Add(parms, "@value_houseCode", SqlDbType.VarChar, search.value_houseCode);
             }
             return where.Length == 0 ? "" : " where" + where.ToString().Substring(4);
         }
 
-        /*引用成员所指记录的显示成员，作为“成员名_Text”列*/
+        /*引用成员所指记录的显示成员，作为“_Text_成员名”列（名称以下划线开头，不会与任何成员名相同）*/
         private const string ReferenceColumns = ""
-            + ", (select r.name from Category r where r.id=Book.categoryId) as categoryId_Text"
-            + ", (select r.name from PublishHouse r where r.code=Book.houseCode) as houseCode_Text"
+            + ", (select _r.name from Category _r where _r.id=Book.categoryId) as _Text_categoryId"
+            + ", (select _r.name from PublishHouse _r where _r.code=Book.houseCode) as _Text_houseCode"
             ;
 
         /*符合条件的记录数*/
@@ -78,13 +78,13 @@ namespace DAL
         {
             List<SqlParameter> parms = new List<SqlParameter>();
             string where = Where(search, parms);
-            string sql = "select * from (select ROW_NUMBER() over (order by Book.id asc) as PageRowNumber, Book.*"
+            string sql = "select * from (select ROW_NUMBER() over (order by Book.id asc) as _RowNumber, Book.*"
                        + ReferenceColumns + " from Book" + where
-                       + ") as PageRows where PageRowNumber between @pageFirst and @pageLast order by PageRowNumber";
+                       + ") as _Rows where _RowNumber between @pageFirst and @pageLast order by _RowNumber";
             Add(parms, "@pageFirst", SqlDbType.BigInt, (long)(pageIndex - 1) * pageSize + 1);
             Add(parms, "@pageLast", SqlDbType.BigInt, (long)pageIndex * pageSize);
             DataTable rows = DBHelp.ExecuteDataSet(sql, parms.ToArray()).Tables[0];
-            rows.Columns.Remove("PageRowNumber");
+            rows.Columns.Remove("_RowNumber");
             return rows;
         }
 
