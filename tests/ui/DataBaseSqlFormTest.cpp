@@ -111,6 +111,9 @@ class DataBaseSqlFormTest : public QObject {
     QCOMPARE(first, TCodeHighlighter::KeywordFormat().foreground().color());
     // The colours are the view's only: the text stays the script.
     QCOMPARE(MemoScript(), FScript);
+    // With CORVANTHEL_SCREENSHOTS=<folder>, the window is saved there as the user sees it.
+    const QString folder = qEnvironmentVariable("CORVANTHEL_SCREENSHOTS");
+    if (!folder.isEmpty()) QVERIFY(FForm->grab().save(folder + "/script-window.png"));
   }
 
   void ctrlAAndCtrlWithKeypadOneSelectAll() {
