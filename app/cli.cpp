@@ -1,6 +1,5 @@
 // The headless command line: lists projects, writes a project's table script and
 // generates a project's site without opening a window.
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <CLI/CLI.hpp>
@@ -66,16 +65,14 @@ int RequireProject(const std::string& project) {
   return projectId;
 }
 
-// True when FILE is "-" or names the file standard output already is (/dev/stdout, /dev/fd/1, or the
-// file it was redirected to): the text then goes out through standard output as it is. Replacing
-// that file instead would need its folder to be writable, and would leave whatever standard output
-// carries before and after the text in a file that no longer has a name.
+// True when FILE is "-" or a name of standard output itself (/dev/stdout, /dev/fd/1): the text then goes
+// out through standard output as it is, as without -o. Replacing the file standard output was redirected to
+// instead would need its folder to be writable, and would leave whatever standard output carries before and
+// after the text in a file that no longer has a name.
 bool IsStandardOutput(const std::string& outputFile) {
-  if (outputFile == "-") return true;
-  struct stat target {};
-  struct stat output {};
-  return ::stat(outputFile.c_str(), &target) == 0 && ::fstat(STDOUT_FILENO, &output) == 0 &&
-         target.st_dev == output.st_dev && target.st_ino == output.st_ino;
+  for (const char* name : {"-", "/dev/stdout", "/dev/fd/1", "/proc/self/fd/1"})
+    if (outputFile == name) return true;
+  return false;
 }
 
 // A command's text to FILE, written as every file for the user is (never over the catalogue or a
