@@ -80,7 +80,9 @@ class TPrintingObserver : public TAutoCodeObserver {
 
   int ExitCode() const { return FExitCode; }
 
-  void Progress(const std::string& line) override { std::cout << line << '\n' << std::flush; }
+  // Lines go out as standard output buffers them: at once on a terminal, in large writes to a file or
+  // pipe (a run of thousands of files would otherwise make a system call per line).
+  void Progress(const std::string& line) override { std::cout << line << '\n'; }
   void PrimaryKeyError(int classId) override {
     Fail(kExitCheckFailed, AutoCodeTexts::PrimaryKeyError(TClassDAO().GetClassNameById(classId)));
   }
@@ -159,8 +161,8 @@ int Generate(const std::string& project, TSiteOptions options, const std::string
   TGenerationTarget target{projectId, project, location.dataFolder, location.templateFolder};
   target.userTemplates = UserTemplates(templates, location);
   TAutoCode run(target, "corvanthel", observer, options);
-  run.Start();
-  run.Wait();
+  // Nothing else goes on meanwhile: the run needs no thread of its own.
+  run.Execute();
   if (observer.ExitCode() == 0) CheckStandardOutput();
   return observer.ExitCode();
 }

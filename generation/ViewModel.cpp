@@ -4,6 +4,7 @@
 #include <set>
 #include <unordered_map>
 
+#include "generation/GenerationInputs.h"
 #include "model/NameRules.h"
 
 namespace {
@@ -458,12 +459,32 @@ const std::vector<const void*>& TProjectView::ClassList() const {
   return FList;
 }
 
-const TClassView& TProjectView::ClassOf(const TClassModel& entry) const {
-  if (FViews.empty()) FViews.resize(model.classes.size());
+std::size_t TProjectView::PositionOf(const TClassModel& entry) const {
   const std::size_t at = static_cast<std::size_t>(&entry - model.classes.data());
-  if (at >= FViews.size()) throw std::logic_error("class view of a class of another project");
+  if (model.classes.empty() || &entry < model.classes.data() || at >= model.classes.size())
+    throw std::logic_error("class view of a class of another project");
+  return at;
+}
+
+const TClassView& TProjectView::ClassOf(const TClassModel& entry) const {
+  const std::size_t at = PositionOf(entry);
+  if (FViews.empty()) FViews.resize(model.classes.size());
   if (!FViews[at]) FViews[at] = std::make_unique<TClassView>(*this, entry);
   return *FViews[at];
+}
+
+std::string TProjectView::InputsOfProject(const std::string& runName) const {
+  std::vector<std::string> inputs;
+  inputs.reserve(model.classes.size());
+  for (const TClassModel& entry : model.classes) inputs.push_back(InputsOf(entry));
+  return GenerationInputs::OfProject(runName + '\n' + model.projectName, inputs);
+}
+
+const std::string& TProjectView::InputsOf(const TClassModel& entry) const {
+  const std::size_t at = PositionOf(entry);
+  if (FInputs.empty()) FInputs.resize(model.classes.size());
+  if (FInputs[at].empty()) FInputs[at] = GenerationInputs::OfClass(entry, classes);
+  return FInputs[at];
 }
 
 namespace ViewModel {

@@ -67,9 +67,16 @@ class TProjectView {
   const std::vector<const void*>& ClassList() const;
   // The view of one class of the project, made once.
   const TClassView& ClassOf(const TClassModel& entry) const;
+  // The digest of what the class's texts are made from (GenerationInputs::OfClass), made once.
+  const std::string& InputsOf(const TClassModel& entry) const;
+  // The digest of what the checks of a run named so look at (GenerationInputs::OfProject).
+  std::string InputsOfProject(const std::string& runName) const;
 
  private:
+  std::size_t PositionOf(const TClassModel& entry) const;
+
   mutable std::vector<std::unique_ptr<TClassView>> FViews;  // by position in model.classes
+  mutable std::vector<std::string> FInputs;                 // by position in model.classes
   mutable std::vector<const void*> FList;
   mutable bool FListMade = false;
 };

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <sys/stat.h>
 #include <sys/types.h>
 
 #include <cstddef>
@@ -137,15 +138,23 @@ class TFileOperate {
   // where allowed) and is refused when the user may not write it; a folder there raises EISDIR. A new
   // file gets newFileMode less the umask. shown names the file in errors. Links are not followed:
   // the caller has resolved them. Raises TFileError naming shown on any failure, leaving the entry
-  // as it was.
+  // as it was. written, when given, receives what the new file is on disk once in place.
+  // A new file is written unnamed and linked under its name only when whole, where the file system allows
+  // (else through a temporary name too). existing, when given, is what the caller found at the name just
+  // before (st_mode 0: nothing), saving a look.
   static void ReplaceFileAt(int folderFd, const std::string& name, const std::string& shown, const std::string& bytes,
-                            mode_t newFileMode);
+                            mode_t newFileMode, struct stat* written = nullptr, const struct stat* existing = nullptr);
 
   // Refuses (TFileError, EPERM) a target in the folder open as folderFd, named name, that is a
   // protected file or lies inside a protected folder. shown names the target in the message.
   // The folder itself is checked once per thread and set of folders: the next target in the same
   // folder costs one look-up.
   static void CheckNotProtectedAt(int folderFd, const std::string& name, const std::string& shown,
+                                  const TProtectedIdentities& protectedPaths);
+  // The same check with what the caller knows: the folder's identity, and what is at the name (nullptr:
+  // nothing). Costs no system call for a folder found safe before.
+  static void CheckNotProtectedAt(int folderFd, const struct stat& folderInfo, const std::string& name,
+                                  const struct stat* target, const std::string& shown,
                                   const TProtectedIdentities& protectedPaths);
 
   // Creates the folder with its parents. A failure raises TFileError naming the
