@@ -237,6 +237,13 @@ void TSiteFolder::MakeFolders(const std::string& relative) {
   Resolve(relative, true, true, "写入", true);
 }
 
+bool TSiteFolder::Remove(const std::string& relative) {
+  if (!IsOpen()) return false;
+  FLookedAt.clear();  // what Stat found there goes
+  const TResolved entry = Resolve(relative, false, false, "删除");
+  return entry.found && !entry.name.empty() && ::unlinkat(entry.folder, entry.name.c_str(), 0) == 0;
+}
+
 const struct stat& TSiteFolder::FolderInfo(int folder, const std::string& shown) {
   const auto known = FFolderInfo.find(folder);
   if (known != FFolderInfo.end()) return known->second;

@@ -54,6 +54,10 @@ class TSiteFolder {
   // path, what Stat found is taken as it is, which saves looking again.
   void Write(const std::string& relative, const std::string& bytes, mode_t newFileMode, struct stat* written = nullptr);
 
+  // Removes the entry at the path (a link itself, never what it leads to). False when nothing was removed.
+  // Raises TFileError as Resolve does for a path that leads out of the site.
+  bool Remove(const std::string& relative);
+
  private:
   struct TResolved {
     int folder = -1;      // descriptor of the folder holding the entry (owned by the cache)

@@ -14,8 +14,11 @@
 #include "generation/DataBaseSql.h"
 #include "generation/EntityOperate.h"
 #include "generation/PageOperate.h"
+#include "generation/UpgradeSql.h"
 #include "model/ClassIndex.h"
+#include "model/Member.h"
 #include "model/NameRules.h"
+#include "model/ProjectChecker.h"
 #include "support/CodeShape.h"
 #include "support/ShopProject.h"
 #include "support/TempCatalogue.h"
@@ -106,6 +109,23 @@ const std::vector<std::pair<std::string, std::function<TFiles(const TProjectMode
          for (const TPageOperate::TPageFile& file : TPageOperate::MakePages(project)) files[file.path] = file.text;
          return files;
        }},
+      {"upgrade",
+       [](const TProjectModel& project) {
+         // An earlier version: Book under another name, each class without its last member, the first text
+         // member shorter. Both ways: renames, additions and changes up, the guarded drops down.
+         TProjectModel earlier = project;
+         for (TClassModel& entry : earlier.classes) {
+           if (entry.className == "Book") entry.className = "Books";
+           if (entry.members.size() > 1 && entry.members.back().GetMemberIsPri() == 0) entry.members.pop_back();
+           for (TMember& member : entry.members)
+             if (member.GetMemberType() == MemberTypes::kString && member.GetMemberIsPri() == 0) {
+               member.SetMemberLength(member.GetMemberLength() + 10);
+               break;
+             }
+         }
+         return TFiles{{"up.sql", BuildUpgradeScript(earlier, project, TUpgradeOptions()).text},
+                       {"down.sql", BuildUpgradeScript(project, earlier, TUpgradeOptions()).text}};
+       }},
   };
   return generators;
 }
@@ -125,6 +145,11 @@ TEST(HostileTexts, NoFriendlyNameOrCommentChangesTheCodeOfAnyGenerator) {
     const TFiles plain = Shapes(generate(WithTexts(shop, "X")));
     ASSERT_FALSE(plain.empty()) << generator;
     for (const std::string& text : kHostile) {
+      // The upgrade script, like the whole table script, refuses a project with a text the checker refuses.
+      if (generator == "upgrade" && !NameRules::TextProblem(text).empty()) {
+        EXPECT_THROW(generate(WithTexts(shop, text)), TProjectProblemError) << NameRules::Printable(text);
+        continue;
+      }
       const TFiles hostile = Shapes(generate(WithTexts(shop, text)));
       ASSERT_EQ(hostile.size(), plain.size()) << generator;
       for (const auto& [path, shape] : plain)
