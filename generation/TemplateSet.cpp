@@ -73,14 +73,12 @@ std::string ReadFileText(const std::filesystem::path& path, const std::string& s
   return bytes.str();
 }
 
-// True when no tag of the tree reads the project's frame, except for its name: a class's template
-// that does not walk the project's classes makes a text of its class alone.
-bool ReadsOnlyProjectName(const std::vector<TTemplateNode>& nodes) {
+// True when no tag of the tree reads beyond its class (the project's classes, the members of other classes
+// that refer to it): a class's template that does not makes a text of its class alone.
+bool ReadsOnlyItsClass(const std::vector<TTemplateNode>& nodes) {
   for (const TTemplateNode& node : nodes) {
-    if (node.variable != nullptr && node.variable->scope == TViewScope::Project &&
-        std::string(node.variable->name) != "projectName")
-      return false;
-    if (!ReadsOnlyProjectName(node.children)) return false;
+    if (node.variable != nullptr && ViewModel::ReadsOtherClasses(*node.variable)) return false;
+    if (!ReadsOnlyItsClass(node.children)) return false;
   }
   return true;
 }
@@ -236,7 +234,7 @@ void TTemplateSet::Load() {
     std::vector<TViewScope> scopes{TViewScope::Project};
     if (entry.builtIn->scope != TViewScope::Project) scopes.push_back(entry.builtIn->scope);
     entry.parsed = TemplateEngine::Parse(*entry.source, scopes, variables, partials);
-    entry.onlyItsClass = entry.builtIn->scope == TViewScope::Class && ReadsOnlyProjectName(entry.parsed.nodes);
+    entry.onlyItsClass = entry.builtIn->scope == TViewScope::Class && ReadsOnlyItsClass(entry.parsed.nodes);
   }
 }
 

@@ -113,6 +113,17 @@ TEST_F(RunAfterNoChangeTest, EveryChangeReachesTheFilesItMakes) {
        }},
       {"a user's template that walks every class",
        [this] { WriteFileBytes(Folder() + "/templates/BLL.cs.mustache", "{{#classes}}{{className}} {{/classes}}\n"); }},
+      {"a user's template that lists the members referring to its class",
+       [this] {
+         WriteFileBytes(Folder() + "/templates/DAL.cs.mustache", "{{#referencedBy}}{{memberName}} {{/referencedBy}}\n");
+       }},
+      {"a member that refers to another class",
+       [this] {
+         std::thread([this] {
+           AddShopMember(FShop.projectId, TClassDAO().GetClassIdByName(FShop.projectId, "Book"), "tagId", "tag", false,
+                         "标签");
+         }).join();
+       }},
       {"a class added after that",
        [this] {
          std::thread([this] {
