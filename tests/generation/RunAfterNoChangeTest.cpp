@@ -115,7 +115,7 @@ TEST_F(RunAfterNoChangeTest, EveryChangeReachesTheFilesItMakes) {
        [this] { WriteFileBytes(Folder() + "/templates/BLL.cs.mustache", "{{#classes}}{{className}} {{/classes}}\n"); }},
       {"a user's template that lists the members referring to its class",
        [this] {
-         WriteFileBytes(Folder() + "/templates/DAL.cs.mustache", "{{#referencedBy}}{{memberName}} {{/referencedBy}}\n");
+         WriteFileBytes(Folder() + "/templates/DAL.cs.mustache", "{{#referencedBy}}{{name}} {{/referencedBy}}\n");
        }},
       {"a member that refers to another class",
        [this] {
