@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
 #include <filesystem>
 #include <map>
@@ -17,6 +18,7 @@
 #include "catalogue/ClassDAO.h"
 #include "catalogue/DbHelper.h"
 #include "generation/AutoCode.h"
+#include "site/FileOperate.h"
 #include "site/SiteManifest.h"
 #include "support/FileBytes.h"
 #include "support/RecordingObserver.h"
@@ -378,6 +380,81 @@ TEST_F(RegenerationTest, ARunThatFailsHalfWayLeavesARecordOfWhatIsOnDisk) {
   EXPECT_EQ(next.report.keptEdits, std::vector<std::string>{"App_Code/ENTITY/Book.cs"});
   EXPECT_EQ(next.States().at("App_Code/ENTITY/Category.cs"), TSiteFileState::Unchanged);
   ExpectRecordMatchesDisk(Site(), {"App_Code/ENTITY/Book.cs"});
+}
+
+namespace {
+
+// Makes the write, or the close, of the temporary file fail for a file whose new text holds the marker,
+// as a full disk or a lost network share does, for as long as it lives.
+class TFailingFile {
+ public:
+  enum TFault { Write, Close };
+  TFailingFile(TFault fault, std::string marker) : FSaved(TFileWriteCalls::Current()) {
+    sFault = fault;
+    sMarker = std::move(marker);
+    sMarked = -1;
+    TFileWriteCalls::Current().write = &MaybeFailingWrite;
+    TFileWriteCalls::Current().close = &MaybeFailingClose;
+  }
+  ~TFailingFile() { TFileWriteCalls::Current() = FSaved; }
+  TFailingFile(const TFailingFile&) = delete;
+  TFailingFile& operator=(const TFailingFile&) = delete;
+
+ private:
+  static ssize_t MaybeFailingWrite(int fd, const void* data, std::size_t size) {
+    if (std::string(static_cast<const char*>(data), size).find(sMarker) != std::string::npos) {
+      sMarked = fd;
+      if (sFault == Write) {
+        errno = ENOSPC;
+        return -1;
+      }
+    }
+    return ::write(fd, data, size);
+  }
+  static int MaybeFailingClose(int fd) {
+    const int result = ::close(fd);
+    if (sFault != Close || fd != sMarked) return result;
+    sMarked = -1;
+    errno = EIO;
+    return -1;
+  }
+
+  static inline TFault sFault = Write;
+  static inline std::string sMarker;
+  static inline int sMarked = -1;
+  const TFileWriteCalls FSaved;
+};
+
+}  // namespace
+
+TEST_F(RegenerationTest, AFailingWriteOrCloseLeavesTheOldFileWholeAndTheRecordTrue) {
+  Run();
+  TDbHelper().ExecSql("update t_member set memberComment='category name' where memberName='name'");
+  const TTreeImage before = Image();
+  for (const TFailingFile::TFault fault : {TFailingFile::Write, TFailingFile::Close}) {
+    SCOPED_TRACE(fault);
+    TRecorder failed;
+    {
+      const TFailingFile failing(fault, "category name");
+      TAutoCode run({FShop.projectId, "Shop", FCatalogue.Folder()}, "corvanthel", failed, {});
+      run.Execute();
+    }
+    ASSERT_EQ(failed.outcomes.size(), 1u);
+    EXPECT_EQ(failed.outcomes[0].rfind("failed ", 0), 0u) << failed.outcomes[0];
+    EXPECT_NE(failed.outcomes[0].find(SiteFile("App_Code/ENTITY/Category.cs")), std::string::npos)
+        << failed.outcomes[0];
+    // No file holds part of a text, no temporary file is left, and the record says what is on disk.
+    const TTreeImage after = Image();
+    EXPECT_EQ(after.size(), before.size());
+    for (const auto& [path, file] : after) {
+      SCOPED_TRACE(path);
+      EXPECT_EQ(file.bytes, before.count(path) != 0 ? before.at(path).bytes : std::string("<no such file>"));
+    }
+    ExpectRecordMatchesDisk(Site(), {});
+  }
+  const TRecorder fine = Run();
+  EXPECT_EQ(fine.States().at("App_Code/ENTITY/Category.cs"), TSiteFileState::Changed);
+  ExpectRecordMatchesDisk(Site(), {});
 }
 
 TEST_F(RegenerationTest, ASpecialFileAtTheRecordsPathIsNoRecordAndHoldsNothingUp) {
