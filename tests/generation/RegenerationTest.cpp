@@ -327,9 +327,9 @@ TEST_F(RegenerationTest, TheRecordFollowsTheGeneratedTextOfAKeptFileAndLeavesAnE
   comment("second text");
   Run({false, true});
   EXPECT_NE(ReadFileBytes(SiteFile(book + ".new")).find("second text"), std::string::npos);
-  // ... so the user who takes that text over has a file the run may replace again.
+  // ... so the user who takes that text over has a file the run may replace again, even when the generated
+  // text has changed once more before the next run.
   WriteFileBytes(SiteFile(book), ReadFileBytes(SiteFile(book + ".new")));
-  EXPECT_EQ(Run({false, true}).States().at(book), TSiteFileState::Unchanged);
   comment("third text");
   const TRecorder adopted = Run({false, true});
   EXPECT_EQ(adopted.States().at(book), TSiteFileState::Changed);
@@ -446,10 +446,8 @@ TEST_F(RegenerationTest, AFailingWriteOrCloseLeavesTheOldFileWholeAndTheRecordTr
     // No file holds part of a text, no temporary file is left, and the record says what is on disk.
     const TTreeImage after = Image();
     EXPECT_EQ(after.size(), before.size());
-    for (const auto& [path, file] : after) {
-      SCOPED_TRACE(path);
-      EXPECT_EQ(file.bytes, before.count(path) != 0 ? before.at(path).bytes : std::string("<no such file>"));
-    }
+    for (const auto& [path, file] : after)
+      EXPECT_TRUE(before.count(path) != 0 && file.bytes == before.at(path).bytes) << path;
     ExpectRecordMatchesDisk(Site(), {});
   }
   const TRecorder fine = Run();
@@ -467,7 +465,9 @@ TEST_F(RegenerationTest, ASpecialFileAtTheRecordsPathIsNoRecordAndHoldsNothingUp
   std::thread thread([&] { run.Execute(); });
   for (int waited = 0; waited < 300 && recorder.outcomes.empty(); ++waited)
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
-  if (recorder.outcomes.empty()) {
+  const bool stuck = recorder.outcomes.empty();
+  EXPECT_FALSE(stuck) << "the run waited on the FIFO";
+  if (stuck) {
     // Let a run stuck on the FIFO go, so that the test ends.
     const int fd = ::open(record.c_str(), O_RDWR | O_NONBLOCK);
     if (fd >= 0) ::close(fd);
