@@ -18,12 +18,12 @@
 #include "catalogue/ClassDAO.h"
 #include "catalogue/DbHelper.h"
 #include "generation/AutoCode.h"
-#include "site/FileOperate.h"
 #include "site/SiteManifest.h"
 #include "support/FileBytes.h"
 #include "support/RecordingObserver.h"
 #include "support/ShopProject.h"
 #include "support/TempCatalogue.h"
+#include "support/WriteFaults.h"
 #include "text/Sha256.h"
 
 namespace fs = std::filesystem;
@@ -389,16 +389,11 @@ namespace {
 class TFailingFile {
  public:
   enum TFault { Write, Close };
-  TFailingFile(TFault fault, std::string marker) : FSaved(TFileWriteCalls::Current()) {
+  TFailingFile(TFault fault, std::string marker) : FReplaced(&MaybeFailingWrite, &MaybeFailingClose) {
     sFault = fault;
     sMarker = std::move(marker);
     sMarked = -1;
-    TFileWriteCalls::Current().write = &MaybeFailingWrite;
-    TFileWriteCalls::Current().close = &MaybeFailingClose;
   }
-  ~TFailingFile() { TFileWriteCalls::Current() = FSaved; }
-  TFailingFile(const TFailingFile&) = delete;
-  TFailingFile& operator=(const TFailingFile&) = delete;
 
  private:
   static ssize_t MaybeFailingWrite(int fd, const void* data, std::size_t size) {
@@ -422,7 +417,7 @@ class TFailingFile {
   static inline TFault sFault = Write;
   static inline std::string sMarker;
   static inline int sMarked = -1;
-  const TFileWriteCalls FSaved;
+  const TWriteCallsReplaced FReplaced;
 };
 
 }  // namespace

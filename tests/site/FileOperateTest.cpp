@@ -15,6 +15,7 @@
 #include "support/FileBytes.h"
 #include "support/FileSafety.h"
 #include "support/TempCatalogue.h"
+#include "support/WriteFaults.h"
 #include "text/GbkText.h"
 
 namespace fs = std::filesystem;
@@ -349,15 +350,10 @@ namespace {
 class TFailingWrites {
  public:
   enum TFault { Write, ShortThenWrite, Close };
-  explicit TFailingWrites(TFault fault) : FSaved(TFileWriteCalls::Current()) {
+  explicit TFailingWrites(TFault fault) : FReplaced(&FailingWrite, &FailingClose) {
     sFault = fault;
     sWrites = 0;
-    TFileWriteCalls::Current().write = &FailingWrite;
-    TFileWriteCalls::Current().close = &FailingClose;
   }
-  ~TFailingWrites() { TFileWriteCalls::Current() = FSaved; }
-  TFailingWrites(const TFailingWrites&) = delete;
-  TFailingWrites& operator=(const TFailingWrites&) = delete;
 
  private:
   static ssize_t FailingWrite(int fd, const void* data, std::size_t size) {
@@ -376,7 +372,7 @@ class TFailingWrites {
 
   static inline TFault sFault = Write;
   static inline int sWrites = 0;
-  const TFileWriteCalls FSaved;
+  const TWriteCallsReplaced FReplaced;
 };
 
 }  // namespace

@@ -4,9 +4,10 @@
 #include <QTest>
 #include <cerrno>
 #include <functional>
+#include <optional>
 
-#include "site/FileOperate.h"
 #include "support/FileBytes.h"
+#include "support/WriteFaults.h"
 #include "transfer/json/ProjectTransfer.h"
 #include "ui/MainForm.h"
 #include "ui/Prompts.h"
@@ -236,10 +237,10 @@ void TProjectFileMenuTest::aFailedExportShowsItsErrorAndNoSuccess() {
   for (const QString& target : {Path("missing/shop.json"), Path("folder.json"), catalogue, Path("old.json")}) {
     Prompts::ClearShown();
     Prompts::QueueSaveFileName(target);
-    const TFileWriteCalls saved = TFileWriteCalls::Current();
-    if (target.endsWith("old.json")) TFileWriteCalls::Current().write = &FullDisk;
+    std::optional<TWriteCallsReplaced> full;
+    if (target.endsWith("old.json")) full.emplace(&FullDisk, TFileWriteCalls::Current().close);
     Trigger(window, "ExportProject");
-    TFileWriteCalls::Current() = saved;
+    full.reset();
     QCOMPARE(Errors().size(), 1);
     QVERIFY2(Errors()[0].contains(QDir::toNativeSeparators(target)), qPrintable(Errors()[0]));
     QCOMPARE(Messages(), QStringList());
