@@ -84,6 +84,13 @@ void WriteUserTemplates(const std::string& folder) {
                  "{{#members}}\n<td title=\"{{labelHtml}}\">{{labelHtml}}</td>\n{{/members}}\n");
 }
 
+// The project without its last class and the last member of its first class: what an upgrade starts from.
+TProjectModel Shrunk(TProjectModel project) {
+  project.classes.pop_back();
+  project.classes.front().members.pop_back();
+  return project;
+}
+
 using TGenerator = std::function<TFiles(const TProjectModel&)>;
 
 // Each generator over a whole project: file name → text. userTemplates: a folder WriteUserTemplates filled.
@@ -136,13 +143,19 @@ std::vector<std::pair<std::string, TGenerator>> Generators(const std::string& us
       {"upgrade",
        [](const TProjectModel& project) {
          // From the project without its last class and the last member of its first: a table and a column
-         // added. The label names a file, whose name may hold any byte but '/': here the text itself.
-         TProjectModel from = project;
-         from.classes.pop_back();
-         from.classes.front().members.pop_back();
+         // added.
+         TUpgradeOptions options;
+         options.fromLabel = "X";
+         return TFiles{{"upgrade.sql", BuildUpgradeScript(Shrunk(project), project, options).text}};
+       }},
+      {"upgrade label",
+       [](const TProjectModel& project) {
+         // The label names the file the old model came from, whose name may hold any byte but '/': here the
+         // text itself, over models with the plain text, which no check refuses.
+         const TProjectModel plain = WithTexts(project, "X");
          TUpgradeOptions options;
          options.fromLabel = project.classes.front().friendName;
-         return TFiles{{"upgrade.sql", BuildUpgradeScript(from, project, options).text}};
+         return TFiles{{"label.sql", BuildUpgradeScript(Shrunk(plain), plain, options).text}};
        }},
       {"user templates",
        [userTemplates](const TProjectModel& project) {
