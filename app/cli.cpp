@@ -179,6 +179,7 @@ int UpgradeSql(const std::string& project, TDatabaseUpgradeRequest request, cons
   const int projectId = RequireProject(project);
   if (projectId < 0) return kExitFailure;
   request.target = {projectId, project, location.dataFolder, location.templateFolder};
+  request.target.userTemplates = UserTemplates("", location);
   const TDatabaseUpgradeOutcome outcome = RunDatabaseUpgrade(request);
   if (outcome.exitCode != 0) {
     std::cerr << outcome.message << '\n';

@@ -5,10 +5,12 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <stdexcept>
 #include <system_error>
 
 #include "catalogue/ModelStore.h"
+#include "generation/TemplateSet.h"
 #include "generation/UpgradeSql.h"
 #include "model/ProjectChecker.h"
 #include "site/SiteWriter.h"
@@ -90,9 +92,10 @@ TDatabaseUpgradeOutcome RunDatabaseUpgrade(const TDatabaseUpgradeRequest& reques
                               "”已有版本记录，--record 记录的脚本须从最新的版本开始：请去掉 --from 或 --record");
     } else {
       if (versions.versions.empty())
-        throw TUpgradeProblem("网站“" + shownSite + "”" + DatabaseUpgradeTexts::kNoBaseline +
-                              "：它生成于记录数据库版本之前，数据库可能与较早的项目一致。请用 --from FILE "
-                              "指定建库时的工程文件（export 导出）或版本文件");
+        throw TUpgradeProblem(
+            "网站“" + shownSite + "”" + DatabaseUpgradeTexts::kNoBaseline +
+            "：它生成于记录数据库版本之前，数据库可能与较早的项目一致。请在命令行用 upgrade-sql --from FILE "
+            "指定建库时的工程文件（export 导出）或版本文件");
       const TSiteVersion& latest = versions.versions.back();
       const TModelJsonResult read = TVersionJson().Import(latest.model);
       const std::string problems = FileProblems(read);
@@ -102,7 +105,11 @@ TDatabaseUpgradeOutcome RunDatabaseUpgrade(const TDatabaseUpgradeRequest& reques
       options.fromLabel = "版本 " + Digits(latest.number) + "（" + shown + "）";
     }
 
-    const TUpgradeScript script = BuildUpgradeScript(from, current, options);
+    // The user's templates, as a run of the site uses them.
+    std::unique_ptr<TTemplateSet> userTemplates;
+    if (!target.userTemplates.empty()) userTemplates = std::make_unique<TTemplateSet>(target.userTemplates);
+    const TUpgradeScript script =
+        BuildUpgradeScript(from, current, options, userTemplates ? *userTemplates : TTemplateSet::BuiltIn());
     outcome.script = script.text;
     outcome.nothingToDo = script.nothingToDo;
     if (!request.record) return outcome;
@@ -123,6 +130,9 @@ TDatabaseUpgradeOutcome RunDatabaseUpgrade(const TDatabaseUpgradeRequest& reques
     outcome.exitCode = kExitProblem;
     outcome.message = problem.what();
   } catch (const TProjectProblemError& problem) {
+    outcome.exitCode = kExitProblem;
+    outcome.message = problem.what();
+  } catch (const TTemplateError& problem) {
     outcome.exitCode = kExitProblem;
     outcome.message = problem.what();
   } catch (const std::exception& failure) {

@@ -16,7 +16,7 @@
 // tree over the view model's objects; nothing is looked up by name while rendering.
 
 // The scopes of the view model: what a variable is a property of.
-enum class TViewScope { Project, Class, Member };
+enum class TViewScope { Project, Class, Member, Upgrade, Step, Line };
 
 // The view model object a variable is read from, with its place in the list it came from.
 struct TViewFrame {

@@ -30,6 +30,7 @@ const TKnownTemplate kKnown[] = {
     {"sql/ClassScript.sql", TViewScope::Class, "one class's share of the table script (preview)"},
     {"sql/Table.sql", TViewScope::Class, "a class's table, part of both scripts"},
     {"sql/ForeignKeys.sql", TViewScope::Class, "a class's foreign keys, part of both scripts"},
+    {"sql/Upgrade.sql", TViewScope::Upgrade, "the upgrade script (upgrade-sql)"},
 };
 
 // "{{! NAME revision N }}" on the first line; 0 when there is none.
@@ -200,7 +201,7 @@ void TTemplateSet::Load() {
   const TemplateEngine::TPartialLookup partials = [this](const std::string& name) { return FindSource(name); };
   for (auto& [name, entry] : FEntries) {
     std::vector<TViewScope> scopes{TViewScope::Project};
-    if (entry.builtIn->scope == TViewScope::Class) scopes.push_back(TViewScope::Class);
+    if (entry.builtIn->scope != TViewScope::Project) scopes.push_back(entry.builtIn->scope);
     entry.parsed = TemplateEngine::Parse(*entry.source, scopes, variables, partials);
   }
 }
@@ -251,6 +252,7 @@ bool TTemplateSet::Render(const std::string& name, const TProjectView& project, 
   std::vector<TViewFrame> frames;
   frames.reserve(8);
   frames.push_back({&project, 0, 1});
+  if (found.builtIn->scope == TViewScope::Upgrade) throw std::logic_error("template " + name + " needs an upgrade");
   if (found.builtIn->scope == TViewScope::Class) {
     if (entry == nullptr) throw std::logic_error("template " + name + " needs a class");
     frames.push_back({entry, 0, 1});
@@ -262,6 +264,16 @@ bool TTemplateSet::Render(const std::string& name, const TProjectView& project, 
 std::string TTemplateSet::Render(const std::string& name, const TProjectView& project, const TClassView* entry) const {
   std::string out;
   Render(name, project, entry, out);
+  return out;
+}
+
+std::string TTemplateSet::Render(const std::string& name, const TProjectView& project,
+                                 const TUpgradeView& upgrade) const {
+  const TEntry& found = Entry(name);
+  if (found.builtIn->scope != TViewScope::Upgrade) throw std::logic_error("template " + name + " is no upgrade's");
+  std::vector<TViewFrame> frames{{&project, 0, 1}, {&upgrade, 0, 1}};
+  std::string out;
+  TemplateEngine::Render(found.parsed, frames, out);
   return out;
 }
 

@@ -80,6 +80,8 @@ class TTemplateSet {
   // when a user's template made it (the template itself or a partial it includes).
   bool Render(const std::string& name, const TProjectView& project, const TClassView* entry, std::string& out) const;
   std::string Render(const std::string& name, const TProjectView& project, const TClassView* entry = nullptr) const;
+  // The upgrade script's template (sql/Upgrade.sql) for the project and the upgrade.
+  std::string Render(const std::string& name, const TProjectView& project, const TUpgradeView& upgrade) const;
   // True when the user's folder has a say in the template's text.
   bool MadeByUser(const std::string& name) const;
 

@@ -5,21 +5,14 @@
 #include <utility>
 
 #include "generation/DataBaseSql.h"
+#include "generation/TemplateSet.h"
+#include "generation/ViewModel.h"
 #include "model/ClassIndex.h"
 #include "model/Member.h"
 #include "model/NameRules.h"
 #include "model/ProjectChecker.h"
 
 namespace {
-
-const char* const kCrLf = "\r\n";
-
-// After every step: a step that failed has rolled the transaction back (XACT_ABORT) or left an error behind;
-// either way no later batch may run, or it would run outside the transaction.
-const char* const kStepCheck =
-    "IF @@ERROR <> 0 AND @@TRANCOUNT > 0 ROLLBACK TRANSACTION\r\n"
-    "IF @@TRANCOUNT = 0 SET NOEXEC ON\r\n"
-    "GO\r\n\r\n";
 
 const char* const kAllowDataLoss = "--allow-data-loss";
 
@@ -36,11 +29,16 @@ struct TColumn {
   bool SameDefinition(const TColumn& other) const {
     return type == other.type && length == other.length && notNull == other.notNull && identity == other.identity;
   }
-  // The column's type and nullability after its name in ADD and ALTER COLUMN.
-  std::string Definition() const {
-    if (type == "varchar")
-      return "[varchar] (" + std::to_string(length) + ") COLLATE Chinese_PRC_CI_AS " + (notNull ? "NOT NULL" : "NULL");
-    return "[" + type + "] " + (notNull ? "NOT NULL" : "NULL");
+  // A step on the column with its type, length and nullability, as ADD and ALTER COLUMN write them.
+  TUpgradeStep Step(TUpgradeStep::TKind kind, const std::string& table) const {
+    TUpgradeStep step;
+    step.kind = kind;
+    step.table = table;
+    step.column = Name();
+    step.type = type;
+    step.length = length;
+    step.notNull = notNull;
+    return step;
   }
   // The same, short, for the header: "varchar(20) NULL".
   std::string Shown() const {
@@ -121,29 +119,23 @@ std::vector<TTable> Tables(const TProjectModel& project, const TClassIndex& clas
   return tables;
 }
 
-// A text inside a T-SQL string literal N'...' and a RAISERROR message.
-std::string MessageLiteral(const std::string& text) {
-  std::string literal = "N'";
-  for (char c : text) {
-    if (c == '\'') literal += '\'';
-    if (c == '%') literal += '%';
-    literal += c;
-  }
-  return literal + "'";
-}
-
-std::string Bracketed(const std::string& table) {
-  return "[dbo].[" + table + "]";
-}
-
 std::string Dotted(const std::string& table, const std::string& column) {
   return table + "." + column;
 }
 
+using TSteps = std::vector<TUpgradeStep>;
+
 class TUpgradeBuilder {
  public:
-  TUpgradeBuilder(const TProjectModel& from, const TProjectModel& to, const TUpgradeOptions& options)
-      : FFromIndex(from), FToIndex(to), FFrom(from), FTo(to), FOptions(options) {}
+  TUpgradeBuilder(const TProjectModel& from, const TProjectModel& to, const TUpgradeOptions& options,
+                  const TTemplateSet& templates)
+      : FFromIndex(from),
+        FToIndex(to),
+        FFrom(from),
+        FTo(to),
+        FOptions(options),
+        FTemplates(templates),
+        FToView(to, FToIndex) {}
 
   TUpgradeScript Build() {
     const std::vector<TTable> oldTables = Tables(FFrom, FFromIndex);
@@ -161,6 +153,7 @@ class TUpgradeBuilder {
     // Names the tables have once every rename and addition is done: a removed table of such a name must be
     // gone before them.
     std::set<std::string> takenTableNames;
+    std::vector<TRename> tableRenames;
     for (const TTable* now : FNewTables) {
       const TTable* old = OldOf(*now);
       if (old == nullptr || old->Name() != now->Name()) takenTableNames.insert(Folded(now->Name()));
@@ -173,11 +166,14 @@ class TUpgradeBuilder {
       }
       if (old->Name() != now->Name()) {
         Change("改名：表 " + old->Name() + " → " + now->Name());
-        FRenames += "EXEC sp_rename @objname = N'dbo." + old->Name() + "', @newname = N'" + now->Name() + "'" + kCrLf;
-        FRenames += Step();
+        tableRenames.push_back({old->Name(), now->Name()});
       }
       UpgradeColumns(*old, *now);
     }
+    std::set<std::string> tableNames;
+    for (const TTable& table : oldTables) tableNames.insert(Folded(table.Name()));
+    for (const TTable& table : newTables) tableNames.insert(Folded(table.Name()));
+    FTableRenames = RenameSteps(tableRenames, tableNames, TUpgradeStep::TKind::RenameTable, "");
     for (const TTable* now : FNewTables)
       if (OldOf(*now) == nullptr) AddTable(*now);
     return Assemble();
@@ -188,6 +184,49 @@ class TUpgradeBuilder {
     const TTable* old;
     const TTable* now;  // nullptr: the class is gone, or has no key member any more
   };
+
+  struct TRename {
+    std::string before, after;
+  };
+
+  // The sp_rename steps of a set of renames done together (the tables of the project, or the columns of one
+  // table). A rename whose new name another one's old name still holds (two names swapped, or a chain)
+  // would fail: it first moves to a temporary name, and takes its new name once every other rename is done.
+  // Without such a rename the steps are the renames in their order. `names` holds every name, folded, the
+  // objects have before and after the renames, so that no temporary name is one of them.
+  static TSteps RenameSteps(const std::vector<TRename>& renames, std::set<std::string> names, TUpgradeStep::TKind kind,
+                            const std::string& table) {
+    std::vector<bool> through(renames.size(), false);
+    for (std::size_t i = 0; i < renames.size(); ++i)
+      for (const TRename& other : renames)
+        through[i] = through[i] || (&other != &renames[i] && Folded(other.before) == Folded(renames[i].after));
+    const auto rename = [kind, &table](const std::string& before, const std::string& after) {
+      TUpgradeStep step;
+      step.kind = kind;
+      // A table's rename names the table; a column's, the table and the column.
+      step.table = kind == TUpgradeStep::TKind::RenameTable ? before : table;
+      if (kind == TUpgradeStep::TKind::RenameColumn) step.column = before;
+      step.newName = after;
+      return step;
+    };
+    TSteps first, direct, last;
+    for (std::size_t i = 0, number = 0; i < renames.size(); ++i) {
+      if (!through[i]) {
+        direct.push_back(rename(renames[i].before, renames[i].after));
+        continue;
+      }
+      std::string temporary;
+      do temporary = "corvanthel_rename_" + std::to_string(++number);
+      while (!names.insert(temporary).second);
+      first.push_back(rename(renames[i].before, temporary));
+      last.push_back(rename(temporary, renames[i].after));
+    }
+    Append(first, direct);
+    Append(first, last);
+    return first;
+  }
+
+  static void Append(TSteps& into, const TSteps& steps) { into.insert(into.end(), steps.begin(), steps.end()); }
 
   static std::string Folded(const std::string& name) {
     std::string folded = name;
@@ -233,55 +272,49 @@ class TUpgradeBuilder {
   void Change(const std::string& line) { FChanges.push_back(line); }
   void Warn(const std::string& line) { FWarnings.push_back(line); }
 
-  static std::string Step() { return std::string("GO") + kCrLf + kStepCheck; }
+  static TUpgradeStep Plain(TUpgradeStep::TKind kind, const std::string& table, const std::string& column = "") {
+    TUpgradeStep step;
+    step.kind = kind;
+    step.table = table;
+    step.column = column;
+    return step;
+  }
 
   // A check of the table's data before a step: when a row matches, the script stops with the message.
-  static std::string Guard(const std::string& table, const std::string& condition, const std::string& message) {
-    return "IF EXISTS (SELECT 1 FROM " + Bracketed(table) + (condition.empty() ? "" : " WHERE " + condition) + ")" +
-           kCrLf + "BEGIN" + kCrLf + "\tRAISERROR(" + MessageLiteral(message) + ", 16, 1)" + kCrLf +
-           "\tIF @@TRANCOUNT > 0 ROLLBACK TRANSACTION" + kCrLf + "\tSET NOEXEC ON" + kCrLf + "END" + kCrLf + "GO" +
-           kCrLf + kCrLf;
+  static TUpgradeStep Guard(const std::string& table, const std::string& condition, const std::string& message) {
+    TUpgradeStep step = Plain(TUpgradeStep::TKind::Guard, table);
+    step.condition = condition;
+    step.message = message;
+    return step;
   }
 
   // The check before a step that may lose data, or, with allowDataLoss, only a warning that there is none.
-  std::string LossGuard(const std::string& table, const std::string& condition, const std::string& what,
-                        const std::string& found) {
+  void LossGuard(TSteps& into, const std::string& table, const std::string& condition, const std::string& what,
+                 const std::string& found) {
     if (FOptions.allowDataLoss) {
       Warn(what + "可能丢失数据：已用 " + kAllowDataLoss + " 允许，不作检查");
-      return "";
+      return;
     }
     Warn(what + "可能丢失数据：执行前先检查，" + found + "时脚本停止并回滚");
-    return Guard(table, condition,
-                 what + "会丢失数据：" + found + "。升级已停止并回滚；确认可以丢失后用 " + kAllowDataLoss +
-                     " 重新生成脚本");
+    into.push_back(Guard(
+        table, condition,
+        what + "会丢失数据：" + found + "。升级已停止并回滚；确认可以丢失后用 " + kAllowDataLoss + " 重新生成脚本"));
   }
 
   // Drops the foreign keys and defaults of a column of the old database: SQL Server changes and drops no
   // column they use. The table script names none of them, so their names come from the system views.
   void DropConstraintsOf(const std::string& table, const std::string& column, bool foreignKey) {
-    const std::string drop = "N'ALTER TABLE " + Bracketed(table) + " DROP CONSTRAINT ' + QUOTENAME(";
-    const std::string where = " WHERE ";
-    FDropKeys += "DECLARE @sql nvarchar(max) = N'';" + std::string(kCrLf);
-    FDropKeys += "SELECT @sql = @sql + " + drop + "fk.name) + N'; ' FROM sys.foreign_keys AS fk" + kCrLf +
-                 "\tINNER JOIN sys.foreign_key_columns AS fkc ON fkc.constraint_object_id = fk.object_id" + kCrLf +
-                 "\tINNER JOIN sys.columns AS c ON c.object_id = fkc.parent_object_id AND c.column_id = "
-                 "fkc.parent_column_id" +
-                 kCrLf + "\tWHERE fk.parent_object_id = OBJECT_ID(N'" + Bracketed(table) + "') AND c.name = N'" +
-                 column + "';" + kCrLf;
-    FDropKeys += "SELECT @sql = @sql + " + drop + "dc.name) + N'; ' FROM sys.default_constraints AS dc" + kCrLf +
-                 "\tINNER JOIN sys.columns AS c ON c.object_id = dc.parent_object_id AND c.column_id = "
-                 "dc.parent_column_id" +
-                 kCrLf + "\tWHERE dc.parent_object_id = OBJECT_ID(N'" + Bracketed(table) + "') AND c.name = N'" +
-                 column + "';" + kCrLf;
-    FDropKeys += std::string("EXEC(@sql);") + kCrLf + Step();
+    FDropKeys.push_back(Plain(TUpgradeStep::TKind::DropConstraints, table, column));
     if (foreignKey) Change("删除外键：" + Dotted(table, column));
   }
 
   void AddForeignKey(const std::string& table, const TColumn& column) {
     const TClassModel& target = *column.reference;
     // The statement the table script writes, so that both scripts leave the same database.
-    FAddKeys += "ALTER TABLE " + table + " ADD FOREIGN KEY (" + column.Name() + ") REFERENCES " + target.className +
-                "(" + target.KeyMember()->GetMemberName() + ")" + kCrLf + Step();
+    TUpgradeStep step = Plain(TUpgradeStep::TKind::AddForeignKey, table, column.Name());
+    step.refTable = target.className;
+    step.refKey = target.KeyMember()->GetMemberName();
+    FAddKeys.push_back(step);
     Change("新增外键：" + Dotted(table, column.Name()) + " → " + Dotted(target.className, target.KeyMember()->GetMemberName()));
   }
 
@@ -289,13 +322,16 @@ class TUpgradeBuilder {
     Change("新增表 " + now.Name());
     // The table script's CREATE TABLE for the class, without the drop before it: a table of that name that is
     // there already makes the step fail instead of losing its rows.
-    const std::string whole = TDataBaseSql::ClassScript(*now.entry, FToIndex);
-    const std::string end = ") ON [PRIMARY]\r\n";
+    const std::string whole = TDataBaseSql::ClassScript(FToView.ClassOf(*now.entry), FTemplates);
+    const std::string end = ") ON [PRIMARY]";
     const std::size_t begin = whole.find("CREATE TABLE ");
     const std::size_t last = whole.find(end, begin);
     if (begin == std::string::npos || last == std::string::npos)
-      throw std::logic_error("the table script wrote no CREATE TABLE for " + now.Name());
-    FAddTables += whole.substr(begin, last + end.size() - begin) + Step();
+      throw std::runtime_error("模板 sql/Table.sql 为类 " + now.Name() + " 写的文本中没有“CREATE TABLE … " + end +
+                               "”：升级脚本无法新增该表");
+    TUpgradeStep step = Plain(TUpgradeStep::TKind::CreateTable, now.Name());
+    step.text = whole.substr(begin, last + end.size() - begin);
+    FAddTables.push_back(step);
     for (const TColumn& column : now.columns)
       if (column.reference != nullptr) AddForeignKey(now.Name(), column);
   }
@@ -305,20 +341,21 @@ class TUpgradeBuilder {
     for (const TColumn& column : old.columns)
       if (column.reference != nullptr && (FOptions.allowDataLoss || inTheWay))
         DropConstraintsOf(old.Name(), column.Name(), true);
-    const std::string drop = "DROP TABLE " + Bracketed(old.Name()) + kCrLf;
+    const TUpgradeStep drop = Plain(TUpgradeStep::TKind::DropTable, old.Name());
     if (inTheWay) {
       // A new or renamed table takes the name: the old one must go first, and only when it is empty.
       Change("删除表 " + old.Name() + "（它的名称由另一个类使用）");
-      FEarlyDrops += LossGuard(old.Name(), "", "删除表 " + old.Name(), "表中有数据") + drop + Step();
+      LossGuard(FEarlyDrops, old.Name(), "", "删除表 " + old.Name(), "表中有数据");
+      FEarlyDrops.push_back(drop);
     } else if (FOptions.allowDataLoss) {
       Change("删除表 " + old.Name());
       Warn("删除表 " + old.Name() + " 会丢失其中的数据：已用 " + kAllowDataLoss + " 允许");
-      FDropTables += drop + Step();
+      FDropTables.push_back(drop);
     } else {
       Change("删除表 " + old.Name() + "（语句已注释，不执行）");
       Warn("类 " + old.Name() + " 已从项目中删除，它的表和数据保留：DROP TABLE 语句已注释；确认不再需要后，用 " +
            kAllowDataLoss + " 重新生成脚本，或手工删除该表");
-      FDropTables += "-- " + drop + kCrLf;
+      FDropTables.push_back(Plain(TUpgradeStep::TKind::KeptTable, old.Name()));
     }
   }
 
@@ -344,7 +381,8 @@ class TUpgradeBuilder {
 
   void UpgradeColumns(const TTable& old, const TTable& now) {
     const std::string& table = now.Name();  // renames come before every column step
-    if (old.key.Name() != now.key.Name()) RenameColumn(table, old.key.Name(), now.key.Name());
+    std::vector<TRename> renames;
+    if (old.key.Name() != now.key.Name()) RenameColumn(table, old.key.Name(), now.key.Name(), renames);
 
     // Names the columns have after the renames and additions: a dropped column of such a name goes first.
     std::set<std::string> taken;
@@ -368,7 +406,7 @@ class TUpgradeBuilder {
         AddColumn(table, column);
         continue;
       }
-      if (before->Name() != column.Name()) RenameColumn(table, before->Name(), column.Name());
+      if (before->Name() != column.Name()) RenameColumn(table, before->Name(), column.Name(), renames);
       const TClassModel* referenceNow = before->reference != nullptr ? NowOf(before->reference) : nullptr;
       const bool referenceChanged = referenceNow != column.reference;
       const bool definitionChanged = !before->SameDefinition(column);
@@ -377,97 +415,99 @@ class TUpgradeBuilder {
       ChangeColumn(table, *before, column);
       if (column.reference != nullptr) AddForeignKey(table, column);
     }
+
+    std::set<std::string> names{Folded(old.key.Name()), Folded(now.key.Name())};
+    for (const TTable* each : {&old, &now})
+      for (const TColumn& column : each->columns) names.insert(Folded(column.Name()));
+    Append(FRenames, RenameSteps(renames, names, TUpgradeStep::TKind::RenameColumn, table));
   }
 
-  void RenameColumn(const std::string& table, const std::string& before, const std::string& after) {
+  void RenameColumn(const std::string& table, const std::string& before, const std::string& after,
+                    std::vector<TRename>& renames) {
     Change("改名：列 " + Dotted(table, before) + " → " + Dotted(table, after));
-    FRenames += "EXEC sp_rename @objname = N'dbo." + table + "." + before + "', @newname = N'" + after +
-                "', @objtype = N'COLUMN'" + kCrLf + Step();
+    renames.push_back({before, after});
   }
 
-  void DropColumn(const std::string& table, const TColumn& column, std::string& into) {
+  void DropColumn(const std::string& table, const TColumn& column, TSteps& into) {
     Change("删除列 " + Dotted(table, column.Name()));
     const std::string name = "[" + column.Name() + "]";
-    into += LossGuard(table, name + " IS NOT NULL", "删除列 " + Dotted(table, column.Name()), "列中有值");
-    into += "ALTER TABLE " + Bracketed(table) + " DROP COLUMN " + name + kCrLf + Step();
+    LossGuard(into, table, name + " IS NOT NULL", "删除列 " + Dotted(table, column.Name()), "列中有值");
+    into.push_back(Plain(TUpgradeStep::TKind::DropColumn, table, column.Name()));
   }
 
   void AddColumn(const std::string& table, const TColumn& column) {
     Change("新增列 " + Dotted(table, column.Name()) + " " + column.Shown());
-    const std::string add = "ALTER TABLE " + Bracketed(table) + " ADD [" + column.Name() + "] " + column.Definition();
+    TUpgradeStep add = column.Step(TUpgradeStep::TKind::AddColumn, table);
     if (column.reference != nullptr) {
       // The key of another row: no value stands in for it in the rows already there.
       Warn("新增引用列 " + Dotted(table, column.Name()) + " 不能为空：表中已有数据时脚本停止并回滚");
-      FAddColumns += Guard(table, "", std::string("表中已有数据") + "：无法给表 " + table + " 新增不能为空的引用列 " +
-                                          column.Name() + "。升级已停止并回滚；请先处理表中的数据");
-      FAddColumns += add + kCrLf + Step();
+      FAddColumns.push_back(Guard(table, "",
+                                  std::string("表中已有数据") + "：无法给表 " + table + " 新增不能为空的引用列 " +
+                                      column.Name() + "。升级已停止并回滚；请先处理表中的数据"));
+      FAddColumns.push_back(add);
       AddForeignKey(table, column);
       return;
     }
     if (!column.notNull) {
-      FAddColumns += add + kCrLf + Step();
+      FAddColumns.push_back(add);
       return;
     }
     // The rows already there need a value; the default goes again at once, so no later change trips over it.
-    const std::string constraint = "DF_Upgrade_" + std::to_string(++FDefaults);
-    FAddColumns += add + " CONSTRAINT [" + constraint + "] DEFAULT (" + DefaultValue(column) + ")" + kCrLf + Step();
-    FAddColumns += "ALTER TABLE " + Bracketed(table) + " DROP CONSTRAINT " + constraint + kCrLf + Step();
+    add.constraint = "DF_Upgrade_" + std::to_string(++FDefaults);
+    add.value = DefaultValue(column);
+    FAddColumns.push_back(add);
+    TUpgradeStep dropDefault = Plain(TUpgradeStep::TKind::DropDefault, table);
+    dropDefault.constraint = add.constraint;
+    FAddColumns.push_back(dropDefault);
   }
 
   void ChangeColumn(const std::string& table, const TColumn& before, const TColumn& after) {
     const std::string what = "修改列 " + Dotted(table, after.Name());
     const std::string name = "[" + after.Name() + "]";
     if (!before.SameDefinition(after)) Change(what + "：" + before.Shown() + " → " + after.Shown());
-    std::string& into = FChangeColumns;
+    TSteps& into = FChangeColumns;
     if (before.type != after.type) {
-      into += LossGuard(table, name + " IS NOT NULL", what + "（类型 " + before.type + " → " + after.type + "）",
-                        "列中有值");
+      LossGuard(into, table, name + " IS NOT NULL", what + "（类型 " + before.type + " → " + after.type + "）",
+                "列中有值");
     } else if (after.type == "varchar" && after.length < before.length) {
       const std::string length = std::to_string(after.length);
-      into += LossGuard(table, "DATALENGTH(" + name + ") > " + length,
-                        what + "（长度 " + std::to_string(before.length) + " → " + length + "）",
-                        "有值长于 " + length + " 字节");
+      LossGuard(into, table, "DATALENGTH(" + name + ") > " + length,
+                what + "（长度 " + std::to_string(before.length) + " → " + length + "）",
+                "有值长于 " + length + " 字节");
       // SQL Server refuses to cut a value in ALTER COLUMN; a CAST cuts it.
-      if (FOptions.allowDataLoss)
-        into += "UPDATE " + Bracketed(table) + " SET " + name + " = CAST(" + name + " AS varchar(" + length +
-                ")) WHERE DATALENGTH(" + name + ") > " + length + kCrLf + Step();
+      if (FOptions.allowDataLoss) into.push_back(after.Step(TUpgradeStep::TKind::CutValues, table));
     }
     if (after.notNull && !before.notNull) {
-      into += LossGuard(table, name + " IS NULL", what + "（改为必填）", "列中有空值");
-      if (FOptions.allowDataLoss)
-        into += "UPDATE " + Bracketed(table) + " SET " + name + " = " + DefaultValue(after) + " WHERE " + name +
-                " IS NULL" + kCrLf + Step();
+      LossGuard(into, table, name + " IS NULL", what + "（改为必填）", "列中有空值");
+      if (FOptions.allowDataLoss) {
+        TUpgradeStep fill = after.Step(TUpgradeStep::TKind::FillNulls, table);
+        fill.value = DefaultValue(after);
+        into.push_back(fill);
+      }
     }
-    into += "ALTER TABLE " + Bracketed(table) + " ALTER COLUMN " + name + " " + after.Definition() + kCrLf + Step();
+    into.push_back(after.Step(TUpgradeStep::TKind::AlterColumn, table));
   }
 
   TUpgradeScript Assemble() {
     TUpgradeScript script;
-    script.changes = FChanges;
-    script.warnings = FWarnings;
-    if (FChanges.empty()) {
-      script.nothingToDo = true;
-      script.text = std::string("-- ") + UpgradeTexts::kNothingToDo + kCrLf;
-      return script;
+    TUpgradeView view;
+    view.projectName = FTo.projectName;
+    view.from = FOptions.fromLabel;
+    view.nothingToDo = FChanges.empty();
+    if (!view.nothingToDo) {
+      if (!FOptions.matchById)
+        Warn("旧版本没有编号，类和成员按名称对应：改了名的类或成员读作删除后再新增，其中的数据不会保留");
+      for (const TSteps* steps : {&FDropKeys, &FEarlyDrops, &FTableRenames, &FRenames, &FAddTables, &FAddColumns,
+                                  &FChangeColumns, &FDropColumns, &FDropTables, &FAddKeys})
+        Append(view.steps, *steps);
+      view.changes = FChanges;
+      view.warnings = FWarnings;
     }
-    std::string& text = script.text;
-    text = "-- 升级脚本：项目 " + NameRules::CommentText(FTo.projectName) + kCrLf;
-    text += "-- 从 " + NameRules::CommentText(FOptions.fromLabel) + " 升级到目录中的当前项目" + kCrLf;
-    if (!FOptions.matchById)
-      Warn("旧版本没有编号，类和成员按名称对应：改了名的类或成员读作删除后再新增，其中的数据不会保留");
-    text += std::string("-- 变更：") + kCrLf;
-    for (const std::string& line : FChanges) text += "--   " + line + kCrLf;
-    if (!FWarnings.empty()) {
-      text += std::string("-- 警告：") + kCrLf;
-      for (const std::string& line : FWarnings) text += "--   " + line + kCrLf;
-    }
-    script.warnings = FWarnings;
-    text += std::string("-- 整个脚本在一个事务中执行：任何一步失败都会回滚，之后的语句不再执行。") + kCrLf + kCrLf;
-    text += std::string("SET XACT_ABORT ON") + kCrLf + "GO" + kCrLf + "BEGIN TRANSACTION" + kCrLf + "GO" + kCrLf + kCrLf;
-    text += FDropKeys + FEarlyDrops + FRenames + FAddTables + FAddColumns + FChangeColumns + FDropColumns +
-            FDropTables + FAddKeys;
-    text += std::string("IF @@TRANCOUNT > 0 COMMIT TRANSACTION") + kCrLf + "GO" + kCrLf + "SET NOEXEC OFF" + kCrLf +
-            "GO" + kCrLf;
+    view.MakeLists();
+    script.text = FTemplates.Render("sql/Upgrade.sql", FToView, view);
+    script.nothingToDo = view.nothingToDo;
+    script.changes = view.changes;
+    script.warnings = view.warnings;
     return script;
   }
 
@@ -476,20 +516,23 @@ class TUpgradeBuilder {
   const TProjectModel& FFrom;
   const TProjectModel& FTo;
   const TUpgradeOptions& FOptions;
+  const TTemplateSet& FTemplates;
+  const TProjectView FToView;
   std::vector<TMatch> FMatch;                // every table of the old model with what it became
   std::vector<const TTable*> FNewTables;     // every table of the new model
   std::vector<std::string> FChanges;
   std::vector<std::string> FWarnings;
   int FDefaults = 0;  // named defaults used so far
-  // The batches of each kind of step, in the order they run.
-  std::string FDropKeys, FEarlyDrops, FRenames, FAddTables, FAddColumns, FChangeColumns, FDropColumns, FDropTables,
-      FAddKeys;
+  // The steps of each kind, in the order they run.
+  TSteps FDropKeys, FEarlyDrops, FTableRenames, FRenames, FAddTables, FAddColumns, FChangeColumns, FDropColumns,
+      FDropTables, FAddKeys;
 };
 
 }  // namespace
 
-TUpgradeScript BuildUpgradeScript(const TProjectModel& from, const TProjectModel& to, const TUpgradeOptions& options) {
+TUpgradeScript BuildUpgradeScript(const TProjectModel& from, const TProjectModel& to, const TUpgradeOptions& options,
+                                  const TTemplateSet& templates) {
   RefuseUnsafeProject(to);
   RefuseUnsafeProject(from);
-  return TUpgradeBuilder(from, to, options).Build();
+  return TUpgradeBuilder(from, to, options, templates).Build();
 }

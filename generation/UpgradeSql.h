@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "generation/TemplateSet.h"
 #include "model/ProjectModel.h"
 
 // How the two models of an upgrade are laid side by side.
@@ -35,7 +36,11 @@ struct TUpgradeScript {
 // Raises TProjectProblemError when either model fails the table script's safety checks (the message of the
 // first problem), and when the key of a class kept from `from` changes (another key member, an integer key
 // turned text or back, another length): ALTER COLUMN cannot do that, and the script never rebuilds a table.
-TUpgradeScript BuildUpgradeScript(const TProjectModel& from, const TProjectModel& to, const TUpgradeOptions& options);
+//
+// The text comes from the template sql/Upgrade.sql of the set (an added table's CREATE TABLE from its
+// sql/Table.sql), fed the steps decided here.
+TUpgradeScript BuildUpgradeScript(const TProjectModel& from, const TProjectModel& to, const TUpgradeOptions& options,
+                                  const TTemplateSet& templates = TTemplateSet::BuiltIn());
 
 namespace UpgradeTexts {
 inline const char* const kNothingToDo = "没有需要升级的内容";

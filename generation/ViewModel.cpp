@@ -100,6 +100,28 @@ const TMemberView& M(const TViewFrame& frame) {
 const TMember& MM(const TViewFrame& frame) {
   return *M(frame).member;
 }
+const TUpgradeView& U(const TViewFrame& frame) {
+  return *static_cast<const TUpgradeView*>(frame.object);
+}
+const TUpgradeStep& St(const TViewFrame& frame) {
+  return *static_cast<const TUpgradeStep*>(frame.object);
+}
+const std::string& L(const TViewFrame& frame) {
+  return *static_cast<const std::string*>(frame.object);
+}
+
+template <TUpgradeStep::TKind kind>
+bool IsStep(const TViewFrame& frame) {
+  return St(frame).kind == kind;
+}
+
+// The inside of a T-SQL N'...' literal that RAISERROR takes as its message: quotes and percent signs doubled.
+void AppendRaiserrorString(const std::string& text, std::string& out) {
+  for (char c : text) {
+    if (c == '\'' || c == '%') out += c;
+    out += c;
+  }
+}
 
 void AppendNumber(int value, std::string& out) {
   out += std::to_string(value);
@@ -382,6 +404,83 @@ std::vector<TVariable> MakeVariables() {
                      if (owner.lastColumn < 0 || owner.nonKey[owner.lastColumn] != f.object) out += ',';
                    }));
   AddLoopVariables(v, S::Member);
+
+  // The upgrade script.
+  v.push_back(Bool("nothingToDo", S::Upgrade,
+                   "the two versions make the same database: the script says so and does nothing",
+                   [](const TViewFrame& f) { return U(f).nothingToDo; }));
+  v.push_back(Text("projectNameSqlComment", S::Upgrade, "the project's name inside a SQL -- comment",
+                   [](const TViewFrame& f, std::string& out) { out += SqlComment(U(f).projectName); }));
+  v.push_back(Text("fromSqlComment", S::Upgrade,
+                   "where the old version came from (a version of the site, a file), inside a SQL -- comment",
+                   [](const TViewFrame& f, std::string& out) { out += SqlComment(U(f).from); }));
+  v.push_back(List("changes", S::Upgrade, S::Line, "one line per change, in the order they were found",
+                   [](const TViewFrame& f) -> const std::vector<const void*>& { return U(f).changeList; }));
+  v.push_back(List("warnings", S::Upgrade, S::Line, "one line per warning",
+                   [](const TViewFrame& f) -> const std::vector<const void*>& { return U(f).warningList; }));
+  v.push_back(Bool("hasWarnings", S::Upgrade, "there is a warning",
+                   [](const TViewFrame& f) { return !U(f).warnings.empty(); }));
+  v.push_back(List("steps", S::Upgrade, S::Step, "every step, in the order the script runs them",
+                   [](const TViewFrame& f) -> const std::vector<const void*>& { return U(f).stepList; }));
+  v.push_back(Text("textSqlComment", S::Line, "the line, inside a SQL -- comment",
+                   [](const TViewFrame& f, std::string& out) { out += SqlComment(L(f)); }));
+
+  using K = TUpgradeStep::TKind;
+  const struct {
+    const char* name;
+    bool (*test)(const TViewFrame&);
+    const char* meaning;
+  } kinds[] = {
+      {"isDropConstraints", IsStep<K::DropConstraints>,
+       "drop the foreign keys and defaults on column, found by name in the system views"},
+      {"isGuard", IsStep<K::Guard>, "stop the script with the message when table holds a row (matching condition)"},
+      {"isRenameTable", IsStep<K::RenameTable>, "rename table to newName"},
+      {"isRenameColumn", IsStep<K::RenameColumn>, "rename table's column to newName"},
+      {"isCreateTable", IsStep<K::CreateTable>, "create an added class's table: createTable"},
+      {"isAddColumn", IsStep<K::AddColumn>, "add column to table"},
+      {"isDropDefault", IsStep<K::DropDefault>, "drop the default an added column got for the rows there"},
+      {"isCutValues", IsStep<K::CutValues>, "cut the values of column longer than length"},
+      {"isFillNulls", IsStep<K::FillNulls>, "fill the NULLs of column with value"},
+      {"isAlterColumn", IsStep<K::AlterColumn>, "change column's type, length or NOT NULL"},
+      {"isDropColumn", IsStep<K::DropColumn>, "drop column"},
+      {"isDropTable", IsStep<K::DropTable>, "drop table"},
+      {"isKeptTable", IsStep<K::KeptTable>, "a removed class's table, kept: its DROP TABLE commented out"},
+      {"isAddForeignKey", IsStep<K::AddForeignKey>, "add the foreign key of column, referencing refTable(refKey)"},
+  };
+  for (const auto& kind : kinds) v.push_back(Bool(kind.name, S::Step, kind.meaning, kind.test));
+  v.push_back(Text("table", S::Step, "the table the step works on",
+                   [](const TViewFrame& f, std::string& out) { out += St(f).table; }));
+  v.push_back(Text("column", S::Step, "its column (a rename: the old name)",
+                   [](const TViewFrame& f, std::string& out) { out += St(f).column; }));
+  v.push_back(Text("newName", S::Step, "a rename's new name",
+                   [](const TViewFrame& f, std::string& out) { out += St(f).newName; }));
+  v.push_back(Text("type", S::Step, "varchar, int, float or datetime: the column's type",
+                   [](const TViewFrame& f, std::string& out) { out += St(f).type; }));
+  v.push_back(Bool("isVarchar", S::Step, "the column is a varchar",
+                   [](const TViewFrame& f) { return St(f).type == "varchar"; }));
+  v.push_back(Text("length", S::Step, "the varchar's length (what values are cut to)",
+                   [](const TViewFrame& f, std::string& out) { AppendNumber(St(f).length, out); }));
+  v.push_back(Bool("notNull", S::Step, "the column is NOT NULL", [](const TViewFrame& f) { return St(f).notNull; }));
+  v.push_back(Bool("hasDefault", S::Step, "the added column gets a named default for the rows there",
+                   [](const TViewFrame& f) { return !St(f).constraint.empty(); }));
+  v.push_back(Text("constraint", S::Step, "the default's name",
+                   [](const TViewFrame& f, std::string& out) { out += St(f).constraint; }));
+  v.push_back(Text("value", S::Step, "the default's value, what fills the NULLs: '', 0 or GETDATE()",
+                   [](const TViewFrame& f, std::string& out) { out += St(f).value; }));
+  v.push_back(Bool("hasCondition", S::Step, "the guard stops the script for some rows only",
+                   [](const TViewFrame& f) { return !St(f).condition.empty(); }));
+  v.push_back(Text("condition", S::Step, "the rows that stop the script, as a WHERE condition",
+                   [](const TViewFrame& f, std::string& out) { out += St(f).condition; }));
+  v.push_back(Text("messageSqlString", S::Step, "the guard's message inside a T-SQL N'' literal of RAISERROR",
+                   [](const TViewFrame& f, std::string& out) { AppendRaiserrorString(St(f).message, out); }));
+  v.push_back(Text("createTable", S::Step, "the table script's CREATE TABLE for the added class (sql/Table.sql)",
+                   [](const TViewFrame& f, std::string& out) { out += St(f).text; }));
+  v.push_back(Text("refTable", S::Step, "the referenced table",
+                   [](const TViewFrame& f, std::string& out) { out += St(f).refTable; }));
+  v.push_back(Text("refKey", S::Step, "the referenced table's key column",
+                   [](const TViewFrame& f, std::string& out) { out += St(f).refKey; }));
+  v.push_back(Bool("stepCheck", S::Step, "the step is followed by the check that stops the script when it failed",
+                   [](const TViewFrame& f) { return St(f).kind != K::Guard && St(f).kind != K::KeptTable; }));
   return v;
 }
 
@@ -466,6 +565,15 @@ const TClassView& TProjectView::ClassOf(const TClassModel& entry) const {
   return *FViews[at];
 }
 
+void TUpgradeView::MakeLists() {
+  changeList.clear();
+  warningList.clear();
+  stepList.clear();
+  for (const std::string& line : changes) changeList.push_back(&line);
+  for (const std::string& line : warnings) warningList.push_back(&line);
+  for (const TUpgradeStep& step : steps) stepList.push_back(&step);
+}
+
 namespace ViewModel {
 
 const std::vector<TVariable>& Variables() {
@@ -490,6 +598,9 @@ std::string Reference() {
       {TViewScope::Project, "project: the project (outermost in every template)"},
       {TViewScope::Class, "class: a class (outermost but the project in a class's templates; the items of classes)"},
       {TViewScope::Member, "member: a member (the items of members and the other member lists)"},
+      {TViewScope::Upgrade, "upgrade: the upgrade script (outermost but the project in sql/Upgrade.sql)"},
+      {TViewScope::Step, "step: a step of the upgrade script (the items of steps)"},
+      {TViewScope::Line, "line: a line of the upgrade script's header (the items of changes and warnings)"},
   };
   for (const auto& [scope, heading] : scopes) {
     text += std::string(text.empty() ? "" : "\n") + "[" + heading + "]\n";
@@ -514,9 +625,15 @@ const char* ScopeName(TViewScope scope) {
     case TViewScope::Class:
       return "class";
     case TViewScope::Member:
+      return "member";
+    case TViewScope::Upgrade:
+      return "upgrade";
+    case TViewScope::Step:
+      return "step";
+    case TViewScope::Line:
       break;
   }
-  return "member";
+  return "line";
 }
 
 }  // namespace ViewModel

@@ -74,6 +74,54 @@ class TProjectView {
   mutable bool FListMade = false;
 };
 
+// One step of an upgrade script: what it does, to which table and column, decided by the upgrade
+// (BuildUpgradeScript); the template sql/Upgrade.sql writes its statement.
+struct TUpgradeStep {
+  enum class TKind {
+    DropConstraints,  // the foreign keys and defaults on a column, found by name in the system views
+    Guard,            // a check of the table's data that stops the script
+    RenameTable,
+    RenameColumn,
+    CreateTable,  // the table script's CREATE TABLE of an added class
+    AddColumn,
+    DropDefault,  // the default an added required column got for the rows there
+    CutValues,    // values too long for a shorter column, cut
+    FillNulls,    // the NULLs of a column made required, filled
+    AlterColumn,
+    DropColumn,
+    DropTable,
+    KeptTable,  // a removed class's DROP TABLE, commented out
+    AddForeignKey,
+  };
+  TKind kind = TKind::DropConstraints;
+  std::string table;
+  std::string column;   // a rename's old name
+  std::string newName;  // a rename's new name
+  // The column as ADD and ALTER COLUMN write it: varchar, int, float or datetime, the varchar's length (also
+  // the length CutValues cuts to), NOT NULL.
+  std::string type;
+  int length = 0;
+  bool notNull = false;
+  std::string constraint;        // the default's name (AddColumn with a default, DropDefault)
+  std::string value;             // the default's value, what FillNulls puts in
+  std::string condition;         // Guard: the rows that stop the script (empty: any row)
+  std::string message;           // Guard: what the user is told
+  std::string text;              // CreateTable: the statement, without its last line end
+  std::string refTable, refKey;  // AddForeignKey
+};
+
+// What sql/Upgrade.sql is fed besides the project: the header's lines and the steps in the order they run.
+struct TUpgradeView {
+  std::string projectName;
+  std::string from;  // where the old model came from ("版本 003（…）")
+  bool nothingToDo = false;
+  std::vector<std::string> changes, warnings;
+  std::vector<TUpgradeStep> steps;
+  // The lists the template walks; MakeLists fills them once the rest is done.
+  std::vector<const void*> changeList, warningList, stepList;
+  void MakeLists();
+};
+
 namespace ViewModel {
 
 // Every variable, scope by scope in the order `templates variables` lists them.

@@ -215,6 +215,12 @@ void TSiteFolder::MakeFolders(const std::string& relative) {
   Resolve(relative, true, true, "写入", true);
 }
 
+bool TSiteFolder::Remove(const std::string& relative) {
+  if (!IsOpen()) return false;
+  const TResolved entry = Resolve(relative, false, false, "删除");
+  return entry.found && !entry.name.empty() && ::unlinkat(entry.folder, entry.name.c_str(), 0) == 0;
+}
+
 void TSiteFolder::Write(const std::string& relative, const std::string& bytes, mode_t newFileMode) {
   Open(true);
   const std::string shown = FullPath(relative);

@@ -52,6 +52,10 @@ class TSiteFolder {
   // paths. Opens the site's folder, creating it, when that has not been done.
   void Write(const std::string& relative, const std::string& bytes, mode_t newFileMode);
 
+  // Removes the entry at the path (a link itself, never what it leads to). False when nothing was removed.
+  // Raises TFileError as Resolve does for a path that leads out of the site.
+  bool Remove(const std::string& relative);
+
  private:
   struct TResolved {
     int folder = -1;     // descriptor of the folder holding the entry (owned by the cache)

@@ -300,7 +300,8 @@ TSiteVersions TSiteWriter::ReadVersions() {
 
   const auto damaged = [this, &result](const std::string& relative, const std::string& why) {
     result.versions.clear();
-    result.damage = "版本文件“" + Shown(relative) + "”" + why + "：网站的版本记录已损坏，请恢复该文件，或用 --from FILE "
+    result.damage = "版本文件“" + Shown(relative) + "”" + why +
+                    "：网站的版本记录已损坏，请恢复该文件，或在命令行用 upgrade-sql --from FILE "
                     "指定数据库现在的版本";
     return result;
   };
@@ -342,11 +343,29 @@ void TSiteWriter::AddVersion(int number, const std::string& script, const std::s
   for (const std::string& path : {SiteVersionPaths::Script(number), SiteVersionPaths::Model(number)})
     if (OnDisk(path) || FLast.digests.count(path) != 0)
       throw TFileError("版本文件“" + Shown(path) + "”已存在，版本文件不会被改写", EEXIST);
-  if (!script.empty()) Write(SiteVersionPaths::Script(number), script);
-  Write(SiteVersionPaths::Model(number), model);
-  if (FOptions.dryRun) return;
-  TSiteManifest record = FLast;
-  record.projectName = FProjectName;
-  for (const auto& [path, digest] : FNext.digests) record.digests[path] = digest;
-  FFolder.Write(TSiteManifest::kPath, record.Text(), 0666);
+  std::vector<std::string> written;
+  try {
+    if (!script.empty()) {
+      Write(SiteVersionPaths::Script(number), script);
+      written.push_back(SiteVersionPaths::Script(number));
+    }
+    Write(SiteVersionPaths::Model(number), model);
+    written.push_back(SiteVersionPaths::Model(number));
+    if (FOptions.dryRun) return;
+    TSiteManifest record = FLast;
+    record.projectName = FProjectName;
+    for (const auto& [path, digest] : FNext.digests) record.digests[path] = digest;
+    FFolder.Write(TSiteManifest::kPath, record.Text(), 0666);
+  } catch (const std::exception&) {
+    // Half a version, or one off the record, would read as damaged until removed by hand: the files written
+    // here go again (they were not there before; a dry run wrote none).
+    for (const std::string& path : written) {
+      try {
+        FFolder.Remove(path);
+      } catch (const std::exception&) {
+        // The write's failure is what the user is told.
+      }
+    }
+    throw;
+  }
 }

@@ -10,12 +10,14 @@
 #include "ui/PreviewForm.h"
 #include "ui/ProgramFolders.h"
 #include "ui/Prompts.h"
+#include "ui/UpgradeSqlForm.h"
 #include "ui/UserSettings.h"
 #include "ui/WindowContext.h"
 
 TCodeMenu::TCodeMenu(TWindowContext& window, QMenu* menu)
     : QObject(menu), FWindow(window), FGeneration(new TGenerationCommand(window, this)) {
   AddCommand(menu, "sql1", "生成建表sql语句", &TCodeMenu::sql1Click);
+  AddCommand(menu, "UpgradeSql1", "生成升级sql语句(&U)", &TCodeMenu::UpgradeSql1Click);
   AddCommand(menu, "S2", "设置命名空间(&S)", &TCodeMenu::S2Click);
   AddCommand(menu, "V1", "预览代码...", &TCodeMenu::V1Click);
   AddCommand(menu, "A1", "自动生成代码(&A)", &TCodeMenu::A1Click);
@@ -46,6 +48,21 @@ void TCodeMenu::sql1Click() {
     return;
   }
   TDataBaseSqlForm::ShowForProject(FWindow.Widget(), projectId);
+}
+
+void TCodeMenu::UpgradeSql1Click() {
+  if (FGeneration->Running()) {
+    // The run records the site's files when it ends, over a version recorded meanwhile.
+    Prompts::ShowMessage("代码正在生成中，请稍候!");
+    return;
+  }
+  const int projectId = FWindow.SelectedProjectId();
+  if (projectId < 0) {
+    Prompts::ShowMessage("当前未有任何项目被选中!");
+    return;
+  }
+  TUpgradeSqlForm::ShowForTarget(FWindow.Widget(),
+                                 ProgramFolders::SiteTarget(projectId, FWindow.SelectedProjectName()));
 }
 
 void TCodeMenu::V1Click() {

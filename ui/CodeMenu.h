@@ -8,8 +8,8 @@ class QMenu;
 class TGenerationCommand;
 class TWindowContext;
 
-// The menu "代码管理(&A)": the table script, the namespace, the preview and the generation run of the
-// window's selected project.
+// The menu "代码管理(&A)": the table and upgrade scripts, the namespace, the preview and the generation run
+// of the window's selected project.
 class TCodeMenu : public QObject {
   Q_OBJECT
 
@@ -23,6 +23,7 @@ class TCodeMenu : public QObject {
 
  public slots:
   void sql1Click();                      // "生成建表sql语句"
+  void UpgradeSql1Click();               // "生成升级sql语句(&U)": the script from the site's latest version
   void S2Click();                        // "设置命名空间(&S)"
   void V1Click();                        // "预览代码..."
   void A1Click();                        // "自动生成代码(&A)"

@@ -90,10 +90,18 @@ bool TDataBaseSqlForm::eventFilter(QObject* watched, QEvent* event) {
   return QDialog::eventFilter(watched, event);
 }
 
+std::string TDataBaseSqlForm::BuildText() {
+  return TDataBaseSql().BuildScript(FProjectId);
+}
+
+void TDataBaseSqlForm::AddRowBelowMemo(QLayout* row) {
+  static_cast<QVBoxLayout*>(layout())->addLayout(row);
+}
+
 void TDataBaseSqlForm::FormShow() {
   Memo_Sql->clear();
   try {
-    Memo_Sql->setPlainText(ToMemoText(TDataBaseSql().BuildScript(FProjectId)));
+    Memo_Sql->setPlainText(ToMemoText(BuildText()));
   } catch (const std::exception& error) {
     Prompts::ShowError(QString::fromStdString(error.what()));
   }
@@ -133,6 +141,10 @@ void TDataBaseSqlForm::SaveToFile1Click() {
 }
 
 QString TDataBaseSqlForm::SuggestedFileName() const {
+  return QDir::home().filePath(SuggestedBaseName() + QStringLiteral(".sql"));
+}
+
+QString TDataBaseSqlForm::SuggestedBaseName() const {
   QString name = QStringLiteral("script");
   try {
     for (const TNameId& project : TProjectDAO().ListProjects())
@@ -143,5 +155,5 @@ QString TDataBaseSqlForm::SuggestedFileName() const {
   } catch (const std::exception&) {
     // Only the suggestion is lost; the user still picks the file.
   }
-  return QDir::home().filePath(name + QStringLiteral(".sql"));
+  return name;
 }

@@ -2,8 +2,10 @@
 
 #include <QDialog>
 #include <QString>
+#include <string>
 
 class QAction;
+class QLayout;
 class QMenu;
 class QPlainTextEdit;
 
@@ -27,8 +29,18 @@ class TDataBaseSqlForm : public QDialog {
   void showEvent(QShowEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
- private slots:
+  // A window that shows another script (the upgrade script) gives its text, the name its file is proposed
+  // under (without folder and extension), and a row of its own controls below the memo.
+  virtual std::string BuildText();
+  virtual QString SuggestedBaseName() const;
+  void AddRowBelowMemo(QLayout* row);
+  QPlainTextEdit* Memo() const { return Memo_Sql; }
+
+ protected slots:
+  // Fills the memo with BuildText(); a failure shows the error and leaves the memo empty.
   void FormShow();
+
+ private slots:
   void Memo_SqlContextMenu(const QPoint& position);
   void SaveToFile1Click();
 

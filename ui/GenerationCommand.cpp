@@ -46,9 +46,7 @@ bool TGenerationCommand::SiteWithoutRecord(const TGenerationTarget& target) {
 
 void TGenerationCommand::Start(int projectId, const QString& projectName, const QString& nameSpace,
                                TSiteOptions options) {
-  TGenerationTarget target{projectId, projectName.toStdString(), ProgramFolders::ProgramFolder().toStdString(),
-                           ProgramFolders::TemplateFolder().toStdString()};
-  target.userTemplates = ProgramFolders::UserTemplates().toStdString();
+  const TGenerationTarget target = ProgramFolders::SiteTarget(projectId, projectName);
   if (SiteWithoutRecord(target)) Prompts::ShowMessage("如果以前生成了该项目，最好先删除原来的目录!");
   const QString siteFolder = ProgramFolders::SiteFolder(projectName);
   FWindow.ClearProgress();

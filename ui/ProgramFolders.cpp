@@ -7,6 +7,7 @@
 #include "catalogue/DataLocation.h"
 #include "catalogue/DbHelper.h"
 #include "site/FileOperate.h"
+#include "site/GenerationTarget.h"
 
 namespace {
 
@@ -43,6 +44,13 @@ QString ProgramFolders::UserTemplates() {
 
 QString ProgramFolders::SiteFolder(const QString& projectName) {
   return ProgramFolder() + "/projects/" + projectName;
+}
+
+TGenerationTarget ProgramFolders::SiteTarget(int projectId, const QString& projectName) {
+  TGenerationTarget target{projectId, projectName.toStdString(), ProgramFolder().toStdString(),
+                           TemplateFolder().toStdString()};
+  target.userTemplates = UserTemplates().toStdString();
+  return target;
 }
 
 TProtectedPaths ProgramFolders::ProtectedPaths() {

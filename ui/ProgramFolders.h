@@ -3,6 +3,7 @@
 #include <QString>
 
 struct TDataLocation;
+struct TGenerationTarget;
 struct TProtectedPaths;
 
 // Where the window's files are, decided once at start-up by the window program. Without a location the
@@ -20,6 +21,9 @@ QString TemplateFolder();
 QString UserTemplates();
 // The folder a project's site is generated into.
 QString SiteFolder(const QString& projectName);
+// The project with the folders of its site, its template site and the user's templates, as a run and an
+// upgrade take it.
+TGenerationTarget SiteTarget(int projectId, const QString& projectName);
 // What a file the user saves may never replace: the catalogue and the template site in use.
 TProtectedPaths ProtectedPaths();
 

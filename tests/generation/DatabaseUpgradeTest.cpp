@@ -1,6 +1,8 @@
 // The versions a site keeps of its database, and the upgrade command that reads and records them.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
+#include <csignal>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -141,6 +143,11 @@ TEST_F(DatabaseUpgradeTest, RecordedVersionsAppliedInOrderGiveTheCurrentProject)
   EXPECT_EQ(one.recordedVersion, 1);
   EXPECT_NE(one.script.find("sp_rename @objname = N'dbo.Item.title', @newname = N'heading'"), std::string::npos);
   EXPECT_EQ(VersionFiles().at("001.sql"), one.script);
+  // --from a version file matches by id as the site's own versions do: the rename again, said where from.
+  const TDatabaseUpgradeOutcome fromFile = Upgrade(false, Versions() + "/000.json");
+  ASSERT_EQ(fromFile.exitCode, 0) << fromFile.message;
+  EXPECT_NE(fromFile.script.find("sp_rename @objname = N'dbo.Item.title', @newname = N'heading'"), std::string::npos);
+  EXPECT_NE(fromFile.script.find("-- 从 版本文件 " + Versions() + "/000.json"), std::string::npos) << fromFile.script;
 
   // Recording again finds nothing to do and records nothing; regenerating moves no version.
   const auto before = VersionFiles();
@@ -162,6 +169,17 @@ TEST_F(DatabaseUpgradeTest, RecordedVersionsAppliedInOrderGiveTheCurrentProject)
   for (const char* file : {"001.sql", "002.sql"}) script += VersionFiles().at(file);
   EXPECT_EQ(Reading(script), Reading(TDataBaseSql().BuildScript(FProjectId)));
   EXPECT_EQ(VersionFiles().size(), 5u);
+
+  // A dry run lists every version file, unchanged.
+  std::map<std::string, TSiteFileState> listed;
+  for (const TSiteFile& file : Generate({true, false, false}).report.files)
+    if (file.path.rfind("App_Data/upgrades/", 0) == 0) listed[file.path.substr(18)] = file.state;
+  const std::map<std::string, TSiteFileState> unchanged = {{"000.json", TSiteFileState::Unchanged},
+                                                           {"001.json", TSiteFileState::Unchanged},
+                                                           {"001.sql", TSiteFileState::Unchanged},
+                                                           {"002.json", TSiteFileState::Unchanged},
+                                                           {"002.sql", TSiteFileState::Unchanged}};
+  EXPECT_EQ(listed, unchanged);
 }
 
 TEST_F(DatabaseUpgradeTest, DamagedOrMissingVersionsAreReportedAndNeverGuessedAround) {
@@ -224,4 +242,32 @@ TEST_F(DatabaseUpgradeTest, ASiteWithoutVersionsAsksForTheFileItsDatabaseWasMade
   EXPECT_TRUE(Upgrade(false).nothingToDo);
   // Versions there, a script recorded from a file would break their sequence.
   EXPECT_EQ(Upgrade(true, exported).exitCode, 1);
+}
+
+// A record the disk cannot take leaves no half version behind, which the next upgrade would take for damage.
+TEST_F(DatabaseUpgradeTest, ARecordThatCannotBeWrittenLeavesNoHalfVersion) {
+  Generate();
+  TMember title = Stored("Item", "title");
+  title.SetMemberLength(60);
+  TMemberDAO().UpdateMember(title);
+  const std::string script = Upgrade(false).script;
+  const std::string model = TVersionJson().Export(TModelStore().LoadProject(FProjectId));
+  ASSERT_LT(script.size() + 1, model.size());
+  const auto before = VersionFiles();
+  {
+    // Files of the process may grow to the script's size but not to the model's: NNN.sql is written, NNN.json
+    // fails as on a full disk.
+    struct rlimit old {};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
+    const struct rlimit limit = {script.size() + 1, old.rlim_max};
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limit), 0);
+    const TDatabaseUpgradeOutcome failed = Upgrade(true);
+    setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldHandler);
+    EXPECT_EQ(failed.exitCode, 2);
+    EXPECT_NE(failed.message.find("001.json"), std::string::npos) << failed.message;
+  }
+  EXPECT_EQ(VersionFiles(), before);
+  EXPECT_EQ(Upgrade(true).recordedVersion, 1);
 }

@@ -159,7 +159,8 @@ TEST(TemplateSet, EveryBuiltInTemplateNamesItselfAndItsRevisionOnItsFirstLine) {
 }
 
 // The variables list is the view model: every variable reads from a view of a project with every kind of
-// member without failing, the reference prints each exactly once, and the docs hold that reference.
+// member, and of an upgrade, without failing, the reference prints each exactly once, and the docs hold that
+// reference.
 TEST(ViewModel, TheWalkOfTheViewModelEqualsTheVariablesList) {
   TProjectModel project;
   project.projectName = "P";
@@ -178,8 +179,17 @@ TEST(ViewModel, TheWalkOfTheViewModelEqualsTheVariablesList) {
   project.classes = {shelf, book};
   const TProjectView view(project);
 
+  // And an upgrade of it with a line of each list and a step.
+  TUpgradeView upgrade;
+  upgrade.projectName = "P";
+  upgrade.changes = {"新增列 Book.day"};
+  upgrade.warnings = {"可能丢失数据"};
+  upgrade.steps.resize(1);
+  upgrade.MakeLists();
+
   std::set<std::string> walked;
-  std::vector<std::pair<TViewScope, TViewFrame>> frames{{TViewScope::Project, {&view, 0, 1}}};
+  std::vector<std::pair<TViewScope, TViewFrame>> frames{{TViewScope::Project, {&view, 0, 1}},
+                                                        {TViewScope::Upgrade, {&upgrade, 0, 1}}};
   for (std::size_t at = 0; at < frames.size(); ++at) {
     const auto [scope, frame] = frames[at];
     for (const TVariable& variable : ViewModel::Variables()) {

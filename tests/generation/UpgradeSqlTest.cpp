@@ -8,6 +8,9 @@
 #include <fstream>
 #include <functional>
 #include <iterator>
+#include <map>
+#include <regex>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -143,6 +146,23 @@ const std::vector<TPair>& Pairs() {
        }},
       {"renamed class", [](TProjectModel& p) { Named(p, "Category").className = "Genre"; Named(Named(p, "Book"), "category").SetMemberType("Genre"); }},
       {"removed class", [](TProjectModel& p) { RemoveClass(p, "Old"); }},
+      {"swapped member names", [](TProjectModel& p) {
+         Named(Named(p, "Book"), "title").SetMemberName("swap");
+         Named(Named(p, "Book"), "note").SetMemberName("title");
+         Named(Named(p, "Book"), "swap").SetMemberName("note");
+       }},
+      {"key and member swapped names", [](TProjectModel& p) {
+         Named(Named(p, "Category"), "id").SetMemberName("swap");
+         Named(Named(p, "Category"), "name").SetMemberName("id");
+         Named(Named(p, "Category"), "swap").SetMemberName("name");
+       }},
+      {"swapped class names", [](TProjectModel& p) {
+         // The catalogue renames the types of the members that refer to a renamed class.
+         Named(p, "Category").className = "swap";
+         Named(p, "Tag").className = "Category";
+         Named(p, "swap").className = "Tag";
+         Named(Named(p, "Book"), "category").SetMemberType("Tag");
+       }},
       {"reference added", [](TProjectModel& p) { Named(p, "Book").members.push_back(Member(61, "tag", "Tag")); }},
       {"reference removed", [](TProjectModel& p) {
          Named(Named(p, "Book"), "category").SetMemberType(MemberTypes::kInteger);
@@ -179,6 +199,7 @@ TEST(UpgradeSql, TheTableScriptOfTheFirstModelThenTheUpgradeReadsAsTheTableScrip
     for (const bool allow : {false, true}) {
       const TUpgradeScript upgrade = BuildUpgradeScript(first, second, ById(allow));
       EXPECT_FALSE(upgrade.nothingToDo) << pair.name;
+      EXPECT_EQ(upgrade.text.find("CusUsers"), std::string::npos) << "the user table is never touched";
       std::string reading = Reading(create + upgrade.text);
       // A removed class keeps its table unless data loss is allowed: its DROP TABLE stands commented out.
       if (!allow && upgrade.text.find("-- DROP TABLE [dbo].[Old]") != std::string::npos) {
@@ -231,6 +252,42 @@ TEST(UpgradeSql, ARenameKeepsTheColumnWhenTheModelsHaveIdsAndIsADropAndAnAddWith
   EXPECT_NE(named.find("CREATE TABLE [dbo].[Label]"), std::string::npos);
   EXPECT_NE(named.find("-- DROP TABLE [dbo].[Tag]"), std::string::npos);
   EXPECT_NE(named.find("按名称对应"), std::string::npos) << "the header says renames read as drop and add";
+}
+
+// SQL Server refuses a rename to a name a table (or a column of the table) has: swapped names go through a
+// temporary one. The renames are played in script order over the names the first model's tables have.
+TEST(UpgradeSql, RenamesNeverTakeANameInUse) {
+  const std::regex rename("EXEC sp_rename @objname = N'dbo\\.(\\w+)(?:\\.(\\w+))?', @newname = N'(\\w+)'");
+  for (const TPair& pair : Pairs()) {
+    if (std::string(pair.name).find("swap") == std::string::npos) continue;
+    TProjectModel second = First();
+    pair.change(second);
+    std::map<std::string, std::set<std::string>> tables;  // table → columns, as SQL Server holds them now
+    for (const TClassModel& entry : First().classes)
+      for (const TMember& member : entry.members) tables[entry.className].insert(member.GetMemberName());
+    const std::string text = BuildUpgradeScript(First(), second, ById()).text;
+    int renames = 0;
+    for (std::sregex_iterator it(text.begin(), text.end(), rename), end; it != end; ++it, ++renames) {
+      const std::string table = (*it)[1], column = (*it)[2], name = (*it)[3];
+      ASSERT_EQ(tables.count(table), 1u) << pair.name << ": no table " << table;
+      if (column.empty()) {
+        ASSERT_EQ(tables.count(name), 0u) << pair.name << ": table " << name << " is there\n" << text;
+        tables[name] = tables[table];
+        tables.erase(table);
+      } else {
+        std::set<std::string>& columns = tables[table];
+        ASSERT_EQ(columns.count(column), 1u) << pair.name << ": no column " << table << "." << column;
+        ASSERT_EQ(columns.count(name), 0u) << pair.name << ": column " << table << "." << name << " is there\n" << text;
+        columns.erase(column);
+        columns.insert(name);
+      }
+    }
+    EXPECT_EQ(renames, 4) << pair.name << ": each name to a temporary one, then to its new one\n" << text;
+    std::map<std::string, std::set<std::string>> expected;
+    for (const TClassModel& entry : second.classes)
+      for (const TMember& member : entry.members) expected[entry.className].insert(member.GetMemberName());
+    EXPECT_EQ(tables, expected) << pair.name;
+  }
 }
 
 TEST(UpgradeSql, EveryStepThatMayLoseDataIsCheckedFirstUnlessDataLossIsAllowed) {

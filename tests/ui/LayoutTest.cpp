@@ -3,6 +3,7 @@
 // CORVANTHEL_SCREENSHOTS=<folder> set, each window is also saved there as a PNG.
 #include <QAbstractButton>
 #include <QAction>
+#include <QComboBox>
 #include <QDialog>
 #include <QDir>
 #include <QHeaderView>
@@ -11,8 +12,11 @@
 #include <QTableWidget>
 #include <QTest>
 
+#include "catalogue/ModelStore.h"
+#include "generation/UpgradeSql.h"
 #include "model/Member.h"
 #include "ui/MainForm.h"
+#include "ui/UpgradeSqlForm.h"
 #include "ui/support/UiTestSupport.h"
 
 using namespace Ui;
@@ -55,6 +59,7 @@ class TLayoutTest : public QObject {
   void mainWindow();
   void classDialogs();
   void memberDialogs();
+  void upgradeWindow();
 
  private:
   std::unique_ptr<TUiWorld> FWorld;
@@ -159,6 +164,26 @@ void TLayoutTest::memberDialogs() {
   ClickGridRow(*FWindow, 1);
   Trigger(*FWindow, "N3");
   QCOMPARE(dialogs.Pending(), 0);
+}
+
+void TLayoutTest::upgradeWindow() {
+  // The script from a version in which Book had no cover yet and a shorter name; without Order, whose name
+  // SQL Server keeps for itself.
+  const int shop = Find<QComboBox>(FWindow.get(), "CB_Project")->currentData().toInt();
+  TProjectModel now = TModelStore().LoadProject(shop);
+  now.classes.pop_back();
+  TProjectModel before = now;
+  before.classes[0].members.pop_back();
+  before.classes[0].members[1].SetMemberLength(50);
+  TUpgradeOptions options;
+  options.fromLabel = "版本 000";
+  TDatabaseUpgradeRequest request;
+  request.target.projectName = now.projectName;
+  TUpgradeSqlForm form(FWindow.get(), request, BuildUpgradeScript(before, now, options).text);
+  form.show();
+  QVERIFY(QTest::qWaitForWindowExposed(&form));
+  CheckNothingClipped(form);
+  SaveScreenshot(form, "upgrade-window");
 }
 
 QTEST_MAIN(TLayoutTest)

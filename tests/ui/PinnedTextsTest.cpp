@@ -25,6 +25,7 @@
 #include "ui/FormUpdateMember.h"
 #include "ui/MainForm.h"
 #include "ui/Prompts.h"
+#include "ui/UpgradeSqlForm.h"
 #include "ui/support/UiTestSupport.h"
 
 using namespace Ui;
@@ -159,6 +160,8 @@ class TPinnedTextsTest : public QObject {
   void updateMemberDialog();
   void scriptWindow_data();
   void scriptWindow();
+  void upgradeWindow_data();
+  void upgradeWindow();
 
   void boxesShowTheirCaptionsAndIcons_data();
   void boxesShowTheirCaptionsAndIcons();
@@ -217,8 +220,8 @@ void TPinnedTextsTest::mainWindow_data() {
          "S1=删除类(&S)|M1=添加成员(&M)|N3=修改成员属性(&E)|C1=删除成员(&C)|=|ExportProject=导出工程...|"
          "ImportProject=导入工程...|ImportSql1=从SQL脚本导入...");
   AddRow("menu:P1",
-         "代码管理(&A)|sql1=生成建表sql语句|S2=设置命名空间(&S)|V1=预览代码...|A1=自动生成代码(&A)|"
-         "ExportTemplates1=导出模板(&T)...|KeepEdits1=保留手工修改|Pages1=生成管理页面(&G)");
+         "代码管理(&A)|sql1=生成建表sql语句|UpgradeSql1=生成升级sql语句(&U)|S2=设置命名空间(&S)|V1=预览代码...|"
+         "A1=自动生成代码(&A)|ExportTemplates1=导出模板(&T)...|KeepEdits1=保留手工修改|Pages1=生成管理页面(&G)");
 }
 
 void TPinnedTextsTest::mainWindow() {
@@ -255,6 +258,21 @@ void TPinnedTextsTest::scriptWindow_data() {
 
 void TPinnedTextsTest::scriptWindow() {
   TDataBaseSqlForm form(FWindow.get());
+  Check(form);
+}
+
+void TPinnedTextsTest::upgradeWindow_data() {
+  QTest::addColumn<QString>("what");
+  QTest::addColumn<QString>("expected");
+  AddRow("caption", "数据库升级sql语句");
+  AddRow("client", "766x551");
+  AddRow("name:Memo_Sql", "升级sql语句");
+  AddRow("text:BT_Record", "记录为新版本(&R)");
+  AddRow("name:BT_Record", "记录为新版本");
+}
+
+void TPinnedTextsTest::upgradeWindow() {
+  TUpgradeSqlForm form(FWindow.get(), TDatabaseUpgradeRequest(), "");
   Check(form);
 }
 
