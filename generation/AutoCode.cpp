@@ -153,6 +153,10 @@ bool TAutoCode::CheckBeforeWriting(const TProjectModel& project) {
   std::vector<TProblem> problems = CheckProjectName(FTarget.projectName);
   const std::vector<TProblem> found = CheckProject(project);
   problems.insert(problems.end(), found.begin(), found.end());
+  if (FOptions.pages) {
+    const std::vector<TProblem> pages = CheckPages(project);
+    problems.insert(problems.end(), pages.begin(), pages.end());
+  }
   const TProblem* problem = FirstProblemOfRun(problems);
   if (problem == nullptr) return true;
   switch (problem->kind) {

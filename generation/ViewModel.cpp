@@ -1,6 +1,7 @@
 #include "generation/ViewModel.h"
 
 #include <algorithm>
+#include <functional>
 #include <set>
 #include <unordered_map>
 
@@ -269,6 +270,13 @@ std::vector<TVariable> MakeVariables() {
   v.push_back(List("foreignKeys", S::Class, S::Member,
                    "the non-key members whose type names a class with a key (none when the class has no key)",
                    [](const TViewFrame& f) -> const std::vector<const void*>& { return C(f).foreignKeys; }));
+  v.push_back(List(
+      "referencedBy", S::Class, S::Member,
+      "the members of every class (this one too) whose type names the class: what a row in use is "
+      "referenced by (for ownerClass, ownerTitleCsString)",
+      [](const TViewFrame& f) -> const std::vector<const void*>& { return C(f).project.ReferencesTo(C(f).model); }));
+  v.push_back(Bool("isReferenced", S::Class, "a member of some class names the class as its type (see referencedBy)",
+                   [](const TViewFrame& f) { return !C(f).project.ReferencesTo(C(f).model).empty(); }));
   v.push_back(Bool("hasSearch", S::Class, "the class has a searched member", [](const TViewFrame& f) {
     return !C(f).search.empty();
   }));
@@ -360,6 +368,12 @@ std::vector<TVariable> MakeVariables() {
   v.push_back(Bool("isMust", S::Member, "a value is required (memberIsMust)", [](const TViewFrame& f) {
     return MM(f).GetMemberIsMust() == 1;
   }));
+  v.push_back(Bool("isAsked", S::Member,
+                   "the form asks for a value: memberIsMust, and always a date or a reference, which the entity "
+                   "cannot hold empty",
+                   [](const TViewFrame& f) {
+                     return MM(f).GetMemberIsMust() == 1 || IsType(M(f), MemberTypes::kDate) || M(f).reference;
+                   }));
   v.push_back(Bool("multiLine", S::Member, "a text longer than 100 characters: a multi-line box", [](const TViewFrame& f) {
     return IsType(M(f), MemberTypes::kString) && PageLength(M(f)) > kMultiLineLength;
   }));
@@ -397,6 +411,11 @@ std::vector<TVariable> MakeVariables() {
                    [](const TViewFrame& f, std::string& out) {
                      AppendNumber(M(f).refKey != nullptr ? M(f).refKey->GetMemberLength() : 0, out);
                    }));
+  v.push_back(Text("ownerClass", S::Member, "the name of the class the member belongs to",
+                   [](const TViewFrame& f, std::string& out) { out += M(f).owner->model.className; }));
+  v.push_back(Text("ownerTitleCsString", S::Member,
+                   "the friendly name, else the name, of the class the member belongs to, inside a C# string literal",
+                   [](const TViewFrame& f, std::string& out) { AppendCsString(TitleOf(M(f).owner->model), out); }));
   v.push_back(Text("columnComma", S::Member,
                    "\",\" after the member's table column unless it is the table's last column",
                    [](const TViewFrame& f, std::string& out) {
@@ -555,6 +574,27 @@ const std::vector<const void*>& TProjectView::ClassList() const {
     FListMade = true;
   }
   return FList;
+}
+
+const std::vector<const void*>& TProjectView::ReferencesTo(const TClassModel& entry) const {
+  if (!FReferencesToMade) {
+    // One walk over every member of the project, however many classes ask.
+    FReferencesTo.resize(model.classes.size());
+    for (const void* item : ClassList()) {
+      for (const TMemberView& member : static_cast<const TClassView*>(item)->members) {
+        if (!member.reference || !member.resolved) continue;
+        // The index names classes of this model.
+        const std::less<const TClassModel*> before;
+        const TClassModel* first = model.classes.data();
+        if (before(member.refClass, first) || !before(member.refClass, first + model.classes.size())) continue;
+        FReferencesTo[static_cast<std::size_t>(member.refClass - first)].push_back(&member);
+      }
+    }
+    FReferencesToMade = true;
+  }
+  const std::size_t at = static_cast<std::size_t>(&entry - model.classes.data());
+  if (at >= FReferencesTo.size()) throw std::logic_error("references to a class of another project");
+  return FReferencesTo[at];
 }
 
 const TClassView& TProjectView::ClassOf(const TClassModel& entry) const {

@@ -67,11 +67,16 @@ class TProjectView {
   const std::vector<const void*>& ClassList() const;
   // The view of one class of the project, made once.
   const TClassView& ClassOf(const TClassModel& entry) const;
+  // The members of every class (this one too) whose type names the class, in catalogue order: the
+  // columns that keep a row of it from being deleted. Found for all classes at once, when first asked.
+  const std::vector<const void*>& ReferencesTo(const TClassModel& entry) const;
 
  private:
   mutable std::vector<std::unique_ptr<TClassView>> FViews;  // by position in model.classes
   mutable std::vector<const void*> FList;
   mutable bool FListMade = false;
+  mutable std::vector<std::vector<const void*>> FReferencesTo;  // by position in model.classes
+  mutable bool FReferencesToMade = false;
 };
 
 // One step of an upgrade script: what it does, to which table and column, decided by the upgrade

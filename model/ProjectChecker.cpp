@@ -18,6 +18,11 @@ std::string ReferenceError(const std::string& className, const std::string& memb
   return className + "表的成员" + memberName + "的类型" + memberType + "不存在或没有唯一主键!";
 }
 
+std::string PagesNameError(const std::string& className, const std::string& pagesOf) {
+  return "类" + className + "：它的数据访问文件dal" + className + ".cs与类" + pagesOf +
+         "的管理页面数据访问文件同名，请更改类名后再生成管理页面!";
+}
+
 }  // namespace CheckerTexts
 
 namespace {
@@ -104,6 +109,20 @@ class TChecker {
 
 std::vector<TProblem> CheckProject(const TProjectModel& project) {
   return TChecker(project).Run();
+}
+
+std::vector<TProblem> CheckPages(const TProjectModel& project) {
+  const TClassIndex classes(project);
+  std::vector<TProblem> problems;
+  for (const TClassModel& entry : project.classes) {
+    const TClassModel* named = classes.Find(entry.className + "Pages");
+    if (named != nullptr)
+      problems.push_back(
+          {TProblemKind::ClassName, named->classId, named->className, "",
+           CheckerTexts::PagesNameError(NameRules::Printable(named->className), NameRules::Printable(entry.className)),
+           ""});
+  }
+  return problems;
 }
 
 std::vector<TProblem> CheckProjectName(const std::string& projectName) {

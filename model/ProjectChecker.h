@@ -36,6 +36,11 @@ class TProjectProblemError : public std::runtime_error {
 // Every problem of the project, in catalogue order. Empty when it can be generated.
 std::vector<TProblem> CheckProject(const TProjectModel& project);
 
+// The problems only a run that writes the admin pages has: a class named like another class's page data
+// access (class C's is dalCPages in App_Code/DAL/dalCPages.cs, which is also the data access of a class
+// CPages), found without regard to case as Windows compares file names. Empty when there is none.
+std::vector<TProblem> CheckPages(const TProjectModel& project);
+
 // The problem of a project name alone, as CheckProject reports it; none when the name passes. The run
 // asks it of the name it builds the site folder from.
 std::vector<TProblem> CheckProjectName(const std::string& projectName);
@@ -58,4 +63,5 @@ namespace CheckerTexts {
 std::string PrimaryKeyError(const std::string& className);
 std::string DisplayMemberError(const std::string& className);
 std::string ReferenceError(const std::string& className, const std::string& memberName, const std::string& memberType);
+std::string PagesNameError(const std::string& className, const std::string& pagesOf);
 }  // namespace CheckerTexts

@@ -138,6 +138,20 @@ std::vector<std::pair<std::string, TGenerator>> Generators(const std::string& us
          for (const TPageOperate::TPageFile& file : TPageOperate::MakePages(project)) files[file.path] = file.text;
          return files;
        }},
+      // The labels of search fields and the messages of required checks are texts of their own.
+      {"pages with every member searched, required and shown",
+       [](TProjectModel project) {
+         for (TClassModel& entry : project.classes) {
+           for (TMember& member : entry.members) {
+             member.SetQueryFlag(1);
+             member.SetMemberIsMust(1);
+             member.SetMemberQueryDisplay(1);
+           }
+         }
+         TFiles files;
+         for (const TPageOperate::TPageFile& file : TPageOperate::MakePages(project)) files[file.path] = file.text;
+         return files;
+       }},
       {"upgrade",
        [](const TProjectModel& project) {
          // An earlier version: Book under another name, each class without its last member, the first text

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "catalogue/ClassDAO.h"
+#include "catalogue/DbHelper.h"
 #include "catalogue/ModelStore.h"
 #include "generation/PageOperate.h"
 #include "pages/PagesTestSupport.h"
@@ -78,4 +80,22 @@ TEST_F(PagesCliTest, PreviewPrintsAPageOfAClass) {
   const TProgramResult wrong = Cli({"preview", "Shop", "Book", "grid"});
   EXPECT_EQ(wrong.exitCode, 2);  // a usage error, as for a wrong layer before
   EXPECT_NE(wrong.err.find("list, add, edit or show"), std::string::npos) << wrong.err;
+}
+
+// A class named like another class's page data access (Book's is dalBookPages.cs, which is also the data
+// access of a class BookPages, in any case on Windows) stops a run with the pages before anything is
+// written, naming both; without the pages it is no problem.
+TEST_F(PagesCliTest, AClassNamedLikeTheDataAccessOfAnotherClasssPagesStopsARunWithPages) {
+  TClassDAO().AddClass(FShop.projectId, "bookPages", "");
+  const int clash = TClassDAO().ListClassesOfProject(FShop.projectId).back().id;
+  AddShopMember(FShop.projectId, clash, "id", MemberTypes::kInteger, true, "");
+  TDbHelper().ExecSql("update t_member set memberIsDisplay=1 where classId=" + std::to_string(clash));
+  TProgramResult result = Cli({"generate", "Shop", "--pages"});
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_EQ(
+      result.err,
+      "类bookPages：它的数据访问文件dalbookPages.cs与类Book的管理页面数据访问文件同名，请更改类名后再生成管理页面!\n");
+  EXPECT_FALSE(fs::exists(FCatalogue.Folder() + "/projects"));
+  result = Cli({"generate", "Shop"});
+  EXPECT_EQ(result.exitCode, 0) << result.err;
 }

@@ -42,7 +42,7 @@
                 </td>
             </tr>
             <tr>
-                <th><asp:Label ID="lblForpublished" runat="server" AssociatedControlID="txtpublished" Text="出版日期" /></th>
+                <th><asp:Label ID="lblForpublished" runat="server" AssociatedControlID="txtpublished" Text="出版日期" /><span class="must">*</span></th>
                 <td>
                     <asp:TextBox ID="txtpublished" runat="server" MaxLength="10" /> （yyyy-mm-dd）
                     <asp:CompareValidator ID="cvpublished" runat="server" ControlToValidate="txtpublished" Operator="DataTypeCheck"
@@ -58,13 +58,13 @@
                 </td>
             </tr>
             <tr>
-                <th><asp:Label ID="lblForcategoryId" runat="server" AssociatedControlID="ddlcategoryId" Text="类别" /></th>
+                <th><asp:Label ID="lblForcategoryId" runat="server" AssociatedControlID="ddlcategoryId" Text="类别" /><span class="must">*</span></th>
                 <td>
                     <asp:DropDownList ID="ddlcategoryId" runat="server" />
                 </td>
             </tr>
             <tr>
-                <th><asp:Label ID="lblForhouseCode" runat="server" AssociatedControlID="ddlhouseCode" Text="出版社" /></th>
+                <th><asp:Label ID="lblForhouseCode" runat="server" AssociatedControlID="ddlhouseCode" Text="出版社" /><span class="must">*</span></th>
                 <td>
                     <asp:DropDownList ID="ddlhouseCode" runat="server" />
                 </td>

@@ -39,12 +39,14 @@ public class Admin_BookEdit : BLL.AdminPage
         get { return ViewState["EditKey"] as string; }
         set { ViewState["EditKey"] = value; }
     }
+
     // The stored picture of cover, kept when no new one is chosen.
     private string Currentcover
     {
         get { return ViewState["Currentcover"] as string ?? ""; }
         set { ViewState["Currentcover"] = value; }
     }
+
     protected void Page_Load(object sender, EventArgs e)
     {
         if (IsPostBack)
@@ -104,7 +106,7 @@ public class Admin_BookEdit : BLL.AdminPage
         {
             return;
         }
-        ENTITY.Book book = new ENTITY.Book();
+        ENTITY.Book entity = new ENTITY.Book();
         string problem = null;
         string titleText = txttitle.Text.Trim();
         if (problem == null && titleText.Length == 0)
@@ -115,10 +117,10 @@ public class Admin_BookEdit : BLL.AdminPage
         {
             problem = "书名不能超过50个字符。";
         }
-        book.title = titleText;
+        entity.title = titleText;
         if (EditKey != null)
         {
-            book.id = int.Parse(EditKey);
+            entity.id = int.Parse(EditKey);
         }
         if (problem == null)
         {
@@ -130,7 +132,7 @@ public class Admin_BookEdit : BLL.AdminPage
             }
             else if (text.Length > 0)
             {
-                book.price = value;
+                entity.price = value;
             }
         }
         if (problem == null)
@@ -148,7 +150,7 @@ public class Admin_BookEdit : BLL.AdminPage
             }
             else
             {
-                book.published = value;
+                entity.published = value;
             }
         }
         if (problem == null)
@@ -161,26 +163,36 @@ public class Admin_BookEdit : BLL.AdminPage
             }
             else if (text.Length > 0)
             {
-                book.stock = value;
+                entity.stock = value;
             }
         }
         if (problem == null)
         {
+            // The entity holds the referenced key, never an empty one: a reference is always asked for.
             string value = ddlcategoryId.SelectedValue;
-            if (value.Length > 0)
+            if (value.Length == 0)
             {
-                book.categoryId = int.Parse(value);
+                problem = "请选择类别。";
+            }
+            else
+            {
+                entity.categoryId = int.Parse(value);
             }
         }
         if (problem == null)
         {
+            // The entity holds the referenced key, never an empty one: a reference is always asked for.
             string value = ddlhouseCode.SelectedValue;
-            if (value.Length > 0)
+            if (value.Length == 0)
             {
-                book.houseCode = value;
+                problem = "请选择出版社。";
+            }
+            else
+            {
+                entity.houseCode = value;
             }
         }
-        book.cover = Currentcover;
+        entity.cover = Currentcover;
         if (problem == null && fucover.HasFile)
         {
             string error;
@@ -191,7 +203,7 @@ public class Admin_BookEdit : BLL.AdminPage
             }
             else
             {
-                book.cover = path;
+                entity.cover = path;
             }
         }
         if (problem != null)
@@ -201,7 +213,7 @@ public class Admin_BookEdit : BLL.AdminPage
         }
         try
         {
-            bool saved = EditKey == null ? BLL.bllBook.AddBook(book) : BLL.bllBook.EditBook(book);
+            bool saved = EditKey == null ? BLL.bllBook.AddBook(entity) : BLL.bllBook.EditBook(entity);
             if (!saved)
             {
                 lblMessage.Text = "没有保存：该记录可能已被删除。";

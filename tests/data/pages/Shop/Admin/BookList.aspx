@@ -32,9 +32,11 @@
                 <asp:Label ID="lblSearchhouseCode" runat="server" AssociatedControlID="ddlhouseCode" Text="出版社：" />
                 <asp:DropDownList ID="ddlhouseCode" runat="server" />
             </span>
-            <asp:Button ID="btnSearch" runat="server" Text="查询" OnClick="btnSearch_Click" />
-            <asp:Button ID="btnReset" runat="server" Text="重置" OnClick="btnReset_Click" />
-            <asp:Button ID="btnAdd" runat="server" Text="添加" OnClick="btnAdd_Click" />
+            <span class="buttons">
+                <asp:Button ID="btnSearch" runat="server" Text="查询" OnClick="btnSearch_Click" />
+                <asp:Button ID="btnReset" runat="server" Text="重置" OnClick="btnReset_Click" />
+                <asp:Button ID="btnAdd" runat="server" Text="添加" OnClick="btnAdd_Click" />
+            </span>
         </fieldset>
         <asp:Repeater ID="rptList" runat="server" OnItemCommand="rptList_ItemCommand">
             <HeaderTemplate>

@@ -78,7 +78,7 @@ public class Admin_BookList : BLL.AdminPage
         DateTime publishedFrom, publishedTo;
         if (txtpublishedFrom.Text.Trim().Length > 0)
         {
-            if (!DateTime.TryParse(txtpublishedFrom.Text.Trim(), out publishedFrom))
+            if (!DateTime.TryParse(txtpublishedFrom.Text.Trim(), out publishedFrom) || publishedFrom.Year < 1753)
             {
                 lblMessage.Text = Html("出版日期的起始日期无效。");
                 return null;
@@ -87,7 +87,7 @@ public class Admin_BookList : BLL.AdminPage
         }
         if (txtpublishedTo.Text.Trim().Length > 0)
         {
-            if (!DateTime.TryParse(txtpublishedTo.Text.Trim(), out publishedTo))
+            if (!DateTime.TryParse(txtpublishedTo.Text.Trim(), out publishedTo) || publishedTo.Year < 1753)
             {
                 lblMessage.Text = Html("出版日期的截止日期无效。");
                 return null;

@@ -16,6 +16,7 @@ public class Admin_BookShow : BLL.AdminPage
     protected Literal litstock;
     protected Literal litcategoryId;
     protected Literal lithouseCode;
+
     protected void Page_Load(object sender, EventArgs e)
     {
         string id = Request.QueryString["id"] ?? "";

@@ -40,7 +40,7 @@ namespace DAL
                 where.Append(" and Book.published>=@s_publishedFrom");
                 Add(parms, "@s_publishedFrom", SqlDbType.DateTime, search.publishedFrom.Value.Date);
             }
-            if (search.publishedTo.HasValue)
+            if (search.publishedTo.HasValue && search.publishedTo.Value.Date < DateTime.MaxValue.Date)
             {
                 where.Append(" and Book.published<@s_publishedTo");
                 Add(parms, "@s_publishedTo", SqlDbType.DateTime, search.publishedTo.Value.Date.AddDays(1));
@@ -105,11 +105,13 @@ namespace DAL
             Add(parms, "@key", SqlDbType.Int, key);
             return DBHelp.ExecuteNonQuery("delete from Book where id=@key", parms.ToArray());
         }
+
         /*下拉框中的Category记录：主键为值，显示成员为文本*/
         public static DataTable LookupCategory()
         {
             return DBHelp.ExecuteDataSet("select id, name from Category order by name", null).Tables[0];
         }
+
         /*下拉框中的PublishHouse记录：主键为值，显示成员为文本*/
         public static DataTable LookupPublishHouse()
         {
