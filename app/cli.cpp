@@ -9,6 +9,7 @@
 #include <functional>
 #include <iostream>
 #include <memory>
+#include <set>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -28,6 +29,9 @@
 #include "model/ProjectChecker.h"
 #include "transfer/json/ProjectTransfer.h"
 #include "transfer/tsql/SqlFileImport.h"
+#ifdef CORVANTHEL_COMMAND_LINE_DOCS
+#include "packaging/CommandLineDocs.h"
+#endif
 
 namespace {
 
@@ -61,10 +65,20 @@ int RequireProject(const std::string& project) {
   return projectId;
 }
 
+// True when FILE is "-" or a name of standard output itself (/dev/stdout, /dev/fd/1): the text then goes
+// out through standard output as it is, as without -o. Replacing the file standard output was redirected to
+// instead would need its folder to be writable, and would leave whatever standard output carries before and
+// after the text in a file that no longer has a name.
+bool IsStandardOutput(const std::string& outputFile) {
+  for (const char* name : {"-", "/dev/stdout", "/dev/fd/1", "/proc/self/fd/1"})
+    if (outputFile == name) return true;
+  return false;
+}
+
 // A command's text to FILE, written as every file for the user is (never over the catalogue or a
 // template file, whatever the path says), or to standard output when no file is given.
 void WriteOutput(const std::string& text, const std::string& outputFile, const TDataLocation& location) {
-  if (!outputFile.empty()) {
+  if (!outputFile.empty() && !IsStandardOutput(outputFile)) {
     TFileOperate::WriteFileBytes(outputFile, text,
                                  TProtectedPaths::Of(location.catalogueFile, location.templateFolder));
   } else {
@@ -248,6 +262,8 @@ int Export(const std::string& project, const std::string& outputFile, const TDat
 }
 
 int Import(const std::string& file, const std::string& projectName, bool replace) {
+  std::set<int> before;
+  for (const TNameId& project : TProjectDAO().ListProjects()) before.insert(project.id);
   const TImportOutcome outcome = TProjectTransfer().ImportFile(file, projectName, replace);
   if (!outcome.problems.empty()) {
     for (const std::string& problem : outcome.problems) std::cerr << problem << '\n';
@@ -257,6 +273,13 @@ int Import(const std::string& file, const std::string& projectName, bool replace
   }
   // Stored: what still stops a generation run is the user's to mend in the catalogue.
   for (const std::string& warning : outcome.warnings) std::cerr << "警告：" << warning << '\n';
+  // What was stored, and where, as import-sql says it.
+  const TProjectModel stored = TModelStore().LoadProject(outcome.projectId);
+  std::size_t members = 0;
+  for (const TClassModel& storedClass : stored.classes) members += storedClass.members.size();
+  std::cout << "导入 " << stored.classes.size() << " 个类、" << members << " 个成员\n"
+            << StoredProjectMessage(stored.projectName, before.count(outcome.projectId) != 0) << '\n';
+  CheckStandardOutput();
   return 0;
 }
 
@@ -343,32 +366,49 @@ struct TCommandLine {
   CLI::App app{"", "corvanthel-cli"};
   std::string folder;  // --dir; empty: the program folder or the user's data folder
   TDataLocation location;
-  std::vector<std::string> synopsis;
+  std::vector<std::pair<std::string, std::string>> commands;  // each command's name and its arguments' synopsis
   std::function<int()> action;
 
   CLI::App* AddCommand(const std::string& name, const std::string& arguments, const std::string& summary) {
-    std::string line = "corvanthel-cli [--dir FOLDER] " + name + (arguments.empty() ? "" : " " + arguments);
-    // A long synopsis puts its summary under the others' summaries.
-    if (line.size() <= 54)
-      line.resize(54, ' ');
-    else
-      line += "\n" + std::string(56, ' ');
-    synopsis.push_back(line + " " + summary);
+    commands.emplace_back(name, arguments);
     return app.add_subcommand(name, summary);
   }
 
   std::string Usage() const {
     std::string text = "Usage:\n";
-    for (const std::string& line : synopsis) text += "  " + line + "\n";
-    text +=
-        "  corvanthel-cli --help | --version\n"
-        "\n"
-        "FOLDER holds projects.mdb, bak/ and projects/. Default: the folder of this program when it\n"
-        "holds bak/ and is writable, otherwise $XDG_DATA_HOME/corvanthel (~/.local/share/corvanthel)\n"
-        "with the installed template site.\n"
-        "Exit codes: 0 success, 1 the project or file has problems, 2 any other failure.\n";
-    return text;
+    for (const auto& [name, arguments] : commands) {
+      std::string line = "corvanthel-cli [--dir FOLDER] " + name + (arguments.empty() ? "" : " " + arguments);
+      // A long synopsis puts its summary under the others' summaries.
+      if (line.size() <= 54)
+        line.resize(54, ' ');
+      else
+        line += "\n" + std::string(56, ' ');
+      text += "  " + line + " " + app.get_subcommand(name)->get_description() + "\n";
+    }
+    return text + "  corvanthel-cli --help | --version\n";
   }
+};
+
+// The words after the usage and the options in --help.
+const char* const kHelpNotes =
+    "Each command's options: corvanthel-cli COMMAND --help.\n"
+    "FOLDER holds projects.mdb, bak/ and projects/. Default: the folder of this program when it\n"
+    "holds bak/ and is writable, otherwise $XDG_DATA_HOME/corvanthel (~/.local/share/corvanthel)\n"
+    "with the installed template site.\n"
+    "Exit codes: 0 success, 1 the project or file has problems, 2 any other failure.";
+
+// --help of the program itself: the usage of every command, once, then the program's own options and the
+// notes. A command's --help stays CLI11's own.
+class THelpFormatter : public CLI::Formatter {
+ public:
+  explicit THelpFormatter(const TCommandLine& line) : FLine(line) {}
+  std::string make_help(const CLI::App* app, std::string name, CLI::AppFormatMode mode) const override {
+    if (app->get_parent() != nullptr) return CLI::Formatter::make_help(app, name, mode);
+    return FLine.Usage() + make_groups(app, mode) + "\n" + make_footer(app);
+  }
+
+ private:
+  const TCommandLine& FLine;
 };
 
 // A project name on the command line is never empty.
@@ -468,7 +508,8 @@ void AddPreviewCommand(TCommandLine& line) {
   auto layer = std::make_shared<std::string>("entity");
   command->add_option("PROJECT", *project, "the project's name")->required()->check(kProjectName);
   command->add_option("CLASS", *className, "the class's name")->required();
-  command->add_option("LAYER", *layer, "entity (the default), bll, dal, sql, or a page: list, add, edit, show");
+  command->add_option("LAYER", *layer, "entity (the default), bll, dal, sql, or a page: list, add, edit, show")
+      ->type_name("entity|bll|dal|sql|list|add|edit|show");
   command->callback([&line, project, className, layer, templates] {
     line.action = [&line, project, className, layer, templates] {
       return Preview(*project, *className, *layer, *templates, line.location);
@@ -553,14 +594,14 @@ void AddTemplatesCommand(TCommandLine& line) {
   });
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-  TCommandLine line;
+// Every command and option of the program, in the order --help lists them.
+void DefineCommandLine(TCommandLine& line) {
+  line.app.set_help_flag("-h,--help", "print this help and exit");
   line.app.add_option("--dir", line.folder, "the folder of projects.mdb, bak/ and projects/")
       ->type_name("FOLDER")
       ->check(CLI::ExistingDirectory);
-  line.app.set_version_flag("--version", std::string("corvanthel-cli ") + CORVANTHEL_VERSION);
+  line.app.set_version_flag("--version", std::string("corvanthel-cli ") + CORVANTHEL_VERSION,
+                            "print the program's name and version and exit");
   line.app.require_subcommand(1);
   AddListCommand(line);
   AddGenerateCommand(line);
@@ -572,13 +613,45 @@ int main(int argc, char** argv) {
   AddCheckCommand(line);
   AddImportSqlCommand(line);
   AddTemplatesCommand(line);
-  line.app.description(line.Usage());
+  line.app.formatter(std::make_shared<THelpFormatter>(line));
+  line.app.footer(kHelpNotes);
+}
 
+}  // namespace
+
+#ifdef CORVANTHEL_COMMAND_LINE_DOCS
+// Built a second time as the build's writer of the manual page and the bash completion, so that both
+// come from the very definition the program parses with.
+int main(int argc, char** argv) {
+  TCommandLine line;
+  DefineCommandLine(line);
+  return CommandLineDocs::Main(line.app, line.commands, argc, argv);
+}
+#else
+namespace {
+
+// A usage mistake in one line: CLI11's words, folded onto that line, and where to look. A word where the
+// command should be is named as what it is.
+std::string UsageMistake(const CLI::App& app, const CLI::ParseError& error) {
+  std::string text = error.what();
+  const std::vector<std::string> left = app.remaining();
+  if (app.get_subcommands().empty() && !left.empty() && left.front().rfind('-', 0) != 0)
+    text = "'" + left.front() + "' is not a command";
+  std::replace(text.begin(), text.end(), '\n', ' ');
+  while (!text.empty() && text.back() == ' ') text.pop_back();
+  return "corvanthel-cli: " + text + " (see corvanthel-cli --help)";
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  TCommandLine line;
+  DefineCommandLine(line);
   try {
     line.app.parse(argc, argv);
   } catch (const CLI::ParseError& error) {
     if (error.get_exit_code() == 0) return line.app.exit(error);  // --help, --version
-    std::cerr << "corvanthel-cli: " << error.what() << "\n\n" << line.Usage();
+    std::cerr << UsageMistake(line.app, error) << '\n';
     return kExitFailure;
   }
 
@@ -598,3 +671,4 @@ int main(int argc, char** argv) {
     return kExitFailure;
   }
 }
+#endif

@@ -19,10 +19,10 @@ TCodeMenu::TCodeMenu(TWindowContext& window, QMenu* menu)
   AddCommand(menu, "sql1", "生成建表sql语句", &TCodeMenu::sql1Click);
   AddCommand(menu, "UpgradeSql1", "生成升级sql语句(&U)", &TCodeMenu::UpgradeSql1Click);
   AddCommand(menu, "S2", "设置命名空间(&S)", &TCodeMenu::S2Click);
-  AddCommand(menu, "V1", "预览代码...", &TCodeMenu::V1Click);
+  AddCommand(menu, "V1", "预览代码(&V)...", &TCodeMenu::V1Click);
   AddCommand(menu, "A1", "自动生成代码(&A)", &TCodeMenu::A1Click);
   AddCommand(menu, "ExportTemplates1", "导出模板(&T)...", &TCodeMenu::ExportTemplates1Click);
-  KeepEdits1 = menu->addAction("保留手工修改");
+  KeepEdits1 = menu->addAction("保留手工修改(&K)");
   KeepEdits1->setObjectName("KeepEdits1");
   KeepEdits1->setCheckable(true);
   KeepEdits1->setChecked(UserSettings::KeepEdits());

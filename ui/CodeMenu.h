@@ -25,10 +25,10 @@ class TCodeMenu : public QObject {
   void sql1Click();                      // "生成建表sql语句"
   void UpgradeSql1Click();               // "生成升级sql语句(&U)": the script from the site's latest version
   void S2Click();                        // "设置命名空间(&S)"
-  void V1Click();                        // "预览代码..."
+  void V1Click();                        // "预览代码(&V)..."
   void A1Click();                        // "自动生成代码(&A)"
   void ExportTemplates1Click();          // "导出模板(&T)...": the built-in templates into the user's folder
-  void KeepEdits1Toggled(bool checked);  // "保留手工修改", remembered between starts
+  void KeepEdits1Toggled(bool checked);  // "保留手工修改(&K)", remembered between starts
 
  private:
   QAction* AddCommand(QMenu* menu, const char* name, const QString& caption, void (TCodeMenu::*handler)());

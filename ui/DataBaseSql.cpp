@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QDir>
+#include <QFontDatabase>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QPlainTextEdit>
@@ -12,6 +13,7 @@
 #include "generation/DataBaseSql.h"
 #include "site/FileOperate.h"
 #include "text/GbkText.h"
+#include "ui/CodeHighlighter.h"
 #include "ui/DialogRunner.h"
 #include "ui/ProgramFolders.h"
 #include "ui/Prompts.h"
@@ -49,6 +51,10 @@ TDataBaseSqlForm::TDataBaseSqlForm(QWidget* parent) : QDialog(parent) {
   // No label names the script; a screen reader announces it by this name.
   Memo_Sql->setAccessibleName(QStringLiteral("建表sql语句"));
   Memo_Sql->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  // Read as code, as the preview shows it: columns line up, long lines scroll instead of wrapping.
+  Memo_Sql->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+  Memo_Sql->setLineWrapMode(QPlainTextEdit::NoWrap);
+  new TCodeHighlighter(Memo_Sql->document(), TCodeHighlighter::TLanguage::Sql);
   Memo_Sql->setTabStopDistance(4 * Memo_Sql->fontMetrics().horizontalAdvance(QLatin1Char(' ')));
   Memo_Sql->setContextMenuPolicy(Qt::CustomContextMenu);
   Memo_Sql->installEventFilter(this);
@@ -58,7 +64,7 @@ TDataBaseSqlForm::TDataBaseSqlForm(QWidget* parent) : QDialog(parent) {
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(Memo_Sql);
 
-  SaveToFile1 = new QAction(QStringLiteral("保存为文件..."), this);
+  SaveToFile1 = new QAction(QStringLiteral("保存为文件(&S)..."), this);
   SaveToFile1->setObjectName(QStringLiteral("SaveToFile1"));
   connect(SaveToFile1, &QAction::triggered, this, &TDataBaseSqlForm::SaveToFile1Click);
 }

@@ -22,7 +22,7 @@ class TDataBaseSqlForm : public QDialog {
   static void ShowForProject(QWidget* parent, int projectId);
 
   void SetProjectId(int value) { FProjectId = value; }
-  // The memo's context menu: the usual editing entries and "保存为文件...". The caller owns it.
+  // The memo's context menu: the usual editing entries and "保存为文件(&S)...". The caller owns it.
   QMenu* CreateMemoContextMenu();
 
  protected:

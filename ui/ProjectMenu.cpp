@@ -30,9 +30,9 @@ TProjectMenu::TProjectMenu(TWindowContext& window, QMenu* menu) : QObject(menu),
   AddCommand(menu, "N3", "修改成员属性(&E)", &TProjectMenu::N3Click);
   AddCommand(menu, "C1", "删除成员(&C)", &TProjectMenu::C1Click);
   menu->addSeparator();
-  AddCommand(menu, "ExportProject", "导出工程...", &TProjectMenu::ExportProjectClick);
-  AddCommand(menu, "ImportProject", "导入工程...", &TProjectMenu::ImportProjectClick);
-  AddCommand(menu, "ImportSql1", "从SQL脚本导入...", &TProjectMenu::ImportSql1Click);
+  AddCommand(menu, "ExportProject", "导出工程(&O)...", &TProjectMenu::ExportProjectClick);
+  AddCommand(menu, "ImportProject", "导入工程(&I)...", &TProjectMenu::ImportProjectClick);
+  AddCommand(menu, "ImportSql1", "从SQL脚本导入(&Q)...", &TProjectMenu::ImportSql1Click);
 }
 
 QAction* TProjectMenu::AddCommand(QMenu* menu, const char* name, const QString& caption,

@@ -6,6 +6,16 @@
 #include "support/RunProgram.h"
 #include "support/TempCatalogue.h"
 
+namespace {
+
+int Count(const std::string& text, const std::string& part) {
+  int count = 0;
+  for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + part.size())) ++count;
+  return count;
+}
+
+}  // namespace
+
 TEST(CliList, PrintsOneProjectPerLineInCatalogueOrder) {
   TTempCatalogue catalogue;
   TProjectDAO projects;
@@ -35,19 +45,39 @@ TEST(CliList, AForeignCatalogueFailsWithExitCodeTwo) {
   EXPECT_EQ(result.out, "");
 }
 
+// --help prints the usage once; a mistake is one line that names it and points at --help, and
+// touches no catalogue.
 TEST(CliUsage, HelpVersionAndMistakes) {
   TTempCatalogue catalogue;
   TProgramResult result = RunProgram(CliPath(), {"--help"}, catalogue.Folder());
   EXPECT_EQ(result.exitCode, 0);
   EXPECT_NE(result.out.find("corvanthel-cli [--dir FOLDER] list"), std::string::npos);
+  EXPECT_EQ(Count(result.out, "Usage"), 1) << result.out;
+  EXPECT_EQ(Count(result.out, "[--dir FOLDER] generate"), 1) << result.out;
+  EXPECT_EQ(Count(result.out, "Exit codes:"), 1) << result.out;
+  result = RunProgram(CliPath(), {"generate", "--help"}, catalogue.Folder());
+  EXPECT_EQ(result.exitCode, 0);
+  EXPECT_EQ(Count(result.out, "Usage"), 1) << result.out;
+  EXPECT_NE(result.out.find("--keep-edits"), std::string::npos) << result.out;
   result = RunProgram(CliPath(), {"--version"}, catalogue.Folder());
   EXPECT_EQ(result.exitCode, 0);
   EXPECT_EQ(result.out, std::string("corvanthel-cli ") + CORVANTHEL_VERSION + "\n");
-  for (const std::vector<std::string>& wrong : std::vector<std::vector<std::string>>{
-           {}, {"frobnicate"}, {"--dir"}, {"--dir", catalogue.Folder(), "list", "extra"}}) {
+  const std::vector<std::pair<std::vector<std::string>, std::string>> mistakes = {
+      {{}, "A subcommand is required"},
+      {{"frobnicate"}, "'frobnicate' is not a command"},
+      {{"--dir"}, "--dir"},
+      {{"--dir", catalogue.Folder(), "list", "extra"}, "extra"},
+      {{"generate"}, "PROJECT is required"},
+      {{"generate", "Shop", "--dry"}, "--dry"},
+      {{"templates", "import"}, "import"},
+  };
+  for (const auto& [wrong, named] : mistakes) {
     result = RunProgram(CliPath(), wrong, catalogue.Folder());
-    EXPECT_EQ(result.exitCode, 2);
-    EXPECT_NE(result.err.find("Usage:"), std::string::npos);
+    EXPECT_EQ(result.exitCode, 2) << named;
+    EXPECT_EQ(Count(result.err, "\n"), 1) << result.err;
+    EXPECT_EQ(result.err.rfind("corvanthel-cli: ", 0), 0u) << result.err;
+    EXPECT_NE(result.err.find(named), std::string::npos) << result.err;
+    EXPECT_NE(result.err.find("(see corvanthel-cli --help)\n"), std::string::npos) << result.err;
     EXPECT_EQ(result.out, "");
   }
   EXPECT_FALSE(std::filesystem::exists(catalogue.File()));  // a usage mistake touches no catalogue

@@ -139,6 +139,43 @@ TEST_F(OutputSafetyTest, TheScriptIsWrittenThroughDevicesFifosAndLinks) {
   EXPECT_EQ(fs::status(real).permissions(), fs::perms::owner_read | fs::perms::owner_write);
 }
 
+// "-o -" and an -o that names standard output itself write through standard output as it is: the text
+// lands between what the shell wrote before and after it, in the same file, even where an unprivileged
+// user could not create a file beside it.
+TEST_F(OutputSafetyTest, DashAndStandardOutputWriteThroughStandardOutput) {
+  const std::string script = Cli({"sql", "Shop"}).out;
+  ASSERT_NE(script.find("CREATE TABLE"), std::string::npos);
+  const std::string locked = FScratch.Folder() + "/locked";
+  fs::create_directory(locked);
+  OpenToEveryone(FScratch.Folder(), false);
+  OpenToEveryone(locked, false);
+  OpenForNobody();
+  const std::string output = locked + "/out.txt";
+  const std::string errors = FScratch.Folder() + "/err.txt";
+  const std::string program =
+      (IsRoot() ? std::string("setpriv --reuid=65534 --regid=65534 --clear-groups ") : std::string()) +
+      ShellQuote(CliPath()) + " --dir " + ShellQuote(Folder());
+  for (const std::string target : {"-", "/dev/stdout", "/dev/fd/1", "/proc/self/fd/1"}) {
+    WriteFileBytes(output, "");
+    struct stat before {};
+    ASSERT_EQ(::stat(output.c_str(), &before), 0);
+    const std::string command = "{ printf 'before\\n'; " + program + " sql Shop -o " + ShellQuote(target) +
+                                " && printf 'after\\n'; } >>" + ShellQuote(output) + " 2>" + ShellQuote(errors) +
+                                " </dev/null";
+    EXPECT_EQ(std::system(command.c_str()), 0) << target << ": " << ReadFileBytes(errors);
+    EXPECT_EQ(ReadFileBytes(output), "before\n" + script + "after\n") << target;
+    struct stat status {};
+    ASSERT_EQ(::stat(output.c_str(), &status), 0);
+    EXPECT_EQ(status.st_ino, before.st_ino) << target << ": the file was replaced";
+    EXPECT_EQ(ListTree(locked), std::set<std::string>{"out.txt"}) << target;
+  }
+  // The other commands that write -o FILE go the same way.
+  const TProgramResult exported = Cli({"export", "Shop", "-o", "-"});
+  EXPECT_EQ(exported.exitCode, 0) << exported.err;
+  EXPECT_EQ(exported.out, Cli({"export", "Shop"}).out);
+  EXPECT_FALSE(fs::exists("-"));  // no file of that name where the program ran
+}
+
 TEST_F(OutputSafetyTest, OutputThatCannotBeWrittenIsAFailure) {
   if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
   EXPECT_EQ(RunWithStandardOutput({"--dir", Folder(), "list"}, "/dev/full"), 2);

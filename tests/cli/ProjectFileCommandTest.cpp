@@ -156,6 +156,8 @@ TEST_F(ProjectFileCommandTest, ImportStoresUnderAnotherNameOrReplacesOnlyWhenAsk
   const std::string file = WriteFile("small.json", kSmallFile);
   TProgramResult result = Run({"import", file});
   ASSERT_EQ(result.exitCode, 0) << result.err;
+  // What was stored, and under which name, is said on standard output.
+  EXPECT_EQ(result.out, "导入 1 个类、1 个成员\n已导入为工程“Small”\n");
 
   // The name is taken (also in another case): refused, nothing stored.
   ReleaseCatalogue();
@@ -172,15 +174,18 @@ TEST_F(ProjectFileCommandTest, ImportStoresUnderAnotherNameOrReplacesOnlyWhenAsk
 
   result = Run({"import", file, "--as", "Copy"});
   ASSERT_EQ(result.exitCode, 0) << result.err;
+  EXPECT_EQ(result.out, "导入 1 个类、1 个成员\n已导入为工程“Copy”\n");
   const std::string changed = WriteFile("changed.json", Replaced(kSmallFile, "\"Note\"", "\"Memo\""));
   result = Run({"import", changed, "--replace"});
   ASSERT_EQ(result.exitCode, 0) << result.err;
+  EXPECT_EQ(result.out, "导入 1 个类、1 个成员\n已替换工程“Small”\n");
   EXPECT_EQ(Run({"list"}).out, "Small\nCopy\n");
   EXPECT_EQ(Run({"export", "Small"}).out, Replaced(kSmallFile, "\"Note\"", "\"Memo\""));
   EXPECT_EQ(Run({"export", "Copy"}).out, Replaced(kSmallFile, "\"Small\"", "\"Copy\""));
   // --replace of a name not there yet simply adds the project.
   result = Run({"import", file, "--as", "Third", "--replace"});
   EXPECT_EQ(result.exitCode, 0) << result.err;
+  EXPECT_EQ(result.out, "导入 1 个类、1 个成员\n已导入为工程“Third”\n");
   EXPECT_EQ(Run({"list"}).out, "Small\nCopy\nThird\n");
 }
 
@@ -297,7 +302,7 @@ TEST_F(ProjectFileCommandTest, ImportStoresAProjectTheCatalogueMayHoldWithWarnin
 
   TProgramResult result = Run(FOther, {"import", FCatalogue.Folder() + "/loose.json"});
   EXPECT_EQ(result.exitCode, 0) << result.err;
-  EXPECT_EQ(result.out, "");
+  EXPECT_EQ(result.out, "导入 2 个类、3 个成员\n已导入为工程“Loose”\n");
   EXPECT_EQ(result.err,
             "警告：第7行：Log表主键设置错误，每个类只能设置一个主键!\n"
             "警告：第7行：Log表显示成员设置错误，每个类有且只能设置一个显示成员!\n"

@@ -124,7 +124,7 @@ TEST_F(SqlCommandTest, UnknownProjectOrBadArgumentsFailWithoutOutput) {
     run = Run(args);
     EXPECT_EQ(run.exitCode, 2) << args.size();
     EXPECT_EQ(run.out, "");
-    EXPECT_NE(run.err.find("Usage:"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("(see corvanthel-cli --help)"), std::string::npos) << run.err;
   }
 
   run = Run({"sql", "Shop", "-o", FCatalogue.Folder() + "/missing/x.sql"});

@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Builds the Debian package from a configured build folder and checks it: the files
 # it installs, the dependencies dpkg-shlibdeps found, that it carries no maintainer
-# script that could touch a user's data, and that its desktop entry and AppStream
-# metainfo validate.
+# script that could touch a user's data, that its desktop entry and AppStream
+# metainfo validate, that its manual pages render without a warning and its bash
+# completion loads, that it carries the programs' version, and that lintian finds
+# no error in it (its warnings and notes are printed).
 #   package-test.sh BUILD_DIR
 set -euo pipefail
 build_dir=$1
@@ -31,7 +33,12 @@ for path in \
   ./usr/share/applications/org.corvanthel.Corvanthel.desktop \
   ./usr/share/metainfo/org.corvanthel.Corvanthel.metainfo.xml \
   ./usr/share/icons/hicolor/48x48/apps/org.corvanthel.Corvanthel.png \
-  ./usr/share/icons/hicolor/256x256/apps/org.corvanthel.Corvanthel.png; do
+  ./usr/share/icons/hicolor/256x256/apps/org.corvanthel.Corvanthel.png \
+  ./usr/share/man/man1/corvanthel.1.gz \
+  ./usr/share/man/man1/corvanthel-cli.1.gz \
+  ./usr/share/bash-completion/completions/corvanthel-cli \
+  ./usr/share/doc/corvanthel/copyright \
+  ./usr/share/doc/corvanthel/changelog.gz; do
   grep -qxF "$path" <<<"$contents" || fail "the package lacks $path"
 done
 # User data and build leftovers never ship.
@@ -56,4 +63,39 @@ desktop-file-validate "$scratch/root/usr/share/applications/org.corvanthel.Corva
   fail "the desktop entry does not validate"
 appstreamcli validate --no-net "$scratch/root/usr/share/metainfo/org.corvanthel.Corvanthel.metainfo.xml" ||
   fail "the metainfo does not validate"
+
+# The manual pages render, without a warning from the formatter, with their sections.
+for page in corvanthel corvanthel-cli; do
+  file="$scratch/root/usr/share/man/man1/$page.1.gz"
+  warnings=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -E UTF-8 -l -Tutf8 "$file" 2>&1 >/dev/null) ||
+    fail "man -l $page.1.gz failed: $warnings"
+  [ -z "$warnings" ] || fail "man -l $page.1.gz warns: $warnings"
+  rendered=$(LC_ALL=C.UTF-8 MANWIDTH=80 man -E UTF-8 -l "$file" 2>/dev/null | col -b)
+  for section in NAME SYNOPSIS DESCRIPTION OPTIONS "EXIT STATUS" FILES EXAMPLES; do
+    grep -qx "$section" <<<"$rendered" || fail "$page.1 has no $section section"
+  done
+done
+
+# The completion is bash, and loading it registers the program's completion.
+completion="$scratch/root/usr/share/bash-completion/completions/corvanthel-cli"
+bash -n "$completion" || fail "the bash completion does not parse"
+registered=$(bash -c 'source "$1" && complete -p corvanthel-cli' _ "$completion") ||
+  fail "the bash completion does not register corvanthel-cli"
+grep -q -- '-F _corvanthel_cli' <<<"$registered" || fail "unexpected completion: $registered"
+
+# The package carries the version the program prints.
+printed=$("$build_dir/bin/corvanthel-cli" --version)
+[ "corvanthel-cli $(dpkg-deb -f "$deb" Version)" = "$printed" ] ||
+  fail "package version $(dpkg-deb -f "$deb" Version) but the program prints: $printed"
+
+# lintian: no error. Its warnings and notes are printed for the reader of the log.
+if command -v lintian >/dev/null 2>&1; then
+  lintian --fail-on error --display-info "$deb" >"$scratch/lintian.log" 2>&1 ||
+    { cat "$scratch/lintian.log" >&2; fail "lintian reports an error"; }
+  grep -v 'running with root privileges' "$scratch/lintian.log" | sed 's/^/package-test: lintian: /' || true
+elif [ -n "${CI:-}" ]; then
+  fail "lintian is not installed (scripts/install-deps installs it)"
+else
+  echo "package-test: lintian is not installed; skipped"
+fi
 echo "package-test: $(basename "$deb") Depends: $depends"

@@ -1,4 +1,4 @@
-// The script window: what it shows, its select-all keys and "保存为文件...".
+// The script window: what it shows, its select-all keys and "保存为文件(&S)...".
 #include <QAction>
 #include <QApplication>
 #include <QDir>
@@ -6,6 +6,8 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QTemporaryDir>
+#include <QTextBlock>
+#include <QTextLayout>
 #include <QTimer>
 #include <QtTest>
 #include <memory>
@@ -14,10 +16,11 @@
 #include "catalogue/MemberDAO.h"
 #include "catalogue/ProjectDAO.h"
 #include "generation/DataBaseSql.h"
-#include "text/GbkText.h"
 #include "model/NameRules.h"
 #include "support/CatalogueSeed.h"
 #include "support/TempCatalogue.h"
+#include "text/GbkText.h"
+#include "ui/CodeHighlighter.h"
 #include "ui/DataBaseSql.h"
 #include "ui/Prompts.h"
 
@@ -93,6 +96,26 @@ class DataBaseSqlFormTest : public QObject {
     QVERIFY(Prompts::Shown().isEmpty());
   }
 
+  // Shown as the preview shows SQL: monospace, unwrapped, coloured by the preview's highlighter.
+  void showsTheScriptAsCode() {
+    QVERIFY(QFontInfo(FMemo->font()).fixedPitch());
+    QCOMPARE(FMemo->lineWrapMode(), QPlainTextEdit::NoWrap);
+    const auto* highlighter = FMemo->document()->findChild<TCodeHighlighter*>();
+    QVERIFY(highlighter);
+    QCOMPARE(highlighter->Language(), TCodeHighlighter::TLanguage::Sql);
+    const QTextBlock create = FMemo->document()->find("CREATE TABLE [dbo].[Book]").block();
+    QVERIFY(create.isValid());
+    QColor first;
+    for (const QTextLayout::FormatRange& range : create.layout()->formats())
+      if (range.start == 0) first = range.format.foreground().color();
+    QCOMPARE(first, TCodeHighlighter::KeywordFormat().foreground().color());
+    // The colours are the view's only: the text stays the script.
+    QCOMPARE(MemoScript(), FScript);
+    // With CORVANTHEL_SCREENSHOTS=<folder>, the window is saved there as the user sees it.
+    const QString folder = qEnvironmentVariable("CORVANTHEL_SCREENSHOTS");
+    if (!folder.isEmpty()) QVERIFY(FForm->grab().save(folder + "/script-window.png"));
+  }
+
   void ctrlAAndCtrlWithKeypadOneSelectAll() {
     QTest::keyClick(FMemo, Qt::Key_A, Qt::ControlModifier);
     QVERIFY(AllSelected());
@@ -125,7 +148,7 @@ class DataBaseSqlFormTest : public QObject {
     const std::unique_ptr<QMenu> menu(FForm->CreateMemoContextMenu());
     QAction* save = nullptr;
     for (QAction* action : menu->actions())
-      if (action->text() == QStringLiteral("保存为文件...")) save = action;
+      if (action->text() == QStringLiteral("保存为文件(&S)...")) save = action;
     QVERIFY(save);
     QVERIFY(menu->actions().size() > 3);  // the usual copy, paste and select-all entries stay
 

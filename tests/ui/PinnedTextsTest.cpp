@@ -217,11 +217,11 @@ void TPinnedTextsTest::mainWindow_data() {
   AddRow("menubar", "项目操作(&P)|代码管理(&A)");
   AddRow("menu:F1",
          "项目操作(&P)|F2=新建项目(&F)|N1=修改项目名称(&X)|D1=删除当前项目(&D)|A2=添加类(&A)|N2=修改类名(&B)|"
-         "S1=删除类(&S)|M1=添加成员(&M)|N3=修改成员属性(&E)|C1=删除成员(&C)|=|ExportProject=导出工程...|"
-         "ImportProject=导入工程...|ImportSql1=从SQL脚本导入...");
+         "S1=删除类(&S)|M1=添加成员(&M)|N3=修改成员属性(&E)|C1=删除成员(&C)|=|ExportProject=导出工程(&O)...|"
+         "ImportProject=导入工程(&I)...|ImportSql1=从SQL脚本导入(&Q)...");
   AddRow("menu:P1",
-         "代码管理(&A)|sql1=生成建表sql语句|UpgradeSql1=生成升级sql语句(&U)|S2=设置命名空间(&S)|V1=预览代码...|"
-         "A1=自动生成代码(&A)|ExportTemplates1=导出模板(&T)...|KeepEdits1=保留手工修改|Pages1=生成管理页面(&G)");
+         "代码管理(&A)|sql1=生成建表sql语句|UpgradeSql1=生成升级sql语句(&U)|S2=设置命名空间(&S)|V1=预览代码(&V)...|"
+         "A1=自动生成代码(&A)|ExportTemplates1=导出模板(&T)...|KeepEdits1=保留手工修改(&K)|Pages1=生成管理页面(&G)");
 }
 
 void TPinnedTextsTest::mainWindow() {

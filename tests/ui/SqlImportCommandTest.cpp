@@ -1,4 +1,4 @@
-// "从SQL脚本导入...": a script file and a project name through the prompts, one report box, and the new
+// "从SQL脚本导入(&Q)...": a script file and a project name through the prompts, one report box, and the new
 // project selected in the window.
 #include <QTest>
 

@@ -153,7 +153,7 @@ void TUpgradeSqlFormTest::theScriptIsShownAndRecordedAsTheNextVersion() {
   const QStringList shown = Upgrade(window, [&](QDialog& form) {
     QCOMPARE(form.windowTitle(), QString("数据库升级sql语句"));
     QCOMPARE(Find<QPlainTextEdit>(&form, "Memo_Sql")->toPlainText().replace("\n", "\r\n").toStdString(), script);
-    // Ctrl+A and "保存为文件..." as in the table script's window; the file is proposed under its own name.
+    // Ctrl+A and "保存为文件(&S)..." as in the table script's window; the file is proposed under its own name.
     auto* memo = Find<QPlainTextEdit>(&form, "Memo_Sql");
     QTest::keyClick(memo, Qt::Key_A, Qt::ControlModifier);
     QCOMPARE(memo->textCursor().selectedText().size(), memo->toPlainText().size());

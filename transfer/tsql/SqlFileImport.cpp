@@ -23,6 +23,10 @@ std::string ReadFile(const std::string& path) {
 
 }  // namespace
 
+std::string StoredProjectMessage(const std::string& projectName, bool replaced) {
+  return (replaced ? "已替换工程“" : "已导入为工程“") + projectName + "”";
+}
+
 TSqlFileImportOutcome ImportSqlFile(const std::string& path, const std::string& projectName, bool replace) {
   TSqlFileImportOutcome outcome;
   // The name becomes the site's folder: the rule of a new project's name holds here as in the window, or
@@ -63,10 +67,10 @@ TSqlFileImportOutcome ImportSqlFile(const std::string& path, const std::string& 
     if (existing >= 0) {
       TModelStore().ReplaceProject(existing, result.project);
       outcome.projectId = existing;
-      outcome.message = "已替换工程“" + projectName + "”";
+      outcome.message = StoredProjectMessage(projectName, true);
     } else {
       outcome.projectId = TModelStore().AddProject(result.project);
-      outcome.message = "已导入为工程“" + projectName + "”";
+      outcome.message = StoredProjectMessage(projectName, false);
     }
   } catch (const std::runtime_error& error) {
     outcome.message = error.what();

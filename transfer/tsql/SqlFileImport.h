@@ -17,3 +17,7 @@ struct TSqlFileImportOutcome {
 // holds no table to import, or names a project that exists and replace is not set. Catalogue errors
 // come back as exit code 2 with the engine's message.
 TSqlFileImportOutcome ImportSqlFile(const std::string& path, const std::string& projectName, bool replace);
+
+// The last word of an import that stored a project: "已导入为工程“NAME”", or "已替换工程“NAME”" when it
+// replaced the classes and members of a project of that name. Every import says it so.
+std::string StoredProjectMessage(const std::string& projectName, bool replaced);
