@@ -149,14 +149,16 @@ std::vector<std::string> TTemplateSet::TakenByExport(const std::string& folder) 
   return taken;
 }
 
-std::vector<std::string> TTemplateSet::Export(const std::string& folder) {
+std::vector<std::string> TTemplateSet::Export(const std::string& folder, const TProtectedPaths& protectedPaths) {
   namespace fs = std::filesystem;
+  // Templates put into the template site would be copied into every generated site.
+  TFileOperate::CheckFolderNotProtected(folder, protectedPaths);
   std::vector<std::string> written;
   for (const TBuiltInTemplate& entry : BuiltInTemplates()) {
     const fs::path path = fs::path(folder) / (entry.name + kSuffix);
     std::error_code error;
     fs::create_directories(path.parent_path(), error);
-    TFileOperate::WriteFileBytes(path.string(), ExportText(entry), TProtectedPaths());
+    TFileOperate::WriteFileBytes(path.string(), ExportText(entry), protectedPaths);
     written.push_back(path.string());
   }
   return written;

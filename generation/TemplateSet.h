@@ -9,6 +9,8 @@
 #include "generation/TemplateEngine.h"
 #include "generation/ViewModel.h"
 
+struct TProtectedPaths;
+
 // The templates a run renders: the built-in set compiled into the program (generation/templates), each
 // replaced by the user's file of the same path when a user's folder holds one.
 //
@@ -61,8 +63,10 @@ class TTemplateSet {
   // The files of a folder that an export into it would overwrite.
   static std::vector<std::string> TakenByExport(const std::string& folder);
   // Writes every built-in template into the folder (its subfolders made as needed) and returns the paths
-  // written; TFileError when one cannot be written. Call TakenByExport first: this overwrites.
-  static std::vector<std::string> Export(const std::string& folder);
+  // written; TFileError when one cannot be written, and before anything is made when the folder is or
+  // would lie inside one of the protected paths (the template site). Call TakenByExport first: this
+  // overwrites.
+  static std::vector<std::string> Export(const std::string& folder, const TProtectedPaths& protectedPaths);
   // How many built-in templates a folder replaces, without reading them.
   static int CountReplaced(const std::string& folder);
 

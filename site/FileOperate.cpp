@@ -227,35 +227,50 @@ void TFileOperate::CheckNotProtectedAt(int folderFd, const struct stat& folderIn
       if (id == IdOf(*target)) throw TFileError("不能写入“" + shown + "”：它就是目录文件“" + path + "”", EPERM);
   }
   if (protectedPaths.folders.empty()) return;
-  // A run writes many files into a few folders: a folder found outside every protected
-  // folder is remembered, so its ancestors are not walked again for the next file.
-  thread_local TProtectedIdentities::TId tSafeFolder{0, 0};
-  thread_local std::vector<std::pair<TProtectedIdentities::TId, std::string>> tSafeFor;
-  if (folder == tSafeFolder && protectedPaths.folders == tSafeFor) return;
-  // Up from the folder through "..", which is each folder's real parent however it was reached.
+  // A run writes many files into a few folders: a folder found outside every protected folder is
+  // remembered with this snapshot of them, so its ancestors are not walked again for the next file. The
+  // answer belongs to the snapshot: another set of protected paths, or the same set looked up again
+  // later (when the folder may have been moved into one of them), walks again.
+  for (const TProtectedIdentities::TId& safe : protectedPaths.safeFolders)
+    if (safe == folder) return;
+  // Up from the folder through "..", which is each folder's real parent however it was reached. A
+  // level that cannot be opened or looked at fails the write: an unfinished walk proves nothing.
   struct stat info = folderInfo;
-  int level = ::fcntl(folderFd, F_DUPFD_CLOEXEC, 0);
-  for (int depth = 0; level >= 0 && depth < 4096; ++depth) {
+  int level = -1;  // the descriptor of the level above folderFd being looked at
+  bool atRoot = false;
+  for (int depth = 0; !atRoot && depth < 4096; ++depth) {
     for (const auto& [id, path] : protectedPaths.folders)
       if (id == IdOf(info)) {
-        ::close(level);
+        if (level >= 0) ::close(level);
         throw TFileError("不能写入“" + shown + "”：它位于模板文件夹“" + path + "”之内", EPERM);
       }
-    const int parent = ::openat(level, "..", O_PATH | O_DIRECTORY | O_CLOEXEC);
-    ::close(level);
+    const int parent = ::openat(level >= 0 ? level : folderFd, "..", O_PATH | O_DIRECTORY | O_CLOEXEC);
+    int code = parent < 0 ? errno : 0;
+    if (level >= 0) ::close(level);
     level = parent;
     struct stat parentInfo {};
-    if (level < 0 || ::fstat(level, &parentInfo) != 0) {
-      const int code = errno;
+    if (level >= 0 && ::fstat(level, &parentInfo) != 0) code = errno;
+    if (level < 0 || code != 0) {
       if (level >= 0) ::close(level);
       RaiseFileError("无法写入文件", shown, code);
     }
-    if (IdOf(parentInfo) == IdOf(info)) break;  // the root is its own parent
+    atRoot = IdOf(parentInfo) == IdOf(info);  // the root is its own parent
     info = parentInfo;
   }
   if (level >= 0) ::close(level);
-  tSafeFolder = folder;
-  tSafeFor = protectedPaths.folders;
+  if (!atRoot) RaiseFileError("无法写入文件", shown, ELOOP);
+  protectedPaths.safeFolders.push_back(folder);
+}
+
+void TFileOperate::CheckFolderNotProtected(const std::string& folder, const TProtectedPaths& protectedPaths) {
+  std::error_code error;
+  fs::path existing = fs::absolute(folder, error);
+  if (error) RaiseFileError("无法创建文件夹", folder, error.value());
+  while (!fs::is_directory(existing, error) && existing.has_relative_path()) existing = existing.parent_path();
+  const TFd fd(::open(existing.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+  if (fd.Get() < 0) RaiseFileError("无法创建文件夹", folder, errno);
+  // No name in the folder is a protected file's: only the folder and its ancestors are looked at.
+  CheckNotProtectedAt(fd.Get(), "", folder, TProtectedIdentities::Of(protectedPaths));
 }
 
 namespace {

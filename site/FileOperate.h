@@ -50,6 +50,8 @@ struct TProtectedIdentities {
   std::vector<std::pair<TId, std::string>> files;    // files that exist, with their paths
   std::vector<TNamed> names;                         // every protected file, by folder and name
   std::vector<std::pair<TId, std::string>> folders;  // folders that exist, with their paths
+  // Folders CheckNotProtectedAt has found outside every protected folder: true of this snapshot only.
+  mutable std::vector<TId> safeFolders;
 
   static TProtectedIdentities Of(const TProtectedPaths& paths);
 };
@@ -147,8 +149,8 @@ class TFileOperate {
 
   // Refuses (TFileError, EPERM) a target in the folder open as folderFd, named name, that is a
   // protected file or lies inside a protected folder. shown names the target in the message.
-  // The folder itself is checked once per thread and set of folders: the next target in the same
-  // folder costs one look-up.
+  // The folder itself is checked once per snapshot of the protected paths: the next target in the same
+  // folder costs one look-up. A folder whose ancestors cannot all be looked at is refused too.
   static void CheckNotProtectedAt(int folderFd, const std::string& name, const std::string& shown,
                                   const TProtectedIdentities& protectedPaths);
   // The same check with what the caller knows: the folder's identity, and what is at the name (nullptr:
@@ -156,6 +158,10 @@ class TFileOperate {
   static void CheckNotProtectedAt(int folderFd, const struct stat& folderInfo, const std::string& name,
                                   const struct stat* target, const std::string& shown,
                                   const TProtectedIdentities& protectedPaths);
+
+  // Refuses (TFileError, EPERM) a folder that is, or once made would lie, inside a protected folder,
+  // before anything of it is made: the nearest folder on its path that exists is checked.
+  static void CheckFolderNotProtected(const std::string& folder, const TProtectedPaths& protectedPaths);
 
   // Creates the folder with its parents. A failure raises TFileError naming the
   // folder that could not be created and the real cause (no permission, a file in the way).
