@@ -94,7 +94,9 @@ class TPrintingObserver : public TAutoCodeObserver {
 
   int ExitCode() const { return FExitCode; }
 
-  void Progress(const std::string& line) override { std::cout << line << '\n' << std::flush; }
+  // Lines go out as standard output buffers them: at once on a terminal, in large writes to a file or
+  // pipe (a run of thousands of files would otherwise make a system call per line).
+  void Progress(const std::string& line) override { std::cout << line << '\n'; }
   void PrimaryKeyError(int classId) override {
     Fail(kExitCheckFailed, AutoCodeTexts::PrimaryKeyError(TClassDAO().GetClassNameById(classId)));
   }
@@ -173,8 +175,8 @@ int Generate(const std::string& project, TSiteOptions options, const std::string
   TGenerationTarget target{projectId, project, location.dataFolder, location.templateFolder};
   target.userTemplates = UserTemplates(templates, location);
   TAutoCode run(target, "corvanthel", observer, options);
-  run.Start();
-  run.Wait();
+  // Nothing else goes on meanwhile: the run needs no thread of its own.
+  run.Execute();
   if (observer.ExitCode() == 0) CheckStandardOutput();
   return observer.ExitCode();
 }
@@ -315,14 +317,15 @@ int Check(const std::string& project, const std::string& file, const TDataLocati
   return PrintProblems(problems);
 }
 
-int TemplatesExport(const std::string& folder) {
+int TemplatesExport(const std::string& folder, const TDataLocation& location) {
   const std::vector<std::string> taken = TTemplateSet::TakenByExport(folder);
   if (!taken.empty()) {
     for (const std::string& path : taken) std::cerr << "corvanthel-cli: " << path << " is there already\n";
     std::cerr << "corvanthel-cli: nothing was exported; move those files away or export to another folder\n";
     return kExitCheckFailed;
   }
-  for (const std::string& path : TTemplateSet::Export(folder)) std::cout << path << '\n';
+  const TProtectedPaths protectedPaths = TProtectedPaths::Of(location.catalogueFile, location.templateFolder);
+  for (const std::string& path : TTemplateSet::Export(folder, protectedPaths)) std::cout << path << '\n';
   CheckStandardOutput();
   return 0;
 }
@@ -586,7 +589,7 @@ void AddTemplatesCommand(TCommandLine& line) {
   command->add_option("DIR", *folder, "export: the folder to write (default: the data folder's templates/)");
   command->callback([&line, action, folder, templates] {
     line.action = [&line, action, folder, templates] {
-      if (*action == "export") return TemplatesExport(UserTemplates(*folder, line.location));
+      if (*action == "export") return TemplatesExport(UserTemplates(*folder, line.location), line.location);
       if (*action == "status") return TemplatesStatus(UserTemplates(*templates, line.location));
       return TemplatesVariables();
     };

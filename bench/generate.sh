@@ -18,21 +18,28 @@ cc -O2 -o "$floor" bench/floor.c
 prepare_generate() { set_aside "$folder/projects"; }
 prepare_copy() { set_aside "$folder/copy"; }
 prepare_floor() { set_aside "$folder/floor"; }
+runs=${RUNS:-5}
 
-printf '%-8s %9s %9s %9s %9s %9s %9s %11s %11s\n' classes "wall (s)" "cpu (s)" "peak MiB" "cp cpu" \
+printf '%-8s %9s %9s %9s %9s %9s %9s %9s %11s %11s\n' classes "wall (s)" "user (s)" "cpu (s)" "peak MiB" "cp cpu" \
   "floor cpu" "floor wall" "cpu/floor" "cpu/cp"
 for classes in "${sizes[@]}"; do
   folder=$work/$classes
   make_folder "$folder" "$classes"
-  measure generate "$cli" --dir "$folder" generate Bench
-  gen_wall=$wall gen_cpu=$cpu gen_peak=$peak
-  measure copy cp -r "$folder/projects/Bench" "$folder/copy"
-  cp_cpu=$cpu
-  measure floor "$floor" "$folder/projects/Bench" "$folder/floor"
-  awk -v n="$classes" -v gw="$gen_wall" -v gc="$gen_cpu" -v k="$gen_peak" -v cc="$cp_cpu" -v fc="$cpu" \
-    -v fw="$wall" 'BEGIN {
-    printf "%-8d %9.2f %9.2f %9.1f %9.2f %9.2f %9.2f %10.2fx %10.2fx\n", n, gw, gc, k / 1024, cc, fc, fw,
-           gc / (fc > 0 ? fc : 0.01), gc / (cc > 0 ? cc : 0.01)
+  # One run of each in turn, $runs times: the three see the same load of the machine.
+  "$cli" --dir "$folder" generate Bench >/dev/null  # the tree the floors are fed
+  mv "$folder/projects/Bench" "$folder/tree"
+  for _ in $(seq "$runs"); do
+    sample generate "$cli" --dir "$folder" generate Bench
+    sample copy cp -r "$folder/tree" "$folder/copy"
+    sample floor "$floor" "$folder/tree" "$folder/floor"
+  done
+  awk -v n="$classes" -v gw="$(sample_median generate wall)" -v gu="$(sample_median generate user)" \
+    -v gc="$(sample_median generate cpu)" -v k="$(sample_median generate peak)" -v cc="$(sample_median copy cpu)" \
+    -v fc="$(sample_median floor cpu)" -v fw="$(sample_median floor wall)" 'BEGIN {
+    printf "%-8d %9.3f %9.3f %9.3f %9.1f %9.3f %9.3f %9.3f %10.2fx %10.2fx\n", n, gw, gu, gc, k / 1024, cc, fc, fw,
+           gc / fc, gc / cc
   }'
+  for name in generate copy floor; do unset "samples[$name.wall]" "samples[$name.user]" "samples[$name.sys]" \
+    "samples[$name.cpu]" "samples[$name.peak]"; done
 done
-echo "(median of $runs runs; cpu = user + sys, in steps of 10 ms; peak = largest resident set; floor = bench/floor.c)"
+echo "(median of $runs interleaved runs; cpu = user + sys; peak = largest resident set; floor = bench/floor.c)"

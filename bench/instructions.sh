@@ -8,18 +8,22 @@
 source "$(dirname "$0")/lib.sh"
 command -v valgrind >/dev/null || { echo "valgrind is needed: apt-get install valgrind" >&2; exit 1; }
 
-# count COMMAND...: the instructions the command executed (every thread).
+# count NAME COMMAND...: the instructions the command executed (every thread). With KEEP=FOLDER the
+# profile is kept there as NAME.out, for callgrind_annotate.
 count() {
-  valgrind --tool=callgrind --callgrind-out-file="$work/callgrind.out" "$@" >/dev/null 2>"$work/callgrind.log"
-  awk '/^summary:/ { print $2 }' "$work/callgrind.out"
+  local out=$work/$1.out
+  shift
+  valgrind --tool=callgrind --callgrind-out-file="$out" "$@" >/dev/null 2>"$work/callgrind.log"
+  if [ -n "${KEEP:-}" ]; then mkdir -p "$KEEP" && cp "$out" "$KEEP/"; fi
+  awk '/^summary:/ { print $2 }' "$out"
 }
 
 make_folder "$work/1000" 1000
 make_folder "$work/10000" 10000
-first=$(count "$cli" --dir "$work/1000" generate Bench)
-again=$(count "$cli" --dir "$work/1000" generate Bench)
-small=$(count "$cli" --dir "$work/1000" preview Bench C500 dal)
-large=$(count "$cli" --dir "$work/10000" preview Bench C500 dal)
+first=$(count first "$cli" --dir "$work/1000" generate Bench)
+again=$(count again "$cli" --dir "$work/1000" generate Bench)
+small=$(count small "$cli" --dir "$work/1000" preview Bench C500 dal)
+large=$(count large "$cli" --dir "$work/10000" preview Bench C500 dal)
 
 printf '%-40s %15s\n' "command" "instructions"
 printf '%-40s %15d\n' "generate 1000 classes, empty site" "$first"

@@ -8,10 +8,10 @@ build_dir=${1:-build}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-cli=$PWD/$build_dir/bin/corvanthel-cli
+case $build_dir in /*) ;; *) build_dir=$PWD/$build_dir ;; esac
+cli=$build_dir/bin/corvanthel-cli
 [ -x "$cli" ] || { echo "no $cli: run scripts/build first" >&2; exit 1; }
 command -v sqlite3 >/dev/null || { echo "sqlite3 is needed (scripts/install-deps)" >&2; exit 1; }
-[ -x /usr/bin/time ] || { echo "GNU time is needed: apt-get install time" >&2; exit 1; }
 runs=${RUNS:-3}
 
 # The catalogue's SQL: every class has an integer key, a display member, 16 more
@@ -63,27 +63,53 @@ set_aside() {
   fi
 }
 
-# measure NAME COMMAND...: runs the command $runs times (after `prepare_NAME`, when that
-# function exists, untimed) and sets wall, cpu (user + sys, seconds, medians), wall_ms
-# (median wall time in milliseconds, from the shell's clock: GNU time counts in steps of
-# 10 ms, too coarse for commands that take a few) and peak (largest resident set, KiB).
+# The runner (bench/runner.c) times one command to the microsecond: user and system time from the
+# kernel's accounting of the child, wall time from the monotonic clock, peak = largest resident set.
+runner=$work/runner
+cc -O2 -o "$runner" bench/runner.c
+
+# sample NAME COMMAND...: one run of the command (after `prepare_NAME`, when that function exists,
+# untimed); its wall, user, sys and cpu (user + sys) seconds are added to the samples of NAME, and
+# its peak (KiB) raises NAME's peak. Commands sampled in turn (a, b, a, b, ...) share the machine's
+# changing load alike, which consecutive runs of one command would not.
+declare -A samples
+sample() {
+  local name=$1
+  shift
+  if declare -F "prepare_$name" >/dev/null; then "prepare_$name"; fi
+  sync
+  "$runner" "$@" 2>"$work/cost.txt" || { echo "failed: $*" >&2; cat "$work/cost.txt" >&2; exit 1; }
+  local w u s k
+  read -r w u s k < <(tail -1 "$work/cost.txt")
+  samples[$name.wall]+=" $w"
+  samples[$name.user]+=" $u"
+  samples[$name.sys]+=" $s"
+  samples[$name.cpu]+=" $(awk -v u="$u" -v s="$s" 'BEGIN { printf "%.6f", u + s }')"
+  [ "$k" -gt "${samples[$name.peak]:-0}" ] && samples[$name.peak]=$k
+  return 0
+}
+
+# sample_median NAME FIELD: the median of NAME's samples of FIELD (wall, user, sys, cpu); peak: the largest.
+sample_median() {
+  if [ "$2" = peak ]; then
+    echo "${samples[$1.peak]:-0}"
+    return
+  fi
+  local values
+  read -r -a values <<<"${samples[$1.$2]:-0}"
+  printf '%s\n' "${values[@]}" | sort -g | sed -n "$(((${#values[@]} + 1) / 2))p"
+}
+
+# measure NAME COMMAND...: samples the command $runs times in a row and sets wall, cpu, user
+# (seconds, medians), wall_ms (median wall time in milliseconds) and peak (largest resident set, KiB).
 measure() {
   local name=$1
   shift
-  local stats=$work/time.txt walls=() cpus=() millis=() start
-  peak=0
-  for _ in $(seq "$runs"); do
-    if declare -F "prepare_$name" >/dev/null; then "prepare_$name"; fi
-    sync
-    start=$(date +%s%N)
-    /usr/bin/time -f '%e %U %S %M' -o "$stats" "$@" >/dev/null
-    millis+=("$((($(date +%s%N) - start) / 1000000))")
-    read -r w u s k <"$stats"
-    walls+=("$w")
-    cpus+=("$(awk -v u="$u" -v s="$s" 'BEGIN { printf "%.2f", u + s }')")
-    [ "$k" -gt "$peak" ] && peak=$k
-  done
-  wall=$(printf '%s\n' "${walls[@]}" | sort -n | sed -n "$(((runs + 1) / 2))p")
-  cpu=$(printf '%s\n' "${cpus[@]}" | sort -n | sed -n "$(((runs + 1) / 2))p")
-  wall_ms=$(printf '%s\n' "${millis[@]}" | sort -n | sed -n "$(((runs + 1) / 2))p")
+  unset "samples[$name.wall]" "samples[$name.user]" "samples[$name.sys]" "samples[$name.cpu]" "samples[$name.peak]"
+  for _ in $(seq "$runs"); do sample "$name" "$@"; done
+  wall=$(sample_median "$name" wall)
+  cpu=$(sample_median "$name" cpu)
+  user=$(sample_median "$name" user)
+  wall_ms=$(awk -v w="$wall" 'BEGIN { printf "%d", w * 1000 + 0.5 }')
+  peak=$(sample_median "$name" peak)
 }

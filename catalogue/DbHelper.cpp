@@ -434,12 +434,14 @@ std::string TDbRow::Text(int index) const {
 
 int TDbRow::Integer(int index) const {
   auto* statement = static_cast<sqlite3_stmt*>(FStatement);
-  switch (sqlite3_column_type(statement, index)) {
+  // One look at the column's value serves both questions (each column call of its own costs as much).
+  sqlite3_value* column = sqlite3_column_value(statement, index);
+  switch (sqlite3_value_type(column)) {
     case SQLITE_NULL:
       return 0;
     case SQLITE_INTEGER: {
       // Most values are stored as integers: take them without a round trip through text.
-      const sqlite3_int64 value = sqlite3_column_int64(statement, index);
+      const sqlite3_int64 value = sqlite3_value_int64(column);
       if (value >= INT_MIN && value <= INT_MAX) return static_cast<int>(value);
       break;
     }

@@ -87,11 +87,9 @@ void InsertClasses(TDbHelper& db, int projectId, const TProjectModel& project) {
   }
 }
 
-// Reads the project row and its classes (without members) into project; returns the class index by id.
-std::unordered_map<int, std::size_t> LoadClasses(TDbHelper& db, int projectId, TProjectModel& project) {
+// Reads the project row into project.
+void LoadProjectRow(TDbHelper& db, int projectId, TProjectModel& project) {
   const std::string id = std::to_string(projectId);
-  // The rows are read one at a time into the model: a project of many thousand classes
-  // is held once, never a second time as a result set.
   bool found = false;
   db.ForEachRow("select projectId,projectName from t_project where projectId=" + id, [&](const TDbRow& row) {
     if (found) return;
@@ -100,12 +98,16 @@ std::unordered_map<int, std::size_t> LoadClasses(TDbHelper& db, int projectId, T
   });
   if (!found) throw TDbError("工程（编号" + id + "）不存在");
   project.projectId = projectId;
+}
 
-  std::unordered_map<int, std::size_t> classIndex;
+// Appends the class rows (without members) the condition selects, in catalogue order.
+void LoadClassRows(TDbHelper& db, const std::string& condition, TProjectModel& project) {
+  // The rows are read one at a time into the model: a project of many thousand classes
+  // is held once, never a second time as a result set.
   int classIdColumn = -1;
   int classNameColumn = -1;
   int friendNameColumn = -1;
-  db.ForEachRow("select classId,className,friendName from t_class where projectId=" + id, [&](const TDbRow& row) {
+  db.ForEachRow("select classId,className,friendName from t_class where " + condition, [&](const TDbRow& row) {
     if (classIdColumn < 0) {
       classIdColumn = row.ColumnIndex("classId");
       classNameColumn = row.ColumnIndex("className");
@@ -115,11 +117,23 @@ std::unordered_map<int, std::size_t> LoadClasses(TDbHelper& db, int projectId, T
     entry.classId = row.Integer(classIdColumn);
     entry.className = row.Text(classNameColumn);
     entry.friendName = row.Text(friendNameColumn);
-    classIndex.emplace(entry.classId, project.classes.size());
     project.classes.push_back(std::move(entry));
   });
-  project.classes.shrink_to_fit();
+}
+
+// Where each class of the model is, by id.
+std::unordered_map<int, std::size_t> IndexOf(const TProjectModel& project) {
+  std::unordered_map<int, std::size_t> classIndex;
+  for (std::size_t i = 0; i < project.classes.size(); ++i) classIndex.emplace(project.classes[i].classId, i);
   return classIndex;
+}
+
+// Reads the project row and its classes (without members) into project; returns the class index by id.
+std::unordered_map<int, std::size_t> LoadClasses(TDbHelper& db, int projectId, TProjectModel& project) {
+  LoadProjectRow(db, projectId, project);
+  LoadClassRows(db, "projectId=" + std::to_string(projectId), project);
+  project.classes.shrink_to_fit();
+  return IndexOf(project);
 }
 
 // Reads the member rows the condition selects into the classes they belong to.
@@ -159,23 +173,47 @@ TProjectModel TModelStore::LoadClassOf(int projectId, const std::string& classNa
   TDbHelper db;
   TDbReadTransaction snapshot;
   TProjectModel project;
-  const std::unordered_map<int, std::size_t> classIndex = LoadClasses(db, projectId, project);
+  const std::string id = Int(projectId);
+  // Classes are found as the class index finds them, without regard to ASCII case: every class whose name
+  // folds to one asked for is read, so that the first of them in catalogue order is the one found.
+  const auto readClasses = [&](const std::string& names) {
+    std::string loaded = "0";
+    for (const TClassModel& entry : project.classes) loaded += "," + Int(entry.classId);
+    // "+projectId": one pass over the table costs less than the project's index and a look-up of each of
+    // its classes, and no index helps to find a name.
+    LoadClassRows(
+        db, "+projectId=" + id + " and className collate nocase in (" + names + ") and classId not in (" + loaded + ")",
+        project);
+  };
+  LoadProjectRow(db, projectId, project);
+  readClasses(TDbHelper::Quote(className));
   const auto wanted = std::find_if(project.classes.begin(), project.classes.end(),
                                    [&className](const TClassModel& entry) { return entry.className == className; });
   if (wanted == project.classes.end()) return project;
-  LoadMembers(db, "classId=" + Int(wanted->classId), classIndex, project);
+  const int wantedId = wanted->classId;
+  LoadMembers(db, "classId=" + Int(wantedId), IndexOf(project), project);
 
-  // The classes the members refer to, for their keys.
-  const TClassIndex byName(project);
-  std::set<int> referenced;
-  for (const TMember& member : wanted->members) {
-    const TClassModel* target = byName.Find(member.GetMemberType());
-    if (target != nullptr && target != &*wanted) referenced.insert(target->classId);
-  }
-  if (referenced.empty()) return project;
+  // The classes the members' types name, with their members, for their keys and display members.
+  std::set<std::string> types;
+  for (const TClassModel& entry : project.classes)
+    if (entry.classId == wantedId)
+      for (const TMember& member : entry.members)
+        if (!MemberTypes::IsBuiltIn(member.GetMemberType())) types.insert(member.GetMemberType());
+  const TClassIndex known(project);
+  std::string names;
+  for (const std::string& type : types)
+    if (known.Find(type) == nullptr) names += (names.empty() ? "" : ",") + TDbHelper::Quote(type);
+  if (names.empty()) return project;
+  const std::size_t before = project.classes.size();
+  readClasses(names);
+  if (project.classes.size() == before) return project;
   std::string ids;
-  for (const int id : referenced) ids += (ids.empty() ? "" : ",") + Int(id);
-  LoadMembers(db, "classId in (" + ids + ")", classIndex, project);
+  for (std::size_t i = before; i < project.classes.size(); ++i)
+    ids += (ids.empty() ? "" : ",") + Int(project.classes[i].classId);
+  LoadMembers(db, "classId in (" + ids + ")", IndexOf(project), project);
+  // In catalogue order, as a whole project's classes are.
+  std::stable_sort(project.classes.begin(), project.classes.end(),
+                   [](const TClassModel& a, const TClassModel& b) { return a.classId < b.classId; });
   return project;
 }
 

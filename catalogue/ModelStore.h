@@ -11,9 +11,12 @@ class TModelStore {
   TProjectModel LoadProject(int projectId);
 
   // What the code and the checks of one class need, without reading the rest of a large project: the
-  // project and every class (names and friendly names, in catalogue order), with members only for the
-  // class of exactly that name and for the classes its members' types name (without regard to case). In
-  // one read snapshot, with four statements at the most. Raises as LoadProject does.
+  // project, the classes whose names equal that name without regard to ASCII case (the class of exactly
+  // that name among them) and those the class's member types name (again every class whose name equals one
+  // without regard to case, so that the first in catalogue order is the one a reference finds), in
+  // catalogue order, with their members. Whatever the project's size, the checks and texts of the class are
+  // those of the whole project. In one read snapshot, with five statements at the most. Raises as
+  // LoadProject does.
   TProjectModel LoadClassOf(int projectId, const std::string& className);
 
   // The id of the first project in catalogue order with that name, compared as the catalogue's name column

@@ -1,7 +1,8 @@
-// The checker followed by every generator, on a project built from the bytes. Whatever the friendly
-// names and comments hold, the generated code is the code of the same project with each of them "X"
-// (comments and strings taken out), checked or not; a project the checker passes generates text that
-// encodes to GBK.
+// The checker followed by every generator, on a project built from the bytes: entity, BLL, DAL, each
+// class's table script, the pages, and for a project without unsafe problems the whole table script and an
+// upgrade script. Whatever the friendly names and comments hold, the generated code is the code of the same
+// project with each of them "X" (comments and strings taken out), checked or not; a project the checker
+// passes generates text that encodes to GBK.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <cstddef>
@@ -16,6 +17,7 @@
 #include "generation/DataBaseSql.h"
 #include "generation/EntityOperate.h"
 #include "generation/PageOperate.h"
+#include "generation/UpgradeSql.h"
 #include "model/ClassIndex.h"
 #include "model/Member.h"
 #include "model/NameRules.h"
@@ -75,9 +77,29 @@ TProjectModel WithTexts(TProjectModel project, const std::string& text) {
   return project;
 }
 
+// The whole table script and the upgrade script to the project from the project without its last class;
+// each refuses an unsafe project as a whole, so they are asked only for a safe one.
+void GenerateScripts(const TProjectModel& project, std::map<std::string, std::string>& files) {
+  try {
+    files["script.sql"] = TDataBaseSql().BuildScript(project);
+  } catch (const TProjectProblemError&) {
+    files["script.sql"] = "refused";
+  }
+  TProjectModel from = project;
+  from.classes.pop_back();
+  TUpgradeOptions options;
+  options.matchById = false;  // the classes built here have no member ids
+  options.fromLabel = project.classes.front().friendName;
+  try {
+    files["upgrade.sql"] = BuildUpgradeScript(from, project, options).text;
+  } catch (const TProjectProblemError&) {
+    files["upgrade.sql"] = "refused";
+  }
+}
+
 // Every generated text of the project by file name; a class the generators cannot take (no key, a type
 // naming nothing) leaves its files out, as a run stops before it.
-std::map<std::string, std::string> Generate(const TProjectModel& project) {
+std::map<std::string, std::string> Generate(const TProjectModel& project, bool scripts) {
   std::map<std::string, std::string> files;
   const TClassIndex classes(project);
   for (const TClassModel& entry : project.classes) {
@@ -99,6 +121,7 @@ std::map<std::string, std::string> Generate(const TProjectModel& project) {
     for (const TPageOperate::TPageFile& file : TPageOperate::MakePages(project)) files[file.path] = file.text;
   } catch (const TGenerationError&) {
   }
+  if (scripts) GenerateScripts(project, files);
   return files;
 }
 
@@ -119,8 +142,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // Names the checker refuses are code the generators are never asked to write; texts are the generators'
   // own concern, checked or not.
   if (!namesSound) return 0;
-  const std::map<std::string, std::string> files = Generate(project);
-  const std::map<std::string, std::string> plain = Generate(WithTexts(project, "X"));
+  const std::map<std::string, std::string> files = Generate(project, safe);
+  const std::map<std::string, std::string> plain = Generate(WithTexts(project, "X"), safe);
   FUZZ_REQUIRE(files.size() == plain.size(), "%zu files, %zu with plain texts", files.size(), plain.size());
   for (const auto& [path, text] : files) {
     FUZZ_REQUIRE(CodeShape::Of(path, text) == CodeShape::Of(path, plain.at(path)), "a text changed the code of %s",

@@ -14,6 +14,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (!TSiteManifest::Parse(text, manifest, error)) return 0;
   TSiteManifest again;
   FUZZ_REQUIRE(TSiteManifest::Parse(manifest.Text(), again, error), "%s", error.c_str());
-  FUZZ_REQUIRE(again.projectName == manifest.projectName && again.digests == manifest.digests, "round trip");
+  FUZZ_REQUIRE(again.projectName == manifest.projectName && again.digests == manifest.digests &&
+                   again.inputs == manifest.inputs && again.facts == manifest.facts,
+               "round trip");
   return 0;
 }

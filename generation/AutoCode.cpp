@@ -1,12 +1,14 @@
 #include "generation/AutoCode.h"
 
 #include <filesystem>
+#include <memory>
 #include <system_error>
 
 #include "catalogue/ModelStore.h"
 #include "generation/BLLOperate.h"
 #include "generation/DALOperate.h"
 #include "generation/EntityOperate.h"
+#include "generation/GenerationInputs.h"
 #include "generation/PageOperate.h"
 #include "model/ProjectChecker.h"
 #include "transfer/json/VersionJson.h"
@@ -75,30 +77,37 @@ void TAutoCode::Run() {
   // One read of the catalogue for the whole run, in one snapshot: the window may go on
   // editing the catalogue, and every file of the run comes from the same project.
   const TProjectModel project = TModelStore().LoadProject(FTarget.projectId);
-  if (!CheckBeforeWriting(project)) return;
+  // A name no site folder may have stops the run before anything of a site is looked at.
+  if (!CheckProjectName(FTarget.projectName).empty() && !CheckBeforeWriting(project)) return;
+  const TProjectView view(project);
+  const std::string checked = view.InputsOfProject(FTarget.projectName);
+  auto site = std::make_unique<TSiteWriter>(FTarget, FOptions);
+  // The checks look at nothing but the project (and the program): a project the last run checked before
+  // it wrote passes them again.
+  if (!site->Checked(checked) && !CheckBeforeWriting(project)) return;
 
   // Every template is read and checked before the first file is written.
   const TTemplateSet templates(FTarget.userTemplates);
   for (const std::string& warning : templates.Warnings()) FObserver.Progress(warning);
-  const TProjectView view(project);
 
   TSiteOptions options = FOptions;
   if (!AskAboutEditedFiles(view, templates, options)) return;
-
-  TSiteWriter site(FTarget, options);
-  if (!site.Report().freshStart.empty()) FObserver.Progress(site.Report().freshStart);
+  if (options.keepEdits != FOptions.keepEdits) site = std::make_unique<TSiteWriter>(FTarget, options);
+  site->SetSharedInputs(GenerationInputs::Shared(templates.Digest(), FTarget.projectName, FNamespace));
+  site->SetCheckedProject(checked);
+  if (!site->Report().freshStart.empty()) FObserver.Progress(site->Report().freshStart);
   // A dry run reports the states of the files at the end instead of steps it does not take.
   TProgressCallback progress;
   if (!options.dryRun) progress = [this](const std::string& line) { FObserver.Progress(line); };
   try {
-    WriteSite(view, templates, site, progress);
+    WriteSite(view, templates, *site, progress);
   } catch (...) {
     // The files written so far stay; the site's record says what they hold.
-    site.RecordAfterFailure();
+    site->RecordAfterFailure();
     throw;
   }
-  site.Finish();
-  FObserver.SiteReport(site.Report());
+  site->Finish();
+  FObserver.SiteReport(site->Report());
   FObserver.Done();
 }
 
@@ -125,6 +134,7 @@ bool TAutoCode::AskAboutEditedFiles(const TProjectView& project, const TTemplate
   dry.dryRun = true;
   TSiteWriter look(FTarget, dry);
   if (!look.HasRecord()) return true;
+  look.SetSharedInputs(GenerationInputs::Shared(templates.Digest(), FTarget.projectName, FNamespace));
   try {
     WriteSite(project, templates, look, {});
   } catch (const std::exception&) {

@@ -8,9 +8,10 @@ void TBLLOperate::MakeBLLFile(const std::string& nameSpace, const TProjectModel&
 void TBLLOperate::MakeBLLFile(const std::string& /*nameSpace*/, const TProjectView& project,
                               const TTemplateSet& templates, TSiteWriter& site, const TProgressCallback& progress) {
   for (const TClassModel& entry : project.model.classes) {
-    bool byUser = false;
-    const std::string text = BLLText(project.ClassOf(entry), templates, &byUser);
-    LayerCommon::WriteLayerFile(site, "App_Code/BLL", "bll" + entry.className + ".cs", text, progress, byUser);
+    LayerCommon::WriteClassFile(
+        site, "App_Code/BLL", "bll" + entry.className + ".cs", templates.InputsOf("BLL.cs", project, entry),
+        templates.MadeByUser("BLL.cs"),
+        [&](bool* byUser) { return BLLText(project.ClassOf(entry), templates, byUser); }, progress);
   }
 }
 

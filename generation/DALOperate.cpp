@@ -8,9 +8,10 @@ void TDALOperate::MakeDALFile(const std::string& nameSpace, const TProjectModel&
 void TDALOperate::MakeDALFile(const std::string& /*nameSpace*/, const TProjectView& project,
                               const TTemplateSet& templates, TSiteWriter& site, const TProgressCallback& progress) {
   for (const TClassModel& entry : project.model.classes) {
-    bool byUser = false;
-    const std::string text = DALText(project.ClassOf(entry), templates, &byUser);
-    LayerCommon::WriteLayerFile(site, "App_Code/DAL", "dal" + entry.className + ".cs", text, progress, byUser);
+    LayerCommon::WriteClassFile(
+        site, "App_Code/DAL", "dal" + entry.className + ".cs", templates.InputsOf("DAL.cs", project, entry),
+        templates.MadeByUser("DAL.cs"),
+        [&](bool* byUser) { return DALText(project.ClassOf(entry), templates, byUser); }, progress);
   }
 }
 

@@ -9,9 +9,10 @@ void TEntityOperate::MakeEntityFile(const std::string& /*nameSpace*/, const TPro
                                     const TTemplateSet& templates, TSiteWriter& site,
                                     const TProgressCallback& progress) {
   for (const TClassModel& entry : project.model.classes) {
-    bool byUser = false;
-    const std::string text = EntityText(project.ClassOf(entry), templates, &byUser);
-    LayerCommon::WriteLayerFile(site, "App_Code/ENTITY", entry.className + ".cs", text, progress, byUser);
+    LayerCommon::WriteClassFile(
+        site, "App_Code/ENTITY", entry.className + ".cs", templates.InputsOf("Entity.cs", project, entry),
+        templates.MadeByUser("Entity.cs"),
+        [&](bool* byUser) { return EntityText(project.ClassOf(entry), templates, byUser); }, progress);
   }
 }
 

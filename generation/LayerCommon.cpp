@@ -46,21 +46,44 @@ const TMember& KeyMemberOf(const TClassModel& entry) {
   return *key;
 }
 
-void WriteLayerFile(TSiteWriter& site, const std::string& layerFolder, const std::string& fileName,
-                    const std::string& text, const TProgressCallback& progress, bool madeByUser) {
-  // The site's folders are Windows-style "projects\P\App_Code\ENTITY" under the program
-  // folder. Here they are the same path with forward slashes, written under the program
-  // folder given by the caller instead of relying on the current directory. The log
-  // line keeps the site-relative name "projects/P/App_Code/ENTITY/Book.cs" as users know it.
-  const std::string relative = layerFolder + "/" + fileName;
-  const TSiteFileState state = site.Write(relative, TFileOperate::GbkBytesOf(site.FullPath(relative), text));
-  if (madeByUser) site.NoteUserTemplate(relative);
+namespace {
+
+void Report(TSiteWriter& site, const std::string& relative, TSiteFileState state, const TProgressCallback& progress) {
   if (!progress) return;
   if (state == TSiteFileState::Edited && site.Options().keepEdits) {
     progress(SiteTexts::KeptEdit(site.Shown(relative)));
   } else {
     progress(site.Shown(relative) + "生成完毕!");
   }
+}
+
+}  // namespace
+
+void WriteClassFile(TSiteWriter& site, const std::string& layerFolder, const std::string& fileName,
+                    const std::string& inputs, bool madeByUser,
+                    const std::function<std::string(bool* madeByUser)>& render, const TProgressCallback& progress) {
+  const std::string relative = layerFolder + "/" + fileName;
+  if (!inputs.empty() && site.Keep(relative, inputs)) {
+    if (madeByUser) site.NoteUserTemplate(relative);
+    return Report(site, relative, TSiteFileState::Unchanged, progress);
+  }
+  bool byUser = false;
+  const std::string text = render(&byUser);
+  WriteLayerFile(site, layerFolder, fileName, text, progress, byUser, inputs);
+}
+
+void WriteLayerFile(TSiteWriter& site, const std::string& layerFolder, const std::string& fileName,
+                    const std::string& text, const TProgressCallback& progress, bool madeByUser,
+                    const std::string& inputs) {
+  // The site's folders are Windows-style "projects\P\App_Code\ENTITY" under the program
+  // folder. Here they are the same path with forward slashes, written under the program
+  // folder given by the caller instead of relying on the current directory. The log
+  // line keeps the site-relative name "projects/P/App_Code/ENTITY/Book.cs" as users know it.
+  const std::string relative = layerFolder + "/" + fileName;
+  const TSiteFileState state =
+      site.Write(relative, TFileOperate::GbkBytesOf(site.FullPath(relative), text), 0666, inputs);
+  if (madeByUser) site.NoteUserTemplate(relative);
+  Report(site, relative, state, progress);
 }
 
 }  // namespace LayerCommon

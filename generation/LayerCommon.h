@@ -1,10 +1,11 @@
 #pragma once
 
+#include <functional>
 #include <stdexcept>
 #include <string>
 
-#include "model/Member.h"
 #include "model/ClassIndex.h"
+#include "model/Member.h"
 #include "site/GenerationTarget.h"
 
 // What the three layer generators share: how a member type turns into the kind of value
@@ -43,7 +44,17 @@ const TMember& KeyMemberOf(const TClassModel& entry);
 // layerFolder is the folder inside the site ("App_Code/ENTITY"), fileName the bare file
 // name ("Book.cs"). A file kept as edited by hand gets a progress line that says so. madeByUser:
 // a user's template made the text, which the site's report notes.
+// inputs: the digest of what the text was made from, for the site's record (empty: not known).
 void WriteLayerFile(TSiteWriter& site, const std::string& layerFolder, const std::string& fileName,
-                    const std::string& text, const TProgressCallback& progress, bool madeByUser = false);
+                    const std::string& text, const TProgressCallback& progress, bool madeByUser = false,
+                    const std::string& inputs = {});
+
+// Writes one class's file as WriteLayerFile does, the text made by render (which says whether a user's
+// template made it). inputs: TTemplateSet::InputsOf the class's file. When the site's record shows the file
+// made from the same inputs and untouched since, the file is unchanged without its text being made: it
+// gets the same progress line and report (madeByUser: whether the user's template has a say in it).
+void WriteClassFile(TSiteWriter& site, const std::string& layerFolder, const std::string& fileName,
+                    const std::string& inputs, bool madeByUser,
+                    const std::function<std::string(bool* madeByUser)>& render, const TProgressCallback& progress);
 
 }  // namespace LayerCommon

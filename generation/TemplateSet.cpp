@@ -1,14 +1,17 @@
 #include "generation/TemplateSet.h"
 
 #include <algorithm>
+#include <cctype>
+#include <climits>
 #include <filesystem>
 #include <fstream>
-#include <regex>
+#include <mutex>
 #include <sstream>
 #include <system_error>
 
 #include "generation/BuiltInTemplateFiles.h"
 #include "site/FileOperate.h"
+#include "text/Sha256.h"
 
 namespace {
 
@@ -33,13 +36,33 @@ const TKnownTemplate kKnown[] = {
     {"sql/Upgrade.sql", TViewScope::Upgrade, "the upgrade script (upgrade-sql)"},
 };
 
-// "{{! NAME revision N }}" on the first line; 0 when there is none.
+// "{{! NAME revision N }}" on the first line; 0 when there is none. (Read by hand: compiling a regular
+// expression would cost more than everything else a preview does.)
 int RevisionOf(const std::string& text) {
-  static const std::regex first(R"(^\{\{!\s*(\S+)\s+revision\s+([0-9]+)\s*\}\})");
-  std::smatch match;
   const std::string line = text.substr(0, text.find('\n'));
-  if (!std::regex_search(line, match, first)) return 0;
-  return std::stoi(match[2].str());
+  std::size_t at = 0;
+  const auto blanks = [&line, &at] {
+    const std::size_t start = at;
+    while (at < line.size() && std::isspace(static_cast<unsigned char>(line[at]))) ++at;
+    return at - start;
+  };
+  const auto word = [&line, &at] {
+    const std::size_t start = at;
+    while (at < line.size() && !std::isspace(static_cast<unsigned char>(line[at]))) ++at;
+    return line.substr(start, at - start);
+  };
+  if (line.compare(0, 3, "{{!") != 0) return 0;
+  at = 3;
+  blanks();
+  if (word().empty() || blanks() == 0 || word() != "revision" || blanks() == 0) return 0;
+  const std::size_t digits = at;
+  while (at < line.size() && line[at] >= '0' && line[at] <= '9') ++at;
+  if (at == digits || at - digits > 10) return 0;
+  const long long number = std::stoll(line.substr(digits, at - digits));
+  if (number > INT_MAX) return 0;
+  const int revision = static_cast<int>(number);
+  blanks();
+  return line.compare(at, 2, "}}") == 0 ? revision : 0;
 }
 
 std::string ReadFileText(const std::filesystem::path& path, const std::string& shown) {
@@ -48,6 +71,16 @@ std::string ReadFileText(const std::filesystem::path& path, const std::string& s
   bytes << in.rdbuf();
   if (!in && !in.eof()) throw TTemplateError("模板 " + shown + " 无法读取", shown, 0, 0, "");
   return bytes.str();
+}
+
+// True when no tag of the tree reads beyond its class (the project's classes, the members of other classes
+// that refer to it): a class's template that does not makes a text of its class alone.
+bool ReadsOnlyItsClass(const std::vector<TTemplateNode>& nodes) {
+  for (const TTemplateNode& node : nodes) {
+    if (node.variable != nullptr && ViewModel::ReadsOtherClasses(*node.variable)) return false;
+    if (!ReadsOnlyItsClass(node.children)) return false;
+  }
+  return true;
 }
 
 }  // namespace
@@ -116,14 +149,16 @@ std::vector<std::string> TTemplateSet::TakenByExport(const std::string& folder) 
   return taken;
 }
 
-std::vector<std::string> TTemplateSet::Export(const std::string& folder) {
+std::vector<std::string> TTemplateSet::Export(const std::string& folder, const TProtectedPaths& protectedPaths) {
   namespace fs = std::filesystem;
+  // Templates put into the template site would be copied into every generated site.
+  TFileOperate::CheckFolderNotProtected(folder, protectedPaths);
   std::vector<std::string> written;
   for (const TBuiltInTemplate& entry : BuiltInTemplates()) {
     const fs::path path = fs::path(folder) / (entry.name + kSuffix);
     std::error_code error;
     fs::create_directories(path.parent_path(), error);
-    TFileOperate::WriteFileBytes(path.string(), ExportText(entry), TProtectedPaths());
+    TFileOperate::WriteFileBytes(path.string(), ExportText(entry), protectedPaths);
     written.push_back(path.string());
   }
   return written;
@@ -201,7 +236,20 @@ void TTemplateSet::Load() {
     std::vector<TViewScope> scopes{TViewScope::Project};
     if (entry.builtIn->scope != TViewScope::Project) scopes.push_back(entry.builtIn->scope);
     entry.parsed = TemplateEngine::Parse(*entry.source, scopes, variables, partials);
+    entry.onlyItsClass = entry.builtIn->scope == TViewScope::Class && ReadsOnlyItsClass(entry.parsed.nodes);
   }
+}
+
+const std::string& TTemplateSet::Digest() const {
+  std::call_once(FDigestOnce, [this] {
+    // Every text a template is made of, each with its name and length so that no two sets run together.
+    std::string sources;
+    for (const auto& [name, entry] : FEntries)
+      for (const TTemplateSource* source : entry.parsed.sources)
+        sources += name + '\0' + source->name + '\0' + std::to_string(source->text.size()) + '\0' + source->text;
+    FDigest = Sha256::HexDigest(sources);
+  });
+  return FDigest;
 }
 
 const TTemplateSource* TTemplateSet::FindSource(const std::string& name) const {
@@ -277,4 +325,13 @@ std::string TTemplateSet::Render(const std::string& name, const TProjectView& pr
 
 bool TTemplateSet::MadeByUser(const std::string& name) const {
   return Entry(name).parsed.MadeByUser();
+}
+
+bool TTemplateSet::MakesTextOfItsClass(const std::string& name) const {
+  return Entry(name).onlyItsClass;
+}
+
+std::string TTemplateSet::InputsOf(const std::string& name, const TProjectView& project,
+                                   const TClassModel& entry) const {
+  return MakesTextOfItsClass(name) ? project.InputsOf(entry) : std::string();
 }

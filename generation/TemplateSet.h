@@ -2,11 +2,14 @@
 
 #include <map>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
 #include "generation/TemplateEngine.h"
 #include "generation/ViewModel.h"
+
+struct TProtectedPaths;
 
 // The templates a run renders: the built-in set compiled into the program (generation/templates), each
 // replaced by the user's file of the same path when a user's folder holds one.
@@ -60,8 +63,10 @@ class TTemplateSet {
   // The files of a folder that an export into it would overwrite.
   static std::vector<std::string> TakenByExport(const std::string& folder);
   // Writes every built-in template into the folder (its subfolders made as needed) and returns the paths
-  // written; TFileError when one cannot be written. Call TakenByExport first: this overwrites.
-  static std::vector<std::string> Export(const std::string& folder);
+  // written; TFileError when one cannot be written, and before anything is made when the folder is or
+  // would lie inside one of the protected paths (the template site). Call TakenByExport first: this
+  // overwrites.
+  static std::vector<std::string> Export(const std::string& folder, const TProtectedPaths& protectedPaths);
   // How many built-in templates a folder replaces, without reading them.
   static int CountReplaced(const std::string& folder);
 
@@ -80,12 +85,23 @@ class TTemplateSet {
   std::string Render(const std::string& name, const TProjectView& project, const TUpgradeView& upgrade) const;
   // True when the user's folder has a say in the template's text.
   bool MadeByUser(const std::string& name) const;
+  // True for a class's template whose text depends on nothing of the project but its class (and what
+  // the class's members refer to) and the project's name: it does not walk the project's classes.
+  bool MakesTextOfItsClass(const std::string& name) const;
+  // The digest of what the template's file for the class is made from, for the site's record
+  // (TSiteWriter::Keep): the class's inputs when the template makes a text of its class alone, else empty
+  // (the file is always made). Each template writes paths of its own, so a file's path and these inputs
+  // tell what made it.
+  std::string InputsOf(const std::string& name, const TProjectView& project, const TClassModel& entry) const;
+  // SHA-256 (hex) of every template's text as this set renders it, the user's files included.
+  const std::string& Digest() const;
 
  private:
   struct TEntry {
     const TBuiltInTemplate* builtIn = nullptr;
     std::unique_ptr<TTemplateSource> source;
     TParsedTemplate parsed;
+    bool onlyItsClass = false;
   };
 
   void Load();
@@ -94,6 +110,8 @@ class TTemplateSet {
   const TEntry& Entry(const std::string& name) const;
 
   std::string FFolder;
+  mutable std::once_flag FDigestOnce;  // the set is read by any thread
+  mutable std::string FDigest;
   std::map<std::string, TEntry> FEntries;                          // every built-in name
   std::map<std::string, std::unique_ptr<TTemplateSource>> FExtra;  // the user's files at no built-in path
 };

@@ -5,6 +5,7 @@
 #include <set>
 #include <unordered_map>
 
+#include "generation/GenerationInputs.h"
 #include "model/NameRules.h"
 
 namespace {
@@ -597,12 +598,32 @@ const std::vector<const void*>& TProjectView::ReferencesTo(const TClassModel& en
   return FReferencesTo[at];
 }
 
-const TClassView& TProjectView::ClassOf(const TClassModel& entry) const {
-  if (FViews.empty()) FViews.resize(model.classes.size());
+std::size_t TProjectView::PositionOf(const TClassModel& entry) const {
   const std::size_t at = static_cast<std::size_t>(&entry - model.classes.data());
-  if (at >= FViews.size()) throw std::logic_error("class view of a class of another project");
+  if (model.classes.empty() || &entry < model.classes.data() || at >= model.classes.size())
+    throw std::logic_error("class view of a class of another project");
+  return at;
+}
+
+const TClassView& TProjectView::ClassOf(const TClassModel& entry) const {
+  const std::size_t at = PositionOf(entry);
+  if (FViews.empty()) FViews.resize(model.classes.size());
   if (!FViews[at]) FViews[at] = std::make_unique<TClassView>(*this, entry);
   return *FViews[at];
+}
+
+std::string TProjectView::InputsOfProject(const std::string& runName) const {
+  std::vector<std::string> inputs;
+  inputs.reserve(model.classes.size());
+  for (const TClassModel& entry : model.classes) inputs.push_back(InputsOf(entry));
+  return GenerationInputs::OfProject(runName + '\n' + model.projectName, inputs);
+}
+
+const std::string& TProjectView::InputsOf(const TClassModel& entry) const {
+  const std::size_t at = PositionOf(entry);
+  if (FInputs.empty()) FInputs.resize(model.classes.size());
+  if (FInputs[at].empty()) FInputs[at] = GenerationInputs::OfClass(entry, classes);
+  return FInputs[at];
 }
 
 void TUpgradeView::MakeLists() {
@@ -615,6 +636,12 @@ void TUpgradeView::MakeLists() {
 }
 
 namespace ViewModel {
+
+bool ReadsOtherClasses(const TVariable& variable) {
+  const std::string name = variable.name;
+  if (variable.scope == TViewScope::Project) return name != "projectName";
+  return variable.scope == TViewScope::Class && (name == "referencedBy" || name == "isReferenced");
+}
 
 const std::vector<TVariable>& Variables() {
   static const std::vector<TVariable> variables = MakeVariables();

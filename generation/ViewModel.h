@@ -67,12 +67,19 @@ class TProjectView {
   const std::vector<const void*>& ClassList() const;
   // The view of one class of the project, made once.
   const TClassView& ClassOf(const TClassModel& entry) const;
+  // The digest of what the class's texts are made from (GenerationInputs::OfClass), made once.
+  const std::string& InputsOf(const TClassModel& entry) const;
+  // The digest of what the checks of a run named so look at (GenerationInputs::OfProject).
+  std::string InputsOfProject(const std::string& runName) const;
   // The members of every class (this one too) whose type names the class, in catalogue order: the
   // columns that keep a row of it from being deleted. Found for all classes at once, when first asked.
   const std::vector<const void*>& ReferencesTo(const TClassModel& entry) const;
 
  private:
+  std::size_t PositionOf(const TClassModel& entry) const;
+
   mutable std::vector<std::unique_ptr<TClassView>> FViews;  // by position in model.classes
+  mutable std::vector<std::string> FInputs;                 // by position in model.classes
   mutable std::vector<const void*> FList;
   mutable bool FListMade = false;
   mutable std::vector<std::vector<const void*>> FReferencesTo;  // by position in model.classes
@@ -131,6 +138,10 @@ namespace ViewModel {
 
 // Every variable, scope by scope in the order `templates variables` lists them.
 const std::vector<TVariable>& Variables();
+// True for a variable whose value comes from beyond its class and what the class's members refer to:
+// the project's classes, or the members of other classes that refer to the class. A class's text that
+// reads one depends on more than its class's inputs (GenerationInputs::OfClass).
+bool ReadsOtherClasses(const TVariable& variable);
 // The variable of that name in the scope; nullptr when there is none.
 const TVariable* Find(TViewScope scope, std::string_view name);
 // "project", "class", "member".

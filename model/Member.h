@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <utility>
 
 // One row of t_member in memory. Setters store what they are given and derive nothing.
 class TMember {
@@ -12,15 +13,15 @@ class TMember {
   int GetClassId() const { return FClassId; }
   void SetClassId(int value) { FClassId = value; }
   const std::string& GetMemberName() const { return FMemberName; }
-  void SetMemberName(const std::string& value) { FMemberName = value; }
+  void SetMemberName(std::string value) { FMemberName = std::move(value); }
   const std::string& GetMemberType() const { return FMemberType; }
-  void SetMemberType(const std::string& value) { FMemberType = value; }
+  void SetMemberType(std::string value) { FMemberType = std::move(value); }
   int GetMemberLength() const { return FMemberLength; }
   void SetMemberLength(int value) { FMemberLength = value; }
   int GetMemberIsPri() const { return FMemberIsPri; }
   void SetMemberIsPri(int value) { FMemberIsPri = value; }
   const std::string& GetMemberComment() const { return FMemberComment; }
-  void SetMemberComment(const std::string& value) { FMemberComment = value; }
+  void SetMemberComment(std::string value) { FMemberComment = std::move(value); }
   int GetMemberIsMust() const { return FMemberIsMust; }
   void SetMemberIsMust(int value) { FMemberIsMust = value; }
   int GetMemberIsInteger() const { return FMemberIsInteger; }

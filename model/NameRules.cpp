@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <set>
+#include <unordered_set>
 #include <vector>
 
 #include "text/GbkText.h"
@@ -129,7 +130,7 @@ bool IsIdentifier(const std::string& name) {
 }
 
 bool IsCSharpKeyword(const std::string& name) {
-  static const std::set<std::string> keywords = {
+  static const std::unordered_set<std::string> keywords = {
       "abstract", "as",      "base",    "bool",       "break",    "byte",     "case",      "catch",     "char",
       "checked",  "class",   "const",   "continue",   "decimal",  "default",  "delegate",  "do",        "double",
       "else",     "enum",    "event",   "explicit",   "extern",   "false",    "finally",   "fixed",     "float",
@@ -332,12 +333,15 @@ bool IsSqlKeyword(const std::string& name) {
 }
 
 bool IsGeneratedCodeName(const std::string& name) {
-  static const std::set<std::string> names = {"entity", "bll", "dal", "dbhelp", "cususers", "cususershelp"};
+  static const std::unordered_set<std::string> names = {"entity", "bll", "dal", "dbhelp", "cususers", "cususershelp"};
   return names.count(AsciiLower(name)) > 0;
 }
 
 bool SameNameIgnoringCase(const std::string& a, const std::string& b) {
-  return a.size() == b.size() && AsciiLower(a) == AsciiLower(b);
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i)
+    if (AsciiLower(a[i]) != AsciiLower(b[i])) return false;
+  return true;
 }
 
 bool IsValidUtf8(const std::string& text) {

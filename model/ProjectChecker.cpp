@@ -71,21 +71,22 @@ class TChecker {
   void CheckMember(const TClassModel& entry, std::size_t index) {
     const TMember& member = entry.members[index];
     const std::string& name = member.GetMemberName();
-    const std::string subject = MemberSubject(entry.className, name);
+    // Made only for a message: most members have none.
+    const auto subject = [&entry, &name] { return MemberSubject(entry.className, name); };
     std::string problem = NameRules::MemberNameProblem(name, entry.className, false);
     if (problem.empty())
       for (std::size_t j = 0; j < index; ++j)
         if (NameRules::SameNameIgnoringCase(entry.members[j].GetMemberName(), name))
           problem = NameRules::kMemberNameTakenMessage;
-    if (!problem.empty()) Add(TProblemKind::MemberName, entry, name, subject + problem);
+    if (!problem.empty()) Add(TProblemKind::MemberName, entry, name, subject() + problem);
 
     const std::string& type = member.GetMemberType();
     if (type == MemberTypes::kString) {
       problem = NameRules::StringLengthProblem(member.GetMemberLength());
-      if (!problem.empty()) Add(TProblemKind::Length, entry, name, subject + problem);
+      if (!problem.empty()) Add(TProblemKind::Length, entry, name, subject() + problem);
     }
     problem = NameRules::TextProblem(member.GetMemberComment());
-    if (!problem.empty()) Add(TProblemKind::Text, entry, name, subject + problem);
+    if (!problem.empty()) Add(TProblemKind::Text, entry, name, subject() + problem);
 
     // The catalogue, the generators and the script all find a referenced class without regard to case.
     if (!MemberTypes::IsBuiltIn(type) && FClasses.Find(type) == nullptr) {

@@ -210,52 +210,119 @@ void TFileOperate::CheckNotProtectedAt(int folderFd, const std::string& name, co
                                        const TProtectedIdentities& protectedPaths) {
   struct stat folderInfo {};
   if (::fstat(folderFd, &folderInfo) != 0) RaiseFileError("无法写入文件", shown, errno);
+  struct stat targetInfo {};
+  const bool found = !protectedPaths.files.empty() && ::fstatat(folderFd, name.c_str(), &targetInfo, 0) == 0;
+  CheckNotProtectedAt(folderFd, folderInfo, name, found ? &targetInfo : nullptr, shown, protectedPaths);
+}
+
+void TFileOperate::CheckNotProtectedAt(int folderFd, const struct stat& folderInfo, const std::string& name,
+                                       const struct stat* target, const std::string& shown,
+                                       const TProtectedIdentities& protectedPaths) {
   const TProtectedIdentities::TId folder = IdOf(folderInfo);
   for (const TProtectedIdentities::TNamed& file : protectedPaths.names)
     if (file.folder == folder && file.name == name)
       throw TFileError("不能写入“" + shown + "”：它就是目录文件“" + file.shown + "”", EPERM);
-  struct stat targetInfo {};
-  if (!protectedPaths.files.empty() && ::fstatat(folderFd, name.c_str(), &targetInfo, 0) == 0) {
+  if (target != nullptr) {
     for (const auto& [id, path] : protectedPaths.files)
-      if (id == IdOf(targetInfo)) throw TFileError("不能写入“" + shown + "”：它就是目录文件“" + path + "”", EPERM);
+      if (id == IdOf(*target)) throw TFileError("不能写入“" + shown + "”：它就是目录文件“" + path + "”", EPERM);
   }
   if (protectedPaths.folders.empty()) return;
-  // A run writes many files into a few folders: a folder found outside every protected
-  // folder is remembered, so its ancestors are not walked again for the next file.
-  thread_local TProtectedIdentities::TId tSafeFolder{0, 0};
-  thread_local std::vector<std::pair<TProtectedIdentities::TId, std::string>> tSafeFor;
-  if (folder == tSafeFolder && protectedPaths.folders == tSafeFor) return;
-  // Up from the folder through "..", which is each folder's real parent however it was reached.
+  // A run writes many files into a few folders: a folder found outside every protected folder is
+  // remembered with this snapshot of them, so its ancestors are not walked again for the next file. The
+  // answer belongs to the snapshot: another set of protected paths, or the same set looked up again
+  // later (when the folder may have been moved into one of them), walks again.
+  for (const TProtectedIdentities::TId& safe : protectedPaths.safeFolders)
+    if (safe == folder) return;
+  // Up from the folder through "..", which is each folder's real parent however it was reached. A
+  // level that cannot be opened or looked at fails the write: an unfinished walk proves nothing.
   struct stat info = folderInfo;
-  int level = ::fcntl(folderFd, F_DUPFD_CLOEXEC, 0);
-  for (int depth = 0; level >= 0 && depth < 4096; ++depth) {
+  int level = -1;  // the descriptor of the level above folderFd being looked at
+  bool atRoot = false;
+  for (int depth = 0; !atRoot && depth < 4096; ++depth) {
     for (const auto& [id, path] : protectedPaths.folders)
       if (id == IdOf(info)) {
-        ::close(level);
+        if (level >= 0) ::close(level);
         throw TFileError("不能写入“" + shown + "”：它位于模板文件夹“" + path + "”之内", EPERM);
       }
-    const int parent = ::openat(level, "..", O_PATH | O_DIRECTORY | O_CLOEXEC);
-    ::close(level);
+    const int parent = ::openat(level >= 0 ? level : folderFd, "..", O_PATH | O_DIRECTORY | O_CLOEXEC);
+    int code = parent < 0 ? errno : 0;
+    if (level >= 0) ::close(level);
     level = parent;
     struct stat parentInfo {};
-    if (level < 0 || ::fstat(level, &parentInfo) != 0) {
-      const int code = errno;
+    if (level >= 0 && ::fstat(level, &parentInfo) != 0) code = errno;
+    if (level < 0 || code != 0) {
       if (level >= 0) ::close(level);
       RaiseFileError("无法写入文件", shown, code);
     }
-    if (IdOf(parentInfo) == IdOf(info)) break;  // the root is its own parent
+    atRoot = IdOf(parentInfo) == IdOf(info);  // the root is its own parent
     info = parentInfo;
   }
   if (level >= 0) ::close(level);
-  tSafeFolder = folder;
-  tSafeFor = protectedPaths.folders;
+  if (!atRoot) RaiseFileError("无法写入文件", shown, ELOOP);
+  protectedPaths.safeFolders.push_back(folder);
 }
 
+void TFileOperate::CheckFolderNotProtected(const std::string& folder, const TProtectedPaths& protectedPaths) {
+  std::error_code error;
+  fs::path existing = fs::absolute(folder, error);
+  if (error) RaiseFileError("无法创建文件夹", folder, error.value());
+  while (!fs::is_directory(existing, error) && existing.has_relative_path()) existing = existing.parent_path();
+  const TFd fd(::open(existing.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+  if (fd.Get() < 0) RaiseFileError("无法创建文件夹", folder, errno);
+  // No name in the folder is a protected file's: only the folder and its ancestors are looked at.
+  CheckNotProtectedAt(fd.Get(), "", folder, TProtectedIdentities::Of(protectedPaths));
+}
+
+namespace {
+
+// A file that is not there yet: written as an unnamed file of the folder (O_TMPFILE) and linked under its
+// name only when whole, so that neither a full disk nor a killed process leaves part of it, nor a
+// temporary name, behind; the link fails rather than replace anything that took the name meanwhile. False,
+// with nothing left behind, where that cannot be done (a file system without unnamed files, no /proc, the
+// name taken): the caller then writes through a temporary name. Raises TFileError when the bytes cannot
+// be written.
+bool CreateUnnamedAt(int folderFd, const std::string& name, const std::string& shown, const std::string& bytes,
+                     mode_t newFileMode, struct stat* written) {
+  const int fd = ::openat(folderFd, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, newFileMode & 07777);
+  if (fd < 0) return false;
+  int code = WriteAll(fd, bytes) ? 0 : errno;
+  if (code == 0) {
+    char self[32];
+    std::snprintf(self, sizeof self, "/proc/self/fd/%d", fd);
+    if (::linkat(AT_FDCWD, self, folderFd, name.c_str(), AT_SYMLINK_FOLLOW) != 0) {
+      code = errno;
+      if (code == EEXIST || code == ENOENT || code == EPERM || code == EACCES || code == EXDEV) {
+        TFileWriteCalls::Current().close(fd);
+        return false;
+      }
+    }
+  }
+  // Linked: the new name now holds the whole file; its stamp as the link left it.
+  if (code == 0 && written != nullptr && ::fstat(fd, written) != 0) *written = {};
+  if (TFileWriteCalls::Current().close(fd) != 0 && code == 0) {
+    // The bytes may not have reached the disk after all: the name the file just got goes again.
+    code = errno;
+    ::unlinkat(folderFd, name.c_str(), 0);
+  }
+  if (code != 0) RaiseFileError("无法写入文件", shown, code);
+  return true;
+}
+
+}  // namespace
+
 void TFileOperate::ReplaceFileAt(int folderFd, const std::string& name, const std::string& shown,
-                                 const std::string& bytes, mode_t newFileMode) {
+                                 const std::string& bytes, mode_t newFileMode, struct stat* written,
+                                 const struct stat* known) {
   struct stat existing {};
-  bool exists = ::fstatat(folderFd, name.c_str(), &existing, AT_SYMLINK_NOFOLLOW) == 0;
+  bool exists = false;
+  if (known != nullptr) {
+    existing = *known;
+    exists = existing.st_mode != 0;
+  } else {
+    exists = ::fstatat(folderFd, name.c_str(), &existing, AT_SYMLINK_NOFOLLOW) == 0;
+  }
   if (exists && S_ISDIR(existing.st_mode)) RaiseFileError("无法写入文件", shown, EISDIR);
+  if (!exists && CreateUnnamedAt(folderFd, name, shown, bytes, newFileMode, written)) return;
   // Whatever else is there (a link, a device that appeared since the caller looked) is only a
   // name in this folder: the rename replaces the name and touches nothing it pointed to.
   exists = exists && S_ISREG(existing.st_mode);
@@ -289,6 +356,8 @@ void TFileOperate::ReplaceFileAt(int folderFd, const std::string& name, const st
     ::unlinkat(folderFd, temporary.c_str(), 0);
     RaiseFileError("无法写入文件", shown, code);
   }
+  if (written != nullptr && ::fstatat(folderFd, name.c_str(), written, AT_SYMLINK_NOFOLLOW) != 0)
+    *written = {};  // unknown: the next run reads the file to compare
 }
 
 void TFileOperate::WriteFileBytes(const std::string& path, const std::string& bytes,

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <sys/stat.h>
 #include <sys/types.h>
 
 #include <cstddef>
@@ -49,6 +50,8 @@ struct TProtectedIdentities {
   std::vector<std::pair<TId, std::string>> files;    // files that exist, with their paths
   std::vector<TNamed> names;                         // every protected file, by folder and name
   std::vector<std::pair<TId, std::string>> folders;  // folders that exist, with their paths
+  // Folders CheckNotProtectedAt has found outside every protected folder: true of this snapshot only.
+  mutable std::vector<TId> safeFolders;
 
   static TProtectedIdentities Of(const TProtectedPaths& paths);
 };
@@ -137,16 +140,28 @@ class TFileOperate {
   // where allowed) and is refused when the user may not write it; a folder there raises EISDIR. A new
   // file gets newFileMode less the umask. shown names the file in errors. Links are not followed:
   // the caller has resolved them. Raises TFileError naming shown on any failure, leaving the entry
-  // as it was.
+  // as it was. written, when given, receives what the new file is on disk once in place.
+  // A new file is written unnamed and linked under its name only when whole, where the file system allows
+  // (else through a temporary name too). existing, when given, is what the caller found at the name just
+  // before (st_mode 0: nothing), saving a look.
   static void ReplaceFileAt(int folderFd, const std::string& name, const std::string& shown, const std::string& bytes,
-                            mode_t newFileMode);
+                            mode_t newFileMode, struct stat* written = nullptr, const struct stat* existing = nullptr);
 
   // Refuses (TFileError, EPERM) a target in the folder open as folderFd, named name, that is a
   // protected file or lies inside a protected folder. shown names the target in the message.
-  // The folder itself is checked once per thread and set of folders: the next target in the same
-  // folder costs one look-up.
+  // The folder itself is checked once per snapshot of the protected paths: the next target in the same
+  // folder costs one look-up. A folder whose ancestors cannot all be looked at is refused too.
   static void CheckNotProtectedAt(int folderFd, const std::string& name, const std::string& shown,
                                   const TProtectedIdentities& protectedPaths);
+  // The same check with what the caller knows: the folder's identity, and what is at the name (nullptr:
+  // nothing). Costs no system call for a folder found safe before.
+  static void CheckNotProtectedAt(int folderFd, const struct stat& folderInfo, const std::string& name,
+                                  const struct stat* target, const std::string& shown,
+                                  const TProtectedIdentities& protectedPaths);
+
+  // Refuses (TFileError, EPERM) a folder that is, or once made would lie, inside a protected folder,
+  // before anything of it is made: the nearest folder on its path that exists is checked.
+  static void CheckFolderNotProtected(const std::string& folder, const TProtectedPaths& protectedPaths);
 
   // Creates the folder with its parents. A failure raises TFileError naming the
   // folder that could not be created and the real cause (no permission, a file in the way).

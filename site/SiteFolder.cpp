@@ -105,6 +105,20 @@ void TSiteFolder::RaiseOutside(const std::string& action, const std::string& rel
 
 TSiteFolder::TResolved TSiteFolder::Resolve(const std::string& relative, bool createFolders, bool followLast,
                                             const std::string& action, bool wholeIsFolder) {
+  // The common case: a file in a folder walked before, its name no link to follow.
+  const std::size_t slash = relative.rfind('/');
+  if (!wholeIsFolder && slash != std::string::npos && slash + 1 < relative.size()) {
+    const auto known = FFolders.find(relative.substr(0, slash));
+    const std::string name = relative.substr(slash + 1);
+    if (known != FFolders.end() && name != "." && name != "..") {
+      struct stat info {};
+      if (::fstatat(known->second, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0) {
+        if (errno != ENOENT) RaiseFileError("无法读取文件", FullPath(relative), errno);
+        return {known->second, name, relative, true, false, {}};
+      }
+      if (!S_ISLNK(info.st_mode) || !followLast) return {known->second, name, relative, true, true, info};
+    }
+  }
   std::deque<std::string> pending = PartsOf(relative);
   std::string at;  // the folder reached so far, inside the site, without links
   std::string lastLink;
@@ -128,7 +142,7 @@ TSiteFolder::TResolved TSiteFolder::Resolve(const std::string& relative, bool cr
     struct stat info {};
     if (::fstatat(folder, part.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0) {
       if (errno != ENOENT) RaiseFileError("无法读取文件", FullPath(child), errno);
-      if (last) return {folder, part, child, true};
+      if (last) return {folder, part, child, true, false, {}};
       if (!createFolders) return {-1, part, child, false};
       if (::mkdirat(folder, part.c_str(), 0777) != 0 && errno != EEXIST)
         RaiseFileError("无法创建文件夹", FullPath(child), errno);
@@ -152,7 +166,7 @@ TSiteFolder::TResolved TSiteFolder::Resolve(const std::string& relative, bool cr
       pending.insert(pending.begin(), parts.begin(), parts.end());
       continue;
     }
-    if (last) return {folder, part, child, true};
+    if (last) return {folder, part, child, true, true, info};
     if (!S_ISDIR(info.st_mode)) RaiseFileError("无法创建文件夹", FullPath(child), ENOTDIR);
     const int fd = ::openat(folder, part.c_str(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0) {
@@ -166,17 +180,22 @@ TSiteFolder::TResolved TSiteFolder::Resolve(const std::string& relative, bool cr
     FFolders[child] = fd;
     at = child;
   }
-  return {FolderAt(at), std::string(), at, true};
+  return {FolderAt(at), std::string(), at, true, false, {}};
 }
 
 bool TSiteFolder::Stat(const std::string& relative, struct stat& info, bool followLast) {
   if (!IsOpen()) return false;
   const TResolved entry = Resolve(relative, false, followLast, "读取");
+  FLookedAt.clear();
+  if (followLast && entry.found && !entry.name.empty()) {
+    FLookedAt = relative;
+    FLook = entry;
+  }
   if (!entry.found) return false;
   if (entry.name.empty()) return ::fstat(entry.folder, &info) == 0;
-  if (::fstatat(entry.folder, entry.name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0) return true;
-  if (errno == ENOENT) return false;
-  RaiseFileError("无法读取文件", FullPath(relative), errno);
+  // The walk looked at the entry already.
+  if (entry.exists) info = entry.info;
+  return entry.exists;
 }
 
 std::string TSiteFolder::Read(const std::string& relative) {
@@ -193,15 +212,18 @@ std::string TSiteFolder::Read(const std::string& relative) {
     ::close(fd);
     throw TFileError("无法读取文件“" + FullPath(relative) + "”：它不是普通文件", EINVAL);
   }
+  // The size the file has now, then whatever it grew by since (read in steps, never cleared ahead).
   std::string bytes;
   if (code == 0) bytes.resize(static_cast<std::size_t>(info.st_size));
   std::size_t got = 0;
+  char more[16384];
   while (code == 0) {
-    if (got == bytes.size()) bytes.resize(bytes.size() + 65536);
-    const ssize_t n = ::read(fd, &bytes[got], bytes.size() - got);
+    const bool inPlace = got < bytes.size();
+    const ssize_t n = inPlace ? ::read(fd, &bytes[got], bytes.size() - got) : ::read(fd, more, sizeof more);
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) code = errno;
     if (n <= 0) break;
+    if (!inPlace) bytes.append(more, static_cast<std::size_t>(n));
     got += static_cast<std::size_t>(n);
   }
   ::close(fd);
@@ -217,19 +239,32 @@ void TSiteFolder::MakeFolders(const std::string& relative) {
 
 bool TSiteFolder::Remove(const std::string& relative) {
   if (!IsOpen()) return false;
+  FLookedAt.clear();  // what Stat found there goes
   const TResolved entry = Resolve(relative, false, false, "删除");
   return entry.found && !entry.name.empty() && ::unlinkat(entry.folder, entry.name.c_str(), 0) == 0;
 }
 
-void TSiteFolder::Write(const std::string& relative, const std::string& bytes, mode_t newFileMode) {
+const struct stat& TSiteFolder::FolderInfo(int folder, const std::string& shown) {
+  const auto known = FFolderInfo.find(folder);
+  if (known != FFolderInfo.end()) return known->second;
+  struct stat info {};
+  if (::fstat(folder, &info) != 0) RaiseFileError("无法写入文件", shown, errno);
+  return FFolderInfo[folder] = info;
+}
+
+void TSiteFolder::Write(const std::string& relative, const std::string& bytes, mode_t newFileMode,
+                        struct stat* written) {
   Open(true);
   const std::string shown = FullPath(relative);
-  const TResolved entry = Resolve(relative, true, true, "写入");
+  // What Stat just found, when it looked at this path; the rename of the write is atomic all the same.
+  const TResolved entry = !FLookedAt.empty() && FLookedAt == relative ? FLook : Resolve(relative, true, true, "写入");
+  FLookedAt.clear();
   if (entry.name.empty()) RaiseFileError("无法写入文件", shown, EISDIR);
-  TFileOperate::CheckNotProtectedAt(entry.folder, entry.name, shown, FProtected);
-  struct stat info {};
-  if (::fstatat(entry.folder, entry.name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 && !S_ISREG(info.st_mode) &&
-      !S_ISDIR(info.st_mode) && !S_ISLNK(info.st_mode))
+  TFileOperate::CheckNotProtectedAt(entry.folder, FolderInfo(entry.folder, shown), entry.name,
+                                    entry.exists ? &entry.info : nullptr, shown, FProtected);
+  if (entry.exists && !S_ISREG(entry.info.st_mode) && !S_ISDIR(entry.info.st_mode) && !S_ISLNK(entry.info.st_mode))
     throw TFileError("无法写入文件“" + shown + "”：它不是普通文件", EINVAL);
-  TFileOperate::ReplaceFileAt(entry.folder, entry.name, shown, bytes, newFileMode);
+  struct stat existing {};
+  if (entry.exists) existing = entry.info;
+  TFileOperate::ReplaceFileAt(entry.folder, entry.name, shown, bytes, newFileMode, written, &existing);
 }

@@ -50,7 +50,9 @@ class TSiteFolder {
   // its folders created first. A link at the path that stays inside the site is written
   // through and stays; a special file there (FIFO, device) is refused, as are the protected
   // paths. Opens the site's folder, creating it, when that has not been done.
-  void Write(const std::string& relative, const std::string& bytes, mode_t newFileMode);
+  // written, when given, receives what the file is on disk after the write. Right after Stat of the same
+  // path, what Stat found is taken as it is, which saves looking again.
+  void Write(const std::string& relative, const std::string& bytes, mode_t newFileMode, struct stat* written = nullptr);
 
   // Removes the entry at the path (a link itself, never what it leads to). False when nothing was removed.
   // Raises TFileError as Resolve does for a path that leads out of the site.
@@ -58,16 +60,20 @@ class TSiteFolder {
 
  private:
   struct TResolved {
-    int folder = -1;     // descriptor of the folder holding the entry (owned by the cache)
-    std::string name;    // the entry's name in it
-    std::string path;    // the entry's path inside the site, links resolved
-    bool found = false;  // the folders on the way exist (the entry itself may not)
+    int folder = -1;      // descriptor of the folder holding the entry (owned by the cache)
+    std::string name;     // the entry's name in it
+    std::string path;     // the entry's path inside the site, links resolved
+    bool found = false;   // the folders on the way exist (the entry itself may not)
+    bool exists = false;  // the entry is there; info is what lstat says of it
+    struct stat info {};
   };
 
   // Walks to the entry at relative. createFolders makes missing folders on the way; followLast
   // follows a link that is the last part too; wholeIsFolder takes every part as a folder.
   TResolved Resolve(const std::string& relative, bool createFolders, bool followLast, const std::string& action,
                     bool wholeIsFolder = false);
+  // The identity of a folder the walk opened, looked up once.
+  const struct stat& FolderInfo(int folder, const std::string& shown);
   int FolderAt(const std::string& path) const;
   [[noreturn]] void RaiseOutside(const std::string& action, const std::string& relative, const std::string& link) const;
 
@@ -76,5 +82,9 @@ class TSiteFolder {
   TProtectedIdentities FProtected;
   std::string FRealPath;  // the site's folder with every link resolved, for absolute links
   int FRoot = -1;
-  std::map<std::string, int> FFolders;  // folders inside the site (links resolved) -> descriptor
+  std::map<std::string, int> FFolders;     // folders inside the site (links resolved) -> descriptor
+  std::map<int, struct stat> FFolderInfo;  // descriptor -> what fstat said of it
+  // What the last Stat (links followed) found, for a Write of the same path that follows it.
+  std::string FLookedAt;
+  TResolved FLook;
 };

@@ -1,9 +1,17 @@
 #include "site/SiteManifest.h"
 
+#include <algorithm>
+#include <cstdint>
+#include <type_traits>
+
 namespace {
 
 const char kHeader[] = "# corvanthel site manifest 1";
+const char kHeader2[] = "# corvanthel site manifest 2";
 const char kProjectPrefix[] = "# project: ";
+const char kInputsPrefix[] = "# inputs: ";
+const char kFactsPrefix[] = "#= ";
+const char kHex[] = "0123456789abcdef";
 
 bool NeedsEscape(const std::string& name) {
   return name.find_first_of("\\\n\r") != std::string::npos;
@@ -56,27 +64,122 @@ bool IsSitePath(const std::string& path) {
   std::size_t start = 0;
   for (;;) {
     const std::size_t slash = path.find('/', start);
-    const std::string part = path.substr(start, slash - start);
-    if (part.empty() || part == "." || part == "..") return false;
+    const std::size_t length = (slash == std::string::npos ? path.size() : slash) - start;
+    if (length == 0 || (length == 1 && path[start] == '.') || (length == 2 && path.compare(start, 2, "..") == 0))
+      return false;
     if (slash == std::string::npos) return true;
     start = slash + 1;
   }
 }
 
-bool IsDigest(const std::string& text) {
-  if (text.size() != 64) return false;
-  for (const char c : text)
+bool IsDigestAt(const std::string& text, std::size_t at) {
+  if (text.size() < at + 64) return false;
+  for (std::size_t i = at; i < at + 64; ++i) {
+    const char c = text[i];
     if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'))) return false;
+  }
   return true;
+}
+
+bool IsDigest(const std::string& text) {
+  return text.size() == 64 && IsDigestAt(text, 0);
+}
+
+void AppendHex(const std::array<unsigned char, 32>& bytes, std::string& text) {
+  for (const unsigned char byte : bytes) {
+    text += kHex[byte >> 4];
+    text += kHex[byte & 15];
+  }
+}
+
+bool ReadHex(const std::string& hex, std::array<unsigned char, 32>& bytes) {
+  if (!IsDigest(hex)) return false;
+  for (std::size_t i = 0; i < bytes.size(); ++i) {
+    const auto nibble = [](char c) { return c <= '9' ? c - '0' : c - 'a' + 10; };
+    bytes[i] = static_cast<unsigned char>(nibble(hex[2 * i]) << 4 | nibble(hex[2 * i + 1]));
+  }
+  return true;
+}
+
+// A number of the facts line as std::to_string writes it: decimal digits without a leading zero, a minus
+// sign first for a time before 1970, within the type.
+template <typename T>
+bool ReadNumber(const std::string& text, T& value) {
+  const bool negative = std::is_signed<T>::value && !text.empty() && text[0] == '-';
+  const std::string digits = negative ? text.substr(1) : text;
+  if (digits.empty() || (digits.size() > 1 && digits[0] == '0') || (negative && digits == "0")) return false;
+  std::uint64_t number = 0;
+  for (const char c : digits) {
+    if (c < '0' || c > '9') return false;
+    const auto digit = static_cast<std::uint64_t>(c - '0');
+    if (number > (UINT64_MAX - digit) / 10) return false;
+    number = number * 10 + digit;
+  }
+  if (std::is_signed<T>::value && number > static_cast<std::uint64_t>(INT64_MAX)) return false;
+  value = negative ? static_cast<T>(-static_cast<std::int64_t>(number)) : static_cast<T>(number);
+  return true;
+}
+
+// "SIZE MODIFIED CHANGED INODE INPUTS" with "-" for the four numbers together or for the inputs.
+bool ReadFacts(const std::string& text, TFileFacts& facts) {
+  std::string parts[5];
+  std::size_t start = 0;
+  for (int i = 0; i < 5; ++i) {
+    const std::size_t space = text.find(' ', start);
+    if ((space == std::string::npos) != (i == 4)) return false;
+    parts[i] = text.substr(start, space - start);
+    start = space + 1;
+  }
+  facts = TFileFacts();
+  if (parts[0] == "-") {
+    if (parts[1] != "-" || parts[2] != "-" || parts[3] != "-") return false;
+  } else {
+    std::uint64_t size = 0;
+    facts.stamped = ReadNumber(parts[0], size) && size <= static_cast<std::uint64_t>(INT64_MAX) &&
+                    ReadNumber(parts[1], facts.stamp.modified) && ReadNumber(parts[2], facts.stamp.changed) &&
+                    ReadNumber(parts[3], facts.stamp.inode);
+    if (!facts.stamped) return false;
+    facts.stamp.size = static_cast<std::int64_t>(size);
+  }
+  if (parts[4] != "-") {
+    facts.made = ReadHex(parts[4], facts.inputs);
+    if (!facts.made) return false;
+  }
+  return facts.stamped || facts.made;
 }
 
 }  // namespace
 
 std::string TSiteManifest::Text() const {
-  std::string text = std::string(kHeader) + "\n" + kProjectPrefix + Escape(projectName) + "\n";
+  const bool second = !inputs.empty() || !checked.empty() || !facts.empty();
+  std::string text = std::string(second ? kHeader2 : kHeader) + "\n" + kProjectPrefix + Escape(projectName) + "\n";
+  if (second)
+    text +=
+        std::string(kInputsPrefix) + (inputs.empty() ? "-" : inputs) + " " + (checked.empty() ? "-" : checked) + "\n";
+  text.reserve(text.size() + digests.size() * (second ? 220 : 100));
+  auto fact = facts.begin();
   for (const auto& [path, digest] : digests) {
     if (NeedsEscape(path)) text += '\\';
-    text += digest + "  " + Escape(path) + "\n";
+    text += digest;
+    text += "  ";
+    text += Escape(path);
+    text += '\n';
+    while (fact != facts.end() && fact->first < path) ++fact;
+    if (fact == facts.end() || fact->first != path) continue;
+    const TFileFacts& known = fact->second;
+    if (!known.stamped && !known.made) continue;
+    text += kFactsPrefix;
+    if (known.stamped) {
+      text += std::to_string(known.stamp.size) + ' ' + std::to_string(known.stamp.modified) + ' ' +
+              std::to_string(known.stamp.changed) + ' ' + std::to_string(known.stamp.inode) + ' ';
+    } else {
+      text += "- - - - ";
+    }
+    if (known.made)
+      AppendHex(known.inputs, text);
+    else
+      text += '-';
+    text += '\n';
   }
   return text;
 }
@@ -87,16 +190,21 @@ bool TSiteManifest::Parse(const std::string& text, TSiteManifest& manifest, std:
     error = "文件不完整";
     return false;
   }
+  bool second = false;
+  std::size_t headerLines = 2;  // 3 with the line of the shared inputs
   std::size_t lineNumber = 0;
   std::size_t start = 0;
+  std::string line, path, entry;
+  const std::string* lastPath = nullptr;  // the file the line before named; a facts line may follow it
   while (start < text.size()) {
     const std::size_t end = text.find('\n', start);
-    const std::string line = text.substr(start, end - start);
+    line.assign(text, start, end - start);
     start = end + 1;
     ++lineNumber;
-    const std::string where = "第" + std::to_string(lineNumber) + "行";
+    const auto where = [lineNumber] { return "第" + std::to_string(lineNumber) + "行"; };
     if (lineNumber == 1) {
-      if (line != kHeader) {
+      second = line == kHeader2;
+      if (line != kHeader && !second) {
         error = "不是本程序的生成记录";
         return false;
       }
@@ -105,23 +213,59 @@ bool TSiteManifest::Parse(const std::string& text, TSiteManifest& manifest, std:
     if (lineNumber == 2) {
       if (line.rfind(kProjectPrefix, 0) != 0 ||
           !Unescape(line.substr(sizeof kProjectPrefix - 1), manifest.projectName)) {
-        error = where + "不是工程名称";
+        error = where() + "不是工程名称";
         return false;
       }
       continue;
     }
+    // Version 2 needs the line of the shared inputs; a version-1 header before version-2 lines reads too.
+    if (lineNumber == 3 && (second || line.rfind(kInputsPrefix, 0) == 0)) {
+      const std::string both = line.substr(std::min(line.size(), sizeof kInputsPrefix - 1));
+      const std::size_t space = both.find(' ');
+      const std::string inputs = both.substr(0, space);
+      const std::string checked = space == std::string::npos ? std::string() : both.substr(space + 1);
+      if (line.rfind(kInputsPrefix, 0) != 0 || !(inputs == "-" || IsDigest(inputs)) ||
+          !(checked == "-" || IsDigest(checked))) {
+        error = where() + "无法识别";
+        return false;
+      }
+      if (inputs != "-") manifest.inputs = inputs;
+      if (checked != "-") manifest.checked = checked;
+      headerLines = 3;
+      continue;
+    }
+    if (line.rfind(kFactsPrefix, 0) == 0) {
+      TFileFacts facts;
+      if (lastPath == nullptr || !ReadFacts(line.substr(sizeof kFactsPrefix - 1), facts)) {
+        error = where() + "无法识别";
+        return false;
+      }
+      manifest.facts.emplace_hint(manifest.facts.end(), *lastPath, facts);
+      lastPath = nullptr;
+      continue;
+    }
     const bool escaped = !line.empty() && line[0] == '\\';
-    const std::string entry = escaped ? line.substr(1) : line;
-    std::string path;
-    if (entry.size() < 67 || !IsDigest(entry.substr(0, 64)) || entry.compare(64, 2, "  ") != 0 ||
-        !(escaped ? Unescape(entry.substr(66), path) : (path = entry.substr(66), true)) || !IsSitePath(path) ||
-        !manifest.digests.emplace(path, entry.substr(0, 64)).second) {
-      error = where + "无法识别";
+    const std::size_t at = escaped ? 1 : 0;
+    bool sound = line.size() >= at + 67 && IsDigestAt(line, at) && line.compare(at + 64, 2, "  ") == 0;
+    if (sound) {
+      if (escaped)
+        sound = Unescape(line.substr(at + 66), path);
+      else
+        path.assign(line, at + 66, std::string::npos);
+    }
+    if (sound) entry.assign(line, at, 64);
+    // Paths come sorted, as Text writes them, so each goes in at the end.
+    const auto added = sound && IsSitePath(path) ? manifest.digests.emplace_hint(manifest.digests.end(), path, entry)
+                                                 : manifest.digests.end();
+    if (added == manifest.digests.end() || added->first != path || added->second != entry ||
+        manifest.digests.size() != lineNumber - headerLines - manifest.facts.size()) {
+      error = where() + "无法识别";
       return false;
     }
+    lastPath = &added->first;
   }
-  if (lineNumber < 2) {
-    error = lineNumber == 0 ? "文件是空的" : "缺少工程名称";
+  if (lineNumber < (second ? 3u : 2u)) {
+    error = lineNumber == 0 ? "文件是空的" : lineNumber == 1 ? "缺少工程名称" : "缺少输入摘要";
     return false;
   }
   return true;

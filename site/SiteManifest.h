@@ -1,7 +1,38 @@
 #pragma once
 
+#include <array>
+#include <cstdint>
 #include <map>
 #include <string>
+
+// How a file was on disk when its digest was taken: size, modification and change times (ns) and
+// inode. A file whose stamp is still the same holds the same bytes, so it need not be read and hashed
+// again; any write, rename over it, copy or restore changes at least one of them.
+struct TFileStamp {
+  std::int64_t size = 0;
+  std::int64_t modified = 0;  // ns since the epoch
+  std::int64_t changed = 0;   // ns since the epoch
+  std::uint64_t inode = 0;
+
+  bool operator==(const TFileStamp& other) const {
+    return size == other.size && modified == other.modified && changed == other.changed && inode == other.inode;
+  }
+  bool operator!=(const TFileStamp& other) const { return !(*this == other); }
+};
+
+// What a version-2 record knows of a file beyond its digest.
+struct TFileFacts {
+  bool stamped = false;  // stamp is known: the file had the recorded bytes when it had this stamp
+  TFileStamp stamp;
+  bool made = false;                       // inputs is known: the file is generated text made from these inputs
+  std::array<unsigned char, 32> inputs{};  // SHA-256 of what the text was made from
+
+  bool operator==(const TFileFacts& other) const {
+    return stamped == other.stamped && (!stamped || stamp == other.stamp) && made == other.made &&
+           (!made || inputs == other.inputs);
+  }
+  bool operator!=(const TFileFacts& other) const { return !(*this == other); }
+};
 
 // What a generation run wrote into a site, kept in the site for the next run: the
 // project's name and, for every file of the site the run wrote (path relative to the
@@ -9,19 +40,37 @@
 // no longer have that digest was changed by hand since.
 //
 // The text is the format of sha256sum, so `sha256sum -c` run in the site folder checks
-// it, after two comment lines naming the format and the project:
+// it, after comment lines naming the format and the project:
 //   # corvanthel site manifest 1
 //   # project: Shop
 //   <64 hex digits>  App_Code/ENTITY/Book.cs
 // A name holding a backslash or a line break is escaped as sha256sum does (the line then
 // starts with a backslash). Lines end in LF and are sorted by path, so two runs that
 // write the same files leave the same bytes.
+//
+// Version 2 adds, on a third line, the digest of what every generated file depends on besides its own
+// class (the program, the templates, the project's name) and the digest of the project the run checked
+// (the program and every class), and after a file's line a comment line (which sha256sum skips) with what
+// else is known of it: its stamp, and the digest of the inputs its text was made from, each "-" when
+// unknown:
+//   # corvanthel site manifest 2
+//   # project: Shop
+//   # inputs: <64 hex digits> <64 hex digits>
+//   <64 hex digits>  App_Code/ENTITY/Book.cs
+//   #= 1234 1733740000123456789 1733740000123456789 524301 <64 hex digits>
+// A record without any of these facts is written as version 1; both versions are read (and a version-1
+// header before version-2 lines).
 struct TSiteManifest {
   // Where the manifest lives, relative to the site: App_Data is never served by the web server.
   static constexpr const char* kPath = "App_Data/corvanthel-manifest.sha256";
 
   std::string projectName;
   std::map<std::string, std::string> digests;  // site-relative path -> SHA-256 (hex)
+  // Version 2: the inputs every generated file shares (SHA-256, hex; empty when not recorded), the project
+  // the run checked before it wrote (TSiteWriter::Checked), and the facts known of some of the files.
+  std::string inputs;
+  std::string checked;
+  std::map<std::string, TFileFacts> facts;
 
   std::string Text() const;
 

@@ -2,7 +2,9 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <filesystem>
 #include <set>
 #include <system_error>
@@ -17,6 +19,15 @@ namespace {
 std::string SiteFolderOf(const TGenerationTarget& target) {
   const std::string base = target.programFolder.empty() ? std::string() : target.programFolder + "/";
   return base + "projects/" + target.projectName;
+}
+
+TFileStamp StampOf(const struct stat& info) {
+  TFileStamp stamp;
+  stamp.size = static_cast<std::int64_t>(info.st_size);
+  stamp.modified = static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
+  stamp.changed = static_cast<std::int64_t>(info.st_ctim.tv_sec) * 1000000000 + info.st_ctim.tv_nsec;
+  stamp.inode = static_cast<std::uint64_t>(info.st_ino);
+  return stamp;
 }
 
 std::string TemplateFolderOf(const TGenerationTarget& target) {
@@ -106,8 +117,7 @@ class TSiteWriter::TTemplateCopy : public TCopyDestination {
   void KeepExisting(const std::string& relative) override {
     const std::string path = Path(relative);
     FSite.FSeen.insert(path);
-    const auto last = FSite.FLast.digests.find(path);
-    if (last != FSite.FLast.digests.end()) FSite.FNext.digests[path] = last->second;
+    FSite.CarryOver(path);
   }
   void PutFile(const std::string& source, const std::string& relative) override {
     FSite.CopyFile(source, Path(relative), FProgress);
@@ -175,9 +185,9 @@ void TSiteWriter::ReadManifest() {
       if (FFolder.IsOpen()) FReport.freshStart = "没有找到上次生成的记录" + shown + "，本次从头开始。";
       return;
     }
+    FRecordTime = info.st_mtim;
     // Read refuses anything but a regular file (a FIFO there would hold the run forever).
-    FLastText = FFolder.Read(TSiteManifest::kPath);
-    if (TSiteManifest::Parse(FLastText, FLast, reason) && FLast.projectName != FProjectName)
+    if (TSiteManifest::Parse(FFolder.Read(TSiteManifest::kPath), FLast, reason) && FLast.projectName != FProjectName)
       reason = "属于工程“" + FLast.projectName + "”";
   } catch (const TFileError& error) {
     reason = error.what();
@@ -190,25 +200,87 @@ void TSiteWriter::ReadManifest() {
   FReport.freshStart = "上次生成的记录" + shown + "无法使用(" + reason + ")，本次从头开始。";
 }
 
-TSiteFileState TSiteWriter::Write(const std::string& relative, const std::string& bytes, mode_t newFileMode) {
-  std::string disk;
-  bool readable = false;
-  const bool exists = ReadExisting(relative, disk, readable);
+bool TSiteWriter::AsRecorded(const std::string& relative, const struct stat& info) const {
+  const auto facts = FLast.facts.find(relative);
+  if (facts == FLast.facts.end() || !facts->second.stamped || !S_ISREG(info.st_mode)) return false;
+  const TFileStamp& stamp = facts->second.stamp;
+  const std::int64_t recordTime =
+      static_cast<std::int64_t>(FRecordTime.tv_sec) * 1000000000 + static_cast<std::int64_t>(FRecordTime.tv_nsec);
+  return stamp.modified < recordTime && stamp.changed < recordTime && StampOf(info) == stamp;
+}
+
+void TSiteWriter::CarryOver(const std::string& relative) {
+  const auto last = FLast.digests.find(relative);
+  if (last == FLast.digests.end()) return;
+  FNext.digests[relative] = last->second;
+  const auto facts = FLast.facts.find(relative);
+  if (facts == FLast.facts.end()) return;
+  TFileFacts carried = facts->second;
+  // What the file was made from counts only against the shared inputs it was made with.
+  if (FLast.inputs != FInputs) carried.made = false;
+  if (carried.stamped || carried.made) FNext.facts[relative] = carried;
+}
+
+bool TSiteWriter::Keep(const std::string& relative, const std::string& inputs) {
+  if (!FHaveLast || FInputs.empty() || FLast.inputs != FInputs || inputs.size() != 32) return false;
+  const auto facts = FLast.facts.find(relative);
+  if (facts == FLast.facts.end() || !facts->second.made ||
+      inputs.compare(0, 32, reinterpret_cast<const char*>(facts->second.inputs.data()), 32) != 0 ||
+      FLast.digests.count(relative) == 0)
+    return false;
+  struct stat info {};
+  if (!FFolder.Stat(relative, info) || !AsRecorded(relative, info)) return false;
+  // Its record stays as it is: taken over from the last one only when the record is written at all.
+  FSeen.insert(relative);
+  FReport.files.push_back({relative, TSiteFileState::Unchanged});
+  return true;
+}
+
+TSiteFileState TSiteWriter::Write(const std::string& relative, const std::string& bytes, mode_t newFileMode,
+                                  const std::string& inputs) {
+  struct stat info {};
+  const bool exists = FFolder.Stat(relative, info);
   const std::string digest = Sha256::HexDigest(bytes);
   const auto last = FLast.digests.find(relative);
   const bool recorded = last != FLast.digests.end();
+  TFileFacts facts;
 
   TSiteFileState state = TSiteFileState::Changed;
   if (!exists) {
     state = TSiteFileState::New;
-  } else if (readable && disk == bytes) {
-    state = TSiteFileState::Unchanged;
-  } else if (readable && recorded) {
-    if (Sha256::HexDigest(disk) != last->second) state = TSiteFileState::Edited;
-  } else if (readable && FOptions.keepEdits) {
-    // Without a record a differing file can only be told from a hand edit by trusting that it
-    // is none; under keepEdits nothing is risked on that.
-    state = TSiteFileState::Edited;
+  } else if (recorded && AsRecorded(relative, info)) {
+    // The file holds what the record says without being read: the last run's bytes.
+    if (digest == last->second) {
+      state = TSiteFileState::Unchanged;
+      facts.stamped = true;
+      facts.stamp = StampOf(info);
+    }
+  } else {
+    // Nothing there (a dangling link inside the site included: the write creates the file it points to);
+    // something that cannot be compared (no permission, a device or FIFO that must not be read) is left to
+    // the write, which names the file and the reason when it fails too.
+    std::string disk;
+    bool readable = false;
+    if (S_ISREG(info.st_mode)) {
+      try {
+        disk = FFolder.Read(relative);
+        readable = true;
+      } catch (const TFileError&) {
+      }
+    }
+    if (readable && disk == bytes) {
+      state = TSiteFileState::Unchanged;
+      // Taken before the bytes were read: a change since shows in the stamp.
+      facts.stamped = true;
+      facts.stamp = StampOf(info);
+      FRestamped.insert(relative);
+    } else if (readable && recorded) {
+      if (Sha256::HexDigest(disk) != last->second) state = TSiteFileState::Edited;
+    } else if (readable && FOptions.keepEdits) {
+      // Without a record a differing file can only be told from a hand edit by trusting that it
+      // is none; under keepEdits nothing is risked on that.
+      state = TSiteFileState::Edited;
+    }
   }
 
   FSeen.insert(relative);
@@ -219,7 +291,10 @@ TSiteFileState TSiteWriter::Write(const std::string& relative, const std::string
     if (keep) {
       WriteUnlessEqual(relative + ".new", bytes, newFileMode);
     } else {
-      FFolder.Write(relative, bytes, newFileMode);
+      struct stat written {};
+      FFolder.Write(relative, bytes, newFileMode, &written);
+      facts.stamped = written.st_ino != 0;
+      facts.stamp = StampOf(written);
     }
     FWroteAny = true;
   }
@@ -228,6 +303,14 @@ TSiteFileState TSiteWriter::Write(const std::string& relative, const std::string
   // over unchanged, the next run may replace it again. It is noted only once the write is done, so
   // that the record of a run that fails holds what is on disk.
   FNext.digests[relative] = digest;
+  if (inputs.size() == 32) {
+    facts.made = true;
+    std::copy(inputs.begin(), inputs.end(), facts.inputs.begin());
+  }
+  if (facts.stamped || facts.made)
+    FNext.facts[relative] = facts;
+  else
+    FNext.facts.erase(relative);
   return state;
 }
 
@@ -254,32 +337,77 @@ void TSiteWriter::CopyFile(const std::string& source, const std::string& relativ
 }
 
 void TSiteWriter::Finish() {
+  FNext.inputs = FInputs;
+  FNext.checked = FChecked;
   for (const auto& [path, digest] : FLast.digests) {
     if (FSeen.count(path) != 0 || !SiteVersionPaths::IsVersionFile(path)) continue;
     // Kept on record even when missing, so that the upgrade reports it gone instead of starting afresh.
-    FNext.digests[path] = digest;
+    CarryOver(path);
     if (OnDisk(path)) FReport.files.push_back({path, TSiteFileState::Unchanged});
   }
   for (const auto& [path, digest] : FLast.digests) {
     if (FSeen.count(path) != 0 || SiteVersionPaths::IsVersionFile(path) || !OnDisk(path)) continue;
     // Never deleted: it may be the user's now. It stays on record, so it is reported again.
     FReport.files.push_back({path, TSiteFileState::LeftOver});
-    FNext.digests[path] = digest;
+    CarryOver(path);
   }
   if (FOptions.dryRun) return;
-  const std::string text = FNext.Text();
-  if (FHaveLast && text == FLastText) return;
-  FFolder.Write(TSiteManifest::kPath, text, 0666);
+  // A record that would say the same is left as it is (a run after no change writes nothing).
+  if (RecordUnchanged()) return;
+  // Files kept on their record (Keep) have it from the last one.
+  for (const std::string& path : FSeen)
+    if (FNext.digests.count(path) == 0) CarryOver(path);
+  FFolder.Write(TSiteManifest::kPath, FNext.Text(), 0666);
 }
 
-void TSiteWriter::RecordAfterFailure() noexcept {
-  if (FOptions.dryRun || !FWroteAny) return;
+bool TSiteWriter::RecordUnchanged() const {
+  if (!FHaveLast || FNext.projectName != FLast.projectName || FNext.inputs != FLast.inputs ||
+      FNext.checked != FLast.checked)
+    return false;
+  // Every file of the last record is still on record: noted by this run, or kept on its record.
+  for (const auto& entry : FLast.digests)
+    if (FNext.digests.count(entry.first) == 0 && FSeen.count(entry.first) == 0) return false;
+  // What this run noted says what the last record did, new stamps of files read again aside; a file kept
+  // on its record (Keep) says the same by definition.
+  for (const auto& [path, digest] : FNext.digests) {
+    const auto last = FLast.digests.find(path);
+    if (last == FLast.digests.end() || last->second != digest) return false;
+    const auto next = FNext.facts.find(path);
+    const auto before = FLast.facts.find(path);
+    TFileFacts a = next != FNext.facts.end() ? next->second : TFileFacts();
+    TFileFacts b = before != FLast.facts.end() ? before->second : TFileFacts();
+    if (FRestamped.count(path) != 0) a.stamped = b.stamped = false;
+    if (a != b) return false;
+  }
+  return true;
+}
+
+TSiteManifest TSiteWriter::MergedRecord() const {
   // Every file keeps its record from the last run unless this run wrote it: a failed write left
   // the file's old bytes, and the files not reached are as the last run left them.
   TSiteManifest record = FLast;
   record.projectName = FProjectName;
-  for (const auto& [path, digest] : FNext.digests) record.digests[path] = digest;
+  if (!FChecked.empty()) record.checked = FChecked;
+  if (!FInputs.empty() && FInputs != FLast.inputs) {
+    // The files not reached were made with other shared inputs: what they were made from no longer counts.
+    record.inputs = FInputs;
+    for (auto& [path, facts] : record.facts) facts.made = false;
+  }
+  for (const auto& [path, digest] : FNext.digests) {
+    record.digests[path] = digest;
+    const auto facts = FNext.facts.find(path);
+    if (facts != FNext.facts.end())
+      record.facts[path] = facts->second;
+    else
+      record.facts.erase(path);
+  }
+  return record;
+}
+
+void TSiteWriter::RecordAfterFailure() noexcept {
+  if (FOptions.dryRun || !FWroteAny) return;
   try {
+    const TSiteManifest record = MergedRecord();
     FFolder.Write(TSiteManifest::kPath, record.Text(), 0666);
   } catch (const std::exception&) {
     // The run's own failure is what the user is told; with no record the next run starts afresh.
@@ -352,10 +480,7 @@ void TSiteWriter::AddVersion(int number, const std::string& script, const std::s
     Write(SiteVersionPaths::Model(number), model);
     written.push_back(SiteVersionPaths::Model(number));
     if (FOptions.dryRun) return;
-    TSiteManifest record = FLast;
-    record.projectName = FProjectName;
-    for (const auto& [path, digest] : FNext.digests) record.digests[path] = digest;
-    FFolder.Write(TSiteManifest::kPath, record.Text(), 0666);
+    FFolder.Write(TSiteManifest::kPath, MergedRecord().Text(), 0666);
   } catch (const std::exception&) {
     // Half a version, or one off the record, would read as damaged until removed by hand: the files written
     // here go again (they were not there before; a dry run wrote none).

@@ -92,8 +92,29 @@ class TSiteWriter {
 
   // Writes one file of the site unless it holds the bytes already. With keepEdits an edited
   // file stays and the bytes go to NAME.new instead. Returns the file's state. A failure to
-  // write raises TFileError, naming the file; nothing is written in a dry run.
-  TSiteFileState Write(const std::string& relative, const std::string& bytes, mode_t newFileMode = 0666);
+  // write raises TFileError, naming the file; nothing is written in a dry run. inputs: the
+  // digest (32 bytes) of what generated text was made from, recorded for Keep; empty for a copy.
+  TSiteFileState Write(const std::string& relative, const std::string& bytes, mode_t newFileMode = 0666,
+                       const std::string& inputs = {});
+
+  // The digest (hex) of what every generated file of this run depends on besides its own inputs
+  // (the program, the templates, the project's name). A record made with other shared inputs lets no
+  // file be kept by Keep.
+  void SetSharedInputs(const std::string& inputs) { FInputs = inputs; }
+
+  // The digest (hex) of the project as the run checks it (the program and every class's inputs). The
+  // record keeps it for the next run, whose checks would find what this run's found: nothing, as this
+  // run writes only after they passed.
+  void SetCheckedProject(const std::string& digest) { FChecked = digest; }
+  // True when the record says that a run checked this very project and went on to write: the checks
+  // would pass again.
+  bool Checked(const std::string& digest) const { return FHaveLast && !digest.empty() && FLast.checked == digest; }
+
+  // True when the record shows the file generated from exactly these inputs (and the same shared ones)
+  // and the file is on disk just as the record left it (size, times and inode): its text would be the
+  // same again, so the file counts as unchanged without being made, read or written. False when any
+  // of that is not known; the caller then makes the text and hands it to Write.
+  bool Keep(const std::string& relative, const std::string& inputs);
 
   // Notes that a user's template made the file's text, for the report.
   void NoteUserTemplate(const std::string& relative) { FReport.userTemplateFiles.insert(relative); }
@@ -130,6 +151,16 @@ class TSiteWriter {
   class TTemplateCopy;
 
   bool OnDisk(const std::string& relative);
+  // True when the file is on disk as the record's stamp says, with a stamp older than the record itself
+  // (a file changed in the same clock step as its stamp was taken could otherwise pass unseen).
+  bool AsRecorded(const std::string& relative, const struct stat& info) const;
+  // The record of a run that stopped before Finish: the last one, with what this run wrote over it.
+  TSiteManifest MergedRecord() const;
+  // The facts of a file carried over from the last record, its inputs left out when the shared inputs
+  // changed since.
+  void CarryOver(const std::string& relative);
+  // True when this run's record says nothing the last one did not, new stamps of FRestamped aside.
+  bool RecordUnchanged() const;
   bool ReadExisting(const std::string& relative, std::string& bytes, bool& readable);
   void WriteUnlessEqual(const std::string& relative, const std::string& bytes, mode_t newFileMode);
   void ReadManifest();
@@ -141,12 +172,17 @@ class TSiteWriter {
   const TSiteOptions FOptions;
   TSiteFolder FFolder;  // every read and write below the site goes through it
   bool FWroteAny = false;
-  TSiteManifest FLast;    // the last run's record; empty when there is none to trust
-  std::string FLastText;  // its bytes, to leave an unchanged manifest untouched
+  TSiteManifest FLast;  // the last run's record; empty when there is none to trust
   bool FHaveLast = false;
+  struct timespec FRecordTime {};  // when the last record was written
+  std::string FInputs;             // this run's shared inputs (hex); empty when not given
+  std::string FChecked;            // the project this run checked (hex); empty when not given
   bool FCreatesSite = false;
   TSiteManifest FNext;          // this run's record
   std::set<std::string> FSeen;  // files this run wrote, planned or kept
+  // Files found unchanged by reading them, whose stamp the record did not know: their new stamps go into the
+  // record only when it is written for another reason (a run after no change writes nothing at all).
+  std::set<std::string> FRestamped;
   TSiteReport FReport;
 };
 

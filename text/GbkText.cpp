@@ -3,7 +3,9 @@
 #include <iconv.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
+#include <vector>
 
 namespace {
 
@@ -82,6 +84,70 @@ std::string DescribeCharacter(const std::string& utf8, std::size_t at) {
   return "字符“" + utf8.substr(at, length) + "”(" + code + ")无法用GBK编码";
 }
 
+// What GBK makes of each character of the Basic Multilingual Plane, learnt from iconv one character at a
+// time as a thread first meets it: generated text uses a few hundred characters over and over, and a look-up
+// in the table costs far less than a call of iconv. An entry is 0 while not known, 1 for a character GBK
+// cannot hold, the byte itself below 0x100, and lead byte * 256 + trail byte for two bytes (a lead byte is
+// at least 0x81, so the kinds cannot be confused).
+class TGbkTable {
+ public:
+  // Appends the GBK bytes of the character (a code point of the BMP at or above 0x80); false when GBK has none.
+  bool Append(char32_t point, std::string* out) {
+    std::uint16_t& entry = FEntries[point];
+    if (entry == 0) entry = Learn(point);
+    if (entry == 1) return false;
+    if (out != nullptr) {
+      if (entry >= 0x100) *out += static_cast<char>(entry >> 8);
+      *out += static_cast<char>(entry & 0xFF);
+    }
+    return true;
+  }
+
+ private:
+  static std::uint16_t Learn(char32_t point) {
+    char utf8[3];
+    std::size_t size = 0;
+    if (point < 0x800) {
+      utf8[size++] = static_cast<char>(0xC0 | (point >> 6));
+    } else {
+      utf8[size++] = static_cast<char>(0xE0 | (point >> 12));
+      utf8[size++] = static_cast<char>(0x80 | ((point >> 6) & 0x3F));
+    }
+    utf8[size++] = static_cast<char>(0x80 | (point & 0x3F));
+    std::string gbk;
+    std::size_t failedAt = 0;
+    if (!ToGbk().Convert(utf8, size, gbk, failedAt) || gbk.empty() || gbk.size() > 2) return 1;
+    const auto first = static_cast<unsigned char>(gbk[0]);
+    if (gbk.size() == 1) return first >= 2 ? first : 1;
+    if (first < 0x81) return 1;
+    return static_cast<std::uint16_t>(first << 8 | static_cast<unsigned char>(gbk[1]));
+  }
+
+  std::vector<std::uint16_t> FEntries = std::vector<std::uint16_t>(0x10000, 0);
+};
+
+TGbkTable& Table() {
+  thread_local TGbkTable table;
+  return table;
+}
+
+// The code point of the well-formed UTF-8 sequence of two or three bytes at text[at] (the BMP without the
+// surrogates) and its length; 0 for anything else, which goes to iconv to be converted or named as it says.
+std::size_t DecodeBmp(const std::string& text, std::size_t at, char32_t& point) {
+  const auto byte = [&text](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+  const unsigned char lead = byte(at);
+  if (lead >= 0xC2 && lead < 0xE0 && at + 1 < text.size() && (byte(at + 1) & 0xC0) == 0x80) {
+    point = static_cast<char32_t>((lead & 0x1F) << 6 | (byte(at + 1) & 0x3F));
+    return 2;
+  }
+  if (lead >= 0xE0 && lead < 0xF0 && at + 2 < text.size() && (byte(at + 1) & 0xC0) == 0x80 &&
+      (byte(at + 2) & 0xC0) == 0x80) {
+    point = static_cast<char32_t>((lead & 0x0F) << 12 | (byte(at + 1) & 0x3F) << 6 | (byte(at + 2) & 0x3F));
+    if (point >= 0x800 && (point < 0xD800 || point > 0xDFFF)) return 3;
+  }
+  return 0;
+}
+
 // UTF-8 to GBK (into gbk; nullptr only checks). ASCII is the same byte in both and makes up most of a generated file,
 // so only the runs of other characters go through iconv; a run ends only at an ASCII byte, which no multi-byte sequence
 // contains, so no character is split. On a character GBK cannot hold returns false and sets failedAt to its offset in
@@ -99,6 +165,15 @@ bool EncodeGbk(const std::string& utf8, std::string* gbk, std::size_t& failedAt)
     at = end;
     while (end < utf8.size() && static_cast<unsigned char>(utf8[end]) >= 0x80) ++end;
     if (end == at) break;
+    // The run's characters through the table; from the first one the table does not cover (or cannot
+    // encode), the rest of the run through iconv, whose account of a fault is the one given.
+    while (at < end) {
+      char32_t point = 0;
+      const std::size_t length = DecodeBmp(utf8, at, point);
+      if (length == 0 || !Table().Append(point, gbk)) break;
+      at += length;
+    }
+    if (at == end) continue;
     std::size_t failedInRun = 0;
     if (gbk == nullptr) out.clear();  // a check keeps nothing of what it converts
     if (!ToGbk().Convert(utf8.data() + at, end - at, out, failedInRun)) {

@@ -4,6 +4,7 @@
 #include <QMenu>
 
 #include "generation/TemplateSet.h"
+#include "site/FileOperate.h"
 #include "ui/DataBaseSql.h"
 #include "ui/GenerationCommand.h"
 #include "ui/PreviewForm.h"
@@ -110,7 +111,7 @@ void TCodeMenu::ExportTemplates1Click() {
   }
   std::vector<std::string> written;
   try {
-    written = TTemplateSet::Export(folder);
+    written = TTemplateSet::Export(folder, ProgramFolders::ProtectedPaths());
   } catch (const std::exception& error) {
     Prompts::ShowError(QString::fromStdString(error.what()));
     return;

@@ -102,6 +102,16 @@ TEST_F(OutputSafetyTest, TheScriptNeverReplacesTheCatalogueOrATemplateFile) {
     EXPECT_EQ(result.exitCode, 2) << target;
     EXPECT_NE(result.err.find("不能写入"), std::string::npos) << target << ": " << result.err;
   }
+  // Templates exported into the template site would be copied into every site: refused before a
+  // folder is made, also through a link and below a folder that is not there yet.
+  fs::create_directory_symlink(Folder() + "/bak/Admin", FScratch.Folder() + "/admin-link");
+  for (const std::string& folder :
+       {Folder() + "/bak", Folder() + "/bak/Admin/templates/new", FScratch.Folder() + "/admin-link/templates"}) {
+    const TProgramResult result = Cli({"templates", "export", folder});
+    EXPECT_EQ(result.exitCode, 2) << folder;
+    EXPECT_NE(result.err.find("不能写入“" + folder + "”：它位于模板文件夹"), std::string::npos)
+        << folder << ": " << result.err;
+  }
   EXPECT_EQ(Changed(before, Snapshot(Folder())), std::vector<std::string>());
   EXPECT_EQ(ListTree(Folder()), listed);
 }

@@ -1,8 +1,12 @@
 // Friendly names and comments are data: whatever a catalogue or a project file holds there, no generator
 // lets it end a comment, a string or a line early. Each generator's output for hostile texts has the same
-// code, once comments and strings are taken out, as for the plain text "X".
+// code, once comments and strings are taken out, as for the plain text "X": the entity, BLL and DAL
+// classes, each class's table script and the whole script, the admin pages, the upgrade script both ways
+// and its label, and a user's templates that put every catalogue text variable in the place its form is
+// made for.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <functional>
 #include <map>
 #include <string>
@@ -14,12 +18,15 @@
 #include "generation/DataBaseSql.h"
 #include "generation/EntityOperate.h"
 #include "generation/PageOperate.h"
+#include "generation/TemplateSet.h"
 #include "generation/UpgradeSql.h"
+#include "generation/ViewModel.h"
 #include "model/ClassIndex.h"
 #include "model/Member.h"
 #include "model/NameRules.h"
 #include "model/ProjectChecker.h"
 #include "support/CodeShape.h"
+#include "support/FileBytes.h"
 #include "support/ShopProject.h"
 #include "support/TempCatalogue.h"
 
@@ -66,9 +73,31 @@ TProjectModel WithTexts(TProjectModel project, const std::string& text) {
 
 using TFiles = std::map<std::string, std::string>;
 
-// Each generator over a whole project: file name → text.
-const std::vector<std::pair<std::string, std::function<TFiles(const TProjectModel&)>>>& Generators() {
-  static const std::vector<std::pair<std::string, std::function<TFiles(const TProjectModel&)>>> generators = {
+// A user's templates that write every catalogue text variable into the place its form is made for: C#
+// comments and strings in the entity class, markup text and attributes in the list page.
+void WriteUserTemplates(const std::string& folder) {
+  std::filesystem::create_directories(folder + "/pages");
+  WriteFileBytes(folder + "/Entity.cs.mustache",
+                 "// {{friendNameCsComment}}\n/* {{titleCsComment}} */\ns = \"{{titleCsString}}\";\n"
+                 "{{#members}}\n// {{commentCsComment}}\n/* {{labelCsComment}} */\ns = \"{{labelCsString}}\";\n"
+                 "{{/members}}\n");
+  WriteFileBytes(folder + "/pages/List.aspx.mustache",
+                 "<th title=\"{{titleHtml}}\">{{titleHtml}}</th>\n"
+                 "{{#members}}\n<td title=\"{{labelHtml}}\">{{labelHtml}}</td>\n{{/members}}\n");
+}
+
+// The project without its last class and the last member of its first class: what an upgrade starts from.
+TProjectModel Shrunk(TProjectModel project) {
+  project.classes.pop_back();
+  project.classes.front().members.pop_back();
+  return project;
+}
+
+using TGenerator = std::function<TFiles(const TProjectModel&)>;
+
+// Each generator over a whole project: file name → text. userTemplates: a folder WriteUserTemplates filled.
+std::vector<std::pair<std::string, TGenerator>> Generators(const std::string& userTemplates) {
+  return {
       {"entity",
        [](const TProjectModel& project) {
          const TClassIndex classes(project);
@@ -140,8 +169,31 @@ const std::vector<std::pair<std::string, std::function<TFiles(const TProjectMode
          return TFiles{{"up.sql", BuildUpgradeScript(earlier, project, TUpgradeOptions()).text},
                        {"down.sql", BuildUpgradeScript(project, earlier, TUpgradeOptions()).text}};
        }},
+      {"script",
+       [](const TProjectModel& project) {
+         return TFiles{{"Shop.sql", TDataBaseSql().BuildScript(project)}};
+       }},
+      {"upgrade label",
+       [](const TProjectModel& project) {
+         // The label names the file the old model came from, whose name may hold any byte but '/': here the
+         // text itself, over models with the plain text, which no check refuses.
+         const TProjectModel plain = WithTexts(project, "X");
+         TUpgradeOptions options;
+         options.fromLabel = project.classes.front().friendName;
+         return TFiles{{"label.sql", BuildUpgradeScript(Shrunk(plain), plain, options).text}};
+       }},
+      {"user templates",
+       [userTemplates](const TProjectModel& project) {
+         const TTemplateSet templates(userTemplates);
+         const TProjectView view(project);
+         TFiles files;
+         for (const TClassModel& entry : project.classes)
+           files[entry.className + ".cs"] = TEntityOperate::EntityText(view.ClassOf(entry), templates);
+         for (const TPageOperate::TPageFile& file : TPageOperate::MakePages(view, templates))
+           files[file.path] = file.text;
+         return files;
+       }},
   };
-  return generators;
 }
 
 TFiles Shapes(const TFiles& files) {
@@ -155,12 +207,13 @@ TFiles Shapes(const TFiles& files) {
 TEST(HostileTexts, NoFriendlyNameOrCommentChangesTheCodeOfAnyGenerator) {
   TTempCatalogue catalogue;
   const TProjectModel shop = TModelStore().LoadProject(MakeGeneratableShopProject().projectId);
-  for (const auto& [generator, generate] : Generators()) {
+  WriteUserTemplates(catalogue.Folder() + "/templates");
+  for (const auto& [generator, generate] : Generators(catalogue.Folder() + "/templates")) {
     const TFiles plain = Shapes(generate(WithTexts(shop, "X")));
     ASSERT_FALSE(plain.empty()) << generator;
     for (const std::string& text : kHostile) {
-      // The upgrade script, like the whole table script, refuses a project with a text the checker refuses.
-      if (generator == "upgrade" && !NameRules::TextProblem(text).empty()) {
+      // The upgrade script and the whole table script refuse a project with a text the checker refuses.
+      if ((generator == "upgrade" || generator == "script") && !NameRules::TextProblem(text).empty()) {
         EXPECT_THROW(generate(WithTexts(shop, text)), TProjectProblemError) << NameRules::Printable(text);
         continue;
       }

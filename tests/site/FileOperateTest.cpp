@@ -1,4 +1,6 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -6,12 +8,14 @@
 #include <filesystem>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "site/FileOperate.h"
 #include "support/CatalogueSeed.h"
 #include "support/FileBytes.h"
 #include "support/FileSafety.h"
 #include "support/TempCatalogue.h"
+#include "support/WriteFaults.h"
 #include "text/GbkText.h"
 
 namespace fs = std::filesystem;
@@ -287,6 +291,57 @@ TEST_F(FileOperateTest, AFolderFoundSafeForOneTemplateIsCheckedAgainForAnother) 
   EXPECT_FALSE(fs::exists(Path("bak/Admin/b.aspx")));
   // And a folder refused once is not taken as safe later for the same set.
   EXPECT_THROW(TFileOperate::WriteFileBytes(Path("bak/Admin/c.aspx"), "c", bak), TFileError);
+
+  // Nor is a folder found safe by one write taken as safe by the next with the same set: the window
+  // exports again and again from one thread, and the user may have moved the folder into the template.
+  fs::create_directories(Path("exports"));
+  TFileOperate::WriteFileBytes(Path("exports/a.json"), "a", bak);
+  fs::rename(Path("exports"), Path("bak/exports"));
+  EXPECT_THROW(TFileOperate::WriteFileBytes(Path("bak/exports/b.json"), "b", bak), TFileError);
+  EXPECT_EQ(ListTree(Path("bak/exports")), std::set<std::string>{"a.json"});
+}
+
+namespace {
+
+// Leaves the process no descriptor to open for as long as it lives.
+class TNoDescriptorsLeft {
+ public:
+  TNoDescriptorsLeft() {
+    ::getrlimit(RLIMIT_NOFILE, &FSaved);
+    struct rlimit low = FSaved;
+    low.rlim_cur = 64;
+    ::setrlimit(RLIMIT_NOFILE, &low);
+    for (int fd; (fd = ::open("/dev/null", O_RDONLY | O_CLOEXEC)) >= 0;) FFillers.push_back(fd);
+  }
+  ~TNoDescriptorsLeft() {
+    for (const int fd : FFillers) ::close(fd);
+    ::setrlimit(RLIMIT_NOFILE, &FSaved);
+  }
+  TNoDescriptorsLeft(const TNoDescriptorsLeft&) = delete;
+  TNoDescriptorsLeft& operator=(const TNoDescriptorsLeft&) = delete;
+
+ private:
+  struct rlimit FSaved {};
+  std::vector<int> FFillers;
+};
+
+}  // namespace
+
+TEST_F(FileOperateTest, AFolderWhoseAncestorsCannotBeWalkedIsNoSafeFolder) {
+  Put("data/projects.mdb", "catalogue bytes");
+  fs::create_directories(Path("bak/Admin"));
+  const TProtectedIdentities bak =
+      TProtectedIdentities::Of(TProtectedPaths::Of(Path("data/projects.mdb"), Path("bak")));
+  const int folder = ::open(Path("bak/Admin").c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+  ASSERT_GE(folder, 0);
+  {
+    // The walk up from the folder needs a descriptor per level: without one the check cannot be made,
+    // and a check that was not made refuses.
+    const TNoDescriptorsLeft exhausted;
+    EXPECT_THROW(TFileOperate::CheckNotProtectedAt(folder, "a.aspx", "a.aspx", bak), TFileError);
+  }
+  EXPECT_THROW(TFileOperate::CheckNotProtectedAt(folder, "a.aspx", "a.aspx", bak), TFileError);
+  ::close(folder);
 }
 
 namespace {
@@ -295,15 +350,10 @@ namespace {
 class TFailingWrites {
  public:
   enum TFault { Write, ShortThenWrite, Close };
-  explicit TFailingWrites(TFault fault) : FSaved(TFileWriteCalls::Current()) {
+  explicit TFailingWrites(TFault fault) : FReplaced(&FailingWrite, &FailingClose) {
     sFault = fault;
     sWrites = 0;
-    TFileWriteCalls::Current().write = &FailingWrite;
-    TFileWriteCalls::Current().close = &FailingClose;
   }
-  ~TFailingWrites() { TFileWriteCalls::Current() = FSaved; }
-  TFailingWrites(const TFailingWrites&) = delete;
-  TFailingWrites& operator=(const TFailingWrites&) = delete;
 
  private:
   static ssize_t FailingWrite(int fd, const void* data, std::size_t size) {
@@ -322,7 +372,7 @@ class TFailingWrites {
 
   static inline TFault sFault = Write;
   static inline int sWrites = 0;
-  const TFileWriteCalls FSaved;
+  const TWriteCallsReplaced FReplaced;
 };
 
 }  // namespace

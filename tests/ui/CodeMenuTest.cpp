@@ -499,6 +499,15 @@ void TCodeMenuTest::exportTemplatesOnceAndTheRunAndStatusLineUseThem() {
   QVERIFY(status != nullptr);
   QCOMPARE(status->text(), QString::fromStdString("模板: 内置"));
 
+  // An export that fails (a file where the folder goes) shows its error and no success.
+  WriteFileBytes(Folder() + "/templates", "not a folder");
+  Prompts::ClearShown();
+  Trigger(window, "ExportTemplates1");
+  QCOMPARE(Prompts::ShownTexts({"error"}).size(), 1);
+  QCOMPARE(Prompts::ShownTexts({"message"}), QStringList());
+  QCOMPARE(status->text(), QString::fromStdString("模板: 内置"));
+  fs::remove(Folder() + "/templates");
+
   Prompts::ClearShown();
   Trigger(window, "ExportTemplates1");
   const std::string folder = Folder() + "/templates";

@@ -190,6 +190,29 @@ class PreviewFormTest : public QObject {
     QCOMPARE(status->text(), QString("已复制全部代码"));
   }
 
+  // Find searches the tab shown, the SQL tab too, and leaves the other tabs' selections alone.
+  void findSearchesTheTabShown() {
+    TPreviewForm form(nullptr, FProject);
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    Find<QTabWidget>(&form, "PC_Code")->setCurrentIndex(3);
+    auto* find = Find<QLineEdit>(&form, "ED_Find");
+    auto* status = Find<QLabel>(&form, "LB_Status");
+    TCodeView* sql = form.View(3);
+    struct TCase {
+      QString text;
+      bool found;
+    };
+    for (const TCase& c : {TCase{"CREATE TABLE", true}, TCase{"title", true}, TCase{"public class", false}}) {
+      find->clear();
+      QTest::keyClicks(find, c.text);
+      QTest::keyClick(find, Qt::Key_Return);
+      QCOMPARE(sql->textCursor().selectedText() == c.text, c.found);
+      QCOMPARE(status->text(), c.found ? QString() : QString("找不到“%1”").arg(c.text));
+      for (int tab = 0; tab < 3; ++tab) QVERIFY2(!form.View(tab)->textCursor().hasSelection(), qPrintable(c.text));
+    }
+  }
+
   void highlightsKeywordsCommentsAndStrings() {
     QTextDocument document;
     TCodeHighlighter csharp(&document, TCodeHighlighter::TLanguage::CSharp);

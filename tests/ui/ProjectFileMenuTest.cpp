@@ -1,10 +1,14 @@
 // The project menu's export and import of project files, run through their menu actions with scripted
 // file dialogs and checked against the files, the catalogue and the window's views.
+#include <QDir>
 #include <QTest>
+#include <cerrno>
 #include <functional>
+#include <optional>
 
-#include "transfer/json/ProjectTransfer.h"
 #include "support/FileBytes.h"
+#include "support/WriteFaults.h"
+#include "transfer/json/ProjectTransfer.h"
 #include "ui/MainForm.h"
 #include "ui/Prompts.h"
 #include "ui/support/UiTestSupport.h"
@@ -23,6 +27,7 @@ class TProjectFileMenuTest : public QObject {
   void aFileWithProblemsShowsThemAllInOneBoxAndStoresNothing();
   void aProjectThatOnlyCannotBeGeneratedYetIsStoredAndItsProblemsShown();
   void aTakenNameOffersAnotherNameReplaceOrCancel();
+  void aFailedExportShowsItsErrorAndNoSuccess();
 
  private:
   QString Path(const QString& name) const { return QString::fromStdString(FWorld->Catalogue().Folder()) + "/" + name; }
@@ -207,6 +212,41 @@ void TProjectFileMenuTest::aTakenNameOffersAnotherNameReplaceOrCancel() {
   QCOMPARE(Read::ProjectNames(), QStringList({"Shop", "Shop2"}));
   QCOMPARE(Read::ClassNames(shop), QStringList({"Book"}));
   QCOMPARE(SelectedProject(window), QString("Shop"));
+}
+
+namespace {
+
+// A disk that takes no byte while the guard lives.
+ssize_t FullDisk(int, const void*, std::size_t) {
+  errno = ENOSPC;
+  return -1;
+}
+
+}  // namespace
+
+// A failed export shows its error and nothing else: no success box follows it, and a file it was to
+// replace keeps its bytes.
+void TProjectFileMenuTest::aFailedExportShowsItsErrorAndNoSuccess() {
+  Seed::Project("Shop");
+  TFormMain window;
+  PickProject(window, 0);
+  WriteFileBytes(Path("old.json").toStdString(), "old");
+  QDir().mkpath(Path("folder.json"));
+  const QString catalogue = QString::fromStdString(FWorld->Catalogue().File());
+  const std::string catalogueBytes = ReadFileBytes(catalogue.toStdString());
+  for (const QString& target : {Path("missing/shop.json"), Path("folder.json"), catalogue, Path("old.json")}) {
+    Prompts::ClearShown();
+    Prompts::QueueSaveFileName(target);
+    std::optional<TWriteCallsReplaced> full;
+    if (target.endsWith("old.json")) full.emplace(&FullDisk, TFileWriteCalls::Current().close);
+    Trigger(window, "ExportProject");
+    full.reset();
+    QCOMPARE(Errors().size(), 1);
+    QVERIFY2(Errors()[0].contains(QDir::toNativeSeparators(target)), qPrintable(Errors()[0]));
+    QCOMPARE(Messages(), QStringList());
+  }
+  QCOMPARE(ReadFileBytes(Path("old.json").toStdString()), std::string("old"));
+  QCOMPARE(ReadFileBytes(catalogue.toStdString()), catalogueBytes);
 }
 
 QTEST_MAIN(TProjectFileMenuTest)

@@ -1,12 +1,15 @@
 #include "transfer/json/ModelJson.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
 #include <iterator>
+#include <memory>
 #include <nlohmann/json.hpp>
 #include <stdexcept>
 #include <unordered_map>
@@ -31,118 +34,209 @@ std::string LineAndColumn(std::size_t line, std::size_t column) {
 // of another shape to be named as mistyped, and keeps every walk of the document far from the stack's end.
 constexpr int kMaxNesting = 64;
 
-// The first bracket that opens a nesting deeper than kMaxNesting, named by its line and column (bytes,
-// from 1); empty when there is none. Brackets inside strings do not count.
-std::string NestingProblem(const std::string& text) {
-  int depth = 0;
-  std::size_t line = 1, lineStart = 0;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    const char c = text[i];
-    if (c == '\n') {
-      ++line;
-      lineStart = i + 1;
-    } else if (c == '"') {
-      for (++i; i < text.size() && text[i] != '"' && text[i] != '\n'; ++i)
-        if (text[i] == '\\') ++i;
-      if (i < text.size() && text[i] == '\n') --i;  // counted as a line above; the parser names the string
-    } else if (c == '{' || c == '[') {
-      if (++depth > kMaxNesting)
-        return LineAndColumn(line, i - lineStart + 1) + "嵌套超过" + std::to_string(kMaxNesting) +
-               "层，不是本程序的工程文件";
-    } else if (c == '}' || c == ']') {
-      if (depth > 0) --depth;
-    }
+// The bytes of a project file, read from memory or, a part at a time, from a file; any number of times
+// over, so that a file is never held whole.
+class TByteSource {
+ public:
+  explicit TByteSource(const std::string& text) : FText(&text) {}
+  struct TFile {
+    std::string path;
+  };
+  explicit TByteSource(TFile file) : FPath(std::move(file.path)) {
+    FFd = ::open(FPath.c_str(), O_RDONLY | O_CLOEXEC);
+    if (FFd < 0) Fail(errno);
   }
-  return "";
-}
+  ~TByteSource() {
+    if (FFd >= 0) ::close(FFd);
+  }
+  TByteSource(const TByteSource&) = delete;
+  TByteSource& operator=(const TByteSource&) = delete;
 
-// Where the parser stopped at a number out of range: the document parser throws it without a position,
-// so the text is read once more by a handler that only takes the position.
-struct TPositionOnly : nlohmann::json_sax<TJson> {
-  explicit TPositionOnly(const std::string& text) : FText(text) {}
-  std::string problem;
-  bool null() override { return true; }
-  bool boolean(bool) override { return true; }
-  bool number_integer(number_integer_t) override { return true; }
-  bool number_unsigned(number_unsigned_t) override { return true; }
-  bool number_float(number_float_t, const string_t&) override { return true; }
-  bool string(string_t&) override { return true; }
-  bool binary(binary_t&) override { return true; }
-  bool start_object(std::size_t) override { return true; }
-  bool key(string_t&) override { return true; }
-  bool end_object() override { return true; }
-  bool start_array(std::size_t) override { return true; }
-  bool end_array() override { return true; }
-  bool parse_error(std::size_t position, const std::string& token, const nlohmann::detail::exception&) override {
-    // The position is just past the token; the message names where the number starts.
-    const std::size_t end = std::min(position, FText.size());
-    const std::size_t start = end >= token.size() ? end - token.size() : 0;
-    const std::size_t lineStart = start == 0 ? 0 : FText.rfind('\n', start - 1) + 1;
-    const std::size_t line = 1 + static_cast<std::size_t>(std::count(FText.begin(), FText.begin() + start, '\n'));
-    problem = LineAndColumn(line, start - lineStart + 1) + "不是合法的JSON（数值" + NameRules::Printable(token.substr(0, 40)) +
-              "超出范围）";
-    return false;
+  // Back to the first byte.
+  void Restart() {
+    FAt = FEnd = 0;
+    FOffset = 0;
+    if (FFd >= 0 && ::lseek(FFd, 0, SEEK_SET) < 0) Fail(errno);
   }
+  // The next byte (0 to 255); -1 after the last.
+  int Next() {
+    if (FText != nullptr) return FOffset < FText->size() ? static_cast<unsigned char>((*FText)[FOffset++]) : -1;
+    if (FAt == FEnd && !Fill()) return -1;
+    ++FOffset;
+    return static_cast<unsigned char>(FBuffer[FAt++]);
+  }
+  // How many bytes Next has given since the start.
+  std::size_t Offset() const { return FOffset; }
 
  private:
-  const std::string& FText;
+  bool Fill() {
+    for (;;) {
+      const ssize_t got = ::read(FFd, FBuffer, sizeof FBuffer);
+      if (got < 0 && errno == EINTR) continue;
+      if (got < 0) Fail(errno);
+      FAt = 0;
+      FEnd = static_cast<std::size_t>(got);
+      return got > 0;
+    }
+  }
+  [[noreturn]] void Fail(int code) const {
+    throw std::runtime_error("无法读取文件“" + FPath + "”：" + std::strerror(code));
+  }
+
+  const std::string* FText = nullptr;
+  std::string FPath;
+  int FFd = -1;
+  char FBuffer[65536];
+  std::size_t FAt = 0, FEnd = 0, FOffset = 0;
 };
 
-// Where things are in the file's text. The parsed document says nothing about positions, so the text is
-// scanned once more: every object gets an ordinal in the order its brace appears (the order a depth-first walk
-// of the document meets it) with the line of the brace and of each of its keys in order.
-struct TTextLines {
-  std::vector<int> objectLine;
-  std::vector<std::vector<int>> keyLines;
-  std::vector<std::string> duplicates;  // problems: a key given twice in one object
+// What the text says before it is parsed: the first bracket that opens a nesting deeper than kMaxNesting,
+// named by its line and column (bytes, from 1), and every key given twice in one object (in the order the
+// braces and keys of the text come, the line being that of the repeated key). Both are found on the text
+// itself, brackets and quotes inside strings left out; the repeated keys count only for text that parses.
+struct TTextScan {
+  std::string tooDeep;
+  std::vector<std::string> duplicates;
 };
 
-TTextLines ScanLines(const std::string& text) {
+TTextScan ScanText(TByteSource& source) {
+  TTextScan scan;
+  // The nesting: a string ends at its closing quote or at a line break; a backslash hides the next byte.
+  enum class TMode { Text, String, Escape };
+  TMode nesting = TMode::Text;
+  int depth = 0;
+  std::size_t line = 1, lineStart = 0;
+  // The keys: a string ends only at its closing quote; line breaks inside strings are not counted.
   struct TFrame {
     bool isObject;
     bool expectKey;
     std::unordered_set<std::string> keys;
-    std::size_t ordinal;
   };
-  TTextLines lines;
-  std::vector<TFrame> stack;
-  int line = 1;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    const char c = text[i];
+  std::vector<TFrame> frames;
+  TMode keys = TMode::Text;
+  std::string key;
+  int keyLine = 1;
+  for (int c = source.Next(); c >= 0; c = source.Next()) {
+    const std::size_t at = source.Offset() - 1;
+    if (nesting == TMode::Escape) {
+      nesting = TMode::String;
+    } else if (nesting == TMode::String && c == '\\') {
+      nesting = TMode::Escape;
+    } else if (nesting == TMode::String && c != '"' && c != '\n') {
+    } else {
+      if (nesting == TMode::String && c == '"') {
+        nesting = TMode::Text;
+      } else if (c == '\n') {
+        nesting = TMode::Text;
+        ++line;
+        lineStart = at + 1;
+      } else if (c == '"') {
+        nesting = TMode::String;
+      } else if (c == '{' || c == '[') {
+        if (++depth > kMaxNesting) {
+          scan.tooDeep = LineAndColumn(line, at - lineStart + 1) + "嵌套超过" + std::to_string(kMaxNesting) +
+                         "层，不是本程序的工程文件";
+          return scan;
+        }
+      } else if ((c == '}' || c == ']') && depth > 0) {
+        --depth;
+      }
+    }
+
+    if (keys == TMode::Escape) {
+      key += static_cast<char>(c);
+      keys = TMode::String;
+      continue;
+    }
+    if (keys == TMode::String) {
+      if (c == '\\') {
+        key += static_cast<char>(c);
+        keys = TMode::Escape;
+        continue;
+      }
+      if (c != '"') {
+        key += static_cast<char>(c);
+        continue;
+      }
+      keys = TMode::Text;
+      if (frames.empty() || !frames.back().isObject || !frames.back().expectKey) continue;
+      frames.back().expectKey = false;
+      if (!frames.back().keys.insert(key).second)
+        scan.duplicates.push_back(Line(keyLine) + "字段“" + NameRules::Printable(key) + "”重复出现");
+      continue;
+    }
     if (c == '\n') {
-      ++line;
+      ++keyLine;
     } else if (c == '{') {
-      stack.push_back({true, true, {}, lines.objectLine.size()});
-      lines.objectLine.push_back(line);
-      lines.keyLines.emplace_back();
+      frames.push_back({true, true, {}});
     } else if (c == '[') {
-      stack.push_back({false, false, {}, 0});
+      frames.push_back({false, false, {}});
     } else if (c == '}' || c == ']') {
-      if (!stack.empty()) stack.pop_back();
+      if (!frames.empty()) frames.pop_back();
     } else if (c == ',') {
-      if (!stack.empty() && stack.back().isObject) stack.back().expectKey = true;
+      if (!frames.empty() && frames.back().isObject) frames.back().expectKey = true;
     } else if (c == '"') {
-      const std::size_t begin = ++i;
-      while (i < text.size() && text[i] != '"') i += text[i] == '\\' ? 2 : 1;
-      if (stack.empty() || !stack.back().isObject || !stack.back().expectKey) continue;
-      TFrame& frame = stack.back();
-      frame.expectKey = false;
-      lines.keyLines[frame.ordinal].push_back(line);
-      const std::string key = text.substr(begin, std::min(i, text.size()) - begin);
-      if (!frame.keys.insert(key).second) lines.duplicates.push_back(Line(line) + "字段“" + NameRules::Printable(key) + "”重复出现");
+      keys = TMode::String;
+      key.clear();
     }
   }
-  return lines;
+  // A key whose string the text never closes is still a key.
+  if (keys != TMode::Text && !frames.empty() && frames.back().isObject && frames.back().expectKey &&
+      !frames.back().keys.insert(key).second)
+    scan.duplicates.push_back(Line(keyLine) + "字段“" + NameRules::Printable(key) + "”重复出现");
+  return scan;
 }
+
+// Where the parser stopped at a number out of range: the parser names no position for it, so the text is
+// read once more up to the number. end: the offset just past it.
+std::string NumberOutOfRange(TByteSource& source, std::size_t end, const std::string& token) {
+  const std::size_t start = end >= token.size() ? end - token.size() : 0;
+  source.Restart();
+  std::size_t line = 1, lineStart = 0;
+  for (std::size_t at = 0; at < start; ++at) {
+    const int c = source.Next();
+    if (c < 0) break;
+    if (c == '\n') {
+      ++line;
+      lineStart = at + 1;
+    }
+  }
+  return LineAndColumn(line, start - lineStart + 1) + "不是合法的JSON（数值" +
+         NameRules::Printable(token.substr(0, 40)) + "超出范围）";
+}
+
+// Where things are in the file's text: every object of a value gets an ordinal in the order its brace
+// appears (the order a depth-first walk of the value meets it) with the line of the brace and of each of
+// its keys in order.
+struct TTextLines {
+  std::vector<int> objectLine;
+  std::vector<std::vector<int>> keyLines;
+};
 
 // Walks the document and builds the model, naming every field that is missing, mistyped or unknown.
 class TReader {
  public:
   // withIds: a version file, whose format name is its own and which carries the catalogue ids.
-  TReader(const TJson& root, const TTextLines& lines, const TModelJsonFormat& format)
-      : FLines(lines), FFormat(format), FWithIds(format.withIds) {
-    Number(root);
+  explicit TReader(const TModelJsonFormat& format) : FFormat(format), FWithIds(format.withIds) {}
+
+  // Where the objects of the value given next are: its lines, as the text scan found them.
+  void Use(const TJson& value, const TTextLines& lines) {
+    FLines = &lines;
+    FOrdinal.clear();
+    Number(value);
   }
+
+  // One class of the file's list, read on its own as the file is read (the classes are never held as a
+  // document all together): its problems go to classProblems, the class into the project.
+  void ReadClassOf(const TJson& value, const TTextLines& lines, std::size_t index, TProjectModel& project) {
+    Use(value, lines);
+    std::vector<std::string> saved = std::move(problems);
+    problems.clear();
+    ReadClass(value, index, project);
+    for (std::string& problem : problems) classProblems.push_back(std::move(problem));
+    problems = std::move(saved);
+  }
+  std::vector<std::string> classProblems;
 
   std::vector<std::string> problems;
   std::vector<int> classLines;                // the line of each class's name
@@ -200,20 +294,20 @@ class TReader {
 
   int ObjectLine(const TJson& object) const {
     const auto found = FOrdinal.find(&object);
-    return found == FOrdinal.end() ? 1 : FLines.objectLine[found->second];
+    return found == FOrdinal.end() ? 1 : FLines->objectLine[found->second];
   }
 
   // The line of the key in the object; the object's own line when it lacks the key.
   int KeyLine(const TJson& object, const std::string& key) const {
     const auto found = FOrdinal.find(&object);
     if (found == FOrdinal.end()) return 1;
-    const std::vector<int>& keys = FLines.keyLines[found->second];
+    const std::vector<int>& keys = FLines->keyLines[found->second];
     std::size_t index = 0;
     for (const auto& item : object.items()) {
-      if (item.key() == key) return index < keys.size() ? keys[index] : FLines.objectLine[found->second];
+      if (item.key() == key) return index < keys.size() ? keys[index] : FLines->objectLine[found->second];
       ++index;
     }
-    return FLines.objectLine[found->second];
+    return FLines->objectLine[found->second];
   }
 
   // What a message repeats from the file is in its printable form: no control character or escape
@@ -347,15 +441,14 @@ class TReader {
     member.SetMemberQueryDisplay(number);
   }
 
-  const TTextLines& FLines;
+  const TTextLines* FLines = nullptr;
   const TModelJsonFormat FFormat;
   const bool FWithIds;
   std::unordered_map<const TJson*, std::size_t> FOrdinal;
 };
 
 // The parser's own account of malformed text, as one line that starts with the line and column.
-std::string ParseProblem(const nlohmann::json::parse_error& error) {
-  const std::string what = error.what();
+std::string ParseProblem(const std::string& what) {
   int line = 0, column = 0;
   const std::size_t at = what.find("at line ");
   if (at != std::string::npos && std::sscanf(what.c_str() + at, "at line %d, column %d", &line, &column) == 2) {
@@ -372,17 +465,63 @@ std::string ParseProblem(const nlohmann::json::parse_error& error) {
 
 namespace {
 
+// True when the text is well-formed UTF-8 (no overlong form, no surrogate, nothing past U+10FFFF) without a
+// control character, quote or backslash: JSON holds it between quotes as it is.
+bool IsPlainJsonText(const std::string& text) {
+  const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
+  const std::size_t size = text.size();
+  for (std::size_t i = 0; i < size;) {
+    const unsigned char c = bytes[i];
+    if (c < 0x80) {
+      if (c < 0x20 || c == '"' || c == '\\') return false;
+      ++i;
+      continue;
+    }
+    std::size_t length = 0;
+    unsigned point = 0;
+    if (c >= 0xC2 && c <= 0xDF) {
+      length = 2, point = c & 0x1Fu;
+    } else if (c >= 0xE0 && c <= 0xEF) {
+      length = 3, point = c & 0x0Fu;
+    } else if (c >= 0xF0 && c <= 0xF4) {
+      length = 4, point = c & 0x07u;
+    } else {
+      return false;
+    }
+    if (i + length > size) return false;
+    for (std::size_t k = 1; k < length; ++k) {
+      if ((bytes[i + k] & 0xC0) != 0x80) return false;
+      point = point << 6 | (bytes[i + k] & 0x3Fu);
+    }
+    if ((length == 3 && (point < 0x800 || (point >= 0xD800 && point <= 0xDFFF))) ||
+        (length == 4 && (point < 0x10000 || point > 0x10FFFF)))
+      return false;
+    i += length;
+  }
+  return true;
+}
+
 std::string ExportText(const TProjectModel& project, const TModelJsonFormat& format) {
   const bool withIds = format.withIds;
   // Written out directly rather than through a document: a large project would otherwise be held three
   // times (model, document, text). The layout is fixed here: two-space indents, one key per line.
-  std::string where = "工程名";
+  // Whose texts are being written, named only in the message of a text that is not UTF-8.
+  const TClassModel* whereClass = nullptr;
+  const TMember* whereMember = nullptr;
+  const auto where = [&whereClass, &whereMember]() -> std::string {
+    if (whereClass == nullptr) return "工程名";
+    const std::string owner = "类“" + NameRules::Printable(whereClass->className) + "”";
+    if (whereMember == nullptr) return owner;
+    return owner + "的成员“" + NameRules::Printable(whereMember->GetMemberName()) + "”";
+  };
   const auto text = [&where](const std::string& value) {
+    // Most texts need no escape: written as they are, which is what the JSON library would write.
+    if (IsPlainJsonText(value)) return "\"" + value + "\"";
     try {
       return TJson(value).dump(-1, ' ', false, TJson::error_handler_t::strict);
     } catch (const nlohmann::json::type_error&) {
       // A catalogue written by another tool may hold any bytes; say whose text it is.
-      throw std::runtime_error(where + "含有不是UTF-8编码的文本，无法导出");
+      throw std::runtime_error(where() + "含有不是UTF-8编码的文本，无法导出");
     }
   };
   std::string out = "{\n  \"format\": \"" + std::string(format.name) +
@@ -391,7 +530,8 @@ std::string ExportText(const TProjectModel& project, const TModelJsonFormat& for
   out += "\"projectName\": " + text(project.projectName) + ",\n  \"classes\": [";
   for (std::size_t c = 0; c < project.classes.size(); ++c) {
     const TClassModel& entry = project.classes[c];
-    where = "类“" + NameRules::Printable(entry.className) + "”";
+    whereClass = &entry;
+    whereMember = nullptr;
     out += c == 0 ? "\n" : ",\n";
     out += "    {\n      ";
     if (withIds) out += "\"classId\": " + std::to_string(entry.classId) + ",\n      ";
@@ -399,7 +539,7 @@ std::string ExportText(const TProjectModel& project, const TModelJsonFormat& for
            ",\n      \"friendName\": " + text(entry.friendName) + ",\n      \"members\": [";
     for (std::size_t i = 0; i < entry.members.size(); ++i) {
       const TMember& m = entry.members[i];
-      where = "类“" + NameRules::Printable(entry.className) + "”的成员“" + NameRules::Printable(m.GetMemberName()) + "”";
+      whereMember = &m;
       out += i == 0 ? "\n" : ",\n";
       out += "        {\n          ";
       if (withIds) out += "\"memberId\": " + std::to_string(m.GetMemberId()) + ",\n          ";
@@ -421,36 +561,270 @@ std::string ExportText(const TProjectModel& project, const TModelJsonFormat& for
   return out;
 }
 
-TModelJsonResult ImportText(const std::string& text, const std::string& projectName,
-                            const TModelJsonFormat& format) {
+// Feeds the parser the source's bytes and knows the line of the last byte it took.
+class TCountingInput {
+ public:
+  explicit TCountingInput(TByteSource& source) : FSource(source), FCurrent(source.Next()) {}
+  int Current() const { return FCurrent; }
+  void Advance() {
+    if (FCurrent == '\n') ++FLine;
+    FCurrent = FSource.Next();
+  }
+  // The line of the last byte the parser took (a brace, or the quote that closes a key).
+  int Line() const { return FLine; }
+
+ private:
+  TByteSource& FSource;
+  int FCurrent;
+  int FLine = 1;
+};
+
+class TCountingIterator {
+ public:
+  using iterator_category = std::input_iterator_tag;
+  using value_type = char;
+  using difference_type = std::ptrdiff_t;
+  using pointer = const char*;
+  using reference = char;
+
+  TCountingIterator() = default;
+  explicit TCountingIterator(TCountingInput* input) : FInput(input) {}
+  char operator*() const { return static_cast<char>(FInput->Current()); }
+  TCountingIterator& operator++() {
+    FInput->Advance();
+    return *this;
+  }
+  bool operator==(const TCountingIterator& other) const { return AtEnd() == other.AtEnd(); }
+  bool operator!=(const TCountingIterator& other) const { return !(*this == other); }
+
+ private:
+  bool AtEnd() const { return FInput == nullptr || FInput->Current() < 0; }
+  TCountingInput* FInput = nullptr;
+};
+
+// Builds one JSON value from the parser's events, noting the lines of its objects and their keys.
+class TValueBuilder {
+ public:
+  TValueBuilder(TTextLines& lines, const TCountingInput& input) : FLines(lines), FInput(input) {}
+
+  bool Done() const { return FDone; }
+  TJson& Value() { return FValue; }
+
+  void Scalar(TJson value) { Place(std::move(value)); }
+  void StartObject() {
+    FLines.objectLine.push_back(FInput.Line());
+    FLines.keyLines.emplace_back();
+    FOrdinals.push_back(FLines.objectLine.size() - 1);
+    FOpen.push_back(Place(TJson::object()));
+  }
+  void StartArray() {
+    FOrdinals.push_back(kNoObject);
+    FOpen.push_back(Place(TJson::array()));
+  }
+  void Key(std::string key) {
+    FLines.keyLines[FOrdinals.back()].push_back(FInput.Line());
+    FKey = std::move(key);
+  }
+  void End() {
+    FOpen.pop_back();
+    FOrdinals.pop_back();
+    FDone = FOpen.empty();
+  }
+
+ private:
+  static constexpr std::size_t kNoObject = static_cast<std::size_t>(-1);
+
+  TJson* Place(TJson value) {
+    if (FOpen.empty()) {
+      FValue = std::move(value);
+      FDone = !FValue.is_object() && !FValue.is_array();
+      return &FValue;
+    }
+    TJson& parent = *FOpen.back();
+    if (parent.is_array()) {
+      parent.push_back(std::move(value));
+      return &parent.back();
+    }
+    TJson& slot = parent[FKey];
+    slot = std::move(value);
+    return &slot;
+  }
+
+  TTextLines& FLines;
+  const TCountingInput& FInput;
+  TJson FValue;
+  std::vector<TJson*> FOpen;
+  std::vector<std::size_t> FOrdinals;
+  std::string FKey;
+  bool FDone = false;
+};
+
+// Reads the file's value as the parser goes: the top object's fields other than the class list as a
+// document, each class of the list as a document of its own, read into the project and let go before the
+// next; so a large file is never held whole, as text or as a document.
+class TStreamingReader : public nlohmann::json_sax<TJson> {
+ public:
+  TStreamingReader(TReader& reader, TProjectModel& project, const TCountingInput& input)
+      : FReader(reader), FProject(project), FInput(input) {}
+
+  TJson root;            // the top object, its class list an empty placeholder
+  TTextLines rootLines;  // the lines of the top object and the objects in its other fields
+  bool rootIsObject = false;
+  // The parser's complaint, when it had one.
+  bool failed = false;
+  std::string failure;      // a parse error's message
+  bool outOfRange = false;  // a number no double holds: failureAt and failureToken say where
+  std::size_t failureAt = 0;
+  std::string failureToken;
+
+  bool null() override { return Scalar(nullptr); }
+  bool boolean(bool value) override { return Scalar(value); }
+  bool number_integer(number_integer_t value) override { return Scalar(value); }
+  bool number_unsigned(number_unsigned_t value) override { return Scalar(value); }
+  bool number_float(number_float_t value, const string_t&) override { return Scalar(value); }
+  bool string(string_t& value) override { return Scalar(std::move(value)); }
+  bool binary(binary_t&) override { return true; }
+  bool start_object(std::size_t) override {
+    ++FDepth;
+    if (FDepth == 1) {
+      rootIsObject = true;
+      root = TJson::object();
+      rootLines.objectLine.push_back(FInput.Line());
+      rootLines.keyLines.emplace_back();
+      return true;
+    }
+    if (Builder() != nullptr) Builder()->StartObject();
+    return true;
+  }
+  bool start_array(std::size_t) override {
+    ++FDepth;
+    if (FDepth == 2 && rootIsObject && FKey == "classes" && !FValue) {
+      // The class list: its elements are read one at a time.
+      root[FKey] = TJson::array();
+      FInClasses = true;
+      return true;
+    }
+    if (Builder() != nullptr) Builder()->StartArray();
+    return true;
+  }
+  bool key(string_t& key) override {
+    if (FDepth == 1 && rootIsObject) {
+      rootLines.keyLines[0].push_back(FInput.Line());
+      FKey = key;
+      return true;
+    }
+    if (Builder() != nullptr) Builder()->Key(key);
+    return true;
+  }
+  bool end_object() override { return End(); }
+  bool end_array() override {
+    if (FDepth == 2 && FInClasses) {
+      FInClasses = false;
+      --FDepth;
+      return true;
+    }
+    return End();
+  }
+  bool parse_error(std::size_t position, const std::string& token, const nlohmann::detail::exception& error) override {
+    failed = true;
+    outOfRange = dynamic_cast<const nlohmann::json::parse_error*>(&error) == nullptr;
+    failure = error.what();
+    failureAt = position;
+    failureToken = token;
+    return false;
+  }
+
+ private:
+  // The builder of the value being read: a field of the top object, or a class of the list; nullptr for
+  // anything outside the top object (the top object's own keys and end are taken care of apart).
+  TValueBuilder* Builder() {
+    if (!rootIsObject || FDepth < 1) return nullptr;
+    if (!FValue) {
+      FValue = std::make_unique<TValueBuilder>(FInClasses ? FClassLines : rootLines, FInput);
+      if (FInClasses) FClassLines = TTextLines();
+    }
+    return FValue.get();
+  }
+
+  bool Scalar(TJson value) {
+    if (FDepth == 0) return true;  // a file that is a single value
+    if (Builder() != nullptr) Builder()->Scalar(std::move(value));
+    return Finish();
+  }
+
+  bool End() {
+    if (FValue) FValue->End();
+    --FDepth;
+    return Finish();
+  }
+
+  // A value read whole goes where it belongs.
+  bool Finish() {
+    if (!FValue || !FValue->Done()) return true;
+    if (FInClasses) {
+      FReader.ReadClassOf(FValue->Value(), FClassLines, FClassIndex++, FProject);
+    } else {
+      root[FKey] = std::move(FValue->Value());
+    }
+    FValue.reset();
+    return true;
+  }
+
+  TReader& FReader;
+  TProjectModel& FProject;
+  const TCountingInput& FInput;
+  int FDepth = 0;
+  std::string FKey;
+  bool FInClasses = false;
+  std::size_t FClassIndex = 0;
+  TTextLines FClassLines;
+  std::unique_ptr<TValueBuilder> FValue;
+};
+
+TModelJsonResult ImportText(TByteSource& source, const std::string& projectName, const TModelJsonFormat& format) {
   TModelJsonResult result;
-  const std::string tooDeep = NestingProblem(text);
-  if (!tooDeep.empty()) {
-    result.problems.push_back(tooDeep);
+  const TTextScan scan = ScanText(source);
+  if (!scan.tooDeep.empty()) {
+    result.problems.push_back(scan.tooDeep);
     return result;
   }
-  TJson root;
-  try {
-    root = TJson::parse(text);
-  } catch (const nlohmann::json::parse_error& error) {
-    result.problems.push_back(ParseProblem(error));
-    return result;
-  } catch (const nlohmann::json::out_of_range&) {
-    // A number no double holds (1e400).
-    TPositionOnly position(text);
-    TJson::sax_parse(text, &position);
-    result.problems.push_back(position.problem.empty() ? "不是合法的JSON（数值超出范围）" : position.problem);
+  source.Restart();
+  TReader reader(format);
+  TCountingInput input(source);
+  TStreamingReader streaming(reader, result.project, input);
+  TJson::sax_parse(TCountingIterator(&input), TCountingIterator(), &streaming);
+  if (streaming.failed) {
+    result.project = TProjectModel();
+    if (!streaming.outOfRange) {
+      result.problems.push_back(ParseProblem(streaming.failure));
+    } else {
+      // A number no double holds (1e400).
+      result.problems.push_back(NumberOutOfRange(source, streaming.failureAt, streaming.failureToken));
+    }
     return result;
   }
-  const TTextLines lines = ScanLines(text);
-  if (!lines.duplicates.empty()) {
+  if (!scan.duplicates.empty()) {
     // A repeated key hides the first value, and the document's objects no longer match the braces of the text.
-    result.problems = lines.duplicates;
+    result.project = TProjectModel();
+    result.problems = scan.duplicates;
     return result;
   }
-  TReader reader(root, lines, format);
-  const bool known = reader.ReadProject(root, result.project);
+  if (!streaming.rootIsObject) {
+    result.project = TProjectModel();
+    result.problems.push_back(Line(1) + "文件应为一个JSON对象");
+    return result;
+  }
+  // The classes were read as they came; the top object's own fields are read now, and come first.
+  std::vector<TClassModel> classes = std::move(result.project.classes);
+  result.project.classes.clear();
+  reader.Use(streaming.root, streaming.rootLines);
+  const bool known = reader.ReadProject(streaming.root, result.project);
   result.problems = std::move(reader.problems);
+  const auto list = streaming.root.find("classes");
+  if (known && list != streaming.root.end() && list->is_array()) {
+    result.project.classes = std::move(classes);
+    for (std::string& problem : reader.classProblems) result.problems.push_back(std::move(problem));
+  }
   if (!known || !result.problems.empty()) return result;
   if (!projectName.empty()) result.project.projectName = projectName;
 
@@ -479,14 +853,6 @@ TModelJsonResult ImportText(const std::string& text, const std::string& projectN
   return result;
 }
 
-std::string ReadWholeFile(const std::string& path) {
-  std::ifstream file(path, std::ios::binary);
-  if (!file) throw std::runtime_error("无法读取文件“" + path + "”：" + std::strerror(errno));
-  const std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-  if (file.bad()) throw std::runtime_error("无法读取文件“" + path + "”：" + std::strerror(errno));
-  return text;
-}
-
 }  // namespace
 
 std::string TModelJson::Export(const TProjectModel& project) {
@@ -494,7 +860,8 @@ std::string TModelJson::Export(const TProjectModel& project) {
 }
 
 TModelJsonResult TModelJson::Import(const std::string& text, const std::string& projectName) {
-  return ImportText(text, projectName, {kFormatName, kFormatVersion, false});
+  TByteSource source(text);
+  return ImportText(source, projectName, {kFormatName, kFormatVersion, false});
 }
 
 std::string TModelJson::Export(const TProjectModel& project, const TModelJsonFormat& format) {
@@ -502,7 +869,8 @@ std::string TModelJson::Export(const TProjectModel& project, const TModelJsonFor
 }
 
 TModelJsonResult TModelJson::Import(const std::string& text, const TModelJsonFormat& format) {
-  return ImportText(text, "", format);
+  TByteSource source(text);
+  return ImportText(source, "", format);
 }
 
 bool TModelJson::HasFormat(const std::string& text, const char* formatName) {
@@ -517,5 +885,7 @@ bool TModelJson::HasFormat(const std::string& text, const char* formatName) {
 }
 
 TModelJsonResult TModelJson::ImportFile(const std::string& path, const std::string& projectName) {
-  return Import(ReadWholeFile(path), projectName);
+  // Read in parts, twice (the text's own scan, then the parser): never held whole.
+  TByteSource source(TByteSource::TFile{path});
+  return ImportText(source, projectName, {kFormatName, kFormatVersion, false});
 }
