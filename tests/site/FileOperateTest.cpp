@@ -334,13 +334,16 @@ TEST_F(FileOperateTest, AFolderWhoseAncestorsCannotBeWalkedIsNoSafeFolder) {
       TProtectedIdentities::Of(TProtectedPaths::Of(Path("data/projects.mdb"), Path("bak")));
   const int folder = ::open(Path("bak/Admin").c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
   ASSERT_GE(folder, 0);
+  // Refused with descriptors to spare first: the undefined-behaviour checker of the sanitized build
+  // looks at an exception's type the first time it meets it through a pipe, which it cannot open
+  // once the descriptors are gone.
+  EXPECT_THROW(TFileOperate::CheckNotProtectedAt(folder, "a.aspx", "a.aspx", bak), TFileError);
   {
     // The walk up from the folder needs a descriptor per level: without one the check cannot be made,
     // and a check that was not made refuses.
     const TNoDescriptorsLeft exhausted;
     EXPECT_THROW(TFileOperate::CheckNotProtectedAt(folder, "a.aspx", "a.aspx", bak), TFileError);
   }
-  EXPECT_THROW(TFileOperate::CheckNotProtectedAt(folder, "a.aspx", "a.aspx", bak), TFileError);
   ::close(folder);
 }
 
