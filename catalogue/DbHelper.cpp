@@ -454,6 +454,15 @@ int TDbRow::Integer(int index) const {
   ThrowNoInteger(text, sqlite3_column_name(statement, index));
 }
 
+bool TDbRow::StoredInteger(int index, int& value) const {
+  sqlite3_value* column = sqlite3_column_value(static_cast<sqlite3_stmt*>(FStatement), index);
+  if (sqlite3_value_type(column) != SQLITE_INTEGER) return false;
+  const sqlite3_int64 stored = sqlite3_value_int64(column);
+  if (stored < INT_MIN || stored > INT_MAX) return false;
+  value = static_cast<int>(stored);
+  return true;
+}
+
 TDbQuery::TDbQuery(std::vector<std::string> columns, std::vector<std::vector<TDbField>> rows)
     : FColumns(std::move(columns)), FRows(std::move(rows)) {}
 

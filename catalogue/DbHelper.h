@@ -67,6 +67,9 @@ class TDbRow {
   std::string Text(int index) const;
   // The column as TDbField::AsInteger reads it: NULL is 0, text that is no integer raises TDbError.
   int Integer(int index) const;
+  // Whether the column holds an integer stored as one (not text, a real or NULL) that an int holds; the
+  // integer goes to value.
+  bool StoredInteger(int index, int& value) const;
 
  private:
   void* FStatement;

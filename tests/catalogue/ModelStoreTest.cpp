@@ -8,10 +8,10 @@
 #include "catalogue/ClassDAO.h"
 #include "catalogue/DbHelper.h"
 #include "catalogue/MemberDAO.h"
+#include "catalogue/ModelStore.h"
 #include "catalogue/ProjectDAO.h"
 #include "catalogue/StatementLog.h"
 #include "generation/DataBaseSql.h"
-#include "catalogue/ModelStore.h"
 #include "support/CatalogueSeed.h"
 #include "support/ShopProject.h"
 #include "support/TempCatalogue.h"
@@ -118,22 +118,47 @@ TEST(ModelStore, LoadsAClassThatRefersToItselfWithItsMembersOnce) {
 }
 
 TEST(ModelStore, KeepsMembersInTheOrderTheyWereAddedAcrossInterleavedClasses) {
-  TTempCatalogue catalogue;
-  TProjectDAO().AddProject("P");
-  const int projectId = TProjectDAO().ListProjects().at(0).id;
-  TClassDAO().AddClass(projectId, "B", "");
-  TClassDAO().AddClass(projectId, "A", "");
-  const int b = TClassDAO().GetClassIdByName(projectId, "B");
-  const int a = TClassDAO().GetClassIdByName(projectId, "A");
-  for (const char* name : {"z", "y"}) TMemberDAO().AddMember(NewMember(projectId, a, name, "整型"));
-  for (const char* name : {"b", "a"}) TMemberDAO().AddMember(NewMember(projectId, b, name, "整型"));
-  TMemberDAO().AddMember(NewMember(projectId, a, "x", "整型"));
+  // Alone, P is read in one pass over the member table; beside Q's nine classes, through the class index,
+  // while Q, with most of the catalogue's classes, is read in one pass that passes P's rows over.
+  for (const int otherClasses : {0, 9}) {
+    TTempCatalogue catalogue;
+    TProjectDAO().AddProject("P");
+    TProjectDAO().AddProject("Q");
+    const int projectId = TModelStore().FindProjectByName("P");
+    const int otherId = TModelStore().FindProjectByName("Q");
+    TClassDAO().AddClass(projectId, "B", "");
+    TClassDAO().AddClass(projectId, "A", "");
+    const int b = TClassDAO().GetClassIdByName(projectId, "B");
+    const int a = TClassDAO().GetClassIdByName(projectId, "A");
+    std::vector<int> others;
+    for (int i = 0; i < otherClasses; ++i) {
+      TClassDAO().AddClass(otherId, "Q" + std::to_string(i), "");
+      others.push_back(TClassDAO().GetClassIdByName(otherId, "Q" + std::to_string(i)));
+    }
+    for (const char* name : {"z", "y"}) TMemberDAO().AddMember(NewMember(projectId, a, name, "整型"));
+    for (const int other : others) TMemberDAO().AddMember(NewMember(otherId, other, "q", "整型"));
+    for (const char* name : {"b", "a"}) TMemberDAO().AddMember(NewMember(projectId, b, name, "整型"));
+    // Rows of no class, one of a length that is no number: passed over, never read.
+    TDbHelper().ExecSql(
+        "insert into t_member(projectId,classId,memberName,memberType,memberLength) values "
+        "(" +
+        std::to_string(projectId) + ",9999,'gone','整型','long'),(" + std::to_string(projectId) +
+        ",'x1','text','整型',0),(" + std::to_string(projectId) + ",1.5,'real','整型',0),(" + std::to_string(projectId) +
+        ",null,'none','整型',0)");
+    TMemberDAO().AddMember(NewMember(projectId, a, "x", "整型"));
+    if (!others.empty()) TMemberDAO().AddMember(NewMember(otherId, others[0], "r", "整型"));
 
-  const TProjectModel project = TModelStore().LoadProject(projectId);
-  ASSERT_EQ(project.classes.size(), 2u);
-  EXPECT_EQ(project.classes[0].className, "B");
-  EXPECT_EQ(MemberNames(project.classes[0]), (std::vector<std::string>{"b", "a"}));
-  EXPECT_EQ(MemberNames(project.classes[1]), (std::vector<std::string>{"z", "y", "x"}));
+    const TProjectModel project = TModelStore().LoadProject(projectId);
+    ASSERT_EQ(project.classes.size(), 2u);
+    EXPECT_EQ(project.classes[0].className, "B");
+    EXPECT_EQ(MemberNames(project.classes[0]), (std::vector<std::string>{"b", "a"}));
+    EXPECT_EQ(MemberNames(project.classes[1]), (std::vector<std::string>{"z", "y", "x"}));
+    const TProjectModel other = TModelStore().LoadProject(otherId);
+    ASSERT_EQ(other.classes.size(), others.size());
+    for (std::size_t i = 0; i < others.size(); ++i)
+      EXPECT_EQ(MemberNames(other.classes[i]),
+                i == 0 ? (std::vector<std::string>{"q", "r"}) : std::vector<std::string>{"q"});
+  }
 }
 
 TEST(ModelStore, NamesTheClassAndMemberOfALengthThatIsNoNumberAndRefusesAMissingProject) {
