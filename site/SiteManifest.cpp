@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <string_view>
 #include <type_traits>
 
 namespace {
@@ -33,7 +34,7 @@ std::string Escape(const std::string& name) {
   return escaped;
 }
 
-bool Unescape(const std::string& text, std::string& name) {
+bool Unescape(std::string_view text, std::string& name) {
   name.clear();
   for (std::size_t i = 0; i < text.size(); ++i) {
     if (text[i] != '\\') {
@@ -72,7 +73,7 @@ bool IsSitePath(const std::string& path) {
   }
 }
 
-bool IsDigestAt(const std::string& text, std::size_t at) {
+bool IsDigestAt(std::string_view text, std::size_t at) {
   if (text.size() < at + 64) return false;
   for (std::size_t i = at; i < at + 64; ++i) {
     const char c = text[i];
@@ -81,7 +82,7 @@ bool IsDigestAt(const std::string& text, std::size_t at) {
   return true;
 }
 
-bool IsDigest(const std::string& text) {
+bool IsDigest(std::string_view text) {
   return text.size() == 64 && IsDigestAt(text, 0);
 }
 
@@ -92,7 +93,7 @@ void AppendHex(const std::array<unsigned char, 32>& bytes, std::string& text) {
   }
 }
 
-bool ReadHex(const std::string& hex, std::array<unsigned char, 32>& bytes) {
+bool ReadHex(std::string_view hex, std::array<unsigned char, 32>& bytes) {
   if (!IsDigest(hex)) return false;
   for (std::size_t i = 0; i < bytes.size(); ++i) {
     const auto nibble = [](char c) { return c <= '9' ? c - '0' : c - 'a' + 10; };
@@ -104,9 +105,9 @@ bool ReadHex(const std::string& hex, std::array<unsigned char, 32>& bytes) {
 // A number of the facts line as std::to_string writes it: decimal digits without a leading zero, a minus
 // sign first for a time before 1970, within the type.
 template <typename T>
-bool ReadNumber(const std::string& text, T& value) {
+bool ReadNumber(std::string_view text, T& value) {
   const bool negative = std::is_signed<T>::value && !text.empty() && text[0] == '-';
-  const std::string digits = negative ? text.substr(1) : text;
+  const std::string_view digits = negative ? text.substr(1) : text;
   if (digits.empty() || (digits.size() > 1 && digits[0] == '0') || (negative && digits == "0")) return false;
   std::uint64_t number = 0;
   for (const char c : digits) {
@@ -121,12 +122,12 @@ bool ReadNumber(const std::string& text, T& value) {
 }
 
 // "SIZE MODIFIED CHANGED INODE INPUTS" with "-" for the four numbers together or for the inputs.
-bool ReadFacts(const std::string& text, TFileFacts& facts) {
-  std::string parts[5];
+bool ReadFacts(std::string_view text, TFileFacts& facts) {
+  std::string_view parts[5];
   std::size_t start = 0;
   for (int i = 0; i < 5; ++i) {
     const std::size_t space = text.find(' ', start);
-    if ((space == std::string::npos) != (i == 4)) return false;
+    if ((space == std::string_view::npos) != (i == 4)) return false;
     parts[i] = text.substr(start, space - start);
     start = space + 1;
   }
@@ -146,6 +147,10 @@ bool ReadFacts(const std::string& text, TFileFacts& facts) {
     if (!facts.made) return false;
   }
   return facts.stamped || facts.made;
+}
+
+bool StartsWith(std::string_view text, std::string_view prefix) {
+  return text.substr(0, prefix.size()) == prefix;
 }
 
 }  // namespace
@@ -194,11 +199,12 @@ bool TSiteManifest::Parse(const std::string& text, TSiteManifest& manifest, std:
   std::size_t headerLines = 2;  // 3 with the line of the shared inputs
   std::size_t lineNumber = 0;
   std::size_t start = 0;
-  std::string line, path, entry;
+  std::string path;
   const std::string* lastPath = nullptr;  // the file the line before named; a facts line may follow it
-  while (start < text.size()) {
-    const std::size_t end = text.find('\n', start);
-    line.assign(text, start, end - start);
+  const std::string_view all(text);
+  while (start < all.size()) {
+    const std::size_t end = all.find('\n', start);
+    const std::string_view line = all.substr(start, end - start);
     start = end + 1;
     ++lineNumber;
     const auto where = [lineNumber] { return "第" + std::to_string(lineNumber) + "行"; };
@@ -211,7 +217,7 @@ bool TSiteManifest::Parse(const std::string& text, TSiteManifest& manifest, std:
       continue;
     }
     if (lineNumber == 2) {
-      if (line.rfind(kProjectPrefix, 0) != 0 ||
+      if (!StartsWith(line, kProjectPrefix) ||
           !Unescape(line.substr(sizeof kProjectPrefix - 1), manifest.projectName)) {
         error = where() + "不是工程名称";
         return false;
@@ -219,12 +225,12 @@ bool TSiteManifest::Parse(const std::string& text, TSiteManifest& manifest, std:
       continue;
     }
     // Version 2 needs the line of the shared inputs; a version-1 header before version-2 lines reads too.
-    if (lineNumber == 3 && (second || line.rfind(kInputsPrefix, 0) == 0)) {
-      const std::string both = line.substr(std::min(line.size(), sizeof kInputsPrefix - 1));
+    if (lineNumber == 3 && (second || StartsWith(line, kInputsPrefix))) {
+      const std::string_view both = line.substr(std::min(line.size(), sizeof kInputsPrefix - 1));
       const std::size_t space = both.find(' ');
-      const std::string inputs = both.substr(0, space);
-      const std::string checked = space == std::string::npos ? std::string() : both.substr(space + 1);
-      if (line.rfind(kInputsPrefix, 0) != 0 || !(inputs == "-" || IsDigest(inputs)) ||
+      const std::string_view inputs = both.substr(0, space);
+      const std::string_view checked = space == std::string_view::npos ? std::string_view() : both.substr(space + 1);
+      if (!StartsWith(line, kInputsPrefix) || !(inputs == "-" || IsDigest(inputs)) ||
           !(checked == "-" || IsDigest(checked))) {
         error = where() + "无法识别";
         return false;
@@ -234,7 +240,7 @@ bool TSiteManifest::Parse(const std::string& text, TSiteManifest& manifest, std:
       headerLines = 3;
       continue;
     }
-    if (line.rfind(kFactsPrefix, 0) == 0) {
+    if (StartsWith(line, kFactsPrefix)) {
       TFileFacts facts;
       if (lastPath == nullptr || !ReadFacts(line.substr(sizeof kFactsPrefix - 1), facts)) {
         error = where() + "无法识别";
@@ -246,18 +252,19 @@ bool TSiteManifest::Parse(const std::string& text, TSiteManifest& manifest, std:
     }
     const bool escaped = !line.empty() && line[0] == '\\';
     const std::size_t at = escaped ? 1 : 0;
-    bool sound = line.size() >= at + 67 && IsDigestAt(line, at) && line.compare(at + 64, 2, "  ") == 0;
+    bool sound = line.size() >= at + 67 && IsDigestAt(line, at) && line.substr(at + 64, 2) == "  ";
     if (sound) {
       if (escaped)
         sound = Unescape(line.substr(at + 66), path);
       else
-        path.assign(line, at + 66, std::string::npos);
+        path.assign(line.substr(at + 66));
     }
-    if (sound) entry.assign(line, at, 64);
     // Paths come sorted, as Text writes them, so each goes in at the end.
-    const auto added = sound && IsSitePath(path) ? manifest.digests.emplace_hint(manifest.digests.end(), path, entry)
-                                                 : manifest.digests.end();
-    if (added == manifest.digests.end() || added->first != path || added->second != entry ||
+    const std::string_view digest = sound ? line.substr(at, 64) : std::string_view();
+    const auto added = sound && IsSitePath(path)
+                           ? manifest.digests.emplace_hint(manifest.digests.end(), path, std::string(digest))
+                           : manifest.digests.end();
+    if (added == manifest.digests.end() || added->first != path || added->second != digest ||
         manifest.digests.size() != lineNumber - headerLines - manifest.facts.size()) {
       error = where() + "无法识别";
       return false;
