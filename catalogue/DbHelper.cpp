@@ -425,11 +425,11 @@ int TDbRow::ColumnIndex(const std::string& name) const {
 }
 
 std::string TDbRow::Text(int index) const {
-  auto* statement = static_cast<sqlite3_stmt*>(FStatement);
-  const unsigned char* text = sqlite3_column_text(statement, index);
+  // One look at the column's value serves both the text and its length (each column call costs as much).
+  sqlite3_value* column = sqlite3_column_value(static_cast<sqlite3_stmt*>(FStatement), index);
+  const unsigned char* text = sqlite3_value_text(column);
   if (text == nullptr) return std::string();
-  return std::string(reinterpret_cast<const char*>(text),
-                     static_cast<std::size_t>(sqlite3_column_bytes(statement, index)));
+  return std::string(reinterpret_cast<const char*>(text), static_cast<std::size_t>(sqlite3_value_bytes(column)));
 }
 
 int TDbRow::Integer(int index) const {

@@ -167,6 +167,9 @@ void LoadMembers(TDbHelper& db, const std::string& condition, const std::unorder
       if (!trimmed[at]) previous->members.shrink_to_fit();
       trimmed[at] = true;
     }
+    // Classes tend to have alike numbers of members: room for as many as the class before had saves most of
+    // the growing of each class's list (what is left over goes when the rows go on to another class).
+    if (entry.members.empty() && previous != nullptr) entry.members.reserve(previous->members.size());
     previous = &entry;
     entry.members.emplace_back();
     ReadMember(row, *columns, entry.className, entry.members.back());
