@@ -58,9 +58,9 @@ std::string InputsOfGoods(const TProjectModel& project) {
 }
 
 TEST(GenerationInputsTest, EveryChangeToWhatTheTextIsMadeFromChangesTheDigest) {
-  // The digest records of earlier runs hold: the same inputs give the same bytes as ever.
+  // The bytes are pinned: changing them changes the inputs of every file on record, which must be meant.
   const std::string before = InputsOfGoods(Sample());
-  EXPECT_EQ(before, "170d5beabdf185d46bc920a7fcd207da6679dc0324cc91e58cbe97f0f3eb9f8f");
+  EXPECT_EQ(before, "7e388aa718d1e0bc5811b6e6c67b0c65258df6e46214b2ff15e8975703b47154");
 
   const std::vector<std::pair<const char*, std::function<void(TProjectModel&)>>> changes = {
       {"class name", [](TProjectModel& p) { p.classes[0].className = "Goodz"; }},
@@ -72,6 +72,8 @@ TEST(GenerationInputsTest, EveryChangeToWhatTheTextIsMadeFromChangesTheDigest) {
        }},
       {"member name", [](TProjectModel& p) { p.classes[0].members[0].SetMemberName("ID"); }},
       {"member type", [](TProjectModel& p) { p.classes[0].members[1].SetMemberType(MemberTypes::kDate); }},
+      {"built-in type to a class's name",
+       [](TProjectModel& p) { p.classes[0].members[0].SetMemberType(std::string(MemberTypes::kInteger) + " "); }},
       {"length", [](TProjectModel& p) { p.classes[0].members[1].SetMemberLength(301); }},
       {"negative length", [](TProjectModel& p) { p.classes[0].members[2].SetMemberLength(5); }},
       {"largest length", [](TProjectModel& p) { p.classes[0].members[3].SetMemberLength(-2147483647 - 1); }},
