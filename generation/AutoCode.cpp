@@ -81,7 +81,10 @@ void TAutoCode::Run() {
   if (!CheckProjectName(FTarget.projectName).empty() && !CheckBeforeWriting(project)) return;
   const TProjectView view(project);
   const std::string checked = view.InputsOfProject(FTarget.projectName);
-  auto site = std::make_unique<TSiteWriter>(FTarget, FOptions);
+  // The site is this run's alone from before its record is read until after the new one is written: no other
+  // run's record overwrites this one's, nor this one's drops what another run added.
+  const TSiteLock lock(FTarget, FOptions.dryRun ? TSiteUse::Read : TSiteUse::Write);
+  auto site = std::make_unique<TSiteWriter>(FTarget, FOptions, lock);
   // The checks look at nothing but the project (and the program): a project the last run checked before
   // it wrote passes them again.
   if (!site->Checked(checked) && !CheckBeforeWriting(project)) return;
@@ -91,8 +94,8 @@ void TAutoCode::Run() {
   for (const std::string& warning : templates.Warnings()) FObserver.Progress(warning);
 
   TSiteOptions options = FOptions;
-  if (!AskAboutEditedFiles(view, templates, options)) return;
-  if (options.keepEdits != FOptions.keepEdits) site = std::make_unique<TSiteWriter>(FTarget, options);
+  if (!AskAboutEditedFiles(view, templates, lock, options)) return;
+  if (options.keepEdits != FOptions.keepEdits) site = std::make_unique<TSiteWriter>(FTarget, options, lock);
   site->SetSharedInputs(GenerationInputs::Shared(templates.Digest(), FTarget.projectName, FNamespace));
   site->SetCheckedProject(checked);
   if (!site->Report().freshStart.empty()) FObserver.Progress(site->Report().freshStart);
@@ -128,11 +131,12 @@ void TAutoCode::WriteSite(const TProjectView& project, const TTemplateSet& templ
 // Edited files can only be told by a sound record of the last run, and only matter when the run would
 // replace them. The pass that finds them is the dry run's, over the same snapshot of the project, so
 // it lists exactly the files the writing pass would replace.
-bool TAutoCode::AskAboutEditedFiles(const TProjectView& project, const TTemplateSet& templates, TSiteOptions& options) {
+bool TAutoCode::AskAboutEditedFiles(const TProjectView& project, const TTemplateSet& templates, const TSiteLock& lock,
+                                    TSiteOptions& options) {
   if (options.dryRun || options.keepEdits || !FObserver.AsksAboutEditedFiles()) return true;
   TSiteOptions dry = options;
   dry.dryRun = true;
-  TSiteWriter look(FTarget, dry);
+  TSiteWriter look(FTarget, dry, lock);
   if (!look.HasRecord()) return true;
   look.SetSharedInputs(GenerationInputs::Shared(templates.Digest(), FTarget.projectName, FNamespace));
   try {

@@ -7,9 +7,9 @@
 
 #include "generation/LayerCommon.h"
 #include "generation/TemplateSet.h"
-#include "site/SiteWriter.h"
 #include "model/ProjectChecker.h"
 #include "model/ProjectModel.h"
+#include "site/SiteWriter.h"
 
 // The answer to a run that would replace files edited by hand since the last run.
 enum class TEditedFilesAnswer {
@@ -106,7 +106,8 @@ class TAutoCode {
   void WriteSite(const TProjectView& project, const TTemplateSet& templates, TSiteWriter& site,
                  const TProgressCallback& progress);
   // Asks the observer about edited files the run would replace; false when the run is to stop.
-  bool AskAboutEditedFiles(const TProjectView& project, const TTemplateSet& templates, TSiteOptions& options);
+  bool AskAboutEditedFiles(const TProjectView& project, const TTemplateSet& templates, const TSiteLock& lock,
+                           TSiteOptions& options);
   void CopyTemplateSite(TSiteWriter& site, const TProgressCallback& progress);
 
   const TGenerationTarget FTarget;

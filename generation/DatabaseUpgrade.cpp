@@ -58,19 +58,19 @@ std::string ReadTextFile(const std::string& path) {
 TDatabaseUpgradeOutcome RunDatabaseUpgrade(const TDatabaseUpgradeRequest& request) {
   TDatabaseUpgradeOutcome outcome;
   const TGenerationTarget& target = request.target;
-  const std::string shownSite = "projects/" + target.projectName;
+  const std::string shownSite = ShownSiteOf(target);
   try {
     const TProjectModel current = TModelStore().LoadProject(target.projectId);
     RefuseUnsafeProject(current);
 
-    const std::string base = target.programFolder.empty() ? std::string() : target.programFolder + "/";
     std::error_code error;
-    if (!std::filesystem::is_directory(base + shownSite, error))
+    if (!std::filesystem::is_directory(SiteFolderOf(target), error))
       throw TUpgradeProblem("没有找到网站文件夹“" + shownSite +
                             "”：升级脚本从网站记录的数据库版本开始，请先生成代码，第一次生成会记录第一个版本");
 
     TSiteOptions siteOptions;
     siteOptions.dryRun = !request.record;
+    // Holds the site (exclusively to record) from reading its versions until the new one is on record.
     TSiteWriter site(target, siteOptions);
     const TSiteVersions versions = site.ReadVersions();
     if (!versions.damage.empty()) throw TUpgradeProblem(versions.damage);
@@ -123,8 +123,8 @@ TDatabaseUpgradeOutcome RunDatabaseUpgrade(const TDatabaseUpgradeRequest& reques
       outcome.recordedVersion = next;
     }
     if (outcome.recordedVersion >= 0)
-      outcome.message = "已记录版本 " + Digits(outcome.recordedVersion) + "：" + shownSite + "/" +
-                        SiteVersionPaths::kFolder;
+      outcome.message =
+          "已记录版本 " + Digits(outcome.recordedVersion) + "：" + shownSite + "/" + SiteVersionPaths::kFolder;
     return outcome;
   } catch (const TUpgradeProblem& problem) {
     outcome.exitCode = kExitProblem;

@@ -21,3 +21,12 @@ struct TGenerationTarget {
   // The user's folder of generation templates (see TTemplateSet); empty: the built-in templates alone.
   std::string userTemplates = {};
 };
+
+// The site's folder: programFolder/projects/<projectName> (relative to the current folder without a program
+// folder), and its name as messages and the progress log show it: "projects/<projectName>".
+inline std::string ShownSiteOf(const TGenerationTarget& target) {
+  return "projects/" + target.projectName;
+}
+inline std::string SiteFolderOf(const TGenerationTarget& target) {
+  return (target.programFolder.empty() ? std::string() : target.programFolder + "/") + ShownSiteOf(target);
+}

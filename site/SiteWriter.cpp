@@ -16,11 +16,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string SiteFolderOf(const TGenerationTarget& target) {
-  const std::string base = target.programFolder.empty() ? std::string() : target.programFolder + "/";
-  return base + "projects/" + target.projectName;
-}
-
 TFileStamp StampOf(const struct stat& info) {
   TFileStamp stamp;
   stamp.size = static_cast<std::int64_t>(info.st_size);
@@ -132,16 +127,29 @@ class TSiteWriter::TTemplateCopy : public TCopyDestination {
 };
 
 TSiteWriter::TSiteWriter(const TGenerationTarget& target, TSiteOptions options)
-    : FProjectName(target.projectName),
+    : TSiteWriter(target, options, nullptr) {}
+
+TSiteWriter::TSiteWriter(const TGenerationTarget& target, TSiteOptions options, const TSiteLock& lock)
+    : TSiteWriter(target, options, &lock) {}
+
+TSiteWriter::~TSiteWriter() = default;
+
+TSiteWriter::TSiteWriter(const TGenerationTarget& target, TSiteOptions options, const TSiteLock* lock)
+    : FOwnLock(lock != nullptr
+                   ? nullptr
+                   : std::make_unique<TSiteLock>(target, options.dryRun ? TSiteUse::Read : TSiteUse::Write)),
+      FProjectName(target.projectName),
       FSite(SiteFolderOf(target)),
-      FShownSite("projects/" + target.projectName),
+      FShownSite(ShownSiteOf(target)),
       FProtected(TProtectedPaths::Of(TDbHelper::CatalogueFile(), TemplateFolderOf(target))),
       FOptions(options),
       FFolder(FSite, FProtected) {
   FNext.projectName = FProjectName;
   FReport.siteName = FShownSite;
-  // The site's folder is resolved here, once, for the whole run.
-  FCreatesSite = !FFolder.Open(false);
+  // The site's folder is resolved here, once, for the whole run. The lock of a run that writes makes the
+  // folder when it is not there yet, and says so.
+  if (lock == nullptr) lock = FOwnLock.get();
+  FCreatesSite = !FFolder.Open(false) || lock->Created();
   ReadManifest();
 }
 
@@ -182,7 +190,7 @@ void TSiteWriter::ReadManifest() {
     struct stat info {};
     if (!FFolder.Stat(TSiteManifest::kPath, info)) {
       // A site that is not there yet has no earlier run to speak of.
-      if (FFolder.IsOpen()) FReport.freshStart = "没有找到上次生成的记录" + shown + "，本次从头开始。";
+      if (!FCreatesSite) FReport.freshStart = "没有找到上次生成的记录" + shown + "，本次从头开始。";
       return;
     }
     FRecordTime = info.st_mtim;

@@ -2,6 +2,7 @@
 
 #include <sys/types.h>
 
+#include <memory>
 #include <set>
 #include <string>
 #include <vector>
@@ -9,6 +10,7 @@
 #include "site/FileOperate.h"
 #include "site/GenerationTarget.h"
 #include "site/SiteFolder.h"
+#include "site/SiteLock.h"
 #include "site/SiteManifest.h"
 
 // What a run does, or in a dry run would do, with one file of the site.
@@ -78,8 +80,14 @@ bool IsVersionFile(const std::string& relative);
 // bytes differ from the new ones might hold the user's work, so it is kept like an edited one.
 class TSiteWriter {
  public:
-  // Reads the manifest of the site target names (programFolder/projects/<projectName>).
+  // Reads the manifest of the site target names (programFolder/projects/<projectName>), holding the site's
+  // lock (TSiteLock) for the writer's life: shared in a dry run, else exclusive. Raises TSiteBusyError when
+  // another operation holds the site.
   TSiteWriter(const TGenerationTarget& target, TSiteOptions options);
+  // The same under the lock the operation holds already, for an operation that makes more than one writer
+  // (a run that first looks for edited files). The lock must outlive the writer.
+  TSiteWriter(const TGenerationTarget& target, TSiteOptions options, const TSiteLock& lock);
+  ~TSiteWriter();
 
   const TSiteOptions& Options() const { return FOptions; }
   const TSiteReport& Report() const { return FReport; }
@@ -165,6 +173,9 @@ class TSiteWriter {
   void WriteUnlessEqual(const std::string& relative, const std::string& bytes, mode_t newFileMode);
   void ReadManifest();
 
+  TSiteWriter(const TGenerationTarget& target, TSiteOptions options, const TSiteLock* lock);
+
+  std::unique_ptr<TSiteLock> FOwnLock;  // the writer's own lock, when the operation holds none
   const std::string FProjectName;
   const std::string FSite;       // absolute or relative to the current folder, no trailing slash
   const std::string FShownSite;  // "projects/<P>"

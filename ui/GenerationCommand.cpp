@@ -39,6 +39,8 @@ bool TGenerationCommand::SiteWithoutRecord(const TGenerationTarget& target) {
   try {
     const TSiteWriter look(target, TSiteOptions{true, false, false});
     return !look.Report().freshStart.empty();
+  } catch (const TSiteBusyError&) {
+    return false;  // another run is writing the site: the run refuses, saying so
   } catch (const std::exception&) {
     return true;  // a site that cannot even be looked at: the run says why
   }
