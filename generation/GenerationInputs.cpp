@@ -72,12 +72,35 @@ void Put(std::string& out, const Values&... values) {
   out.resize(static_cast<std::size_t>(at - out.data()));
 }
 
+// The member's seven flags (key, must, integer, float, query flag, display, shown on the query page) go as
+// one negative number, a bit each, when all are 0 or 1, as they usually are; otherwise as 0 and then each
+// of them. A member takes 6 bytes less that way and the two forms never read alike.
+struct TFlags {
+  int values[7];
+};
+
+char* Put(const TFlags& flags, char* at) {
+  long long bits = 0;
+  bool packed = true;
+  for (int i = 0; i < 7; ++i) {
+    if (flags.values[i] != 0 && flags.values[i] != 1) packed = false;
+    bits |= static_cast<long long>(flags.values[i] & 1) << i;
+  }
+  if (packed) return Put(-1 - bits, at);
+  at = Put(0LL, at);
+  for (const int value : flags.values) at = Put(static_cast<long long>(value), at);
+  return at;
+}
+
+std::size_t Most(const TFlags&) {
+  return 8 * kNumberBytes;
+}
+
 void PutMember(const TMember& m, std::string& out) {
   Put(out, m.GetMemberName(), TMemberType{m.GetMemberType()}, static_cast<long long>(m.GetMemberLength()),
-      static_cast<long long>(m.GetMemberIsPri()), m.GetMemberComment(), static_cast<long long>(m.GetMemberIsMust()),
-      static_cast<long long>(m.GetMemberIsInteger()), static_cast<long long>(m.GetMemberIsFloat()),
-      static_cast<long long>(m.GetQueryFlag()), static_cast<long long>(m.GetMemberIsDisplay()),
-      static_cast<long long>(m.GetMemberQueryDisplay()));
+      m.GetMemberComment(),
+      TFlags{{m.GetMemberIsPri(), m.GetMemberIsMust(), m.GetMemberIsInteger(), m.GetMemberIsFloat(), m.GetQueryFlag(),
+              m.GetMemberIsDisplay(), m.GetMemberQueryDisplay()}});
 }
 
 void PutClassRow(const TClassModel& entry, std::string& out) {

@@ -24,14 +24,15 @@ TMember Member(const std::string& name, const std::string& type, int length, int
   m.SetMemberIsMust(1);
   m.SetMemberIsInteger(type == MemberTypes::kInteger);
   m.SetMemberIsFloat(0);
-  m.SetQueryFlag(-70000);
+  m.SetQueryFlag(0);
   m.SetMemberIsDisplay(display);
   m.SetMemberQueryDisplay(1);
   return m;
 }
 
 // Goods refers to Kind (named in another case) and to a class that does not exist; its numbers take one to
-// five bytes, one negative, and a comment longer than one length byte holds.
+// five bytes, one negative, and a comment longer than one length byte holds; one member has a flag that
+// is neither 0 nor 1.
 TProjectModel Sample() {
   TProjectModel project;
   project.projectName = "Shop";
@@ -42,6 +43,7 @@ TProjectModel Sample() {
   goods.members = {Member("id", MemberTypes::kInteger, 0, 1, 0, "编号"),
                    Member("name", MemberTypes::kString, 300, 0, 1, std::string(200, 'x')),
                    Member("kind", "kind", -5, 0, 0, "类别"), Member("lost", "Nowhere", 2147483647, 0, 0, "")};
+  goods.members[3].SetQueryFlag(-70000);
   TClassModel kind;
   kind.classId = 2;
   kind.className = "Kind";
@@ -60,7 +62,7 @@ std::string InputsOfGoods(const TProjectModel& project) {
 TEST(GenerationInputsTest, EveryChangeToWhatTheTextIsMadeFromChangesTheDigest) {
   // The bytes are pinned: changing them changes the inputs of every file on record, which must be meant.
   const std::string before = InputsOfGoods(Sample());
-  EXPECT_EQ(before, "7e388aa718d1e0bc5811b6e6c67b0c65258df6e46214b2ff15e8975703b47154");
+  EXPECT_EQ(before, "786c4fea5de1c6ee8b6fadb995ec201a8be599e7e2d89e05bf09b679921fe620");
 
   const std::vector<std::pair<const char*, std::function<void(TProjectModel&)>>> changes = {
       {"class name", [](TProjectModel& p) { p.classes[0].className = "Goodz"; }},
@@ -82,7 +84,14 @@ TEST(GenerationInputsTest, EveryChangeToWhatTheTextIsMadeFromChangesTheDigest) {
       {"must", [](TProjectModel& p) { p.classes[0].members[0].SetMemberIsMust(0); }},
       {"integer", [](TProjectModel& p) { p.classes[0].members[0].SetMemberIsInteger(0); }},
       {"float", [](TProjectModel& p) { p.classes[0].members[1].SetMemberIsFloat(1); }},
-      {"query flag", [](TProjectModel& p) { p.classes[0].members[1].SetQueryFlag(-70001); }},
+      {"query flag", [](TProjectModel& p) { p.classes[0].members[1].SetQueryFlag(1); }},
+      {"query flag out of the usual", [](TProjectModel& p) { p.classes[0].members[3].SetQueryFlag(-70001); }},
+      {"flag beyond 0 and 1", [](TProjectModel& p) { p.classes[0].members[1].SetMemberIsFloat(3); }},
+      {"flags of the usual and not",
+       [](TProjectModel& p) {
+         p.classes[0].members[3].SetQueryFlag(0);
+         p.classes[0].members[2].SetQueryFlag(-70000);
+       }},
       {"display", [](TProjectModel& p) { p.classes[0].members[1].SetMemberIsDisplay(0); }},
       {"query display", [](TProjectModel& p) { p.classes[0].members[3].SetMemberQueryDisplay(0); }},
       {"member order", [](TProjectModel& p) { std::swap(p.classes[0].members[0], p.classes[0].members[1]); }},
