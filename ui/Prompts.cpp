@@ -33,7 +33,7 @@ TScript& Script() {
 
 void Record(const QString& kind, const QString& caption, const QString& text,
             Prompts::TIcon icon = Prompts::TIcon::None) {
-  Script().shown.append({kind, caption, text, icon});
+  Script().shown.append({kind, caption, text, icon, {}, {}});
 }
 
 QWidget* Parent() {
