@@ -201,14 +201,14 @@ TProgram FromQtHelp(const std::string& name, const std::string& help) {
     } else if (std::regex_match(line, match, optionLine)) {
       TArgument option;
       option.description = match[2];
-      for (std::string spec : Split(match[1], ',')) {
-        while (!spec.empty() && spec.front() == ' ') spec.erase(0, 1);
-        const std::size_t value = spec.find(" <");
+      for (std::string form : Split(match[1], ',')) {
+        while (!form.empty() && form.front() == ' ') form.erase(0, 1);
+        const std::size_t value = form.find(" <");
         if (value != std::string::npos) {
-          option.value = spec.substr(value + 2, spec.size() - value - 3);
-          spec.resize(value);
+          option.value = form.substr(value + 2, form.size() - value - 3);
+          form.resize(value);
         }
-        option.names.push_back(spec);
+        option.names.push_back(form);
       }
       program.options.push_back(option);
     } else if (!program.options.empty()) {

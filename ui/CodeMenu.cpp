@@ -50,12 +50,15 @@ void TCodeMenu::sql1Click() {
   TDataBaseSqlForm::ShowForProject(FWindow.Widget(), projectId);
 }
 
+bool TCodeMenu::RefusedWhileRunning() const {
+  if (!FGeneration->Running()) return false;
+  Prompts::ShowMessage("代码正在生成中，请稍候!");
+  return true;
+}
+
 void TCodeMenu::UpgradeSql1Click() {
-  if (FGeneration->Running()) {
-    // The run records the site's files when it ends, over a version recorded meanwhile.
-    Prompts::ShowMessage("代码正在生成中，请稍候!");
-    return;
-  }
+  // The run records the site's files when it ends, over a version recorded meanwhile.
+  if (RefusedWhileRunning()) return;
   const int projectId = FWindow.SelectedProjectId();
   if (projectId < 0) {
     Prompts::ShowMessage("当前未有任何项目被选中!");
@@ -84,11 +87,8 @@ void TCodeMenu::S2Click() {
 }
 
 void TCodeMenu::A1Click() {
-  if (FGeneration->Running()) {
-    // Two runs at once would write the same files.
-    Prompts::ShowMessage("代码正在生成中，请稍候!");
-    return;
-  }
+  // Two runs at once would write the same files.
+  if (RefusedWhileRunning()) return;
   const int projectId = FWindow.SelectedProjectId();
   if (projectId < 0) {
     Prompts::ShowMessage("没有一个工程被选中！");

@@ -32,6 +32,8 @@ class TCodeMenu : public QObject {
 
  private:
   QAction* AddCommand(QMenu* menu, const char* name, const QString& caption, void (TCodeMenu::*handler)());
+  // Says that a run is going on and returns true while one is; the commands that would meet it stop there.
+  bool RefusedWhileRunning() const;
 
   TWindowContext& FWindow;
   QString FNamespace = "corvanthel";
