@@ -111,7 +111,9 @@ class TSiteWriter::TTemplateCopy : public TCopyDestination {
   }
   void KeepExisting(const std::string& relative) override {
     const std::string path = Path(relative);
-    FSite.FSeen.insert(path);
+    // A file this run wrote itself (the generated admin home) keeps the record of what it wrote; only a
+    // file the run left as it was takes its record over from the last run.
+    if (!FSite.FSeen.insert(path).second) return;
     FSite.CarryOver(path);
   }
   void PutFile(const std::string& source, const std::string& relative) override {

@@ -10,6 +10,7 @@
 #include "generation/PageOperate.h"
 #include "pages/PagesTestSupport.h"
 #include "site/FileOperate.h"
+#include "text/Sha256.h"
 #include "support/FileBytes.h"
 #include "support/RunProgram.h"
 #include "support/TempCatalogue.h"
@@ -62,6 +63,26 @@ TEST_F(PagesCliTest, DryRunAndKeptEditsCoverThePages) {
   // Without the switch the run leaves the pages alone and reports them as left over.
   result = Cli({"generate", "Shop", "--dry-run"});
   EXPECT_NE(result.out.find("left-over projects/Shop/Admin/BookShow.aspx\n"), std::string::npos) << result.out;
+}
+
+// A site generated without the pages gets the generated admin home on its first run with them, and the
+// record says what that run wrote, not the template's home it replaced: a later change of the home (a
+// class's friendly name) is a change, never a hand edit.
+TEST_F(PagesCliTest, TheAdminHomeWrittenOverTheTemplatesIsRecordedAsWritten) {
+  ASSERT_EQ(Cli({"generate", "Shop"}).exitCode, 0);
+  TProgramResult result = Cli({"generate", "Shop", "--pages"});
+  ASSERT_EQ(result.exitCode, 0) << result.err;
+  const std::string site = FCatalogue.Folder() + "/projects/Shop/";
+  const std::string record = ReadFileBytes(site + "App_Data/corvanthel-manifest.sha256");
+  for (const std::string file : {"Admin/Default.aspx", "Admin/Default.aspx.cs"})
+    EXPECT_NE(record.find(Sha256::HexDigest(ReadFileBytes(site + file)) + "  " + file + "\n"), std::string::npos)
+        << file;
+
+  const int book = TClassDAO().GetClassIdByName(FShop.projectId, "Book");
+  TClassDAO().UpdateClass(FShop.projectId, book, "Book", "藏书");
+  result = Cli({"generate", "Shop", "--pages", "--dry-run"});
+  EXPECT_NE(result.out.find("changed   projects/Shop/Admin/Default.aspx\n"), std::string::npos) << result.out;
+  EXPECT_EQ(result.out.find("edited    "), std::string::npos) << result.out;
 }
 
 // preview prints a class's page with its code-behind and its page data access, each under its path,
