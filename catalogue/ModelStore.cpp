@@ -31,10 +31,12 @@ struct TMemberColumns {
       memberIsInteger, memberIsFloat, queryFlag, memberIsDisplay, memberQueryDisplay;
 };
 
-void ReadMember(const TDbRow& row, const TMemberColumns& column, const std::string& className, TMember& member) {
+// classId: the row's class id, read already.
+void ReadMember(const TDbRow& row, const TMemberColumns& column, int classId, const std::string& className,
+                TMember& member) {
   member.SetMemberId(row.Integer(column.memberId));
   member.SetProjectId(row.Integer(column.projectId));
-  member.SetClassId(row.Integer(column.classId));
+  member.SetClassId(classId);
   member.SetMemberName(row.Text(column.memberName));
   member.SetMemberType(row.Text(column.memberType));
   try {
@@ -172,7 +174,7 @@ void LoadMembers(TDbHelper& db, const std::string& condition, const std::unorder
     if (entry.members.empty() && previous != nullptr) entry.members.reserve(previous->members.size());
     previous = &entry;
     entry.members.emplace_back();
-    ReadMember(row, *columns, entry.className, entry.members.back());
+    ReadMember(row, *columns, classId, entry.className, entry.members.back());
   });
   if (previous != nullptr) previous->members.shrink_to_fit();
 }

@@ -185,17 +185,18 @@ TSiteFolder::TResolved TSiteFolder::Resolve(const std::string& relative, bool cr
 
 bool TSiteFolder::Stat(const std::string& relative, struct stat& info, bool followLast) {
   if (!IsOpen()) return false;
-  const TResolved entry = Resolve(relative, false, followLast, "读取");
+  TResolved entry = Resolve(relative, false, followLast, "读取");
   FLookedAt.clear();
-  if (followLast && entry.found && !entry.name.empty()) {
-    FLookedAt = relative;
-    FLook = entry;
-  }
   if (!entry.found) return false;
   if (entry.name.empty()) return ::fstat(entry.folder, &info) == 0;
   // The walk looked at the entry already.
   if (entry.exists) info = entry.info;
-  return entry.exists;
+  const bool exists = entry.exists;
+  if (followLast) {
+    FLookedAt = relative;
+    FLook = std::move(entry);
+  }
+  return exists;
 }
 
 std::string TSiteFolder::Read(const std::string& relative) {

@@ -67,7 +67,8 @@ struct TSiteManifest {
   std::string projectName;
   std::map<std::string, std::string> digests;  // site-relative path -> SHA-256 (hex)
   // Version 2: the inputs every generated file shares (SHA-256, hex; empty when not recorded), the project
-  // the run checked before it wrote (TSiteWriter::Checked), and the facts known of some of the files.
+  // the run checked before it wrote (TSiteWriter::Checked), and the facts known of some of the files of
+  // digests (Parse takes a facts line only after the digest of its file).
   std::string inputs;
   std::string checked;
   std::map<std::string, TFileFacts> facts;

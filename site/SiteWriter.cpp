@@ -16,6 +16,28 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// Tells whether keys asked in ascending order are in a sorted set or map, in one walk over it: the end of
+// a run asks this of every file of the record, which a look-up each would make a search each.
+template <class TSorted>
+class TAscendingLookup {
+ public:
+  explicit TAscendingLookup(const TSorted& sorted) : FAt(sorted.begin()), FEnd(sorted.end()) {}
+  bool Has(const std::string& key) {
+    while (FAt != FEnd && KeyOf(*FAt) < key) ++FAt;
+    return FAt != FEnd && KeyOf(*FAt) == key;
+  }
+
+ private:
+  static const std::string& KeyOf(const std::string& key) { return key; }
+  template <class TValue>
+  static const std::string& KeyOf(const std::pair<const std::string, TValue>& entry) {
+    return entry.first;
+  }
+
+  typename TSorted::const_iterator FAt;
+  typename TSorted::const_iterator FEnd;
+};
+
 TFileStamp StampOf(const struct stat& info) {
   TFileStamp stamp;
   stamp.size = static_cast<std::int64_t>(info.st_size);
@@ -212,8 +234,12 @@ void TSiteWriter::ReadManifest() {
 
 bool TSiteWriter::AsRecorded(const std::string& relative, const struct stat& info) const {
   const auto facts = FLast.facts.find(relative);
-  if (facts == FLast.facts.end() || !facts->second.stamped || !S_ISREG(info.st_mode)) return false;
-  const TFileStamp& stamp = facts->second.stamp;
+  return facts != FLast.facts.end() && AsRecorded(facts->second, info);
+}
+
+bool TSiteWriter::AsRecorded(const TFileFacts& facts, const struct stat& info) const {
+  if (!facts.stamped || !S_ISREG(info.st_mode)) return false;
+  const TFileStamp& stamp = facts.stamp;
   const std::int64_t recordTime =
       static_cast<std::int64_t>(FRecordTime.tv_sec) * 1000000000 + static_cast<std::int64_t>(FRecordTime.tv_nsec);
   return stamp.modified < recordTime && stamp.changed < recordTime && StampOf(info) == stamp;
@@ -233,13 +259,13 @@ void TSiteWriter::CarryOver(const std::string& relative) {
 
 bool TSiteWriter::Keep(const std::string& relative, const std::string& inputs) {
   if (!FHaveLast || FInputs.empty() || FLast.inputs != FInputs || inputs.size() != 32) return false;
+  // A file with facts has its digest in the record too (a facts line follows the line of its digest).
   const auto facts = FLast.facts.find(relative);
   if (facts == FLast.facts.end() || !facts->second.made ||
-      inputs.compare(0, 32, reinterpret_cast<const char*>(facts->second.inputs.data()), 32) != 0 ||
-      FLast.digests.count(relative) == 0)
+      inputs.compare(0, 32, reinterpret_cast<const char*>(facts->second.inputs.data()), 32) != 0)
     return false;
   struct stat info {};
-  if (!FFolder.Stat(relative, info) || !AsRecorded(relative, info)) return false;
+  if (!FFolder.Stat(relative, info) || !AsRecorded(facts->second, info)) return false;
   // Its record stays as it is: taken over from the last one only when the record is written at all.
   FSeen.insert(relative);
   FReport.files.push_back({relative, TSiteFileState::Unchanged});
@@ -349,14 +375,16 @@ void TSiteWriter::CopyFile(const std::string& source, const std::string& relativ
 void TSiteWriter::Finish() {
   FNext.inputs = FInputs;
   FNext.checked = FChecked;
+  TAscendingLookup<std::set<std::string>> seenVersion(FSeen);
   for (const auto& [path, digest] : FLast.digests) {
-    if (FSeen.count(path) != 0 || !SiteVersionPaths::IsVersionFile(path)) continue;
+    if (seenVersion.Has(path) || !SiteVersionPaths::IsVersionFile(path)) continue;
     // Kept on record even when missing, so that the upgrade reports it gone instead of starting afresh.
     CarryOver(path);
     if (OnDisk(path)) FReport.files.push_back({path, TSiteFileState::Unchanged});
   }
+  TAscendingLookup<std::set<std::string>> seen(FSeen);
   for (const auto& [path, digest] : FLast.digests) {
-    if (FSeen.count(path) != 0 || SiteVersionPaths::IsVersionFile(path) || !OnDisk(path)) continue;
+    if (seen.Has(path) || SiteVersionPaths::IsVersionFile(path) || !OnDisk(path)) continue;
     // Never deleted: it may be the user's now. It stays on record, so it is reported again.
     FReport.files.push_back({path, TSiteFileState::LeftOver});
     CarryOver(path);
@@ -375,8 +403,10 @@ bool TSiteWriter::RecordUnchanged() const {
       FNext.checked != FLast.checked)
     return false;
   // Every file of the last record is still on record: noted by this run, or kept on its record.
+  TAscendingLookup<std::map<std::string, std::string>> noted(FNext.digests);
+  TAscendingLookup<std::set<std::string>> seen(FSeen);
   for (const auto& entry : FLast.digests)
-    if (FNext.digests.count(entry.first) == 0 && FSeen.count(entry.first) == 0) return false;
+    if (!noted.Has(entry.first) && !seen.Has(entry.first)) return false;
   // What this run noted says what the last record did, new stamps of files read again aside; a file kept
   // on its record (Keep) says the same by definition.
   for (const auto& [path, digest] : FNext.digests) {

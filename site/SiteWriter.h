@@ -162,6 +162,7 @@ class TSiteWriter {
   // True when the file is on disk as the record's stamp says, with a stamp older than the record itself
   // (a file changed in the same clock step as its stamp was taken could otherwise pass unseen).
   bool AsRecorded(const std::string& relative, const struct stat& info) const;
+  bool AsRecorded(const TFileFacts& facts, const struct stat& info) const;
   // The record of a run that stopped before Finish: the last one, with what this run wrote over it.
   TSiteManifest MergedRecord() const;
   // The facts of a file carried over from the last record, its inputs left out when the shared inputs

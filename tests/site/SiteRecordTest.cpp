@@ -68,7 +68,12 @@ TEST(SiteRecordText, SaysWhatItKnowsOfEachFileAndRefusesAnythingElse) {
         head + line + "#= 1 2 3 4 99999999999999999999\n", head + line + "#= 1 2 - 4 -\n",
         head + line + "#=  1 2 3 4 -\n", std::string("# corvanthel site manifest 2\n# project: P\n# inputs: - x\n"),
         std::string("# corvanthel site manifest 2\n# project: P\n# inputs: -\n"),
-        std::string("# corvanthel site manifest 2\n# project: P\n") + line}) {
+        std::string("# corvanthel site manifest 2\n# project: P\n") + line,
+        // A digest or inputs with one character that is no lower-case hexadecimal digit, first or last.
+        head + line + "#= 1 2 3 4 " + ab.substr(0, 63) + "B\n", head + line + "#= 1 2 3 4 g" + ab.substr(1) + "\n",
+        head + line + "#= 1 2 3 4 " + ab.substr(0, 63) + "\xe6\n", head + std::string(63, '1') + "F  a.cs\n",
+        head + ":" + std::string(63, '1') + "  a.cs\n",
+        "# corvanthel site manifest 2\n# project: P\n# inputs: " + std::string(63, 'c') + "G -\n"}) {
     EXPECT_FALSE(TSiteManifest::Parse(damaged, read, error)) << damaged;
   }
 }
