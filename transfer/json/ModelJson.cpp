@@ -13,6 +13,7 @@
 #include <memory>
 #include <nlohmann/json.hpp>
 #include <stdexcept>
+#include <string_view>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -558,16 +559,19 @@ void WriteExport(const TProjectModel& project, const TModelJsonFormat& format, T
     }
     out.Append(escaped.data(), escaped.size());
   };
+  // A catalogue id, then the indent of the next key: only version files carry ids.
+  const auto id = [&out, withIds](std::string_view key, long long value, std::string_view indent) {
+    if (!withIds) return;
+    out.Append(key.data(), key.size());
+    PutInteger(out, value);
+    out.Append(indent.data(), indent.size());
+  };
   Put(out, "{\n  \"format\": \"");
   out.Append(format.name, std::strlen(format.name));
   Put(out, "\",\n  \"version\": ");
   PutInteger(out, format.version);
   Put(out, ",\n  ");
-  if (withIds) {
-    Put(out, "\"projectId\": ");
-    PutInteger(out, project.projectId);
-    Put(out, ",\n  ");
-  }
+  id("\"projectId\": ", project.projectId, ",\n  ");
   Put(out, "\"projectName\": ");
   text(project.projectName);
   Put(out, ",\n  \"classes\": [");
@@ -577,11 +581,7 @@ void WriteExport(const TProjectModel& project, const TModelJsonFormat& format, T
     whereMember = nullptr;
     if (c != 0) Put(out, ",");
     Put(out, "\n    {\n      ");
-    if (withIds) {
-      Put(out, "\"classId\": ");
-      PutInteger(out, entry.classId);
-      Put(out, ",\n      ");
-    }
+    id("\"classId\": ", entry.classId, ",\n      ");
     Put(out, "\"className\": ");
     text(entry.className);
     Put(out, ",\n      \"friendName\": ");
@@ -592,11 +592,7 @@ void WriteExport(const TProjectModel& project, const TModelJsonFormat& format, T
       whereMember = &m;
       if (i != 0) Put(out, ",");
       Put(out, "\n        {\n          ");
-      if (withIds) {
-        Put(out, "\"memberId\": ");
-        PutInteger(out, m.GetMemberId());
-        Put(out, ",\n          ");
-      }
+      id("\"memberId\": ", m.GetMemberId(), ",\n          ");
       Put(out, "\"memberName\": ");
       text(m.GetMemberName());
       Put(out, ",\n          \"memberType\": ");
@@ -607,18 +603,17 @@ void WriteExport(const TProjectModel& project, const TModelJsonFormat& format, T
       PutInteger(out, m.GetMemberIsPri());
       Put(out, ",\n          \"memberComment\": ");
       text(m.GetMemberComment());
-      Put(out, ",\n          \"memberIsMust\": ");
-      PutInteger(out, m.GetMemberIsMust());
-      Put(out, ",\n          \"memberIsInteger\": ");
-      PutInteger(out, m.GetMemberIsInteger());
-      Put(out, ",\n          \"memberIsFloat\": ");
-      PutInteger(out, m.GetMemberIsFloat());
-      Put(out, ",\n          \"queryFlag\": ");
-      PutInteger(out, m.GetQueryFlag());
-      Put(out, ",\n          \"memberIsDisplay\": ");
-      PutInteger(out, m.GetMemberIsDisplay());
-      Put(out, ",\n          \"memberQueryDisplay\": ");
-      PutInteger(out, m.GetMemberQueryDisplay());
+      const std::pair<std::string_view, int> flags[] = {
+          {",\n          \"memberIsMust\": ", m.GetMemberIsMust()},
+          {",\n          \"memberIsInteger\": ", m.GetMemberIsInteger()},
+          {",\n          \"memberIsFloat\": ", m.GetMemberIsFloat()},
+          {",\n          \"queryFlag\": ", m.GetQueryFlag()},
+          {",\n          \"memberIsDisplay\": ", m.GetMemberIsDisplay()},
+          {",\n          \"memberQueryDisplay\": ", m.GetMemberQueryDisplay()}};
+      for (const auto& [key, value] : flags) {
+        out.Append(key.data(), key.size());
+        PutInteger(out, value);
+      }
       Put(out, "\n        }");
     }
     if (entry.members.empty()) {
