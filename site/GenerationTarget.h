@@ -27,6 +27,10 @@ struct TGenerationTarget {
 inline std::string ShownSiteOf(const TGenerationTarget& target) {
   return "projects/" + target.projectName;
 }
+// The folder every site lives in: programFolder/projects ("projects" without a program folder).
+inline std::string SitesFolderOf(const TGenerationTarget& target) {
+  return (target.programFolder.empty() ? std::string() : target.programFolder + "/") + "projects";
+}
 inline std::string SiteFolderOf(const TGenerationTarget& target) {
-  return (target.programFolder.empty() ? std::string() : target.programFolder + "/") + ShownSiteOf(target);
+  return SitesFolderOf(target) + "/" + target.projectName;
 }

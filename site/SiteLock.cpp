@@ -75,7 +75,7 @@ std::string Busy(const std::string& shownSite) {
 TSiteBusyError::TSiteBusyError(const std::string& shownSite) : TFileError(SiteTexts::Busy(shownSite), EWOULDBLOCK) {}
 
 TSiteLock::TSiteLock(const TGenerationTarget& target, TSiteUse use)
-    : FParent((target.programFolder.empty() ? std::string() : target.programFolder + "/") + "projects"),
+    : FParent(SitesFolderOf(target)),
       FSite(SiteFolderOf(target)) {
   const bool write = use == TSiteUse::Write;
   struct stat info {};
