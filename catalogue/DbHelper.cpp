@@ -14,6 +14,7 @@
 #include <chrono>
 #include <climits>
 #include <cstring>
+#include <exception>
 #include <mutex>
 #include <set>
 #include <thread>
@@ -128,6 +129,55 @@ void Notify(const std::string& sql) {
   }
   if (observer) observer(sql);
 }
+
+// The aggregate function a ForEachKeyAndText pass calls once per row, and what it calls back.
+constexpr const char* kKeyTextFunction = "corvanthel_key_text";
+struct TKeyTextPass {
+  const TDbHelper::TKeyTextVisitor& onRow;
+  std::exception_ptr failure;
+};
+
+void KeyTextStep(sqlite3_context* context, int, sqlite3_value** values) {
+  auto* pass = static_cast<TKeyTextPass*>(sqlite3_user_data(context));
+  const long long key = sqlite3_value_int64(values[0]);
+  try {
+    if (sqlite3_value_type(values[1]) != SQLITE_TEXT) {
+      pass->onRow(key, nullptr);
+      return;
+    }
+    const auto* bytes = reinterpret_cast<const char*>(sqlite3_value_text(values[1]));
+    const std::string_view text(bytes != nullptr ? bytes : "",
+                                static_cast<std::size_t>(sqlite3_value_bytes(values[1])));
+    pass->onRow(key, &text);
+  } catch (...) {
+    // The engine's frames cannot pass an exception on: it is kept, the pass is stopped with an error, and
+    // the exception is raised again once the statement is done.
+    pass->failure = std::current_exception();
+    sqlite3_result_error(context, "interrupted", -1);
+  }
+}
+
+void KeyTextFinal(sqlite3_context*) {}
+
+// Registers the pass's function on the connection for as long as it lives: the function points at a pass
+// on the stack, so it must not outlive it.
+class TKeyTextFunction {
+ public:
+  TKeyTextFunction(sqlite3* db, TKeyTextPass& pass) : FDb(db) {
+    // SQLITE_DIRECTONLY: a view or trigger stored in the catalogue cannot call it.
+    if (sqlite3_create_function_v2(db, kKeyTextFunction, 2, SQLITE_UTF8 | SQLITE_DIRECTONLY, &pass, nullptr,
+                                   KeyTextStep, KeyTextFinal, nullptr) != SQLITE_OK)
+      ThrowEngineError(db);
+  }
+  ~TKeyTextFunction() {
+    sqlite3_create_function_v2(FDb, kKeyTextFunction, 2, SQLITE_UTF8, nullptr, nullptr, nullptr, nullptr, nullptr);
+  }
+  TKeyTextFunction(const TKeyTextFunction&) = delete;
+  TKeyTextFunction& operator=(const TKeyTextFunction&) = delete;
+
+ private:
+  sqlite3* FDb;
+};
 
 bool FileExists(const std::string& path) {
   struct stat info {};
@@ -528,6 +578,21 @@ void TDbHelper::ForEachRow(const std::string& sql, const std::function<void(cons
   const TDbRow row(statement.get());
   int rc;
   while ((rc = sqlite3_step(statement.get())) == SQLITE_ROW) onRow(row);
+  if (rc != SQLITE_DONE) ThrowEngineError(db);
+}
+
+void TDbHelper::ForEachKeyAndText(const std::string& key, const std::string& text, const std::string& from,
+                                  const TKeyTextVisitor& onRow) {
+  sqlite3* db = GetConnection();
+  const std::string sql = std::string("select ") + kKeyTextFunction + "(" + key + "," + text + ") from " + from;
+  Notify(sql);
+  TKeyTextPass pass{onRow, nullptr};
+  const TKeyTextFunction function(db, pass);
+  TStatement statement = Prepare(db, sql);
+  int rc;
+  while ((rc = sqlite3_step(statement.get())) == SQLITE_ROW) {
+  }
+  if (pass.failure) std::rethrow_exception(pass.failure);
   if (rc != SQLITE_DONE) ThrowEngineError(db);
 }
 

@@ -4,6 +4,7 @@
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 struct sqlite3;
@@ -100,6 +101,15 @@ class TDbHelper {
   // Hands each row to onRow as it is read instead of keeping the whole result set:
   // large reads then cost one row of memory, not all of them.
   void ForEachRow(const std::string& sql, const std::function<void(const TDbRow& row)>& onRow);
+  // Hands the key and the text of every row of `from` (what follows FROM: a table, perhaps with a WHERE) to
+  // onRow from inside the engine's own loop, as the steps of an aggregate function, so that no result row
+  // is made and handed out per row: in a pass over a large table that costs as much again as reading the
+  // row. key and text are SQL expressions over the row. text is the value's UTF-8 bytes when it is stored
+  // as text, and null when it is anything else (NULL, a number, a blob); it is valid only during the call.
+  // An exception from onRow stops the pass and is raised here.
+  using TKeyTextVisitor = std::function<void(long long key, const std::string_view* text)>;
+  void ForEachKeyAndText(const std::string& key, const std::string& text, const std::string& from,
+                         const TKeyTextVisitor& onRow);
   void ExecSql(const std::string& sql);
   // Runs the statements in order in one transaction; on a failure rolls back and raises it.
   void ExecBatch(const std::vector<std::string>& statements);

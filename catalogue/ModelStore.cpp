@@ -1,7 +1,9 @@
 #include "catalogue/ModelStore.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <set>
+#include <string_view>
 #include <unordered_map>
 
 #include "catalogue/DbHelper.h"
@@ -179,6 +181,45 @@ void LoadMembers(TDbHelper& db, const std::string& condition, const std::unorder
   if (previous != nullptr) previous->members.shrink_to_fit();
 }
 
+bool ByClassId(const TClassModel& a, const TClassModel& b) {
+  return a.classId < b.classId;
+}
+
+// A print of a name as the catalogue's NOCASE comparison sees it: that comparison folds ASCII letters only,
+// stops at a NUL byte and then compares the lengths. Names it calls equal have equal prints; different
+// names that share a print only cost a row that SQL then compares and passes over.
+std::uint64_t PrintOf(std::string_view name) {
+  std::uint64_t print = 14695981039346656037ULL;  // FNV-1a
+  for (const char c : name) {
+    if (c == '\0') break;
+    const auto byte = static_cast<unsigned char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    print = (print ^ byte) * 1099511628211ULL;
+  }
+  return print ^ (name.size() * 0x9E3779B97F4A7C15ULL);
+}
+
+// One class row's id and the print of its name. anyName: the name is not stored as text (a number, a
+// blob, NULL), which SQL may still call equal to a name; such a row is always compared by SQL.
+struct TNamePrint {
+  long long classId = 0;
+  bool anyName = false;
+  std::uint64_t print = 0;
+};
+
+// The print of every class name in the catalogue, in catalogue order. Rows of other projects are kept too:
+// telling them apart here would cost a column more per row, and SQL passes them over.
+std::vector<TNamePrint> ReadNamePrints(TDbHelper& db) {
+  std::vector<TNamePrint> prints;
+  db.ForEachKeyAndText("classId", "className", "t_class", [&prints](long long classId, const std::string_view* name) {
+    TNamePrint row;
+    row.classId = classId;
+    row.anyName = name == nullptr;
+    if (name != nullptr) row.print = PrintOf(*name);
+    prints.push_back(row);
+  });
+  return prints;
+}
+
 }  // namespace
 
 TProjectModel TModelStore::LoadProject(int projectId) {
@@ -203,19 +244,37 @@ TProjectModel TModelStore::LoadClassOf(int projectId, const std::string& classNa
   TDbReadTransaction snapshot;
   TProjectModel project;
   const std::string id = Int(projectId);
-  // Classes are found as the class index finds them, without regard to ASCII case: every class whose name
-  // folds to one asked for is read, so that the first of them in catalogue order is the one found.
-  const auto readClasses = [&](const std::string& names) {
-    std::string loaded = "0";
-    for (const TClassModel& entry : project.classes) loaded += "," + Int(entry.classId);
-    // "+projectId": one pass over the table costs less than the project's index and a look-up of each of
-    // its classes, and no index helps to find a name.
-    LoadClassRows(
-        db, "+projectId=" + id + " and className collate nocase in (" + names + ") and classId not in (" + loaded + ")",
-        project);
-  };
   LoadProjectRow(db, projectId, project);
-  readClasses(TDbHelper::Quote(className));
+  // No index finds a class by name, and the class's members must be read before the names of the classes
+  // they refer to are known: one pass over the class table keeps every name's print, so that each name
+  // asked for then costs look-ups by id instead of a second pass.
+  const std::vector<TNamePrint> prints = ReadNamePrints(db);
+  // Classes are found as the class index finds them, without regard to ASCII case: every class whose name
+  // folds to one asked for is read, so that the first of them in catalogue order is the one found. The
+  // prints only choose the rows; SQL compares the names.
+  const auto readClasses = [&](const std::vector<std::string>& names) {
+    std::vector<std::uint64_t> wanted;
+    std::string quoted;
+    for (const std::string& name : names) {
+      wanted.push_back(PrintOf(name));
+      quoted += (quoted.empty() ? "" : ",") + TDbHelper::Quote(name);
+    }
+    std::string ids;
+    for (const TNamePrint& row : prints) {
+      if (!row.anyName && std::find(wanted.begin(), wanted.end(), row.print) == wanted.end()) continue;
+      const auto sameId = [&row](const TClassModel& entry) { return entry.classId == row.classId; };
+      if (std::none_of(project.classes.begin(), project.classes.end(), sameId))
+        ids += (ids.empty() ? "" : ",") + std::to_string(row.classId);
+    }
+    if (ids.empty()) return;
+    const std::size_t before = project.classes.size();
+    // "+projectId": the ids find the rows; the project's index would mean a pass over all of its classes.
+    LoadClassRows(db,
+                  "classId in (" + ids + ") and +projectId=" + id + " and className collate nocase in (" + quoted + ")",
+                  project);
+    std::sort(project.classes.begin() + static_cast<std::ptrdiff_t>(before), project.classes.end(), ByClassId);
+  };
+  readClasses({className});
   const auto wanted = std::find_if(project.classes.begin(), project.classes.end(),
                                    [&className](const TClassModel& entry) { return entry.className == className; });
   if (wanted == project.classes.end()) return project;
@@ -229,9 +288,9 @@ TProjectModel TModelStore::LoadClassOf(int projectId, const std::string& classNa
       for (const TMember& member : entry.members)
         if (!MemberTypes::IsBuiltIn(member.GetMemberType())) types.insert(member.GetMemberType());
   const TClassIndex known(project);
-  std::string names;
+  std::vector<std::string> names;
   for (const std::string& type : types)
-    if (known.Find(type) == nullptr) names += (names.empty() ? "" : ",") + TDbHelper::Quote(type);
+    if (known.Find(type) == nullptr) names.push_back(type);
   if (names.empty()) return project;
   const std::size_t before = project.classes.size();
   readClasses(names);
@@ -241,8 +300,7 @@ TProjectModel TModelStore::LoadClassOf(int projectId, const std::string& classNa
     ids += (ids.empty() ? "" : ",") + Int(project.classes[i].classId);
   LoadMembers(db, " where classId in (" + ids + ")", IndexOf(project), project);
   // In catalogue order, as a whole project's classes are.
-  std::stable_sort(project.classes.begin(), project.classes.end(),
-                   [](const TClassModel& a, const TClassModel& b) { return a.classId < b.classId; });
+  std::stable_sort(project.classes.begin(), project.classes.end(), ByClassId);
   return project;
 }
 

@@ -15,7 +15,7 @@ class TModelStore {
   // that name among them) and those the class's member types name (again every class whose name equals one
   // without regard to case, so that the first in catalogue order is the one a reference finds), in
   // catalogue order, with their members. Whatever the project's size, the checks and texts of the class are
-  // those of the whole project. In one read snapshot, with five statements at the most. Raises as
+  // those of the whole project. In one read snapshot, with six statements at the most. Raises as
   // LoadProject does.
   TProjectModel LoadClassOf(int projectId, const std::string& className);
 

@@ -20,6 +20,7 @@
 #include "support/CatalogueSeed.h"
 #include "support/FileBytes.h"
 #include "support/FileSafety.h"
+#include "support/ForeignCatalogue.h"
 #include "support/RunProgram.h"
 #include "support/TempCatalogue.h"
 
@@ -32,25 +33,6 @@ std::string ListedBy(const std::string& folder, const std::string& scratch) {
   const TProgramResult result = RunProgram(CliPath(), {"--dir", folder, "list"}, scratch);
   return result.exitCode == 0 ? result.out : "exit " + std::to_string(result.exitCode) + ": " + result.err;
 }
-
-// Runs SQL on a connection of its own, as another SQLite tool would.
-void ForeignSql(const std::string& file, const std::string& sql) {
-  sqlite3* db = nullptr;
-  ASSERT_EQ(sqlite3_open(file.c_str(), &db), SQLITE_OK);
-  char* error = nullptr;
-  const int rc = sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &error);
-  EXPECT_EQ(rc, SQLITE_OK) << (error != nullptr ? error : "");
-  sqlite3_free(error);
-  sqlite3_close(db);
-}
-
-const char* const kForeignSchema =
-    "CREATE TABLE t_project (projectId INTEGER PRIMARY KEY, projectName TEXT);"
-    "CREATE TABLE t_class (classId INTEGER PRIMARY KEY, projectId INTEGER, className TEXT, friendName TEXT);"
-    "CREATE TABLE t_member (memberId INTEGER PRIMARY KEY, projectId INTEGER, classId INTEGER, memberName TEXT,"
-    " memberType TEXT, memberLength INTEGER, memberIsPri INTEGER, memberComment TEXT, memberIsMust INTEGER,"
-    " memberIsInteger INTEGER, memberIsFloat INTEGER, queryFlag INTEGER, memberIsDisplay INTEGER,"
-    " memberQueryDisplay INTEGER);";
 
 // A writer process with a connection on each of two threads, each adding the
 // projects it is told to on its own thread. Commands and answers go through pipes.
@@ -127,9 +109,9 @@ TEST(CatalogueSafetyTest, ARefusedCatalogueIsLeftExactlyAsItWas) {
     std::string sql;
   };
   const std::vector<TCase> cases = {
-      {"t_class is a view", std::string(kForeignSchema) +
-                                "ALTER TABLE t_class RENAME TO classes; CREATE VIEW t_class AS SELECT * FROM classes;"},
-      {"a missing column", std::string(kForeignSchema) + "ALTER TABLE t_member DROP COLUMN queryFlag;"},
+      {"t_class is a view",
+       ForeignSchema() + "ALTER TABLE t_class RENAME TO classes; CREATE VIEW t_class AS SELECT * FROM classes;"},
+      {"a missing column", ForeignSchema() + "ALTER TABLE t_member DROP COLUMN queryFlag;"},
       {"a foreign database", "CREATE TABLE orders (id INTEGER);"},
   };
   for (const TCase& refused : cases) {
@@ -154,7 +136,7 @@ TEST(CatalogueSafetyTest, AWriteLockOfAnotherConnectionIsWaitedFor) {
   TTempCatalogue catalogue;
   TTempCatalogue scratch;
   // Made by another tool, never opened by the program: no WAL yet, no indexes.
-  ForeignSql(catalogue.File(), std::string(kForeignSchema) + "INSERT INTO t_project VALUES (1, 'Shop');");
+  ForeignSql(catalogue.File(), ForeignSchema() + "INSERT INTO t_project VALUES (1, 'Shop');");
   sqlite3* holder = nullptr;
   ASSERT_EQ(sqlite3_open(catalogue.File().c_str(), &holder), SQLITE_OK);
   ASSERT_EQ(

@@ -11,21 +11,8 @@
 #include "catalogue/ProjectDAO.h"
 #include "support/CatalogueSeed.h"
 #include "support/FileBytes.h"
+#include "support/ForeignCatalogue.h"
 #include "support/TempCatalogue.h"
-
-namespace {
-
-// Runs SQL on the file through a connection of its own, as another tool would.
-void RunWithSqlite(const std::string& path, const std::string& sql) {
-  sqlite3* db = nullptr;
-  ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
-  char* error = nullptr;
-  EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &error), SQLITE_OK) << (error ? error : "");
-  sqlite3_free(error);
-  sqlite3_close(db);
-}
-
-}  // namespace
 
 TEST(DbHelper, MissingCatalogueIsCreatedWithTheThreeTablesAndIndexes) {
   TTempCatalogue catalogue;
@@ -131,7 +118,7 @@ TEST(DbHelper, ForeignFilesAreRefusedNamingTheFileAndLeftUntouched) {
 
   // A SQLite file of some other program: tables missing.
   std::filesystem::remove(catalogue.File());
-  RunWithSqlite(catalogue.File(), "create table notes(x)");
+  ForeignSql(catalogue.File(), "create table notes(x)");
   const std::string before = ReadFileBytes(catalogue.File());
   message = ErrorOf<TDbError>([] { TProjectDAO().ListProjects(); });
   EXPECT_NE(message.find("缺少表t_project"), std::string::npos) << message;
@@ -140,10 +127,10 @@ TEST(DbHelper, ForeignFilesAreRefusedNamingTheFileAndLeftUntouched) {
 
   // The right tables with a column missing.
   std::filesystem::remove(catalogue.File());
-  RunWithSqlite(catalogue.File(),
-                "create table t_project(projectId integer primary key, projectName text);"
-                "create table t_class(classId integer primary key, projectId, className, friendName);"
-                "create table t_member(memberId integer primary key, projectId, classId, memberName)");
+  ForeignSql(catalogue.File(),
+             "create table t_project(projectId integer primary key, projectName text);"
+             "create table t_class(classId integer primary key, projectId, className, friendName);"
+             "create table t_member(memberId integer primary key, projectId, classId, memberName)");
   message = ErrorOf<TDbError>([] { TProjectDAO().ListProjects(); });
   EXPECT_NE(message.find("t_member缺少列memberType"), std::string::npos) << message;
 }
@@ -158,15 +145,15 @@ TEST(DbHelper, AFailedOpenIsRetriedOnceTheFileIsFixed) {
 
 TEST(DbHelper, CatalogueMadeByAnotherToolWorksAndGetsItsIndexes) {
   TTempCatalogue catalogue;
-  RunWithSqlite(catalogue.File(),
-                "create table t_project(projectId integer primary key autoincrement, projectName text);"
-                "create table t_class(classId integer primary key autoincrement, projectId integer, className text,"
-                " friendName text);"
-                "create table t_member(memberId integer primary key autoincrement, projectId integer, classId integer,"
-                " memberName text, memberType text, memberLength integer, memberIsPri integer, memberComment text,"
-                " memberIsMust integer, memberIsInteger integer, memberIsFloat integer, queryFlag integer,"
-                " memberIsDisplay integer, memberQueryDisplay integer);"
-                "insert into t_project(projectName) values ('Old')");
+  ForeignSql(catalogue.File(),
+             "create table t_project(projectId integer primary key autoincrement, projectName text);"
+             "create table t_class(classId integer primary key autoincrement, projectId integer, className text,"
+             " friendName text);"
+             "create table t_member(memberId integer primary key autoincrement, projectId integer, classId integer,"
+             " memberName text, memberType text, memberLength integer, memberIsPri integer, memberComment text,"
+             " memberIsMust integer, memberIsInteger integer, memberIsFloat integer, queryFlag integer,"
+             " memberIsDisplay integer, memberQueryDisplay integer);"
+             "insert into t_project(projectName) values ('Old')");
   TProjectDAO projects;
   ASSERT_EQ(projects.ListProjects().size(), 1u);
   EXPECT_EQ(projects.ListProjects()[0].name, "Old");
@@ -269,4 +256,27 @@ TEST(DbHelper, StreamedRowsReadValuesAsResultSetsDo) {
   EXPECT_EQ(expected.size(), lengths.size());
   EXPECT_EQ(sent, std::vector<std::string>{"select * from t_member"});
   EXPECT_THROW(db.ForEachRow("select nothing from nowhere", [](const TDbRow&) {}), TDbError);
+}
+
+TEST(DbHelper, KeyAndTextPassHandsOnEveryRowAndStopsAtAnException) {
+  TTempCatalogue catalogue;
+  TDbHelper db;
+  db.ExecSql(
+      "insert into t_class(projectId,className) values (1,'A'),(1,NULL),(1,x'42'),(2,'C'),(1,'D'||char(0)||'E')");
+  std::vector<std::string> seen;
+  db.ForEachKeyAndText("classId", "className", "t_class where projectId=1",
+                       [&](long long key, const std::string_view* text) {
+                         seen.push_back(std::to_string(key) + ":" + (text != nullptr ? std::string(*text) : "-"));
+                       });
+  EXPECT_EQ(seen, (std::vector<std::string>{"1:A", "2:-", "3:-", std::string("5:D\0E", 5)}));
+
+  // The visitor's exception comes out as it was thrown; the engine keeps no trace of the pass's function.
+  int calls = 0;
+  const auto stopAtTheSecond = [&](long long, const std::string_view*) {
+    if (++calls == 2) throw std::logic_error("stop");
+  };
+  EXPECT_THROW(db.ForEachKeyAndText("classId", "className", "t_class", stopAtTheSecond), std::logic_error);
+  EXPECT_EQ(calls, 2);
+  EXPECT_THROW(db.GetScalarInt("select corvanthel_key_text(1,'x')"), TDbError);
+  EXPECT_THROW(db.ForEachKeyAndText("classId", "noSuchColumn", "t_class", stopAtTheSecond), TDbError);
 }

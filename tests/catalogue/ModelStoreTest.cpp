@@ -13,6 +13,7 @@
 #include "catalogue/StatementLog.h"
 #include "generation/DataBaseSql.h"
 #include "support/CatalogueSeed.h"
+#include "support/ForeignCatalogue.h"
 #include "support/ShopProject.h"
 #include "support/TempCatalogue.h"
 
@@ -84,7 +85,7 @@ TEST(ModelStore, LoadsOneClassWithTheClassesItReferencesAndOnlyTheirMembers) {
   TClassDAO().AddClass(shop.projectId, "BOOK", "");
   TStatementLog log;
   const TProjectModel book = TModelStore().LoadClassOf(shop.projectId, "Book");
-  EXPECT_EQ(log.Statements().size(), 5u);
+  EXPECT_EQ(log.Statements().size(), 6u);
   EXPECT_EQ(book.projectName, "Shop");
   // Only the classes it needs, in catalogue order, with the members of the class and those it refers to.
   std::vector<std::string> names;
@@ -100,9 +101,55 @@ TEST(ModelStore, LoadsOneClassWithTheClassesItReferencesAndOnlyTheirMembers) {
   // A class without references needs two statements fewer; a name of no class, no members at all.
   TStatementLog tagLog;
   EXPECT_EQ(TModelStore().LoadClassOf(shop.projectId, "tag").classes.back().members.size(), 1u);
-  EXPECT_EQ(tagLog.Statements().size(), 3u);
+  EXPECT_EQ(tagLog.Statements().size(), 4u);
   const TProjectModel none = TModelStore().LoadClassOf(shop.projectId, "book");
   for (const TClassModel& entry : none.classes) EXPECT_TRUE(entry.members.empty());
+}
+
+TEST(ModelStore, FindsAClassByNameAsTheCatalogueItselfComparesNames) {
+  // A catalogue made by another tool may store anything as a class name; with a numeric column, numbers
+  // too. Whatever it holds, one class is read with exactly the classes SQL calls equal to its name.
+  for (const std::string nameColumn : {"className text collate nocase", "className numeric"}) {
+    TTempCatalogue catalogue;
+    TDbHelper db;
+    ForeignSql(catalogue.File(), ForeignSchema(nameColumn) + "insert into t_project(projectName) values ('P'),('Q')");
+    const std::vector<std::string> stored = {"'Book'",
+                                             "'BOOK'",
+                                             "'Boo'",
+                                             "'Books'",
+                                             "'Bóok'",
+                                             "'BÓOK'",
+                                             "'Book'||char(0)||'x'",
+                                             "'BOOK'||char(0)||'y'",
+                                             "x'426f6f6b'",
+                                             "NULL",
+                                             "12",
+                                             "'12'",
+                                             "1e20",
+                                             "'@'",
+                                             "'`'",
+                                             "'['",
+                                             "'{'",
+                                             "'LongClassName_Number_1'",
+                                             "'longclassname_number_1'",
+                                             "'LongClassName_Number_2'",
+                                             "'Zanzibar'",
+                                             "'apple'"};
+    for (const std::string& name : stored)
+      for (const char* project : {"1", "2"})
+        db.ExecSql("insert into t_class(projectId,className,friendName) values (" + std::string(project) + "," + name +
+                   ",'')");
+    for (const std::string asked : {"Book", "book", "Boo", "bóok", "BÓOK", "12", "1e20", "100000000000000000000", "@",
+                                    "`", "[", "{", "LONGCLASSNAME_NUMBER_1", "zANZIBAR", "APPLE", "Nothing"}) {
+      std::vector<int> expected;
+      db.ForEachRow("select classId from t_class where projectId=1 and className collate nocase in (" +
+                        TDbHelper::Quote(asked) + ")",
+                    [&](const TDbRow& row) { expected.push_back(row.Integer(0)); });
+      std::vector<int> found;
+      for (const TClassModel& entry : TModelStore().LoadClassOf(1, asked).classes) found.push_back(entry.classId);
+      EXPECT_EQ(found, expected) << nameColumn << ": " << asked;
+    }
+  }
 }
 
 TEST(ModelStore, LoadsAClassThatRefersToItselfWithItsMembersOnce) {
@@ -114,7 +161,7 @@ TEST(ModelStore, LoadsAClassThatRefersToItselfWithItsMembersOnce) {
   const TProjectModel tag = TModelStore().LoadClassOf(shop.projectId, "tag");
   EXPECT_EQ(MemberNames(tag.classes.back()), MemberNames(whole.classes.back()));
   EXPECT_EQ(tag.classes.back().members.size(), 2u);
-  EXPECT_EQ(log.Statements().size(), 3u);  // no second read of its own members
+  EXPECT_EQ(log.Statements().size(), 4u);  // no second read of its own members
 }
 
 TEST(ModelStore, KeepsMembersInTheOrderTheyWereAddedAcrossInterleavedClasses) {
