@@ -548,6 +548,12 @@ void TDbHelper::SetStatementObserver(TStatementObserver observer) {
 std::string TDbHelper::Quote(const std::string& value) {
   std::string quoted = "'";
   for (char c : value) {
+    // The engine reads a statement's text only up to a NUL byte: one in a value goes in as char(0) between
+    // quoted parts, which keeps the bytes in any database encoding.
+    if (c == '\0') {
+      quoted += "'||char(0)||'";
+      continue;
+    }
     quoted += c;
     if (c == '\'') quoted += '\'';
   }

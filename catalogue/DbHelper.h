@@ -91,7 +91,8 @@ class TDbHelper {
   using TStatementObserver = std::function<void(const std::string& sql)>;
   static void SetStatementObserver(TStatementObserver observer);
 
-  // Writes a text value for catalogue SQL: between single quotes, every quote doubled.
+  // Writes a text value for catalogue SQL: between single quotes, every quote doubled (and a NUL byte, which
+  // would end the statement, as char(0) joined to the quoted parts).
   static std::string Quote(const std::string& value);
 
   // The calling thread's connection, opened (and the catalogue created or checked) when needed.

@@ -89,6 +89,13 @@ TEST(DbHelper, QuotesAreDoubledSoNoValueCanBreakAStatement) {
   ASSERT_EQ(list.size(), 2u);
   EXPECT_EQ(list[0].name, "O'Brien");
   EXPECT_EQ(list[1].name, "x'); delete from t_project; --");
+
+  // A NUL byte would cut the statement short where it stands.
+  const std::string nul("N\0'x", 4);
+  EXPECT_EQ(TDbHelper::Quote(nul), "'N'||char(0)||'''x'");
+  projects.AddProject(nul);
+  EXPECT_EQ(projects.CountProjectsByName(nul), 1);
+  EXPECT_EQ(projects.ListProjects().back().name, nul);
 }
 
 TEST(DbHelper, AccessFileIsRefusedWithItsOwnMessageAndLeftUntouched) {

@@ -139,8 +139,9 @@ TEST(ModelStore, FindsAClassByNameAsTheCatalogueItselfComparesNames) {
       for (const char* project : {"1", "2"})
         db.ExecSql("insert into t_class(projectId,className,friendName) values (" + std::string(project) + "," + name +
                    ",'')");
-    for (const std::string asked : {"Book", "book", "Boo", "bóok", "BÓOK", "12", "1e20", "100000000000000000000", "@",
-                                    "`", "[", "{", "LONGCLASSNAME_NUMBER_1", "zANZIBAR", "APPLE", "Nothing"}) {
+    for (const std::string& asked : std::vector<std::string>{
+             std::string("BOOK\0z", 6), "Book", "book", "Boo", "bóok", "BÓOK", "12", "1e20", "100000000000000000000",
+             "@", "`", "[", "{", "LONGCLASSNAME_NUMBER_1", "zANZIBAR", "APPLE", "Nothing"}) {
       std::vector<int> expected;
       db.ForEachRow("select classId from t_class where projectId=1 and className collate nocase in (" +
                         TDbHelper::Quote(asked) + ")",
