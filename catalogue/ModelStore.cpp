@@ -198,24 +198,21 @@ std::uint64_t PrintOf(std::string_view name) {
   return print ^ (name.size() * 0x9E3779B97F4A7C15ULL);
 }
 
-// One class row's id and the print of its name. anyName: the name is not stored as text (a number, a
-// blob, NULL), which SQL may still call equal to a name; such a row is always compared by SQL.
+// One class row's id and the print of its name. A name not stored as text (a number, a blob, NULL) may still
+// be one SQL calls equal to a name: it gets print 0, which every name matches (a true print of 0 only costs
+// one more row for SQL to compare).
 struct TNamePrint {
   long long classId = 0;
-  bool anyName = false;
   std::uint64_t print = 0;
 };
+constexpr std::uint64_t kAnyName = 0;
 
 // The print of every class name in the catalogue, in catalogue order. Rows of other projects are kept too:
 // telling them apart here would cost a column more per row, and SQL passes them over.
 std::vector<TNamePrint> ReadNamePrints(TDbHelper& db) {
   std::vector<TNamePrint> prints;
   db.ForEachKeyAndText("classId", "className", "t_class", [&prints](long long classId, const std::string_view* name) {
-    TNamePrint row;
-    row.classId = classId;
-    row.anyName = name == nullptr;
-    if (name != nullptr) row.print = PrintOf(*name);
-    prints.push_back(row);
+    prints.push_back({classId, name != nullptr ? PrintOf(*name) : kAnyName});
   });
   return prints;
 }
@@ -261,7 +258,7 @@ TProjectModel TModelStore::LoadClassOf(int projectId, const std::string& classNa
     }
     std::string ids;
     for (const TNamePrint& row : prints) {
-      if (!row.anyName && std::find(wanted.begin(), wanted.end(), row.print) == wanted.end()) continue;
+      if (row.print != kAnyName && std::find(wanted.begin(), wanted.end(), row.print) == wanted.end()) continue;
       const auto sameId = [&row](const TClassModel& entry) { return entry.classId == row.classId; };
       if (std::none_of(project.classes.begin(), project.classes.end(), sameId))
         ids += (ids.empty() ? "" : ",") + std::to_string(row.classId);
