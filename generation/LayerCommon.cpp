@@ -1,5 +1,6 @@
 #include "generation/LayerCommon.h"
 
+#include "model/NameRules.h"
 #include "site/FileOperate.h"
 #include "site/SiteWriter.h"
 
@@ -14,8 +15,9 @@ TValueKind ValueKindOf(const TClassIndex& classes, const std::string& className,
   const TClassModel* referenced = classes.Find(memberType);
   const TMember* key = referenced != nullptr ? referenced->KeyMember() : nullptr;
   if (key == nullptr) {
-    throw TGenerationError("类“" + className + "”的成员“" + member.GetMemberName() + "”的类型“" + memberType +
-                           "”既不是基本类型，也不是本工程中有主键的类，无法生成代码");
+    throw TGenerationError(
+        "类“" + NameRules::Printable(className) + "”的成员“" + NameRules::Printable(member.GetMemberName()) +
+        "”的类型“" + NameRules::Printable(memberType) + "”既不是基本类型，也不是本工程中有主键的类，无法生成代码");
   }
   return key->GetMemberIsInteger() == 1 ? TValueKind::Integer : TValueKind::Text;
 }
@@ -42,7 +44,8 @@ std::string ObjectNameOf(const std::string& className) {
 
 const TMember& KeyMemberOf(const TClassModel& entry) {
   const TMember* key = entry.KeyMember();
-  if (key == nullptr) throw TGenerationError("类“" + entry.className + "”没有主键成员，无法生成代码");
+  if (key == nullptr)
+    throw TGenerationError("类“" + NameRules::Printable(entry.className) + "”没有主键成员，无法生成代码");
   return *key;
 }
 

@@ -17,6 +17,7 @@
 #include "generation/DALOperate.h"
 #include "generation/DataBaseSql.h"
 #include "generation/EntityOperate.h"
+#include "generation/LayerCommon.h"
 #include "generation/PageOperate.h"
 #include "generation/TemplateSet.h"
 #include "generation/UpgradeSql.h"
@@ -257,4 +258,29 @@ TEST(HostileTexts, CommentTextFoldsControlsAndBreaksCommentEnds) {
     EXPECT_EQ(NameRules::CommentText(c.text), c.written) << NameRules::Printable(c.text);
     EXPECT_EQ(NameRules::CommentText(c.written), c.written) << "twice";
   }
+}
+
+TEST(HostileTexts, GenerationErrorsShowNamesEscapedAndWhole) {
+  // A catalogue made elsewhere may hold a NUL or a line break in a name; the message must neither end at
+  // the NUL nor break its line.
+  TProjectModel project;
+  TClassModel entry;
+  entry.className = std::string("K\0\n", 3);
+  TMember member;
+  member.SetMemberName("r\n");
+  member.SetMemberType(std::string("Q\0z", 3));
+  entry.members.push_back(member);
+  project.classes.push_back(entry);
+  const TClassIndex classes(project);
+  const auto messageOf = [](const std::function<void()>& action) {
+    try {
+      action();
+    } catch (const TGenerationError& error) {
+      return std::string(error.what());
+    }
+    return std::string("no error");
+  };
+  EXPECT_EQ(messageOf([&] { LayerCommon::ValueKindOf(classes, entry.className, member); }),
+            "类“K\\x00\\x0A”的成员“r\\x0A”的类型“Q\\x00z”既不是基本类型，也不是本工程中有主键的类，无法生成代码");
+  EXPECT_EQ(messageOf([&] { LayerCommon::KeyMemberOf(entry); }), "类“K\\x00\\x0A”没有主键成员，无法生成代码");
 }
