@@ -12,6 +12,7 @@ const char kHeader2[] = "# corvanthel site manifest 2";
 const char kProjectPrefix[] = "# project: ";
 const char kInputsPrefix[] = "# inputs: ";
 const char kFactsPrefix[] = "#= ";
+const char kCataloguePrefix[] = "# catalogue: ";
 const char kHex[] = "0123456789abcdef";
 
 bool NeedsEscape(const std::string& name) {
@@ -126,42 +127,70 @@ bool ReadNumber(std::string_view text, T& value) {
   if (digits.empty() || (digits.size() > 1 && digits[0] == '0') || (negative && digits == "0")) return false;
   std::uint64_t number = 0;
   for (const char c : digits) {
-    if (c < '0' || c > '9') return false;
-    const auto digit = static_cast<std::uint64_t>(c - '0');
-    if (number > (UINT64_MAX - digit) / 10) return false;
-    number = number * 10 + digit;
+    const auto digit = static_cast<std::uint64_t>(static_cast<unsigned char>(c - '0'));
+    // Two stamps a file in a record of thousands: no division per digit.
+    if (digit > 9 || __builtin_mul_overflow(number, 10u, &number) || __builtin_add_overflow(number, digit, &number))
+      return false;
   }
   if (std::is_signed<T>::value && number > static_cast<std::uint64_t>(INT64_MAX)) return false;
   value = negative ? static_cast<T>(-static_cast<std::int64_t>(number)) : static_cast<T>(number);
   return true;
 }
 
-// "SIZE MODIFIED CHANGED INODE INPUTS" with "-" for the four numbers together or for the inputs.
-bool ReadFacts(std::string_view text, TFileFacts& facts) {
-  std::string_view parts[5];
+// Exactly count fields, each ended by one space but the last.
+bool SplitFields(std::string_view text, std::string_view* parts, int count) {
   std::size_t start = 0;
-  for (int i = 0; i < 5; ++i) {
+  for (int i = 0; i < count; ++i) {
     const std::size_t space = text.find(' ', start);
-    if ((space == std::string_view::npos) != (i == 4)) return false;
+    if ((space == std::string_view::npos) != (i == count - 1)) return false;
     parts[i] = text.substr(start, space - start);
     start = space + 1;
   }
+  return true;
+}
+
+// "SIZE MODIFIED CHANGED INODE".
+void AppendStamp(const TFileStamp& stamp, std::string& text) {
+  text += std::to_string(stamp.size) + ' ' + std::to_string(stamp.modified) + ' ' + std::to_string(stamp.changed) +
+          ' ' + std::to_string(stamp.inode);
+}
+
+// The four numbers AppendStamp writes; "-" for all four is none (none is true, stamp left as it is).
+bool ReadStamp(const std::string_view* parts, TFileStamp& stamp, bool& none) {
+  none = parts[0] == "-";
+  if (none) return parts[1] == "-" && parts[2] == "-" && parts[3] == "-";
+  std::uint64_t size = 0;
+  if (!ReadNumber(parts[0], size) || size > static_cast<std::uint64_t>(INT64_MAX) ||
+      !ReadNumber(parts[1], stamp.modified) || !ReadNumber(parts[2], stamp.changed) ||
+      !ReadNumber(parts[3], stamp.inode))
+    return false;
+  stamp.size = static_cast<std::int64_t>(size);
+  return true;
+}
+
+// "SIZE MODIFIED CHANGED INODE INPUTS" with "-" for the four numbers together or for the inputs.
+bool ReadFacts(std::string_view text, TFileFacts& facts) {
+  std::string_view parts[5];
+  if (!SplitFields(text, parts, 5)) return false;
   facts = TFileFacts();
-  if (parts[0] == "-") {
-    if (parts[1] != "-" || parts[2] != "-" || parts[3] != "-") return false;
-  } else {
-    std::uint64_t size = 0;
-    facts.stamped = ReadNumber(parts[0], size) && size <= static_cast<std::uint64_t>(INT64_MAX) &&
-                    ReadNumber(parts[1], facts.stamp.modified) && ReadNumber(parts[2], facts.stamp.changed) &&
-                    ReadNumber(parts[3], facts.stamp.inode);
-    if (!facts.stamped) return false;
-    facts.stamp.size = static_cast<std::int64_t>(size);
-  }
+  bool none = false;
+  if (!ReadStamp(parts, facts.stamp, none)) return false;
+  facts.stamped = !none;
   if (parts[4] != "-") {
     facts.made = ReadHex(parts[4], facts.inputs);
     if (!facts.made) return false;
   }
   return facts.stamped || facts.made;
+}
+
+// "DEVICE" and the stamps of the database file and of its log; a log that holds nothing is all zero.
+bool ReadCatalogue(std::string_view text, TCatalogueStamp& catalogue) {
+  std::string_view parts[9];
+  bool none = false;
+  if (!SplitFields(text, parts, 9) || !ReadNumber(parts[0], catalogue.device) ||
+      !ReadStamp(parts + 1, catalogue.file, none) || none || !ReadStamp(parts + 5, catalogue.log, none))
+    return false;
+  return none || catalogue.log != TFileStamp();
 }
 
 bool StartsWith(std::string_view text, std::string_view prefix) {
@@ -171,11 +200,21 @@ bool StartsWith(std::string_view text, std::string_view prefix) {
 }  // namespace
 
 std::string TSiteManifest::Text() const {
-  const bool second = !inputs.empty() || !checked.empty() || !facts.empty();
+  const bool second = !inputs.empty() || !checked.empty() || !facts.empty() || catalogue.has_value();
   std::string text = std::string(second ? kHeader2 : kHeader) + "\n" + kProjectPrefix + Escape(projectName) + "\n";
   if (second)
     text +=
         std::string(kInputsPrefix) + (inputs.empty() ? "-" : inputs) + " " + (checked.empty() ? "-" : checked) + "\n";
+  if (catalogue) {
+    text += kCataloguePrefix + std::to_string(catalogue->device) + ' ';
+    AppendStamp(catalogue->file, text);
+    text += ' ';
+    if (catalogue->log == TFileStamp())
+      text += "- - - -";
+    else
+      AppendStamp(catalogue->log, text);
+    text += '\n';
+  }
   text.reserve(text.size() + digests.size() * (second ? 220 : 100));
   auto fact = facts.begin();
   for (const auto& [path, digest] : digests) {
@@ -190,8 +229,8 @@ std::string TSiteManifest::Text() const {
     if (!known.stamped && !known.made) continue;
     text += kFactsPrefix;
     if (known.stamped) {
-      text += std::to_string(known.stamp.size) + ' ' + std::to_string(known.stamp.modified) + ' ' +
-              std::to_string(known.stamp.changed) + ' ' + std::to_string(known.stamp.inode) + ' ';
+      AppendStamp(known.stamp, text);
+      text += ' ';
     } else {
       text += "- - - - ";
     }
@@ -205,6 +244,14 @@ std::string TSiteManifest::Text() const {
 }
 
 bool TSiteManifest::Parse(const std::string& text, TSiteManifest& manifest, std::string& error) {
+  return Parse(text, manifest, error, false);
+}
+
+bool TSiteManifest::ParseHeader(const std::string& text, TSiteManifest& manifest, std::string& error) {
+  return Parse(text, manifest, error, true);
+}
+
+bool TSiteManifest::Parse(const std::string& text, TSiteManifest& manifest, std::string& error, bool headerOnly) {
   manifest = TSiteManifest();
   if (!text.empty() && text.back() != '\n') {
     error = "文件不完整";
@@ -255,6 +302,18 @@ bool TSiteManifest::Parse(const std::string& text, TSiteManifest& manifest, std:
       headerLines = 3;
       continue;
     }
+    // Then, in version 2, the catalogue's stamp may follow.
+    if (lineNumber == 4 && headerLines == 3 && StartsWith(line, kCataloguePrefix)) {
+      TCatalogueStamp catalogue;
+      if (!ReadCatalogue(line.substr(sizeof kCataloguePrefix - 1), catalogue)) {
+        error = where() + "无法识别";
+        return false;
+      }
+      manifest.catalogue = catalogue;
+      headerLines = 4;
+      continue;
+    }
+    if (headerOnly) return true;
     if (StartsWith(line, kFactsPrefix)) {
       TFileFacts facts;
       if (lastPath == nullptr || !ReadFacts(line.substr(sizeof kFactsPrefix - 1), facts)) {

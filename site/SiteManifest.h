@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <string>
 
 // How a file was on disk when its digest was taken: size, modification and change times (ns) and
@@ -18,6 +19,21 @@ struct TFileStamp {
     return size == other.size && modified == other.modified && changed == other.changed && inode == other.inode;
   }
   bool operator!=(const TFileStamp& other) const { return !(*this == other); }
+};
+
+// How the catalogue's files were on disk when a run began to read it: the database file (and the device it is
+// on) and its write-ahead log beside it ("-wal"; all zero when there is none or it holds nothing). Every change
+// committed to the catalogue writes one of the two files, and so changes this stamp, as long as the stamp was
+// taken when both files had gone unwritten for a while (see TSiteWriter::SettledCatalogueStamp).
+struct TCatalogueStamp {
+  std::uint64_t device = 0;
+  TFileStamp file;
+  TFileStamp log;
+
+  bool operator==(const TCatalogueStamp& other) const {
+    return device == other.device && file == other.file && log == other.log;
+  }
+  bool operator!=(const TCatalogueStamp& other) const { return !(*this == other); }
 };
 
 // What a version-2 record knows of a file beyond its digest.
@@ -58,6 +74,10 @@ struct TFileFacts {
 //   # inputs: <64 hex digits> <64 hex digits>
 //   <64 hex digits>  App_Code/ENTITY/Book.cs
 //   #= 1234 1733740000123456789 1733740000123456789 524301 <64 hex digits>
+// A version-2 record may hold, on a fourth line, the stamp of the catalogue as the run read it (device, then
+// size, modification and change times and inode of the database file and of its log, "- - - -" for a log
+// that holds nothing):
+//   # catalogue: 2049 1228800 1733740000123456789 1733740000123456789 524300 - - - -
 // A record without any of these facts is written as version 1; both versions are read (and a version-1
 // header before version-2 lines).
 struct TSiteManifest {
@@ -72,10 +92,19 @@ struct TSiteManifest {
   std::string inputs;
   std::string checked;
   std::map<std::string, TFileFacts> facts;
+  // The catalogue as the run that made this record read it, when that run read it whole and its stamp was
+  // settled: the facts' inputs of the files it made are what the catalogue holds while its stamp is the same.
+  std::optional<TCatalogueStamp> catalogue;
 
   std::string Text() const;
 
   // Reads a manifest's text. Returns false and says why in error when the text is not
   // exactly a manifest (a damaged or truncated file is not half believed).
   static bool Parse(const std::string& text, TSiteManifest& manifest, std::string& error);
+  // Reads the header lines alone (the project, the shared inputs, the catalogue's stamp), for a look that
+  // needs no file's record; what follows them is not looked at.
+  static bool ParseHeader(const std::string& text, TSiteManifest& manifest, std::string& error);
+
+ private:
+  static bool Parse(const std::string& text, TSiteManifest& manifest, std::string& error, bool headerOnly);
 };

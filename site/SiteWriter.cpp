@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdint>
+#include <ctime>
 #include <filesystem>
 #include <set>
 #include <system_error>
@@ -38,11 +39,15 @@ class TAscendingLookup {
   typename TSorted::const_iterator FEnd;
 };
 
+std::int64_t Nanoseconds(const struct timespec& time) {
+  return static_cast<std::int64_t>(time.tv_sec) * 1000000000 + time.tv_nsec;
+}
+
 TFileStamp StampOf(const struct stat& info) {
   TFileStamp stamp;
   stamp.size = static_cast<std::int64_t>(info.st_size);
-  stamp.modified = static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
-  stamp.changed = static_cast<std::int64_t>(info.st_ctim.tv_sec) * 1000000000 + info.st_ctim.tv_nsec;
+  stamp.modified = Nanoseconds(info.st_mtim);
+  stamp.changed = Nanoseconds(info.st_ctim);
   stamp.inode = static_cast<std::uint64_t>(info.st_ino);
   return stamp;
 }
@@ -53,6 +58,28 @@ std::string TemplateFolderOf(const TGenerationTarget& target) {
 }
 
 }  // namespace
+
+std::optional<TCatalogueStamp> SettledCatalogueStamp(const std::string& catalogueFile) {
+  struct timespec now {};
+  ::clock_gettime(CLOCK_REALTIME, &now);
+  const std::int64_t settledBefore = Nanoseconds(now) - 2000000000;
+  struct stat file {};
+  if (::stat(catalogueFile.c_str(), &file) != 0 || !S_ISREG(file.st_mode)) return std::nullopt;
+  TCatalogueStamp stamp;
+  stamp.device = static_cast<std::uint64_t>(file.st_dev);
+  stamp.file = StampOf(file);
+  // A log that holds nothing holds no change either: it is the same as none (each connection of the program
+  // keeps an empty one open, and removes it when the catalogue's last connection closes).
+  struct stat log {};
+  if (::stat((catalogueFile + "-wal").c_str(), &log) == 0) {
+    if (!S_ISREG(log.st_mode)) return std::nullopt;
+    if (log.st_size > 0) stamp.log = StampOf(log);
+  } else if (errno != ENOENT) {
+    return std::nullopt;
+  }
+  if (stamp.file.modified > settledBefore || stamp.log.modified > settledBefore) return std::nullopt;
+  return stamp;
+}
 
 const char* SiteFileStateName(TSiteFileState state) {
   switch (state) {
@@ -125,7 +152,12 @@ class TSiteWriter::TTemplateCopy : public TCopyDestination {
 
   std::string Root() const override { return FSite.FullPath(FFolder); }
   void MakeFolder(const std::string& relative) override {
-    if (!FSite.FOptions.dryRun) FSite.FFolder.MakeFolders(Path(relative));
+    if (!FSite.FOptions.dryRun) {
+      FSite.FFolder.MakeFolders(Path(relative));
+      return;
+    }
+    struct stat info {};
+    if (!FSite.FFolder.Stat(Path(relative), info) || !S_ISDIR(info.st_mode)) FSite.FWouldMakeFolder = true;
   }
   bool Exists(const std::string& relative) override {
     const std::string path = Path(relative);
@@ -226,6 +258,8 @@ void TSiteWriter::ReadManifest() {
   }
   if (reason.empty()) {
     FHaveLast = true;
+    // A run comes to about as many files as the last one did.
+    FReport.files.reserve(FLast.digests.size());
     return;
   }
   FLast = TSiteManifest();
@@ -240,8 +274,7 @@ bool TSiteWriter::AsRecorded(const std::string& relative, const struct stat& inf
 bool TSiteWriter::AsRecorded(const TFileFacts& facts, const struct stat& info) const {
   if (!facts.stamped || !S_ISREG(info.st_mode)) return false;
   const TFileStamp& stamp = facts.stamp;
-  const std::int64_t recordTime =
-      static_cast<std::int64_t>(FRecordTime.tv_sec) * 1000000000 + static_cast<std::int64_t>(FRecordTime.tv_nsec);
+  const std::int64_t recordTime = Nanoseconds(FRecordTime);
   return stamp.modified < recordTime && stamp.changed < recordTime && StampOf(info) == stamp;
 }
 
@@ -257,12 +290,50 @@ void TSiteWriter::CarryOver(const std::string& relative) {
   if (carried.stamped || carried.made) FNext.facts[relative] = carried;
 }
 
+const std::string& TSiteWriter::InputsAsRecorded() {
+  static const std::string asRecorded = "as recorded";
+  return asRecorded;
+}
+
+void TSiteWriter::SetCatalogueStamp(const std::optional<TCatalogueStamp>& stamp) {
+  FNext.catalogue = stamp;
+  FCatalogueGiven = true;
+}
+
+std::optional<TCatalogueStamp> TSiteWriter::RecordedCatalogue(const TGenerationTarget& target) {
+  TSiteFolder folder(SiteFolderOf(target), TProtectedPaths::Of(TDbHelper::CatalogueFile(), TemplateFolderOf(target)));
+  TSiteManifest record;
+  std::string error;
+  try {
+    struct stat info {};
+    if (!folder.Open(false) || !folder.Stat(TSiteManifest::kPath, info) ||
+        !TSiteManifest::ParseHeader(folder.Read(TSiteManifest::kPath), record, error) ||
+        record.projectName != target.projectName)
+      return std::nullopt;
+  } catch (const TFileError&) {
+    return std::nullopt;
+  }
+  return record.catalogue;
+}
+
+bool TSiteWriter::TrustRecord(const TCatalogueStamp& stamp) {
+  FTrusted =
+      FHaveLast && FLast.catalogue == stamp && !FInputs.empty() && FLast.inputs == FInputs && !FLast.checked.empty();
+  if (FTrusted) {
+    FChecked = FLast.checked;
+    SetCatalogueStamp(stamp);
+  }
+  return FTrusted;
+}
+
 bool TSiteWriter::Keep(const std::string& relative, const std::string& inputs) {
-  if (!FHaveLast || FInputs.empty() || FLast.inputs != FInputs || inputs.size() != 32) return false;
+  if (!FHaveLast || FInputs.empty() || FLast.inputs != FInputs) return false;
+  const bool asRecorded = inputs == InputsAsRecorded();
+  if (asRecorded ? !FTrusted : inputs.size() != 32) return false;
   // A file with facts has its digest in the record too (a facts line follows the line of its digest).
   const auto facts = FLast.facts.find(relative);
   if (facts == FLast.facts.end() || !facts->second.made ||
-      inputs.compare(0, 32, reinterpret_cast<const char*>(facts->second.inputs.data()), 32) != 0)
+      (!asRecorded && inputs.compare(0, 32, reinterpret_cast<const char*>(facts->second.inputs.data()), 32) != 0))
     return false;
   struct stat info {};
   if (!FFolder.Stat(relative, info) || !AsRecorded(facts->second, info)) return false;
@@ -398,6 +469,15 @@ void TSiteWriter::Finish() {
   FFolder.Write(TSiteManifest::kPath, FNext.Text(), 0666);
 }
 
+bool TSiteWriter::ChangesNothing() const {
+  if (FWouldMakeFolder || !FReport.keptEdits.empty()) return false;
+  for (const TSiteFile& file : FReport.files)
+    if (file.state != TSiteFileState::Unchanged && file.state != TSiteFileState::LeftOver) return false;
+  return RecordUnchanged();
+}
+
+// The catalogue's stamp of the record is left out: it goes in only when the record is written for another
+// reason (a run after no change writes nothing at all).
 bool TSiteWriter::RecordUnchanged() const {
   if (!FHaveLast || FNext.projectName != FLast.projectName || FNext.inputs != FLast.inputs ||
       FNext.checked != FLast.checked)
@@ -427,6 +507,10 @@ TSiteManifest TSiteWriter::MergedRecord() const {
   // the file's old bytes, and the files not reached are as the last run left them.
   TSiteManifest record = FLast;
   record.projectName = FProjectName;
+  // What this run wrote was made from the catalogue as it read it: the stamp of the last record still holds
+  // for the whole record only when this run read the catalogue with that very stamp (a run that did not
+  // read it, as one that adds a version, changed no file made from it).
+  if (FCatalogueGiven && FNext.catalogue != FLast.catalogue) record.catalogue.reset();
   if (!FChecked.empty()) record.checked = FChecked;
   if (!FInputs.empty() && FInputs != FLast.inputs) {
     // The files not reached were made with other shared inputs: what they were made from no longer counts.

@@ -3,6 +3,7 @@
 #include <sys/types.h>
 
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -91,6 +92,8 @@ class TSiteWriter {
 
   const TSiteOptions& Options() const { return FOptions; }
   const TSiteReport& Report() const { return FReport; }
+  // The report handed over whole, for a writer that is done.
+  TSiteReport TakeReport() { return std::move(FReport); }
   // True when the site holds a sound record of the last run of this project: only then can a file
   // be told to have been edited by hand.
   bool HasRecord() const { return FHaveLast; }
@@ -121,8 +124,27 @@ class TSiteWriter {
   // True when the record shows the file generated from exactly these inputs (and the same shared ones)
   // and the file is on disk just as the record left it (size, times and inode): its text would be the
   // same again, so the file counts as unchanged without being made, read or written. False when any
-  // of that is not known; the caller then makes the text and hands it to Write.
+  // of that is not known; the caller then makes the text and hands it to Write. inputs may be
+  // InputsAsRecorded(): in a run the record vouches for (TrustRecord) the inputs the record shows.
   bool Keep(const std::string& relative, const std::string& inputs);
+
+  // The catalogue's stamp as this run found it before it read the catalogue, or none when it was not settled:
+  // kept in the record (when the record is written) for the next run's TrustRecord.
+  void SetCatalogueStamp(const std::optional<TCatalogueStamp>& stamp);
+  // True when the record was made by a run of the same shared inputs (SetSharedInputs first) that read the
+  // catalogue with this very stamp and checked the project: the catalogue still holds what that run read, so
+  // each file's recorded inputs are its inputs now and the checks would pass again. From then on Keep takes
+  // InputsAsRecorded(), and the run counts as having checked the project.
+  bool TrustRecord(const TCatalogueStamp& stamp);
+  // The catalogue's stamp the site's record of this project holds, from its first lines alone: a quick look,
+  // without the site's lock, before a run that the record may vouch for. None when there is no such record.
+  static std::optional<TCatalogueStamp> RecordedCatalogue(const TGenerationTarget& target);
+  // What a run the record vouches for hands Keep instead of a file's inputs (no digest looks like it).
+  static const std::string& InputsAsRecorded();
+
+  // After Finish of a dry run: true when the run it stands for would write nothing at all (every file
+  // unchanged or left over, no folder made, the record as it is).
+  bool ChangesNothing() const;
 
   // Notes that a user's template made the file's text, for the report.
   void NoteUserTemplate(const std::string& relative) { FReport.userTemplateFiles.insert(relative); }
@@ -189,6 +211,9 @@ class TSiteWriter {
   struct timespec FRecordTime {};  // when the last record was written
   std::string FInputs;             // this run's shared inputs (hex); empty when not given
   std::string FChecked;            // the project this run checked (hex); empty when not given
+  bool FTrusted = false;           // TrustRecord vouched for the record
+  bool FCatalogueGiven = false;    // SetCatalogueStamp was called
+  bool FWouldMakeFolder = false;   // a dry run found a folder of the template missing in the site
   bool FCreatesSite = false;
   TSiteManifest FNext;          // this run's record
   std::set<std::string> FSeen;  // files this run wrote, planned or kept
@@ -197,6 +222,12 @@ class TSiteWriter {
   std::set<std::string> FRestamped;
   TSiteReport FReport;
 };
+
+// The catalogue's stamp (the database file at catalogueFile and its log), or none when it cannot be taken or
+// is not settled: when either file was written less than two seconds ago. A stamp older than that changes
+// with any later write, whose modification time is then later than the stamp's, even on a file system that
+// keeps times in steps of up to two seconds; a fresher one could stay the same through a write in its step.
+std::optional<TCatalogueStamp> SettledCatalogueStamp(const std::string& catalogueFile);
 
 // The texts the run shows about the site's files, shared by the window and the command line.
 namespace SiteTexts {

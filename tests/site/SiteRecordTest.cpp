@@ -5,8 +5,10 @@
 #include <sys/stat.h>
 
 #include <chrono>
+#include <ctime>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 #include <thread>
 
@@ -53,6 +55,21 @@ TEST(SiteRecordText, SaysWhatItKnowsOfEachFileAndRefusesAnythingElse) {
   EXPECT_EQ(read.digests, manifest.digests);
   EXPECT_EQ(read.facts, manifest.facts);
 
+  // The catalogue's stamp comes fourth, a log that holds nothing as dashes.
+  const std::string inputsLine = "# inputs: " + std::string(64, 'c') + " -\n";
+  for (const TFileStamp log : {TFileStamp(), TFileStamp{1, 2, 3, 4}}) {
+    manifest.catalogue = TCatalogueStamp{2049, {10, 11, -12, 13}, log};
+    const std::string stamped = manifest.Text();
+    const std::string logText = log.size == 0 ? "- - - -" : "1 2 3 4";
+    EXPECT_EQ(stamped.substr(0, stamped.find(std::string(64, '1'))),
+              "# corvanthel site manifest 2\n# project: P\n" + inputsLine + "# catalogue: 2049 10 11 -12 13 " +
+                  logText + "\n");
+    ASSERT_TRUE(TSiteManifest::Parse(stamped, read, error)) << error;
+    EXPECT_EQ(read.catalogue, manifest.catalogue);
+    EXPECT_EQ(read.facts, manifest.facts);
+  }
+  manifest.catalogue.reset();
+
   // Without facts it is the first version's text, which older programs read too.
   manifest.inputs.clear();
   manifest.facts.clear();
@@ -61,6 +78,13 @@ TEST(SiteRecordText, SaysWhatItKnowsOfEachFileAndRefusesAnythingElse) {
   const std::string head = "# corvanthel site manifest 2\n# project: P\n# inputs: - -\n";
   const std::string line = std::string(64, '1') + "  a.cs\n";
   ASSERT_TRUE(TSiteManifest::Parse(head + line + "#= 1 2 3 4 -\n", read, error)) << error;
+  EXPECT_FALSE(read.catalogue);
+  // The header alone is read whatever follows it; the whole record is not believed.
+  const std::string stampedHead = head + "# catalogue: 9 1 2 3 4 - - - -\n";
+  ASSERT_TRUE(TSiteManifest::ParseHeader(stampedHead + "not a line of a record\n", read, error)) << error;
+  ASSERT_TRUE(read.catalogue);
+  EXPECT_EQ(read.catalogue->device, 9u);
+  EXPECT_FALSE(TSiteManifest::Parse(stampedHead + "not a line of a record\n", read, error));
   for (const std::string& damaged :
        {head + "#= 1 2 3 4 -\n" + line, head + line + "#= 1 2 3 4 -\n#= 1 2 3 4 -\n", head + line + "#= - - - - -\n",
         head + line + "#= 1 2 3 -\n", head + line + "#= 01 2 3 4 -\n", head + line + "#= 1 -0 3 4 -\n",
@@ -73,7 +97,13 @@ TEST(SiteRecordText, SaysWhatItKnowsOfEachFileAndRefusesAnythingElse) {
         head + line + "#= 1 2 3 4 " + ab.substr(0, 63) + "B\n", head + line + "#= 1 2 3 4 g" + ab.substr(1) + "\n",
         head + line + "#= 1 2 3 4 " + ab.substr(0, 63) + "\xe6\n", head + std::string(63, '1') + "F  a.cs\n",
         head + ":" + std::string(63, '1') + "  a.cs\n",
-        "# corvanthel site manifest 2\n# project: P\n# inputs: " + std::string(63, 'c') + "G -\n"}) {
+        "# corvanthel site manifest 2\n# project: P\n# inputs: " + std::string(63, 'c') + "G -\n",
+        // A catalogue line anywhere but fourth, twice, short, without the database's stamp, or with a log of
+        // nothing written as numbers.
+        head + line + "# catalogue: 1 1 2 3 4 - - - -\n",
+        head + "# catalogue: 1 1 2 3 4 - - - -\n# catalogue: 1 1 2 3 4 - - - -\n" + line,
+        head + "# catalogue: 1 1 2 3 4 - - -\n", head + "# catalogue: 1 - - - - 1 2 3 4\n",
+        head + "# catalogue: 1 1 2 3 4 0 0 0 0\n", head + "# catalogue: - 1 2 3 4 - - - -\n"}) {
     EXPECT_FALSE(TSiteManifest::Parse(damaged, read, error)) << damaged;
   }
 }
@@ -166,4 +196,112 @@ TEST_F(SiteRecordTest, AFileIsKeptOnlyWhileItsInputsAndItsStampAreAsRecorded) {
   TSiteWriter site(Target(), {true, false});
   site.SetSharedInputs(shared);
   EXPECT_EQ(site.Write("a.cs", "text", 0666, inputs), TSiteFileState::Edited);
+}
+
+TEST(CatalogueStamp, IsTakenOnlyOnceTheCatalogueHasGoneUnwrittenAndChangesWithEveryWrite) {
+  TTempCatalogue folder;
+  const std::string file = folder.File();
+  const std::string log = file + "-wal";
+  // Sets a file's modification time so many seconds before now (its change time becomes now).
+  const auto age = [](const std::string& path, int seconds) {
+    struct timespec now {};
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    const struct timespec times[2] = {{0, UTIME_OMIT}, {now.tv_sec - seconds, now.tv_nsec}};
+    ::utimensat(AT_FDCWD, path.c_str(), times, 0);
+  };
+  EXPECT_FALSE(SettledCatalogueStamp(file)) << "no catalogue";
+  WriteFileBytes(file, "database");
+  EXPECT_FALSE(SettledCatalogueStamp(file)) << "written just now";
+  age(file, 1);
+  EXPECT_FALSE(SettledCatalogueStamp(file)) << "written a second ago";
+  age(file, 3);
+  const std::optional<TCatalogueStamp> alone = SettledCatalogueStamp(file);
+  ASSERT_TRUE(alone);
+  EXPECT_EQ(alone->log, TFileStamp());
+
+  // An empty log, however fresh, holds no change: the same stamp as none.
+  WriteFileBytes(log, "");
+  EXPECT_EQ(SettledCatalogueStamp(file), alone);
+  WriteFileBytes(log, "frame");
+  EXPECT_FALSE(SettledCatalogueStamp(file)) << "a log written just now";
+  age(log, 3);
+  const std::optional<TCatalogueStamp> logged = SettledCatalogueStamp(file);
+  ASSERT_TRUE(logged);
+  EXPECT_NE(logged, alone);
+  // Put back to the same modification time after a write of the same size, the log still tells: its change
+  // time moved.
+  struct stat before {};
+  ::stat(log.c_str(), &before);
+  WriteFileBytes(log, "FRAME");
+  const struct timespec times[2] = {before.st_atim, before.st_mtim};
+  ::utimensat(AT_FDCWD, log.c_str(), times, 0);
+  EXPECT_NE(SettledCatalogueStamp(file), logged);
+
+  fs::remove(log);
+  fs::create_directory(log);
+  EXPECT_FALSE(SettledCatalogueStamp(file)) << "a log that is no file";
+}
+
+TEST_F(SiteRecordTest, TheRecordVouchesForARunOnlyWithTheCatalogueAndTheSharedInputsItWasMadeWith) {
+  const std::string inputs(32, 'i'), shared(64, 'a');
+  TCatalogueStamp stamp{7, {1, 2, 3, 4}, {}};
+  {
+    TSiteWriter site(Target(), {});
+    site.SetSharedInputs(shared);
+    site.SetCheckedProject(std::string(64, 'e'));
+    site.SetCatalogueStamp(stamp);
+    site.Write("a.cs", "text", 0666, inputs);
+    site.Finish();
+  }
+  AgeFiles();
+  // The file's stamp as it is now, with the record written after it.
+  TSiteManifest record;
+  std::string error;
+  ASSERT_TRUE(TSiteManifest::Parse(ReadFileBytes(File(TSiteManifest::kPath)), record, error)) << error;
+  EXPECT_EQ(record.catalogue, stamp);
+  struct stat info {};
+  ::stat(File("a.cs").c_str(), &info);
+  record.facts.at("a.cs").stamp.modified =
+      static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
+  record.facts.at("a.cs").stamp.changed =
+      static_cast<std::int64_t>(info.st_ctim.tv_sec) * 1000000000 + info.st_ctim.tv_nsec;
+  std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  WriteFileBytes(File(TSiteManifest::kPath), record.Text());
+
+  struct TCase {
+    const char* what;
+    std::string shared;
+    TCatalogueStamp stamp;
+    bool trusted;
+  };
+  TCatalogueStamp otherLog = stamp;
+  otherLog.log = {1, 2, 3, 4};
+  TCatalogueStamp otherChange = stamp;
+  otherChange.file.changed = 5;
+  const TCase cases[] = {
+      {"as recorded", shared, stamp, true},
+      {"other shared inputs", std::string(64, 'b'), stamp, false},
+      {"a log since", shared, otherLog, false},
+      {"the change time moved", shared, otherChange, false},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.what);
+    TSiteWriter site(Target(), {true, false});
+    site.SetSharedInputs(c.shared);
+    EXPECT_EQ(site.TrustRecord(c.stamp), c.trusted);
+    // The inputs as recorded count only in a run the record vouches for.
+    EXPECT_EQ(site.Keep("a.cs", TSiteWriter::InputsAsRecorded()), c.trusted);
+  }
+
+  // A run that fails part-way keeps the catalogue's stamp only when it read the catalogue with that stamp:
+  // the files it did not reach were made from the catalogue as the stamp has it.
+  for (const bool same : {true, false}) {
+    TSiteWriter site(Target(), {});
+    site.SetSharedInputs(shared);
+    site.SetCatalogueStamp(same ? stamp : otherChange);
+    site.Write("b.cs", same ? "more" : "other", 0666, inputs);
+    site.RecordAfterFailure();
+    ASSERT_TRUE(TSiteManifest::Parse(ReadFileBytes(File(TSiteManifest::kPath)), record, error)) << error;
+    EXPECT_EQ(record.catalogue.has_value(), same);
+  }
 }
