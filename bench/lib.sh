@@ -50,6 +50,9 @@ make_folder() {
   cp -r "$build_dir/bin/bak" "$1/bak"
   "$cli" --dir "$1" list >/dev/null  # creates the empty catalogue
   catalogue_sql "$2" | sqlite3 "$1/projects.mdb"
+  # A run trusts the site's record of the catalogue only once the catalogue has gone unwritten for two
+  # seconds, as a user's has by the time they start a run after an edit.
+  sleep 2
 }
 
 # set_aside PATH: moves an earlier run's output out of the way without deleting it. Deleting

@@ -236,6 +236,15 @@ TProjectModel TModelStore::LoadProject(int projectId) {
   return project;
 }
 
+TProjectModel TModelStore::LoadClassesOf(int projectId) {
+  TDbHelper db;
+  TDbReadTransaction snapshot;
+  TProjectModel project;
+  LoadProjectRow(db, projectId, project);
+  LoadClassRows(db, "projectId=" + Int(projectId), project);
+  return project;
+}
+
 TProjectModel TModelStore::LoadClassOf(int projectId, const std::string& className) {
   TDbHelper db;
   TDbReadTransaction snapshot;

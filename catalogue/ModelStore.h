@@ -10,6 +10,10 @@ class TModelStore {
   // project, and names the class and member when a member's length is not a whole number.
   TProjectModel LoadProject(int projectId);
 
+  // The project and its classes in catalogue order, without their members, in one read snapshot with two
+  // statements. Raises TDbError when there is no such project.
+  TProjectModel LoadClassesOf(int projectId);
+
   // What the code and the checks of one class need, without reading the rest of a large project: the
   // project, the classes whose names equal that name without regard to ASCII case (the class of exactly
   // that name among them) and those the class's member types name (again every class whose name equals one

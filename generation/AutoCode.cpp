@@ -4,6 +4,7 @@
 #include <memory>
 #include <system_error>
 
+#include "catalogue/DbHelper.h"
 #include "catalogue/ModelStore.h"
 #include "generation/BLLOperate.h"
 #include "generation/DALOperate.h"
@@ -74,6 +75,9 @@ void TAutoCode::Execute() {
 }
 
 void TAutoCode::Run() {
+  // Taken before anything of the catalogue is read: a change the read might not see changes it.
+  const std::optional<TCatalogueStamp> stamp = SettledCatalogueStamp(TDbHelper::CatalogueFile());
+  if (RunVouchedFor(stamp)) return;
   // One read of the catalogue for the whole run, in one snapshot: the window may go on
   // editing the catalogue, and every file of the run comes from the same project.
   const TProjectModel project = TModelStore().LoadProject(FTarget.projectId);
@@ -98,6 +102,7 @@ void TAutoCode::Run() {
   if (options.keepEdits != FOptions.keepEdits) site = std::make_unique<TSiteWriter>(FTarget, options, lock);
   site->SetSharedInputs(GenerationInputs::Shared(templates.Digest(), FTarget.projectName, FNamespace));
   site->SetCheckedProject(checked);
+  site->SetCatalogueStamp(stamp);
   if (!site->Report().freshStart.empty()) FObserver.Progress(site->Report().freshStart);
   // A dry run reports the states of the files at the end instead of steps it does not take.
   TProgressCallback progress;
@@ -112,6 +117,49 @@ void TAutoCode::Run() {
   site->Finish();
   FObserver.SiteReport(site->Report());
   FObserver.Done();
+}
+
+// The whole run, as a dry run under the run's lock, over the project's classes read without their members. It
+// stands for the run only when the site's record vouches for it (the catalogue, the program, the templates
+// and the project's name are as the record's run found them) and it finds that the run would write nothing:
+// then it tells the observer what the run tells and returns true. Otherwise nothing is told or written, and
+// the run reads the whole project as ever.
+bool TAutoCode::RunVouchedFor(const std::optional<TCatalogueStamp>& stamp) {
+  if (!stamp || FOptions.pages || !CheckProjectName(FTarget.projectName).empty() ||
+      TSiteWriter::RecordedCatalogue(FTarget) != stamp)
+    return false;
+  std::vector<std::string> warnings;
+  std::vector<std::string> lines;
+  TSiteReport report;
+  try {
+    const TSiteLock lock(FTarget, FOptions.dryRun ? TSiteUse::Read : TSiteUse::Write);
+    TSiteOptions dry = FOptions;
+    dry.dryRun = true;
+    TSiteWriter look(FTarget, dry, lock);
+    const TTemplateSet templates(FTarget.userTemplates);
+    look.SetSharedInputs(GenerationInputs::Shared(templates.Digest(), FTarget.projectName, FNamespace));
+    if (!look.TrustRecord(*stamp)) return false;
+    const TProjectModel classes = TModelStore().LoadClassesOf(FTarget.projectId);
+    // The classes are those the record's run read only when no change came before they were read.
+    if (SettledCatalogueStamp(TDbHelper::CatalogueFile()) != stamp) return false;
+    warnings = templates.Warnings();
+    lines.reserve(look.Report().files.capacity());
+    // A file whose text would have to be made stops the pass (TNotAsRecorded) before anything is made.
+    WriteSite(TProjectView(classes, TInputsAsRecorded()), templates, look,
+              [&lines](const std::string& line) { lines.push_back(line); });
+    look.Finish();
+    if (!look.ChangesNothing()) return false;
+    report = look.TakeReport();
+  } catch (const std::exception&) {
+    // Whatever stopped the pass, the run that reads everything meets it again and reports it as it always has.
+    return false;
+  }
+  for (const std::string& warning : warnings) FObserver.Progress(warning);
+  if (!FOptions.dryRun)
+    for (const std::string& line : lines) FObserver.Progress(line);
+  FObserver.SiteReport(report);
+  FObserver.Done();
+  return true;
 }
 
 void TAutoCode::WriteSite(const TProjectView& project, const TTemplateSet& templates, TSiteWriter& site,

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <atomic>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -101,6 +102,7 @@ class TAutoCode {
 
  private:
   void Run();
+  bool RunVouchedFor(const std::optional<TCatalogueStamp>& stamp);
   bool CheckBeforeWriting(const TProjectModel& project);
   // Every file of the site, through the writer, in the order the run writes them.
   void WriteSite(const TProjectView& project, const TTemplateSet& templates, TSiteWriter& site,

@@ -7,6 +7,7 @@
 
 #include "generation/GenerationInputs.h"
 #include "model/NameRules.h"
+#include "site/SiteWriter.h"
 
 namespace {
 
@@ -568,6 +569,9 @@ TProjectView::TProjectView(const TProjectModel& project)
 TProjectView::TProjectView(const TProjectModel& project, const TClassIndex& classes)
     : model(project), classes(classes) {}
 
+TProjectView::TProjectView(const TProjectModel& project, TInputsAsRecorded)
+    : FOwnIndex(std::make_unique<TClassIndex>(project)), model(project), classes(*FOwnIndex), FAsRecorded(true) {}
+
 const std::vector<const void*>& TProjectView::ClassList() const {
   if (!FListMade) {
     FList.reserve(model.classes.size());
@@ -607,12 +611,14 @@ std::size_t TProjectView::PositionOf(const TClassModel& entry) const {
 
 const TClassView& TProjectView::ClassOf(const TClassModel& entry) const {
   const std::size_t at = PositionOf(entry);
+  if (FAsRecorded) throw TNotAsRecorded();
   if (FViews.empty()) FViews.resize(model.classes.size());
   if (!FViews[at]) FViews[at] = std::make_unique<TClassView>(*this, entry);
   return *FViews[at];
 }
 
 std::string TProjectView::InputsOfProject(const std::string& runName) const {
+  if (FAsRecorded) throw TNotAsRecorded();
   std::vector<std::string> inputs;
   inputs.reserve(model.classes.size());
   for (const TClassModel& entry : model.classes) inputs.push_back(InputsOf(entry));
@@ -621,6 +627,7 @@ std::string TProjectView::InputsOfProject(const std::string& runName) const {
 
 const std::string& TProjectView::InputsOf(const TClassModel& entry) const {
   const std::size_t at = PositionOf(entry);
+  if (FAsRecorded) return TSiteWriter::InputsAsRecorded();
   if (FInputs.empty()) FInputs.resize(model.classes.size());
   if (FInputs[at].empty()) FInputs[at] = GenerationInputs::OfClass(entry, classes);
   return FInputs[at];

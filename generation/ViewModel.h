@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -51,12 +52,24 @@ class TClassView {
   void RequireTypes() const;
 };
 
+// Asks for a view of a project read without its members (TModelStore::LoadClassesOf) for a run the site's
+// record vouches for (TSiteWriter::TrustRecord): each class's inputs are then what the record shows.
+struct TInputsAsRecorded {};
+
+// Raised when something asks such a view for what only the members tell: a class's view or texts.
+class TNotAsRecorded : public std::runtime_error {
+ public:
+  TNotAsRecorded() : std::runtime_error("the project was read without its members") {}
+};
+
 class TProjectView {
   std::unique_ptr<TClassIndex> FOwnIndex;  // when no index was given; made before classes refers to it
 
  public:
   explicit TProjectView(const TProjectModel& project);
   TProjectView(const TProjectModel& project, const TClassIndex& classes);
+  // Every class's inputs are TSiteWriter::InputsAsRecorded(); asking for a class's view raises TNotAsRecorded.
+  TProjectView(const TProjectModel& project, TInputsAsRecorded);
   TProjectView(const TProjectView&) = delete;
   TProjectView& operator=(const TProjectView&) = delete;
 
@@ -77,6 +90,8 @@ class TProjectView {
 
  private:
   std::size_t PositionOf(const TClassModel& entry) const;
+
+  const bool FAsRecorded = false;
 
   mutable std::vector<std::unique_ptr<TClassView>> FViews;  // by position in model.classes
   mutable std::vector<std::string> FInputs;                 // by position in model.classes
