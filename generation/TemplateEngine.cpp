@@ -339,10 +339,14 @@ void Render(const TParsedTemplate& parsed, std::vector<TViewFrame>& frames, std:
 std::string NormalizeLineEnds(const std::string& text) {
   std::string normalized;
   normalized.reserve(text.size() + text.size() / 16);
-  for (std::size_t at = 0; at < text.size(); ++at) {
-    if (text[at] == '\n' && (at == 0 || text[at - 1] != '\r')) normalized += '\r';
-    normalized += text[at];
+  // Whole lines at a time: every template is normalized on each run.
+  std::size_t from = 0;
+  for (std::size_t at = text.find('\n'); at != std::string::npos; at = text.find('\n', at + 1)) {
+    normalized.append(text, from, at - from);
+    if (at == 0 || text[at - 1] != '\r') normalized += '\r';
+    from = at;
   }
+  normalized.append(text, from, std::string::npos);
   return normalized;
 }
 

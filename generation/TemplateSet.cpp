@@ -242,11 +242,14 @@ void TTemplateSet::Load() {
 
 const std::string& TTemplateSet::Digest() const {
   std::call_once(FDigestOnce, [this] {
-    // Every text a template is made of, each with its name and length so that no two sets run together.
+    // Every text a template is made of, each with its name and length so that no two sets run together. A
+    // built-in text is part of the program, which the run's shared inputs name already (its build): it
+    // counts by its name alone, and its bytes need not be hashed on every run.
     std::string sources;
     for (const auto& [name, entry] : FEntries)
       for (const TTemplateSource* source : entry.parsed.sources)
-        sources += name + '\0' + source->name + '\0' + std::to_string(source->text.size()) + '\0' + source->text;
+        sources += name + '\0' + source->name + '\0' +
+                   (source->user ? std::to_string(source->text.size()) + '\0' + source->text : std::string("built-in"));
     FDigest = Sha256::HexDigest(sources);
   });
   return FDigest;

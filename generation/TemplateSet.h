@@ -93,7 +93,8 @@ class TTemplateSet {
   // (the file is always made). Each template writes paths of its own, so a file's path and these inputs
   // tell what made it.
   std::string InputsOf(const std::string& name, const TProjectView& project, const TClassModel& entry) const;
-  // SHA-256 (hex) of every template's text as this set renders it, the user's files included.
+  // SHA-256 (hex) of what tells this set from another of the same program: the text of each of the user's
+  // files, as this set renders it, and the name of each built-in text it uses.
   const std::string& Digest() const;
 
  private:
