@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <deque>
+#include <string_view>
 #include <system_error>
 #include <vector>
 
@@ -106,18 +107,15 @@ void TSiteFolder::RaiseOutside(const std::string& action, const std::string& rel
 TSiteFolder::TResolved TSiteFolder::Resolve(const std::string& relative, bool createFolders, bool followLast,
                                             const std::string& action, bool wholeIsFolder) {
   // The common case: a file in a folder walked before, its name no link to follow.
-  const std::size_t slash = relative.rfind('/');
-  if (!wholeIsFolder && slash != std::string::npos && slash + 1 < relative.size()) {
-    const auto known = FFolders.find(relative.substr(0, slash));
-    const std::string name = relative.substr(slash + 1);
-    if (known != FFolders.end() && name != "." && name != "..") {
-      struct stat info {};
-      if (::fstatat(known->second, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0) {
-        if (errno != ENOENT) RaiseFileError("无法读取文件", FullPath(relative), errno);
-        return {known->second, name, relative, true, false, {}};
-      }
-      if (!S_ISLNK(info.st_mode) || !followLast) return {known->second, name, relative, true, true, info};
+  std::size_t nameAt = 0;
+  const int known = wholeIsFolder ? -1 : KnownFolderOf(relative, nameAt);
+  if (known >= 0) {
+    struct stat info {};
+    if (::fstatat(known, relative.c_str() + nameAt, &info, AT_SYMLINK_NOFOLLOW) != 0) {
+      if (errno != ENOENT) RaiseFileError("无法读取文件", FullPath(relative), errno);
+      return {known, relative.substr(nameAt), relative, true, false, {}};
     }
+    if (!S_ISLNK(info.st_mode) || !followLast) return {known, relative.substr(nameAt), relative, true, true, info};
   }
   std::deque<std::string> pending = PartsOf(relative);
   std::string at;  // the folder reached so far, inside the site, without links
@@ -183,8 +181,29 @@ TSiteFolder::TResolved TSiteFolder::Resolve(const std::string& relative, bool cr
   return {FolderAt(at), std::string(), at, true, false, {}};
 }
 
+int TSiteFolder::KnownFolderOf(const std::string& relative, std::size_t& nameAt) const {
+  const std::size_t slash = relative.rfind('/');
+  if (slash == std::string::npos || slash + 1 == relative.size()) return -1;
+  const std::string_view path(relative);
+  const std::string_view name = path.substr(slash + 1);
+  if (name == "." || name == "..") return -1;
+  const auto known = FFolders.find(path.substr(0, slash));
+  if (known == FFolders.end()) return -1;
+  nameAt = slash + 1;
+  return known->second;
+}
+
 bool TSiteFolder::Stat(const std::string& relative, struct stat& info, bool followLast) {
   if (!IsOpen()) return false;
+  // A look at a link itself keeps nothing for a write: in a folder walked before it is one system call.
+  std::size_t nameAt = 0;
+  const int known = followLast ? -1 : KnownFolderOf(relative, nameAt);
+  if (known >= 0) {
+    FLookedAt.clear();
+    if (::fstatat(known, relative.c_str() + nameAt, &info, AT_SYMLINK_NOFOLLOW) == 0) return true;
+    if (errno != ENOENT) RaiseFileError("无法读取文件", FullPath(relative), errno);
+    return false;
+  }
   TResolved entry = Resolve(relative, false, followLast, "读取");
   FLookedAt.clear();
   if (!entry.found) return false;

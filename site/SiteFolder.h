@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <sys/types.h>
 
+#include <functional>
 #include <map>
 #include <string>
 
@@ -82,8 +83,12 @@ class TSiteFolder {
   TProtectedIdentities FProtected;
   std::string FRealPath;  // the site's folder with every link resolved, for absolute links
   int FRoot = -1;
-  std::map<std::string, int> FFolders;     // folders inside the site (links resolved) -> descriptor
-  std::map<int, struct stat> FFolderInfo;  // descriptor -> what fstat said of it
+  // The folder holding the entry at relative when a walk has been there before: its descriptor, and where the
+  // entry's name starts in relative. -1 when only a whole walk can tell (the name is "." or "..", say).
+  int KnownFolderOf(const std::string& relative, std::size_t& nameAt) const;
+
+  std::map<std::string, int, std::less<>> FFolders;  // folders inside the site (links resolved) -> descriptor
+  std::map<int, struct stat> FFolderInfo;            // descriptor -> what fstat said of it
   // What the last Stat (links followed) found, for a Write of the same path that follows it.
   std::string FLookedAt;
   TResolved FLook;

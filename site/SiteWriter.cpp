@@ -260,6 +260,7 @@ void TSiteWriter::ReadManifest() {
     FHaveLast = true;
     // A run comes to about as many files as the last one did.
     FReport.files.reserve(FLast.digests.size());
+    FSeen.reserve(FLast.digests.size());
     return;
   }
   FLast = TSiteManifest();
@@ -335,8 +336,9 @@ bool TSiteWriter::Keep(const std::string& relative, const std::string& inputs) {
   if (facts == FLast.facts.end() || !facts->second.made ||
       (!asRecorded && inputs.compare(0, 32, reinterpret_cast<const char*>(facts->second.inputs.data()), 32) != 0))
     return false;
+  // A link is never as recorded: only a regular file is.
   struct stat info {};
-  if (!FFolder.Stat(relative, info) || !AsRecorded(facts->second, info)) return false;
+  if (!FFolder.Stat(relative, info, false) || !AsRecorded(facts->second, info)) return false;
   // Its record stays as it is: taken over from the last one only when the record is written at all.
   FSeen.insert(relative);
   FReport.files.push_back({relative, TSiteFileState::Unchanged});
@@ -446,16 +448,14 @@ void TSiteWriter::CopyFile(const std::string& source, const std::string& relativ
 void TSiteWriter::Finish() {
   FNext.inputs = FInputs;
   FNext.checked = FChecked;
-  TAscendingLookup<std::set<std::string>> seenVersion(FSeen);
   for (const auto& [path, digest] : FLast.digests) {
-    if (seenVersion.Has(path) || !SiteVersionPaths::IsVersionFile(path)) continue;
+    if (!SiteVersionPaths::IsVersionFile(path) || FSeen.count(path) != 0) continue;
     // Kept on record even when missing, so that the upgrade reports it gone instead of starting afresh.
     CarryOver(path);
     if (OnDisk(path)) FReport.files.push_back({path, TSiteFileState::Unchanged});
   }
-  TAscendingLookup<std::set<std::string>> seen(FSeen);
   for (const auto& [path, digest] : FLast.digests) {
-    if (seen.Has(path) || SiteVersionPaths::IsVersionFile(path) || !OnDisk(path)) continue;
+    if (FSeen.count(path) != 0 || SiteVersionPaths::IsVersionFile(path) || !OnDisk(path)) continue;
     // Never deleted: it may be the user's now. It stays on record, so it is reported again.
     FReport.files.push_back({path, TSiteFileState::LeftOver});
     CarryOver(path);
@@ -484,9 +484,8 @@ bool TSiteWriter::RecordUnchanged() const {
     return false;
   // Every file of the last record is still on record: noted by this run, or kept on its record.
   TAscendingLookup<std::map<std::string, std::string>> noted(FNext.digests);
-  TAscendingLookup<std::set<std::string>> seen(FSeen);
   for (const auto& entry : FLast.digests)
-    if (!noted.Has(entry.first) && !seen.Has(entry.first)) return false;
+    if (!noted.Has(entry.first) && FSeen.count(entry.first) == 0) return false;
   // What this run noted says what the last record did, new stamps of files read again aside; a file kept
   // on its record (Keep) says the same by definition.
   for (const auto& [path, digest] : FNext.digests) {

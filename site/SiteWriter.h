@@ -6,6 +6,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "site/FileOperate.h"
@@ -215,8 +216,9 @@ class TSiteWriter {
   bool FCatalogueGiven = false;    // SetCatalogueStamp was called
   bool FWouldMakeFolder = false;   // a dry run found a folder of the template missing in the site
   bool FCreatesSite = false;
-  TSiteManifest FNext;          // this run's record
-  std::set<std::string> FSeen;  // files this run wrote, planned or kept
+  TSiteManifest FNext;  // this run's record
+  // Files this run wrote, planned or kept: a look-up for each file of the site, in no order.
+  std::unordered_set<std::string> FSeen;
   // Files found unchanged by reading them, whose stamp the record did not know: their new stamps go into the
   // record only when it is written for another reason (a run after no change writes nothing at all).
   std::set<std::string> FRestamped;
