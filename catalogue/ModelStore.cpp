@@ -1,6 +1,7 @@
 #include "catalogue/ModelStore.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <set>
 #include <string_view>
@@ -188,11 +189,19 @@ bool ByClassId(const TClassModel& a, const TClassModel& b) {
 // A print of a name as the catalogue's NOCASE comparison sees it: that comparison folds ASCII letters only,
 // stops at a NUL byte and then compares the lengths. Names it calls equal have equal prints; different
 // names that share a print only cost a row that SQL then compares and passes over.
+// Each byte as the NOCASE comparison sees it: ASCII letters folded to lower case, every other byte itself.
+constexpr std::array<unsigned char, 256> kFolded = [] {
+  std::array<unsigned char, 256> table{};
+  for (int c = 0; c < 256; ++c) table[static_cast<std::size_t>(c)] = static_cast<unsigned char>(c);
+  for (int c = 'A'; c <= 'Z'; ++c) table[static_cast<std::size_t>(c)] = static_cast<unsigned char>(c - 'A' + 'a');
+  return table;
+}();
+
 std::uint64_t PrintOf(std::string_view name) {
   std::uint64_t print = 14695981039346656037ULL;  // FNV-1a
   for (const char c : name) {
-    if (c == '\0') break;
-    const auto byte = static_cast<unsigned char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    const unsigned char byte = kFolded[static_cast<unsigned char>(c)];
+    if (byte == 0) break;
     print = (print ^ byte) * 1099511628211ULL;
   }
   return print ^ (name.size() * 0x9E3779B97F4A7C15ULL);
@@ -209,8 +218,10 @@ constexpr std::uint64_t kAnyName = 0;
 
 // The print of every class name in the catalogue, in catalogue order. Rows of other projects are kept too:
 // telling them apart here would cost a column more per row, and SQL passes them over.
-std::vector<TNamePrint> ReadNamePrints(TDbHelper& db) {
+std::vector<TNamePrint> ReadNamePrints(TDbHelper& db, int rows) {
+  // Room for every row at once: growing by doubling would copy the prints of a large catalogue twice over.
   std::vector<TNamePrint> prints;
+  prints.reserve(static_cast<std::size_t>(std::max(rows, 0)));
   db.ForEachKeyAndText("classId", "className", "t_class", [&prints](long long classId, const std::string_view* name) {
     prints.push_back({classId, name != nullptr ? PrintOf(*name) : kAnyName});
   });
@@ -250,23 +261,29 @@ TProjectModel TModelStore::LoadClassOf(int projectId, const std::string& classNa
   TDbReadTransaction snapshot;
   TProjectModel project;
   const std::string id = Int(projectId);
-  LoadProjectRow(db, projectId, project);
+  int allClasses = 0;
+  LoadProjectRow(db, projectId, project, &allClasses);
   // No index finds a class by name, and the class's members must be read before the names of the classes
   // they refer to are known: one pass over the class table keeps every name's print, so that each name
   // asked for then costs look-ups by id instead of a second pass.
-  const std::vector<TNamePrint> prints = ReadNamePrints(db);
+  const std::vector<TNamePrint> prints = ReadNamePrints(db, allClasses);
   // Classes are found as the class index finds them, without regard to ASCII case: every class whose name
   // folds to one asked for is read, so that the first of them in catalogue order is the one found. The
   // prints only choose the rows; SQL compares the names.
   const auto readClasses = [&](const std::vector<std::string>& names) {
     std::vector<std::uint64_t> wanted;
     std::string quoted;
+    // One bit for each print's low six bits (and the one of print 0, which every name matches): most rows are
+    // passed over on that bit alone, without a search of the prints wanted.
+    std::uint64_t mayMatch = std::uint64_t{1} << (kAnyName & 63);
     for (const std::string& name : names) {
       wanted.push_back(PrintOf(name));
+      mayMatch |= std::uint64_t{1} << (wanted.back() & 63);
       quoted += (quoted.empty() ? "" : ",") + TDbHelper::Quote(name);
     }
     std::string ids;
     for (const TNamePrint& row : prints) {
+      if ((mayMatch >> (row.print & 63) & 1) == 0) continue;
       if (row.print != kAnyName && std::find(wanted.begin(), wanted.end(), row.print) == wanted.end()) continue;
       const auto sameId = [&row](const TClassModel& entry) { return entry.classId == row.classId; };
       if (std::none_of(project.classes.begin(), project.classes.end(), sameId))
