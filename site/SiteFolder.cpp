@@ -4,6 +4,7 @@
 #include <limits.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <deque>
@@ -218,7 +219,7 @@ bool TSiteFolder::Stat(const std::string& relative, struct stat& info, bool foll
   return exists;
 }
 
-std::string TSiteFolder::Read(const std::string& relative) {
+std::string TSiteFolder::Read(const std::string& relative, std::size_t limit) {
   if (!IsOpen()) RaiseFileError("无法读取文件", FullPath(relative), ENOENT);
   const TResolved entry = Resolve(relative, false, true, "读取");
   if (!entry.found) RaiseFileError("无法读取文件", FullPath(relative), ENOENT);
@@ -234,10 +235,10 @@ std::string TSiteFolder::Read(const std::string& relative) {
   }
   // The size the file has now, then whatever it grew by since (read in steps, never cleared ahead).
   std::string bytes;
-  if (code == 0) bytes.resize(static_cast<std::size_t>(info.st_size));
+  if (code == 0) bytes.resize(std::min(static_cast<std::size_t>(info.st_size), limit));
   std::size_t got = 0;
   char more[16384];
-  while (code == 0) {
+  while (code == 0 && got < limit) {
     const bool inPlace = got < bytes.size();
     const ssize_t n = inPlace ? ::read(fd, &bytes[got], bytes.size() - got) : ::read(fd, more, sizeof more);
     if (n < 0 && errno == EINTR) continue;
@@ -246,6 +247,7 @@ std::string TSiteFolder::Read(const std::string& relative) {
     if (!inPlace) bytes.append(more, static_cast<std::size_t>(n));
     got += static_cast<std::size_t>(n);
   }
+  got = std::min(got, limit);
   ::close(fd);
   if (code != 0) RaiseFileError("无法读取文件", FullPath(relative), code);
   bytes.resize(got);

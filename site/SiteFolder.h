@@ -40,9 +40,9 @@ class TSiteFolder {
   // followLast is false). False when nothing is there, the site's folder included.
   bool Stat(const std::string& relative, struct stat& info, bool followLast = true);
 
-  // A regular file's bytes. Raises TFileError for anything else (a FIFO is never opened
-  // for reading, so it cannot hold the run).
-  std::string Read(const std::string& relative);
+  // A regular file's bytes (its first limit bytes at the most). Raises TFileError for anything else (a FIFO
+  // is never opened for reading, so it cannot hold the run).
+  std::string Read(const std::string& relative, std::size_t limit = std::string::npos);
 
   // Creates the folder (with its parents inside the site).
   void MakeFolders(const std::string& relative);

@@ -307,9 +307,11 @@ std::optional<TCatalogueStamp> TSiteWriter::RecordedCatalogue(const TGenerationT
   std::string error;
   try {
     struct stat info {};
-    if (!folder.Open(false) || !folder.Stat(TSiteManifest::kPath, info) ||
-        !TSiteManifest::ParseHeader(folder.Read(TSiteManifest::kPath), record, error) ||
-        record.projectName != target.projectName)
+    if (!folder.Open(false) || !folder.Stat(TSiteManifest::kPath, info)) return std::nullopt;
+    // The header's lines are a few hundred bytes; the lines after them do not count.
+    std::string head = folder.Read(TSiteManifest::kPath, 4096);
+    head.resize(head.rfind('\n') + 1);
+    if (!TSiteManifest::ParseHeader(head, record, error) || record.projectName != target.projectName)
       return std::nullopt;
   } catch (const TFileError&) {
     return std::nullopt;
