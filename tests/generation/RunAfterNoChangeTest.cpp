@@ -39,6 +39,19 @@ std::map<std::string, std::string> Files(const std::string& site) {
   return files;
 }
 
+// Changes one byte of the file and puts its modification time back: the same size and time as the run left,
+// so that only the change time tells. Returns the new bytes.
+std::string EditKeepingSizeAndTime(const std::string& file) {
+  struct stat before {};
+  ::stat(file.c_str(), &before);
+  std::string bytes = ReadFileBytes(file);
+  bytes[bytes.size() / 2] = bytes[bytes.size() / 2] == 'x' ? 'y' : 'x';
+  WriteFileBytes(file, bytes);
+  const struct timespec times[2] = {before.st_atim, before.st_mtim};
+  ::utimensat(AT_FDCWD, file.c_str(), times, 0);
+  return bytes;
+}
+
 // The paths whose bytes differ between two sites, or that only one of them has.
 std::vector<std::string> Differing(const std::map<std::string, std::string>& a,
                                    const std::map<std::string, std::string>& b) {
@@ -203,14 +216,7 @@ TEST_F(RunAfterNoChangeTest, AHandEditIsSeenWhateverItKeeps) {
   Run(Folder());
   LetTimePass();
   const std::string file = Site() + "/App_Code/DAL/dalBook.cs";
-  // The same size and modification time as the run left: only the change time tells.
-  struct stat before {};
-  ::stat(file.c_str(), &before);
-  std::string bytes = ReadFileBytes(file);
-  bytes[bytes.size() / 2] = bytes[bytes.size() / 2] == 'x' ? 'y' : 'x';
-  WriteFileBytes(file, bytes);
-  const struct timespec times[2] = {before.st_atim, before.st_mtim};
-  ::utimensat(AT_FDCWD, file.c_str(), times, 0);
+  const std::string bytes = EditKeepingSizeAndTime(file);
 
   const TRecordingObserver kept = Run(Folder(), {false, true});
   EXPECT_EQ(kept.report.keptEdits, std::vector<std::string>{"App_Code/DAL/dalBook.cs"});
@@ -286,16 +292,7 @@ TEST_F(RunAfterNoChangeTest, ARunTheRecordVouchesForTellsWhatAFullRunTells) {
   };
   const TCase cases[] = {
       {"a class's file edited by hand, its size and time kept",
-       [this] {
-         const std::string file = Site() + "/App_Code/ENTITY/Book.cs";
-         struct stat old {};
-         ::stat(file.c_str(), &old);
-         std::string bytes = ReadFileBytes(file);
-         bytes[bytes.size() / 2] = bytes[bytes.size() / 2] == 'x' ? 'y' : 'x';
-         WriteFileBytes(file, bytes);
-         const struct timespec times[2] = {old.st_atim, old.st_mtim};
-         ::utimensat(AT_FDCWD, file.c_str(), times, 0);
-       },
+       [this] { EditKeepingSizeAndTime(Site() + "/App_Code/ENTITY/Book.cs"); },
        {}},
       {"a class's file removed", [this] { fs::remove(Site() + "/App_Code/DAL/dalCategory.cs"); }, {}},
       {"a file of the template site removed", [this] { fs::remove(Site() + "/RegUsers.aspx"); }, {}},
