@@ -19,28 +19,6 @@
 
 namespace {
 
-// While it lives, the first catalogue statement sent after the given number of statements
-// first lets another thread run an edit to its end: a writer that comes between the
-// statements of one read.
-class TEditBetweenStatements {
- public:
-  TEditBetweenStatements(int after, std::function<void()> edit) {
-    TDbHelper::SetStatementObserver([this, after, edit](const std::string&) {
-      if (FEditing || ++FSeen != after + 1) return;
-      FEditing = true;
-      std::thread(edit).join();
-      FEdited = true;
-    });
-  }
-  ~TEditBetweenStatements() { TDbHelper::SetStatementObserver(nullptr); }
-  bool Edited() const { return FEdited; }
-
- private:
-  std::atomic<bool> FEditing{false};
-  std::atomic<bool> FEdited{false};
-  int FSeen = 0;
-};
-
 std::vector<std::string> MemberNames(const TClassModel& entry) {
   std::vector<std::string> names;
   for (const TMember& member : entry.members) names.push_back(member.GetMemberName());

@@ -317,3 +317,27 @@ TEST_F(RunAfterNoChangeTest, ARunTheRecordVouchesForTellsWhatAFullRunTells) {
   // A site made just after the catalogue was written keeps no stamp of it.
   EXPECT_FALSE(Record(Folder() + "/fresh-" + std::to_string(std::size(cases) - 2) + "/projects/Shop").catalogue);
 }
+
+// The stamp is taken before the classes are read: a change committed in between could make the classes read
+// newer than the stamp says. The run takes the stamp again after the read, and reads everything when it moved.
+TEST_F(RunAfterNoChangeTest, AWriteBetweenTheStampAndTheReadIsSeen) {
+  SettleCatalogue();
+  Run(Folder());
+  LetTimePass();
+  TRecordingObserver recorder;
+  TGenerationTarget target{FShop.projectId, "Shop", Folder(), Folder() + "/bak"};
+  target.userTemplates = Folder() + "/templates";
+  TAutoCode run(target, "corvanthel", recorder);
+  {
+    // Before the run's first statement, after its stamp.
+    const TEditBetweenStatements edit(
+        0, [] { TDbHelper().ExecSql("update t_member set memberComment='书的名字' where memberName='title'"); });
+    run.Execute();
+    EXPECT_TRUE(edit.Edited());
+  }
+  EXPECT_EQ(recorder.outcomes, std::vector<std::string>{"done"});
+  Run(Folder() + "/fresh");
+  EXPECT_EQ(Differing(Files(Site()), Files(Folder() + "/fresh/projects/Shop")), std::vector<std::string>());
+  EXPECT_NE(ReadFileBytes(Site() + "/App_Code/ENTITY/Book.cs").find("\xca\xe9\xb5\xc4\xc3\xfb\xd7\xd6"),
+            std::string::npos);
+}
