@@ -112,10 +112,7 @@ TSiteFolder::TResolved TSiteFolder::Resolve(const std::string& relative, bool cr
   const int known = wholeIsFolder ? -1 : KnownFolderOf(relative, nameAt);
   if (known >= 0) {
     struct stat info {};
-    if (::fstatat(known, relative.c_str() + nameAt, &info, AT_SYMLINK_NOFOLLOW) != 0) {
-      if (errno != ENOENT) RaiseFileError("无法读取文件", FullPath(relative), errno);
-      return {known, relative.substr(nameAt), relative, true, false, {}};
-    }
+    if (!LookIn(known, relative, nameAt, info)) return {known, relative.substr(nameAt), relative, true, false, {}};
     if (!S_ISLNK(info.st_mode) || !followLast) return {known, relative.substr(nameAt), relative, true, true, info};
   }
   std::deque<std::string> pending = PartsOf(relative);
@@ -194,6 +191,12 @@ int TSiteFolder::KnownFolderOf(const std::string& relative, std::size_t& nameAt)
   return known->second;
 }
 
+bool TSiteFolder::LookIn(int folder, const std::string& relative, std::size_t nameAt, struct stat& info) const {
+  if (::fstatat(folder, relative.c_str() + nameAt, &info, AT_SYMLINK_NOFOLLOW) == 0) return true;
+  if (errno != ENOENT) RaiseFileError("无法读取文件", FullPath(relative), errno);
+  return false;
+}
+
 bool TSiteFolder::Stat(const std::string& relative, struct stat& info, bool followLast) {
   if (!IsOpen()) return false;
   // A look at a link itself keeps nothing for a write: in a folder walked before it is one system call.
@@ -201,9 +204,7 @@ bool TSiteFolder::Stat(const std::string& relative, struct stat& info, bool foll
   const int known = followLast ? -1 : KnownFolderOf(relative, nameAt);
   if (known >= 0) {
     FLookedAt.clear();
-    if (::fstatat(known, relative.c_str() + nameAt, &info, AT_SYMLINK_NOFOLLOW) == 0) return true;
-    if (errno != ENOENT) RaiseFileError("无法读取文件", FullPath(relative), errno);
-    return false;
+    return LookIn(known, relative, nameAt, info);
   }
   TResolved entry = Resolve(relative, false, followLast, "读取");
   FLookedAt.clear();

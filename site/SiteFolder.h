@@ -86,6 +86,9 @@ class TSiteFolder {
   // The folder holding the entry at relative when a walk has been there before: its descriptor, and where the
   // entry's name starts in relative. -1 when only a whole walk can tell (the name is "." or "..", say).
   int KnownFolderOf(const std::string& relative, std::size_t& nameAt) const;
+  // What lstat says of the entry whose name starts at nameAt in relative, in that folder; false when nothing is
+  // there. Raises TFileError for any other failure.
+  bool LookIn(int folder, const std::string& relative, std::size_t nameAt, struct stat& info) const;
 
   std::map<std::string, int, std::less<>> FFolders;  // folders inside the site (links resolved) -> descriptor
   std::map<int, struct stat> FFolderInfo;            // descriptor -> what fstat said of it

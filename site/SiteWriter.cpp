@@ -17,26 +17,20 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Tells whether keys asked in ascending order are in a sorted set or map, in one walk over it: the end of
-// a run asks this of every file of the record, which a look-up each would make a search each.
-template <class TSorted>
+// Tells whether keys asked in ascending order are in a map, in one walk over it: the end of a run asks this
+// of every file of the record, which a look-up each would make a search each.
+template <class TValue>
 class TAscendingLookup {
  public:
-  explicit TAscendingLookup(const TSorted& sorted) : FAt(sorted.begin()), FEnd(sorted.end()) {}
+  explicit TAscendingLookup(const std::map<std::string, TValue>& sorted) : FAt(sorted.begin()), FEnd(sorted.end()) {}
   bool Has(const std::string& key) {
-    while (FAt != FEnd && KeyOf(*FAt) < key) ++FAt;
-    return FAt != FEnd && KeyOf(*FAt) == key;
+    while (FAt != FEnd && FAt->first < key) ++FAt;
+    return FAt != FEnd && FAt->first == key;
   }
 
  private:
-  static const std::string& KeyOf(const std::string& key) { return key; }
-  template <class TValue>
-  static const std::string& KeyOf(const std::pair<const std::string, TValue>& entry) {
-    return entry.first;
-  }
-
-  typename TSorted::const_iterator FAt;
-  typename TSorted::const_iterator FEnd;
+  typename std::map<std::string, TValue>::const_iterator FAt;
+  typename std::map<std::string, TValue>::const_iterator FEnd;
 };
 
 std::int64_t Nanoseconds(const struct timespec& time) {
@@ -491,7 +485,7 @@ bool TSiteWriter::RecordUnchanged() const {
       FNext.checked != FLast.checked)
     return false;
   // Every file of the last record is still on record: noted by this run, or kept on its record.
-  TAscendingLookup<std::map<std::string, std::string>> noted(FNext.digests);
+  TAscendingLookup<std::string> noted(FNext.digests);
   for (const auto& entry : FLast.digests)
     if (!noted.Has(entry.first) && FSeen.count(entry.first) == 0) return false;
   // What this run noted says what the last record did, new stamps of files read again aside; a file kept
