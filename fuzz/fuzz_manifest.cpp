@@ -14,8 +14,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (!TSiteManifest::Parse(text, manifest, error)) return 0;
   TSiteManifest again;
   FUZZ_REQUIRE(TSiteManifest::Parse(manifest.Text(), again, error), "%s", error.c_str());
-  FUZZ_REQUIRE(again.projectName == manifest.projectName && again.digests == manifest.digests &&
-                   again.inputs == manifest.inputs && again.facts == manifest.facts,
+  FUZZ_REQUIRE(again.projectName == manifest.projectName && again.files == manifest.files &&
+                   again.inputs == manifest.inputs && again.checked == manifest.checked &&
+                   again.catalogue == manifest.catalogue,
                "round trip");
   return 0;
 }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <string_view>
 #include <type_traits>
 
@@ -106,16 +107,40 @@ void AppendHex(const std::array<unsigned char, 32>& bytes, std::string& text) {
   }
 }
 
+// Eight lower-case hexadecimal digits (the bytes of word, first digit lowest) as the four bytes they spell, first
+// byte lowest; false when any byte of word is not such a digit. A run reads two digests a file from its record,
+// so the eight digits are checked and converted together: every byte below 0x80 can take a sum of up to 0x50
+// without a carry into the next one, so each comparison with a bound is the top bit of a sum.
+bool ReadHexWord(std::uint64_t word, std::uint32_t& bytes) {
+  constexpr std::uint64_t kOnes = 0x0101010101010101u;
+  constexpr std::uint64_t kTops = 0x80 * kOnes;
+  if ((word & kTops) != 0) return false;
+  const std::uint64_t atLeast0 = word + (0x80 - '0') * kOnes;
+  const std::uint64_t past9 = word + (0x80 - '9' - 1) * kOnes;
+  const std::uint64_t atLeastA = word + (0x80 - 'a') * kOnes;
+  const std::uint64_t pastF = word + (0x80 - 'f' - 1) * kOnes;
+  const std::uint64_t letter = atLeastA & ~pastF & kTops;
+  if (((atLeast0 & ~past9 & kTops) | letter) != kTops) return false;
+  // '0'..'9' end in their value, 'a'..'f' in their value less nine.
+  const std::uint64_t nibbles = (word & 0x0f * kOnes) + (letter >> 7) * 9;
+  // Each pair of digits into the low byte of its 16 bits, then the four bytes side by side.
+  std::uint64_t pairs = ((nibbles << 4) | (nibbles >> 8)) & 0x00ff00ff00ff00ffu;
+  pairs = (pairs | (pairs >> 8)) & 0x0000ffff0000ffffu;
+  bytes = static_cast<std::uint32_t>(pairs | (pairs >> 16));
+  return true;
+}
+
 bool ReadHex(std::string_view hex, std::array<unsigned char, 32>& bytes) {
   if (hex.size() != 64) return false;
-  unsigned char outside = 0;
-  for (std::size_t i = 0; i < bytes.size(); ++i) {
-    const unsigned char high = NibbleOf(hex[2 * i]);
-    const unsigned char low = NibbleOf(hex[2 * i + 1]);
-    outside |= high | low;
-    bytes[i] = static_cast<unsigned char>(high << 4 | (low & 15));
+  for (std::size_t i = 0; i < 8; ++i) {
+    std::uint64_t word = 0;
+    std::uint32_t four = 0;
+    std::memcpy(&word, hex.data() + 8 * i, sizeof word);
+    if constexpr (__BYTE_ORDER__ == __ORDER_BIG_ENDIAN__) word = __builtin_bswap64(word);
+    if (!ReadHexWord(word, four)) return false;
+    for (std::size_t k = 0; k < 4; ++k) bytes[4 * i + k] = static_cast<unsigned char>(four >> (8 * k));
   }
-  return (outside & 16) == 0;
+  return true;
 }
 
 // A number of the facts line as std::to_string writes it: decimal digits without a leading zero, a minus
@@ -126,11 +151,17 @@ bool ReadNumber(std::string_view text, T& value) {
   const std::string_view digits = negative ? text.substr(1) : text;
   if (digits.empty() || (digits.size() > 1 && digits[0] == '0') || (negative && digits == "0")) return false;
   std::uint64_t number = 0;
+  // Two stamps a file in a record of thousands: no division per digit, and no test for overflow while the
+  // digits are too few to overflow (19 nines fit in 64 bits).
+  const bool mayOverflow = digits.size() > 19;
   for (const char c : digits) {
     const auto digit = static_cast<std::uint64_t>(static_cast<unsigned char>(c - '0'));
-    // Two stamps a file in a record of thousands: no division per digit.
-    if (digit > 9 || __builtin_mul_overflow(number, 10u, &number) || __builtin_add_overflow(number, digit, &number))
+    if (digit > 9) return false;
+    if (!mayOverflow) {
+      number = number * 10 + digit;
+    } else if (__builtin_mul_overflow(number, 10u, &number) || __builtin_add_overflow(number, digit, &number)) {
       return false;
+    }
   }
   if (std::is_signed<T>::value && number > static_cast<std::uint64_t>(INT64_MAX)) return false;
   value = negative ? static_cast<T>(-static_cast<std::int64_t>(number)) : static_cast<T>(number);
@@ -200,7 +231,8 @@ bool StartsWith(std::string_view text, std::string_view prefix) {
 }  // namespace
 
 std::string TSiteManifest::Text() const {
-  const bool second = !inputs.empty() || !checked.empty() || !facts.empty() || catalogue.has_value();
+  const bool second = !inputs.empty() || !checked.empty() || catalogue.has_value() ||
+                      std::any_of(files.begin(), files.end(), [](const auto& file) { return file.second.Known(); });
   std::string text = std::string(second ? kHeader2 : kHeader) + "\n" + kProjectPrefix + Escape(projectName) + "\n";
   if (second)
     text +=
@@ -215,18 +247,15 @@ std::string TSiteManifest::Text() const {
       AppendStamp(catalogue->log, text);
     text += '\n';
   }
-  text.reserve(text.size() + digests.size() * (second ? 220 : 100));
-  auto fact = facts.begin();
-  for (const auto& [path, digest] : digests) {
+  text.reserve(text.size() + files.size() * (second ? 220 : 100));
+  for (const auto& [path, file] : files) {
     if (NeedsEscape(path)) text += '\\';
-    text += digest;
+    AppendHex(file.digest, text);
     text += "  ";
     text += Escape(path);
     text += '\n';
-    while (fact != facts.end() && fact->first < path) ++fact;
-    if (fact == facts.end() || fact->first != path) continue;
-    const TFileFacts& known = fact->second;
-    if (!known.stamped && !known.made) continue;
+    if (!file.Known()) continue;
+    const TFileFacts& known = file.facts;
     text += kFactsPrefix;
     if (known.stamped) {
       AppendStamp(known.stamp, text);
@@ -262,7 +291,8 @@ bool TSiteManifest::Parse(const std::string& text, TSiteManifest& manifest, std:
   std::size_t lineNumber = 0;
   std::size_t start = 0;
   std::string path;
-  const std::string* lastPath = nullptr;  // the file the line before named; a facts line may follow it
+  TFileRecord* lastFile = nullptr;  // the file the line before named; a facts line may follow it
+  std::size_t factsLines = 0;
   const std::string_view all(text);
   while (start < all.size()) {
     const std::size_t end = all.find('\n', start);
@@ -315,35 +345,35 @@ bool TSiteManifest::Parse(const std::string& text, TSiteManifest& manifest, std:
     }
     if (headerOnly) return true;
     if (StartsWith(line, kFactsPrefix)) {
-      TFileFacts facts;
-      if (lastPath == nullptr || !ReadFacts(line.substr(sizeof kFactsPrefix - 1), facts)) {
+      if (lastFile == nullptr || !ReadFacts(line.substr(sizeof kFactsPrefix - 1), lastFile->facts)) {
         error = where() + "无法识别";
         return false;
       }
-      manifest.facts.emplace_hint(manifest.facts.end(), *lastPath, facts);
-      lastPath = nullptr;
+      lastFile = nullptr;
+      ++factsLines;
       continue;
     }
     const bool escaped = !line.empty() && line[0] == '\\';
     const std::size_t at = escaped ? 1 : 0;
-    bool sound = line.size() >= at + 67 && IsDigestAt(line, at) && line.substr(at + 64, 2) == "  ";
+    // The digest's digits are read (and checked) with the path below.
+    bool sound = line.size() >= at + 67 && line.substr(at + 64, 2) == "  ";
     if (sound) {
       if (escaped)
         sound = Unescape(line.substr(at + 66), path);
       else
         path.assign(line.substr(at + 66));
     }
-    // Paths come sorted, as Text writes them, so each goes in at the end.
-    const std::string_view digest = sound ? line.substr(at, 64) : std::string_view();
-    const auto added = sound && IsSitePath(path)
-                           ? manifest.digests.emplace_hint(manifest.digests.end(), path, std::string(digest))
-                           : manifest.digests.end();
-    if (added == manifest.digests.end() || added->first != path || added->second != digest ||
-        manifest.digests.size() != lineNumber - headerLines - manifest.facts.size()) {
+    // Paths come sorted, as Text writes them, so each goes in at the end; one that does not (out of order, or
+    // twice) leaves the count of files short of the count of their lines.
+    TFileRecord file;
+    sound = sound && IsSitePath(path) && ReadHex(line.substr(at, 64), file.digest);
+    const auto added = sound ? manifest.files.emplace_hint(manifest.files.end(), path, file) : manifest.files.end();
+    if (added == manifest.files.end() || added->first != path || added->second != file ||
+        manifest.files.size() != lineNumber - headerLines - factsLines) {
       error = where() + "无法识别";
       return false;
     }
-    lastPath = &added->first;
+    lastFile = &added->second;
   }
   if (lineNumber < (second ? 3u : 2u)) {
     error = lineNumber == 0 ? "文件是空的" : lineNumber == 1 ? "缺少工程名称" : "缺少输入摘要";

@@ -6,6 +6,8 @@
 #include <optional>
 #include <string>
 
+#include "text/Sha256.h"
+
 // How a file was on disk when its digest was taken: size, modification and change times (ns) and
 // inode. A file whose stamp is still the same holds the same bytes, so it need not be read and hashed
 // again; any write, rename over it, copy or restore changes at least one of them.
@@ -50,6 +52,17 @@ struct TFileFacts {
   bool operator!=(const TFileFacts& other) const { return !(*this == other); }
 };
 
+// What a record holds of one file: the digest of the bytes a run wrote, and what else version 2 knows of it
+// (nothing when its facts are neither stamped nor made).
+struct TFileRecord {
+  Sha256::TDigest digest{};
+  TFileFacts facts;
+
+  bool Known() const { return facts.stamped || facts.made; }
+  bool operator==(const TFileRecord& other) const { return digest == other.digest && facts == other.facts; }
+  bool operator!=(const TFileRecord& other) const { return !(*this == other); }
+};
+
 // What a generation run wrote into a site, kept in the site for the next run: the
 // project's name and, for every file of the site the run wrote (path relative to the
 // site, with forward slashes), the SHA-256 of the bytes it wrote. A file whose bytes
@@ -85,13 +98,13 @@ struct TSiteManifest {
   static constexpr const char* kPath = "App_Data/corvanthel-manifest.sha256";
 
   std::string projectName;
-  std::map<std::string, std::string> digests;  // site-relative path -> SHA-256 (hex)
-  // Version 2: the inputs every generated file shares (SHA-256, hex; empty when not recorded), the project
-  // the run checked before it wrote (TSiteWriter::Checked), and the facts known of some of the files of
-  // digests (Parse takes a facts line only after the digest of its file).
+  // Site-relative path -> its digest and facts: one entry per file, so a record of thousands of files is read
+  // into one node each (Parse takes a facts line only after the digest of its file).
+  std::map<std::string, TFileRecord> files;
+  // Version 2: the inputs every generated file shares (SHA-256, hex; empty when not recorded) and the project
+  // the run checked before it wrote (TSiteWriter::Checked).
   std::string inputs;
   std::string checked;
-  std::map<std::string, TFileFacts> facts;
   // The catalogue as the run that made this record read it, when that run read it whole and its stamp was
   // settled: the facts' inputs of the files it made are what the catalogue holds while its stamp is the same.
   std::optional<TCatalogueStamp> catalogue;

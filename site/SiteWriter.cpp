@@ -8,6 +8,7 @@
 #include <ctime>
 #include <filesystem>
 #include <set>
+#include <string_view>
 #include <system_error>
 
 #include "catalogue/DbHelper.h"
@@ -116,8 +117,10 @@ std::string Script(int number) {
 }
 
 bool IsVersionFile(const std::string& relative) {
-  const std::string prefix = std::string(kFolder) + "/";
-  return relative.compare(0, prefix.size(), prefix) == 0;
+  // Asked of every file of the record at the end of each run: no string is made for it.
+  constexpr std::string_view kPrefix = "App_Data/upgrades/";
+  static_assert(kPrefix.substr(0, kPrefix.size() - 1) == std::string_view(kFolder), "the folder and a slash");
+  return std::string_view(relative).substr(0, kPrefix.size()) == kPrefix;
 }
 
 }  // namespace SiteVersionPaths
@@ -161,7 +164,7 @@ class TSiteWriter::TTemplateCopy : public TCopyDestination {
     const std::string path = Path(relative);
     // A file this run wrote itself (the generated admin home) keeps the record of what it wrote; only a
     // file the run left as it was takes its record over from the last run.
-    if (!FSite.FSeen.insert(path).second) return;
+    if (!FSite.Saw(path, FSite.FLast.files.find(path))) return;
     FSite.CarryOver(path);
   }
   void PutFile(const std::string& source, const std::string& relative) override {
@@ -217,6 +220,13 @@ std::string TSiteWriter::Shown(const std::string& relative) const {
   return shown;
 }
 
+bool TSiteWriter::Saw(const std::string& relative, std::map<std::string, TFileRecord>::const_iterator last) {
+  if (last != FLast.files.end()) return FSeen.insert(last->first).second;
+  if (FSeen.count(relative) != 0) return false;
+  FSeen.insert(FSeenNames.emplace_back(relative));
+  return true;
+}
+
 bool TSiteWriter::OnDisk(const std::string& relative) {
   struct stat info {};
   return FFolder.Stat(relative, info, false);
@@ -259,17 +269,12 @@ void TSiteWriter::ReadManifest() {
   if (reason.empty()) {
     FHaveLast = true;
     // A run comes to about as many files as the last one did.
-    FReport.files.reserve(FLast.digests.size());
-    FSeen.reserve(FLast.digests.size());
+    FReport.files.reserve(FLast.files.size());
+    FSeen.reserve(FLast.files.size());
     return;
   }
   FLast = TSiteManifest();
   FReport.freshStart = "上次生成的记录" + shown + "无法使用(" + reason + ")，本次从头开始。";
-}
-
-bool TSiteWriter::AsRecorded(const std::string& relative, const struct stat& info) const {
-  const auto facts = FLast.facts.find(relative);
-  return facts != FLast.facts.end() && AsRecorded(facts->second, info);
 }
 
 bool TSiteWriter::AsRecorded(const TFileFacts& facts, const struct stat& info) const {
@@ -280,15 +285,12 @@ bool TSiteWriter::AsRecorded(const TFileFacts& facts, const struct stat& info) c
 }
 
 void TSiteWriter::CarryOver(const std::string& relative) {
-  const auto last = FLast.digests.find(relative);
-  if (last == FLast.digests.end()) return;
-  FNext.digests[relative] = last->second;
-  const auto facts = FLast.facts.find(relative);
-  if (facts == FLast.facts.end()) return;
-  TFileFacts carried = facts->second;
+  const auto last = FLast.files.find(relative);
+  if (last == FLast.files.end()) return;
+  TFileRecord& carried = FNext.files[relative];
+  carried = last->second;
   // What the file was made from counts only against the shared inputs it was made with.
-  if (FLast.inputs != FInputs) carried.made = false;
-  if (carried.stamped || carried.made) FNext.facts[relative] = carried;
+  if (FLast.inputs != FInputs) carried.facts.made = false;
 }
 
 const std::string& TSiteWriter::InputsAsRecorded() {
@@ -333,16 +335,17 @@ bool TSiteWriter::Keep(const std::string& relative, const std::string& inputs) {
   if (!FHaveLast || FInputs.empty() || FLast.inputs != FInputs) return false;
   const bool asRecorded = inputs == InputsAsRecorded();
   if (asRecorded ? !FTrusted : inputs.size() != 32) return false;
-  // A file with facts has its digest in the record too (a facts line follows the line of its digest).
-  const auto facts = FLast.facts.find(relative);
-  if (facts == FLast.facts.end() || !facts->second.made ||
-      (!asRecorded && inputs.compare(0, 32, reinterpret_cast<const char*>(facts->second.inputs.data()), 32) != 0))
+  const auto last = FLast.files.find(relative);
+  if (last == FLast.files.end()) return false;
+  const TFileFacts& facts = last->second.facts;
+  if (!facts.made ||
+      (!asRecorded && inputs.compare(0, 32, reinterpret_cast<const char*>(facts.inputs.data()), 32) != 0))
     return false;
   // A link is never as recorded: only a regular file is.
   struct stat info {};
-  if (!FFolder.Stat(relative, info, false) || !AsRecorded(facts->second, info)) return false;
+  if (!FFolder.Stat(relative, info, false) || !AsRecorded(facts, info)) return false;
   // Its record stays as it is: taken over from the last one only when the record is written at all.
-  FSeen.insert(relative);
+  Saw(relative, last);
   FReport.files.push_back({relative, TSiteFileState::Unchanged});
   return true;
 }
@@ -351,17 +354,17 @@ TSiteFileState TSiteWriter::Write(const std::string& relative, const std::string
                                   const std::string& inputs) {
   struct stat info {};
   const bool exists = FFolder.Stat(relative, info);
-  const std::string digest = Sha256::HexDigest(bytes);
-  const auto last = FLast.digests.find(relative);
-  const bool recorded = last != FLast.digests.end();
+  const Sha256::TDigest digest = Sha256::Of(bytes);
+  const auto last = FLast.files.find(relative);
+  const bool recorded = last != FLast.files.end();
   TFileFacts facts;
 
   TSiteFileState state = TSiteFileState::Changed;
   if (!exists) {
     state = TSiteFileState::New;
-  } else if (recorded && AsRecorded(relative, info)) {
+  } else if (recorded && AsRecorded(last->second.facts, info)) {
     // The file holds what the record says without being read: the last run's bytes.
-    if (digest == last->second) {
+    if (digest == last->second.digest) {
       state = TSiteFileState::Unchanged;
       facts.stamped = true;
       facts.stamp = StampOf(info);
@@ -386,7 +389,7 @@ TSiteFileState TSiteWriter::Write(const std::string& relative, const std::string
       facts.stamp = StampOf(info);
       FRestamped.insert(relative);
     } else if (readable && recorded) {
-      if (Sha256::HexDigest(disk) != last->second) state = TSiteFileState::Edited;
+      if (Sha256::Of(disk) != last->second.digest) state = TSiteFileState::Edited;
     } else if (readable && FOptions.keepEdits) {
       // Without a record a differing file can only be told from a hand edit by trusting that it
       // is none; under keepEdits nothing is risked on that.
@@ -394,7 +397,7 @@ TSiteFileState TSiteWriter::Write(const std::string& relative, const std::string
     }
   }
 
-  FSeen.insert(relative);
+  Saw(relative, last);
   FReport.files.push_back({relative, state});
   const bool keep = state == TSiteFileState::Edited && FOptions.keepEdits;
   if (keep) FReport.keptEdits.push_back(relative);
@@ -413,15 +416,11 @@ TSiteFileState TSiteWriter::Write(const std::string& relative, const std::string
   // file counts as edited as long as it differs from it, and once the user has taken the generated text
   // over unchanged, the next run may replace it again. It is noted only once the write is done, so
   // that the record of a run that fails holds what is on disk.
-  FNext.digests[relative] = digest;
   if (inputs.size() == 32) {
     facts.made = true;
     std::copy(inputs.begin(), inputs.end(), facts.inputs.begin());
   }
-  if (facts.stamped || facts.made)
-    FNext.facts[relative] = facts;
-  else
-    FNext.facts.erase(relative);
+  FNext.files[relative] = {digest, facts};
   return state;
 }
 
@@ -450,13 +449,13 @@ void TSiteWriter::CopyFile(const std::string& source, const std::string& relativ
 void TSiteWriter::Finish() {
   FNext.inputs = FInputs;
   FNext.checked = FChecked;
-  for (const auto& [path, digest] : FLast.digests) {
+  for (const auto& [path, file] : FLast.files) {
     if (!SiteVersionPaths::IsVersionFile(path) || FSeen.count(path) != 0) continue;
     // Kept on record even when missing, so that the upgrade reports it gone instead of starting afresh.
     CarryOver(path);
     if (OnDisk(path)) FReport.files.push_back({path, TSiteFileState::Unchanged});
   }
-  for (const auto& [path, digest] : FLast.digests) {
+  for (const auto& [path, file] : FLast.files) {
     if (FSeen.count(path) != 0 || SiteVersionPaths::IsVersionFile(path) || !OnDisk(path)) continue;
     // Never deleted: it may be the user's now. It stays on record, so it is reported again.
     FReport.files.push_back({path, TSiteFileState::LeftOver});
@@ -466,8 +465,10 @@ void TSiteWriter::Finish() {
   // A record that would say the same is left as it is (a run after no change writes nothing).
   if (RecordUnchanged()) return;
   // Files kept on their record (Keep) have it from the last one.
-  for (const std::string& path : FSeen)
-    if (FNext.digests.count(path) == 0) CarryOver(path);
+  for (const std::string_view path : FSeen) {
+    const std::string name(path);
+    if (FNext.files.count(name) == 0) CarryOver(name);
+  }
   FFolder.Write(TSiteManifest::kPath, FNext.Text(), 0666);
 }
 
@@ -485,18 +486,16 @@ bool TSiteWriter::RecordUnchanged() const {
       FNext.checked != FLast.checked)
     return false;
   // Every file of the last record is still on record: noted by this run, or kept on its record.
-  TAscendingLookup<std::string> noted(FNext.digests);
-  for (const auto& entry : FLast.digests)
+  TAscendingLookup<TFileRecord> noted(FNext.files);
+  for (const auto& entry : FLast.files)
     if (!noted.Has(entry.first) && FSeen.count(entry.first) == 0) return false;
   // What this run noted says what the last record did, new stamps of files read again aside; a file kept
   // on its record (Keep) says the same by definition.
-  for (const auto& [path, digest] : FNext.digests) {
-    const auto last = FLast.digests.find(path);
-    if (last == FLast.digests.end() || last->second != digest) return false;
-    const auto next = FNext.facts.find(path);
-    const auto before = FLast.facts.find(path);
-    TFileFacts a = next != FNext.facts.end() ? next->second : TFileFacts();
-    TFileFacts b = before != FLast.facts.end() ? before->second : TFileFacts();
+  for (const auto& [path, next] : FNext.files) {
+    const auto last = FLast.files.find(path);
+    if (last == FLast.files.end() || last->second.digest != next.digest) return false;
+    TFileFacts a = next.facts;
+    TFileFacts b = last->second.facts;
     if (FRestamped.count(path) != 0) a.stamped = b.stamped = false;
     if (a != b) return false;
   }
@@ -516,16 +515,9 @@ TSiteManifest TSiteWriter::MergedRecord() const {
   if (!FInputs.empty() && FInputs != FLast.inputs) {
     // The files not reached were made with other shared inputs: what they were made from no longer counts.
     record.inputs = FInputs;
-    for (auto& [path, facts] : record.facts) facts.made = false;
+    for (auto& [path, file] : record.files) file.facts.made = false;
   }
-  for (const auto& [path, digest] : FNext.digests) {
-    record.digests[path] = digest;
-    const auto facts = FNext.facts.find(path);
-    if (facts != FNext.facts.end())
-      record.facts[path] = facts->second;
-    else
-      record.facts.erase(path);
-  }
+  for (const auto& [path, file] : FNext.files) record.files[path] = file;
   return record;
 }
 
@@ -543,7 +535,7 @@ TSiteVersions TSiteWriter::ReadVersions() {
   TSiteVersions result;
   // Every version file the record or the folder knows of; each must be one of the sequence.
   std::set<std::string> known;
-  for (const auto& entry : FLast.digests)
+  for (const auto& entry : FLast.files)
     if (SiteVersionPaths::IsVersionFile(entry.first)) known.insert(entry.first);
   std::error_code error;
   for (fs::directory_iterator it(FullPath(SiteVersionPaths::kFolder), error), end; !error && it != end;
@@ -560,15 +552,15 @@ TSiteVersions TSiteWriter::ReadVersions() {
   };
   // One file of a version: on record, on disk, and with the bytes recorded.
   const auto read = [this](const std::string& relative, std::string& bytes) -> std::string {
-    const auto last = FLast.digests.find(relative);
+    const auto last = FLast.files.find(relative);
     if (!OnDisk(relative)) return "不见了";
-    if (!FHaveLast || last == FLast.digests.end()) return "不在生成记录中";
+    if (!FHaveLast || last == FLast.files.end()) return "不在生成记录中";
     try {
       bytes = FFolder.Read(relative);
     } catch (const TFileError& failure) {
       return std::string("无法读取(") + failure.what() + ")";
     }
-    if (Sha256::HexDigest(bytes) != last->second) return "在写入后被改动过";
+    if (Sha256::Of(bytes) != last->second.digest) return "在写入后被改动过";
     return "";
   };
   for (int number = 0;; ++number) {
@@ -594,7 +586,7 @@ TSiteVersions TSiteWriter::ReadVersions() {
 
 void TSiteWriter::AddVersion(int number, const std::string& script, const std::string& model) {
   for (const std::string& path : {SiteVersionPaths::Script(number), SiteVersionPaths::Model(number)})
-    if (OnDisk(path) || FLast.digests.count(path) != 0)
+    if (OnDisk(path) || FLast.files.count(path) != 0)
       throw TFileError("版本文件“" + Shown(path) + "”已存在，版本文件不会被改写", EEXIST);
   std::vector<std::string> written;
   try {

@@ -2,10 +2,13 @@
 
 #include <sys/types.h>
 
+#include <deque>
+#include <map>
 #include <memory>
 #include <optional>
 #include <set>
 #include <string>
+#include <string_view>
 #include <unordered_set>
 #include <vector>
 
@@ -66,7 +69,7 @@ struct TSiteVersions {
 };
 
 namespace SiteVersionPaths {
-inline const char* const kFolder = "App_Data/upgrades";
+inline constexpr char kFolder[] = "App_Data/upgrades";
 std::string Model(int number);   // "App_Data/upgrades/003.json"
 std::string Script(int number);  // "App_Data/upgrades/003.sql"
 // A path below App_Data/upgrades/: version files are never rewritten, and every run keeps their record.
@@ -182,9 +185,11 @@ class TSiteWriter {
   class TTemplateCopy;
 
   bool OnDisk(const std::string& relative);
+  // Notes the file as seen by this run (last: its entry in the last record, or the record's end); false when it
+  // was seen already.
+  bool Saw(const std::string& relative, std::map<std::string, TFileRecord>::const_iterator last);
   // True when the file is on disk as the record's stamp says, with a stamp older than the record itself
   // (a file changed in the same clock step as its stamp was taken could otherwise pass unseen).
-  bool AsRecorded(const std::string& relative, const struct stat& info) const;
   bool AsRecorded(const TFileFacts& facts, const struct stat& info) const;
   // The record of a run that stopped before Finish: the last one, with what this run wrote over it.
   TSiteManifest MergedRecord() const;
@@ -217,8 +222,11 @@ class TSiteWriter {
   bool FWouldMakeFolder = false;   // a dry run found a folder of the template missing in the site
   bool FCreatesSite = false;
   TSiteManifest FNext;  // this run's record
-  // Files this run wrote, planned or kept: a look-up for each file of the site, in no order.
-  std::unordered_set<std::string> FSeen;
+  // Files this run wrote, planned or kept: a look-up for each file of the site, in no order. A file the last
+  // record names is seen under that record's path (FLast does not change once read, so a run after no change
+  // copies no path); any other under its copy in FSeenNames.
+  std::unordered_set<std::string_view> FSeen;
+  std::deque<std::string> FSeenNames;
   // Files found unchanged by reading them, whose stamp the record did not know: their new stamps go into the
   // record only when it is written for another reason (a run after no change writes nothing at all).
   std::set<std::string> FRestamped;

@@ -9,13 +9,20 @@
 
 namespace Sha256 {
 
-std::string Digest(const std::string& bytes) {
-  unsigned char digest[SHA256_DIGEST_LENGTH];
+static_assert(SHA256_DIGEST_LENGTH == std::tuple_size<TDigest>::value, "a digest is 32 bytes");
+
+TDigest Of(const std::string& bytes) {
+  TDigest digest;
   SHA256_CTX context;
   SHA256_Init(&context);
   SHA256_Update(&context, bytes.data(), bytes.size());
-  SHA256_Final(digest, &context);
-  return std::string(reinterpret_cast<const char*>(digest), sizeof digest);
+  SHA256_Final(digest.data(), &context);
+  return digest;
+}
+
+std::string Digest(const std::string& bytes) {
+  const TDigest digest = Of(bytes);
+  return std::string(reinterpret_cast<const char*>(digest.data()), digest.size());
 }
 
 std::string Hex(const std::string& digest) {

@@ -1,8 +1,15 @@
 #pragma once
 
+#include <array>
 #include <string>
 
 namespace Sha256 {
+
+// A SHA-256 digest's 32 bytes, held without an allocation (a site's record keeps thousands).
+using TDigest = std::array<unsigned char, 32>;
+
+// The SHA-256 digest of the bytes.
+TDigest Of(const std::string& bytes);
 
 // The SHA-256 digest of the bytes as 64 lower-case hexadecimal digits.
 std::string HexDigest(const std::string& bytes);

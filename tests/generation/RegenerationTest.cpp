@@ -113,8 +113,8 @@ class RegenerationTest : public ::testing::Test {
 TEST(SiteManifestText, ReadsBackWhatItWritesAndRefusesAnythingDamaged) {
   TSiteManifest manifest;
   manifest.projectName = "图书\\馆";
-  manifest.digests["web.config"] = std::string(64, 'a');
-  manifest.digests["Admin/odd\\name\nline.aspx"] = std::string(64, '0');
+  manifest.files["web.config"].digest.fill(0xaa);
+  manifest.files["Admin/odd\\name\nline.aspx"].digest.fill(0x00);
   const std::string text = manifest.Text();
   EXPECT_EQ(text,
             "# corvanthel site manifest 1\n"
@@ -125,16 +125,16 @@ TEST(SiteManifestText, ReadsBackWhatItWritesAndRefusesAnythingDamaged) {
   std::string error;
   ASSERT_TRUE(TSiteManifest::Parse(text, read, error)) << error;
   EXPECT_EQ(read.projectName, manifest.projectName);
-  EXPECT_EQ(read.digests, manifest.digests);
+  EXPECT_EQ(read.files, manifest.files);
 
   const std::string line = std::string(64, 'b') + "  web.config\n";
   const std::string head = "# corvanthel site manifest 1\n# project: P\n";
   // A backslash alone is escaped too, or sha256sum would read the name another way.
   TSiteManifest slashed;
   slashed.projectName = "P";
-  slashed.digests["Admin/a\\b.aspx"] = std::string(64, 'c');
+  slashed.files["Admin/a\\b.aspx"].digest.fill(0xcc);
   ASSERT_TRUE(TSiteManifest::Parse(slashed.Text(), read, error)) << error;
-  EXPECT_EQ(read.digests, slashed.digests);
+  EXPECT_EQ(read.files, slashed.files);
   EXPECT_EQ(slashed.Text().substr(slashed.Text().find('\n', 29) + 1),
             "\\" + std::string(64, 'c') + "  Admin/a\\\\b.aspx\n");
 
@@ -161,9 +161,9 @@ TEST_F(RegenerationTest, ARunAfterNoChangeWritesNoFileAndLogsAsBefore) {
   std::string error;
   ASSERT_TRUE(TSiteManifest::Parse(ReadFileBytes(SiteFile(TSiteManifest::kPath)), manifest, error)) << error;
   EXPECT_EQ(manifest.projectName, "Shop");
-  EXPECT_EQ(manifest.digests.size(), first.report.files.size());
-  EXPECT_EQ(manifest.digests.at("web.config").size(), 64u);
-  EXPECT_EQ(manifest.digests.count("App_Code/ENTITY/Book.cs"), 1u);
+  EXPECT_EQ(manifest.files.size(), first.report.files.size());
+  EXPECT_EQ(manifest.files.at("web.config").digest, Sha256::Of(ReadFileBytes(SiteFile("web.config"))));
+  EXPECT_EQ(manifest.files.count("App_Code/ENTITY/Book.cs"), 1u);
 
   AgeSite();
   const TTreeImage before = Image();
@@ -344,8 +344,8 @@ TEST_F(RegenerationTest, ATemplateFileAtTheRecordsPathNeverEntersTheRecord) {
     TSiteManifest manifest;
     std::string error;
     ASSERT_TRUE(TSiteManifest::Parse(ReadFileBytes(SiteFile(TSiteManifest::kPath)), manifest, error)) << error;
-    EXPECT_EQ(manifest.digests.count(TSiteManifest::kPath), 0u);
-    EXPECT_EQ(manifest.digests.count("App_Code/ENTITY/Book.cs"), 1u);
+    EXPECT_EQ(manifest.files.count(TSiteManifest::kPath), 0u);
+    EXPECT_EQ(manifest.files.count("App_Code/ENTITY/Book.cs"), 1u);
   }
 }
 
@@ -354,9 +354,9 @@ static void ExpectRecordMatchesDisk(const std::string& site, const std::set<std:
   TSiteManifest manifest;
   std::string error;
   ASSERT_TRUE(TSiteManifest::Parse(ReadFileBytes(site + "/" + TSiteManifest::kPath), manifest, error)) << error;
-  for (const auto& [path, digest] : manifest.digests) {
+  for (const auto& [path, file] : manifest.files) {
     SCOPED_TRACE(path);
-    EXPECT_EQ(Sha256::HexDigest(ReadFileBytes(site + "/" + path)) == digest, edited.count(path) == 0);
+    EXPECT_EQ(Sha256::Of(ReadFileBytes(site + "/" + path)) == file.digest, edited.count(path) == 0);
   }
 }
 

@@ -228,7 +228,7 @@ TEST_F(RunAfterNoChangeTest, AHandEditIsSeenWhateverItKeeps) {
   std::string error;
   ASSERT_TRUE(TSiteManifest::Parse(ReadFileBytes(Site() + "/" + TSiteManifest::kPath), record, error)) << error;
   record.inputs.clear();
-  record.facts.clear();
+  for (auto& entry : record.files) entry.second.facts = TFileFacts();
   WriteFileBytes(Site() + "/" + TSiteManifest::kPath, record.Text());
   LetTimePass();
   const TRecordingObserver old = Run(Folder(), {true, false});

@@ -36,11 +36,11 @@ TEST(SiteRecordText, SaysWhatItKnowsOfEachFileAndRefusesAnythingElse) {
   TSiteManifest manifest;
   manifest.projectName = "P";
   manifest.inputs = std::string(64, 'c');
-  manifest.digests["a.cs"] = std::string(64, '1');
-  manifest.digests["b.cs"] = std::string(64, '2');
-  manifest.digests["c.cs"] = std::string(64, '3');
-  manifest.facts["a.cs"] = Facts(true, true);
-  manifest.facts["c.cs"] = Facts(false, true);
+  manifest.files["a.cs"].digest.fill(0x11);
+  manifest.files["b.cs"].digest.fill(0x22);
+  manifest.files["c.cs"].digest.fill(0x33);
+  manifest.files["a.cs"].facts = Facts(true, true);
+  manifest.files["c.cs"].facts = Facts(false, true);
   std::string ab;
   for (int i = 0; i < 32; ++i) ab += "ab";
   const std::string text = manifest.Text();
@@ -52,8 +52,7 @@ TEST(SiteRecordText, SaysWhatItKnowsOfEachFileAndRefusesAnythingElse) {
   std::string error;
   ASSERT_TRUE(TSiteManifest::Parse(text, read, error)) << error;
   EXPECT_EQ(read.inputs, manifest.inputs);
-  EXPECT_EQ(read.digests, manifest.digests);
-  EXPECT_EQ(read.facts, manifest.facts);
+  EXPECT_EQ(read.files, manifest.files);
 
   // The catalogue's stamp comes fourth, a log that holds nothing as dashes.
   const std::string inputsLine = "# inputs: " + std::string(64, 'c') + " -\n";
@@ -66,13 +65,13 @@ TEST(SiteRecordText, SaysWhatItKnowsOfEachFileAndRefusesAnythingElse) {
                   logText + "\n");
     ASSERT_TRUE(TSiteManifest::Parse(stamped, read, error)) << error;
     EXPECT_EQ(read.catalogue, manifest.catalogue);
-    EXPECT_EQ(read.facts, manifest.facts);
+    EXPECT_EQ(read.files, manifest.files);
   }
   manifest.catalogue.reset();
 
   // Without facts it is the first version's text, which older programs read too.
   manifest.inputs.clear();
-  manifest.facts.clear();
+  for (auto& entry : manifest.files) entry.second.facts = TFileFacts();
   EXPECT_EQ(manifest.Text().substr(0, 29), "# corvanthel site manifest 1\n");
 
   const std::string head = "# corvanthel site manifest 2\n# project: P\n# inputs: - -\n";
@@ -90,6 +89,9 @@ TEST(SiteRecordText, SaysWhatItKnowsOfEachFileAndRefusesAnythingElse) {
         head + line + "#= 1 2 3 -\n", head + line + "#= 01 2 3 4 -\n", head + line + "#= 1 -0 3 4 -\n",
         head + line + "#= -1 2 3 4 -\n", head + line + "#= 1 2 3 -4 -\n", head + line + "#= 1 2 3 4 " + ab + "0\n",
         head + line + "#= 1 2 3 4 99999999999999999999\n", head + line + "#= 1 2 - 4 -\n",
+        // Numbers one past their type: 2^64 wraps to nothing, 2^63 to a negative time.
+        head + line + "#= 1 2 3 18446744073709551616 -\n", head + line + "#= 1 9223372036854775808 3 4 -\n",
+        head + line + "#= 1 2 36893488147419103232 4 -\n",
         head + line + "#=  1 2 3 4 -\n", std::string("# corvanthel site manifest 2\n# project: P\n# inputs: - x\n"),
         std::string("# corvanthel site manifest 2\n# project: P\n# inputs: -\n"),
         std::string("# corvanthel site manifest 2\n# project: P\n") + line,
@@ -105,6 +107,43 @@ TEST(SiteRecordText, SaysWhatItKnowsOfEachFileAndRefusesAnythingElse) {
         head + "# catalogue: 1 1 2 3 4 - - -\n", head + "# catalogue: 1 - - - - 1 2 3 4\n",
         head + "# catalogue: 1 1 2 3 4 0 0 0 0\n", head + "# catalogue: - 1 2 3 4 - - - -\n"}) {
     EXPECT_FALSE(TSiteManifest::Parse(damaged, read, error)) << damaged;
+  }
+}
+
+// Digests are read eight digits at a time: every byte at every place of a digest must be told apart from a
+// lower-case hexadecimal digit, and the digits read as the bytes they spell. The same is asked of a file's
+// inputs, read by the same code, on the facts line.
+TEST(SiteRecordText, ReadsEveryDigitOfADigestAndNothingElse) {
+  const std::string head = "# corvanthel site manifest 2\n# project: P\n# inputs: - -\n";
+  const std::string digits = "0123456789abcdef";
+  // A digest of every digit, each at four places; each place then takes every byte in turn.
+  std::string hex;
+  for (int i = 0; i < 64; ++i) hex += digits[static_cast<std::size_t>((i * 7 + i / 16) % 16)];
+  const auto bytesOf = [](const std::string& text) {
+    Sha256::TDigest bytes{};
+    for (std::size_t i = 0; i < bytes.size(); ++i)
+      bytes[i] = static_cast<unsigned char>(std::stoi(text.substr(2 * i, 2), nullptr, 16));
+    return bytes;
+  };
+  TSiteManifest read;
+  std::string error;
+  for (std::size_t at = 0; at < 64; ++at) {
+    for (int byte = 0; byte < 256; ++byte) {
+      if (byte == '\n') continue;
+      std::string digest = hex;
+      digest[at] = static_cast<char>(byte);
+      const bool digit = digits.find(static_cast<char>(byte)) != std::string::npos;
+      const std::string line = digest + "  a.cs\n";
+      ASSERT_EQ(TSiteManifest::Parse(head + line, read, error), digit) << at << " " << byte;
+      if (digit) {
+        ASSERT_EQ(read.files.at("a.cs").digest, bytesOf(digest)) << digest;
+      }
+      const std::string facts = hex + "  a.cs\n#= - - - - " + digest + "\n";
+      ASSERT_EQ(TSiteManifest::Parse(head + facts, read, error), digit) << at << " " << byte;
+      if (digit) {
+        ASSERT_EQ(read.files.at("a.cs").facts.inputs, bytesOf(digest)) << digest;
+      }
+    }
   }
 }
 
@@ -145,8 +184,8 @@ TEST_F(SiteRecordTest, AFileIsKeptOnlyWhileItsInputsAndItsStampAreAsRecorded) {
   TSiteManifest record;
   std::string error;
   ASSERT_TRUE(TSiteManifest::Parse(ReadFileBytes(File(TSiteManifest::kPath)), record, error)) << error;
-  ASSERT_TRUE(record.facts.at("a.cs").stamped);
-  ASSERT_TRUE(record.facts.at("a.cs").made);
+  ASSERT_TRUE(record.files.at("a.cs").facts.stamped);
+  ASSERT_TRUE(record.files.at("a.cs").facts.made);
   EXPECT_EQ(record.inputs, shared);
 
   // A file changed since it was recorded: written again with the same bytes and size (a new inode), or with
@@ -183,7 +222,7 @@ TEST_F(SiteRecordTest, AFileIsKeptOnlyWhileItsInputsAndItsStampAreAsRecorded) {
       AgeFiles();
       struct stat info {};
       ::stat(File("a.cs").c_str(), &info);
-      TFileFacts& facts = written.facts.at("a.cs");
+      TFileFacts& facts = written.files.at("a.cs").facts;
       facts.stamp.modified = static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
       facts.stamp.changed = static_cast<std::int64_t>(info.st_ctim.tv_sec) * 1000000000 + info.st_ctim.tv_nsec;
       std::this_thread::sleep_for(std::chrono::milliseconds(20));
@@ -261,9 +300,9 @@ TEST_F(SiteRecordTest, TheRecordVouchesForARunOnlyWithTheCatalogueAndTheSharedIn
   EXPECT_EQ(record.catalogue, stamp);
   struct stat info {};
   ::stat(File("a.cs").c_str(), &info);
-  record.facts.at("a.cs").stamp.modified =
+  record.files.at("a.cs").facts.stamp.modified =
       static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
-  record.facts.at("a.cs").stamp.changed =
+  record.files.at("a.cs").facts.stamp.changed =
       static_cast<std::int64_t>(info.st_ctim.tv_sec) * 1000000000 + info.st_ctim.tv_nsec;
   std::this_thread::sleep_for(std::chrono::milliseconds(20));
   WriteFileBytes(File(TSiteManifest::kPath), record.Text());
