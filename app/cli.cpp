@@ -114,7 +114,7 @@ class TPrintingObserver : public TAutoCodeObserver {
     Fail(kExitCheckFailed, AutoCodeTexts::ReferenceError(className, memberName, memberType));
   }
   void ProjectProblem(const std::string& message) override { Fail(kExitCheckFailed, message); }
-  void SiteReport(const TSiteReport& report) override { FReport = report; }
+  void SiteReport(TSiteReport report) override { FReport = std::move(report); }
   void Done() override {
     FExitCode = 0;
     if (FDryRun) return PrintStates();

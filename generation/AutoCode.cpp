@@ -115,7 +115,7 @@ void TAutoCode::Run() {
     throw;
   }
   site->Finish();
-  FObserver.SiteReport(site->Report());
+  FObserver.SiteReport(site->TakeReport());
   FObserver.Done();
 }
 
@@ -129,7 +129,9 @@ bool TAutoCode::RunVouchedFor(const std::optional<TCatalogueStamp>& stamp) {
       TSiteWriter::RecordedCatalogue(FTarget) != stamp)
     return false;
   std::vector<std::string> warnings;
-  std::vector<std::string> lines;
+  // The progress lines, each ended by a line feed, in one piece: a run shows one for each of thousands of
+  // files.
+  std::string lines;
   TSiteReport report;
   try {
     const TSiteLock lock(FTarget, FOptions.dryRun ? TSiteUse::Read : TSiteUse::Write);
@@ -143,21 +145,32 @@ bool TAutoCode::RunVouchedFor(const std::optional<TCatalogueStamp>& stamp) {
     // The classes are those the record's run read only when no change came before they were read.
     if (SettledCatalogueStamp(TDbHelper::CatalogueFile()) != stamp) return false;
     warnings = templates.Warnings();
-    lines.reserve(look.Report().files.capacity());
+    lines.reserve(look.Report().files.capacity() * (look.Shown("").size() + 48));
     // A file whose text would have to be made stops the pass (TNotAsRecorded) before anything is made.
-    WriteSite(TProjectView(classes, TInputsAsRecorded()), templates, look,
-              [&lines](const std::string& line) { lines.push_back(line); });
+    bool oneLineEach = true;
+    WriteSite(TProjectView(classes, TInputsAsRecorded()), templates, look, [&](const std::string& line) {
+      oneLineEach = oneLineEach && line.find('\n') == std::string::npos;
+      lines += line;
+      lines += '\n';
+    });
     look.Finish();
-    if (!look.ChangesNothing()) return false;
+    // A template file's name may hold a line feed; its line would not come back whole.
+    if (!look.ChangesNothing() || !oneLineEach) return false;
     report = look.TakeReport();
   } catch (const std::exception&) {
     // Whatever stopped the pass, the run that reads everything meets it again and reports it as it always has.
     return false;
   }
   for (const std::string& warning : warnings) FObserver.Progress(warning);
-  if (!FOptions.dryRun)
-    for (const std::string& line : lines) FObserver.Progress(line);
-  FObserver.SiteReport(report);
+  if (!FOptions.dryRun) {
+    std::string line;
+    for (std::size_t start = 0, end; start < lines.size(); start = end + 1) {
+      end = lines.find('\n', start);
+      line.assign(lines, start, end - start);
+      FObserver.Progress(line);
+    }
+  }
+  FObserver.SiteReport(std::move(report));
   FObserver.Done();
   return true;
 }

@@ -47,8 +47,9 @@ class TAutoCodeObserver {
   virtual TEditedFilesAnswer EditedFiles(const std::vector<std::string>& /*shownPaths*/) {
     return TEditedFilesAnswer::Overwrite;
   }
-  // What the run did to each file of the site (in a dry run: would do), just before Done.
-  virtual void SiteReport(const TSiteReport& /*report*/) {}
+  // What the run did to each file of the site (in a dry run: would do), just before Done. Handed over whole:
+  // a run of a large project lists thousands of files.
+  virtual void SiteReport(TSiteReport /*report*/) {}
   // Every file written and the template copied.
   virtual void Done() = 0;
   // Any other failure (a file, the template, the catalogue), with the error's own text.

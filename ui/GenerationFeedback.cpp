@@ -49,8 +49,8 @@ TEditedFilesAnswer TGenerationFeedback::EditedFiles(const std::vector<std::strin
   return answer;
 }
 
-void TGenerationFeedback::SiteReport(const TSiteReport& report) {
-  FReport = report;
+void TGenerationFeedback::SiteReport(TSiteReport report) {
+  FReport = std::move(report);
 }
 
 void TGenerationFeedback::Done() {

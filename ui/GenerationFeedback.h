@@ -41,7 +41,7 @@ class TGenerationFeedback : public QObject, public TAutoCodeObserver {
   void ProjectProblem(const std::string& message) override;
   bool AsksAboutEditedFiles() const override { return true; }
   TEditedFilesAnswer EditedFiles(const std::vector<std::string>& shownPaths) override;
-  void SiteReport(const TSiteReport& report) override;
+  void SiteReport(TSiteReport report) override;
   void Done() override;
   void Failed(const std::string& error) override;
 

@@ -21,7 +21,7 @@ class TRecordingObserver : public TAutoCodeObserver {
     outcomes.push_back(AutoCodeTexts::ReferenceError(className, memberName, memberType));
   }
   void ProjectProblem(const std::string& message) override { outcomes.push_back("problem " + message); }
-  void SiteReport(const TSiteReport& siteReport) override { report = siteReport; }
+  void SiteReport(TSiteReport siteReport) override { report = std::move(siteReport); }
   void Done() override { outcomes.push_back("done"); }
   void Failed(const std::string& error) override { outcomes.push_back("failed " + error); }
 };
