@@ -138,7 +138,8 @@ bool ReadHex(std::string_view hex, std::array<unsigned char, 32>& bytes) {
     std::memcpy(&word, hex.data() + 8 * i, sizeof word);
     if constexpr (__BYTE_ORDER__ == __ORDER_BIG_ENDIAN__) word = __builtin_bswap64(word);
     if (!ReadHexWord(word, four)) return false;
-    for (std::size_t k = 0; k < 4; ++k) bytes[4 * i + k] = static_cast<unsigned char>(four >> (8 * k));
+    if constexpr (__BYTE_ORDER__ == __ORDER_BIG_ENDIAN__) four = __builtin_bswap32(four);
+    std::memcpy(bytes.data() + 4 * i, &four, sizeof four);
   }
   return true;
 }
