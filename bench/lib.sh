@@ -81,7 +81,9 @@ sample() {
   shift
   if declare -F "prepare_$name" >/dev/null; then "prepare_$name"; fi
   sync
-  "$runner" "$@" 2>"$work/cost.txt" || { echo "failed: $*" >&2; cat "$work/cost.txt" >&2; exit 1; }
+  # With repeat_NAME set, the command runs that many times in a row and the sample is one run's average.
+  local repeat="repeat_$name"
+  "$runner" -n "${!repeat:-1}" "$@" 2>"$work/cost.txt" || { echo "failed: $*" >&2; cat "$work/cost.txt" >&2; exit 1; }
   local w u s k
   read -r w u s k < <(tail -1 "$work/cost.txt")
   samples[$name.wall]+=" $w"
