@@ -220,7 +220,7 @@ bool TSiteFolder::Stat(const std::string& relative, struct stat& info, bool foll
   return exists;
 }
 
-std::string TSiteFolder::Read(const std::string& relative, std::size_t limit) {
+int TSiteFolder::OpenToRead(const std::string& relative, struct stat& info) {
   if (!IsOpen()) RaiseFileError("无法读取文件", FullPath(relative), ENOENT);
   const TResolved entry = Resolve(relative, false, true, "读取");
   if (!entry.found) RaiseFileError("无法读取文件", FullPath(relative), ENOENT);
@@ -228,15 +228,44 @@ std::string TSiteFolder::Read(const std::string& relative, std::size_t limit) {
   // Never blocks: a FIFO opens at once and is refused below, unread.
   const int fd = ::openat(entry.folder, entry.name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) RaiseFileError("无法读取文件", FullPath(relative), errno);
-  struct stat info {};
-  int code = ::fstat(fd, &info) != 0 ? errno : 0;
-  if (code == 0 && !S_ISREG(info.st_mode)) {
+  const int code = ::fstat(fd, &info) != 0 ? errno : 0;
+  if (code != 0 || !S_ISREG(info.st_mode)) {
     ::close(fd);
+    if (code != 0) RaiseFileError("无法读取文件", FullPath(relative), code);
     throw TFileError("无法读取文件“" + FullPath(relative) + "”：它不是普通文件", EINVAL);
   }
+  return fd;
+}
+
+void TSiteFolder::ReadInParts(const std::string& relative, const std::function<void(std::string_view)>& part) {
+  struct stat info {};
+  const int fd = OpenToRead(relative, info);
+  // One block, used again for each part: its pages are touched once, however large the file.
+  char block[65536];
+  int code = 0;
+  try {
+    for (;;) {
+      const ssize_t n = ::read(fd, block, sizeof block);
+      if (n < 0 && errno == EINTR) continue;
+      if (n < 0) code = errno;
+      if (n <= 0) break;
+      part(std::string_view(block, static_cast<std::size_t>(n)));
+    }
+  } catch (...) {
+    ::close(fd);
+    throw;
+  }
+  ::close(fd);
+  if (code != 0) RaiseFileError("无法读取文件", FullPath(relative), code);
+}
+
+std::string TSiteFolder::Read(const std::string& relative, std::size_t limit) {
+  struct stat info {};
+  const int fd = OpenToRead(relative, info);
+  int code = 0;
   // The size the file has now, then whatever it grew by since (read in steps, never cleared ahead).
   std::string bytes;
-  if (code == 0) bytes.resize(std::min(static_cast<std::size_t>(info.st_size), limit));
+  bytes.resize(std::min(static_cast<std::size_t>(info.st_size), limit));
   std::size_t got = 0;
   char more[16384];
   while (code == 0 && got < limit) {

@@ -6,6 +6,7 @@
 #include <functional>
 #include <map>
 #include <string>
+#include <string_view>
 
 #include "site/FileOperate.h"
 
@@ -43,6 +44,9 @@ class TSiteFolder {
   // A regular file's bytes (its first limit bytes at the most). Raises TFileError for anything else (a FIFO
   // is never opened for reading, so it cannot hold the run).
   std::string Read(const std::string& relative, std::size_t limit = std::string::npos);
+  // The same bytes handed to part a block at a time as they are read (each block valid during the call
+  // only): a large file is never held whole.
+  void ReadInParts(const std::string& relative, const std::function<void(std::string_view)>& part);
 
   // Creates the folder (with its parents inside the site).
   void MakeFolders(const std::string& relative);
@@ -68,6 +72,10 @@ class TSiteFolder {
     bool exists = false;  // the entry is there; info is what lstat says of it
     struct stat info {};
   };
+
+  // A descriptor of the regular file at relative, open for reading, and what fstat says of it; raises
+  // TFileError as Read does.
+  int OpenToRead(const std::string& relative, struct stat& info);
 
   // Walks to the entry at relative. createFolders makes missing folders on the way; followLast
   // follows a link that is the last part too; wholeIsFolder takes every part as a folder.

@@ -282,103 +282,133 @@ bool TSiteManifest::ParseHeader(const std::string& text, TSiteManifest& manifest
 }
 
 bool TSiteManifest::Parse(const std::string& text, TSiteManifest& manifest, std::string& error, bool headerOnly) {
-  manifest = TSiteManifest();
-  if (!text.empty() && text.back() != '\n') {
-    error = "文件不完整";
+  TReader reader(manifest, headerOnly);
+  reader.Feed(text);
+  const bool read = reader.Finish();
+  error = reader.Error();
+  return read;
+}
+
+TSiteManifest::TReader::TReader(TSiteManifest& manifest, bool headerOnly)
+    : FManifest(manifest), FHeaderOnly(headerOnly) {
+  FManifest = TSiteManifest();
+}
+
+void TSiteManifest::TReader::Feed(std::string_view part) {
+  if (part.empty()) return;
+  FAny = true;
+  FLastByte = part.back();
+  // Once the text is known not to be a record (or its header is all that was asked for), the rest only
+  // counts for whether the text ends with a whole line.
+  if (FState != TState::Reading) return;
+  std::size_t start = 0;
+  if (!FPending.empty()) {
+    const std::size_t end = part.find('\n');
+    FPending.append(part.substr(0, end));
+    if (end == std::string_view::npos) return;
+    const std::string line = std::move(FPending);
+    FPending.clear();
+    if (!Line(line)) return;
+    start = end + 1;
+  }
+  while (start < part.size()) {
+    const std::size_t end = part.find('\n', start);
+    if (end == std::string_view::npos) {
+      FPending.assign(part.substr(start));
+      return;
+    }
+    if (!Line(part.substr(start, end - start))) return;
+    start = end + 1;
+  }
+}
+
+bool TSiteManifest::TReader::Finish() {
+  if (FAny && FLastByte != '\n') {
+    FError = "文件不完整";
     return false;
   }
-  bool second = false;
-  std::size_t headerLines = 2;  // 3 with the line of the shared inputs
-  std::size_t lineNumber = 0;
-  std::size_t start = 0;
-  std::string path;
-  TFileRecord* lastFile = nullptr;  // the file the line before named; a facts line may follow it
-  std::size_t factsLines = 0;
-  const std::string_view all(text);
-  while (start < all.size()) {
-    const std::size_t end = all.find('\n', start);
-    const std::string_view line = all.substr(start, end - start);
-    start = end + 1;
-    ++lineNumber;
-    const auto where = [lineNumber] { return "第" + std::to_string(lineNumber) + "行"; };
-    if (lineNumber == 1) {
-      second = line == kHeader2;
-      if (line != kHeader && !second) {
-        error = "不是本程序的生成记录";
-        return false;
-      }
-      continue;
-    }
-    if (lineNumber == 2) {
-      if (!StartsWith(line, kProjectPrefix) ||
-          !Unescape(line.substr(sizeof kProjectPrefix - 1), manifest.projectName)) {
-        error = where() + "不是工程名称";
-        return false;
-      }
-      continue;
-    }
-    // Version 2 needs the line of the shared inputs; a version-1 header before version-2 lines reads too.
-    if (lineNumber == 3 && (second || StartsWith(line, kInputsPrefix))) {
-      const std::string_view both = line.substr(std::min(line.size(), sizeof kInputsPrefix - 1));
-      const std::size_t space = both.find(' ');
-      const std::string_view inputs = both.substr(0, space);
-      const std::string_view checked = space == std::string_view::npos ? std::string_view() : both.substr(space + 1);
-      if (!StartsWith(line, kInputsPrefix) || !(inputs == "-" || IsDigest(inputs)) ||
-          !(checked == "-" || IsDigest(checked))) {
-        error = where() + "无法识别";
-        return false;
-      }
-      if (inputs != "-") manifest.inputs = inputs;
-      if (checked != "-") manifest.checked = checked;
-      headerLines = 3;
-      continue;
-    }
-    // Then, in version 2, the catalogue's stamp may follow.
-    if (lineNumber == 4 && headerLines == 3 && StartsWith(line, kCataloguePrefix)) {
-      TCatalogueStamp catalogue;
-      if (!ReadCatalogue(line.substr(sizeof kCataloguePrefix - 1), catalogue)) {
-        error = where() + "无法识别";
-        return false;
-      }
-      manifest.catalogue = catalogue;
-      headerLines = 4;
-      continue;
-    }
-    if (headerOnly) return true;
-    if (StartsWith(line, kFactsPrefix)) {
-      if (lastFile == nullptr || !ReadFacts(line.substr(sizeof kFactsPrefix - 1), lastFile->facts)) {
-        error = where() + "无法识别";
-        return false;
-      }
-      lastFile = nullptr;
-      ++factsLines;
-      continue;
-    }
-    const bool escaped = !line.empty() && line[0] == '\\';
-    const std::size_t at = escaped ? 1 : 0;
-    // The digest's digits are read (and checked) with the path below.
-    bool sound = line.size() >= at + 67 && line.substr(at + 64, 2) == "  ";
-    if (sound) {
-      if (escaped)
-        sound = Unescape(line.substr(at + 66), path);
-      else
-        path.assign(line.substr(at + 66));
-    }
-    // Paths come sorted, as Text writes them, so each goes in at the end; one that does not (out of order, or
-    // twice) leaves the count of files short of the count of their lines.
-    TFileRecord file;
-    sound = sound && IsSitePath(path) && ReadHex(line.substr(at, 64), file.digest);
-    const auto added = sound ? manifest.files.emplace_hint(manifest.files.end(), path, file) : manifest.files.end();
-    if (added == manifest.files.end() || added->first != path || added->second != file ||
-        manifest.files.size() != lineNumber - headerLines - factsLines) {
-      error = where() + "无法识别";
+  if (FState == TState::Failed) return false;
+  if (FState == TState::Reading && FLineNumber < (FSecond ? 3u : 2u)) {
+    FError = FLineNumber == 0 ? "文件是空的" : FLineNumber == 1 ? "缺少工程名称" : "缺少输入摘要";
+    return false;
+  }
+  return true;
+}
+
+bool TSiteManifest::TReader::Fail(const char* why) {
+  FError = "第" + std::to_string(FLineNumber) + "行" + why;
+  FState = TState::Failed;
+  return false;
+}
+
+bool TSiteManifest::TReader::Line(std::string_view line) {
+  ++FLineNumber;
+  TSiteManifest& manifest = FManifest;
+  if (FLineNumber == 1) {
+    FSecond = line == kHeader2;
+    if (line != kHeader && !FSecond) {
+      FError = "不是本程序的生成记录";
+      FState = TState::Failed;
       return false;
     }
-    lastFile = &added->second;
+    return true;
   }
-  if (lineNumber < (second ? 3u : 2u)) {
-    error = lineNumber == 0 ? "文件是空的" : lineNumber == 1 ? "缺少工程名称" : "缺少输入摘要";
+  if (FLineNumber == 2) {
+    if (!StartsWith(line, kProjectPrefix) || !Unescape(line.substr(sizeof kProjectPrefix - 1), manifest.projectName))
+      return Fail("不是工程名称");
+    return true;
+  }
+  // Version 2 needs the line of the shared inputs; a version-1 header before version-2 lines reads too.
+  if (FLineNumber == 3 && (FSecond || StartsWith(line, kInputsPrefix))) {
+    const std::string_view both = line.substr(std::min(line.size(), sizeof kInputsPrefix - 1));
+    const std::size_t space = both.find(' ');
+    const std::string_view inputs = both.substr(0, space);
+    const std::string_view checked = space == std::string_view::npos ? std::string_view() : both.substr(space + 1);
+    if (!StartsWith(line, kInputsPrefix) || !(inputs == "-" || IsDigest(inputs)) ||
+        !(checked == "-" || IsDigest(checked)))
+      return Fail("无法识别");
+    if (inputs != "-") manifest.inputs = inputs;
+    if (checked != "-") manifest.checked = checked;
+    FHeaderLines = 3;
+    return true;
+  }
+  // Then, in version 2, the catalogue's stamp may follow.
+  if (FLineNumber == 4 && FHeaderLines == 3 && StartsWith(line, kCataloguePrefix)) {
+    TCatalogueStamp catalogue;
+    if (!ReadCatalogue(line.substr(sizeof kCataloguePrefix - 1), catalogue)) return Fail("无法识别");
+    manifest.catalogue = catalogue;
+    FHeaderLines = 4;
+    return true;
+  }
+  if (FHeaderOnly) {
+    FState = TState::HeaderRead;
     return false;
   }
+  if (StartsWith(line, kFactsPrefix)) {
+    if (FLastFile == nullptr || !ReadFacts(line.substr(sizeof kFactsPrefix - 1), FLastFile->facts))
+      return Fail("无法识别");
+    FLastFile = nullptr;
+    ++FFactsLines;
+    return true;
+  }
+  const bool escaped = !line.empty() && line[0] == '\\';
+  const std::size_t at = escaped ? 1 : 0;
+  // The digest's digits are read (and checked) with the path below.
+  bool sound = line.size() >= at + 67 && line.substr(at + 64, 2) == "  ";
+  if (sound) {
+    if (escaped)
+      sound = Unescape(line.substr(at + 66), FPath);
+    else
+      FPath.assign(line.substr(at + 66));
+  }
+  // Paths come sorted, as Text writes them, so each goes in at the end; one that does not (out of order, or
+  // twice) leaves the count of files short of the count of their lines.
+  TFileRecord file;
+  sound = sound && IsSitePath(FPath) && ReadHex(line.substr(at, 64), file.digest);
+  const auto added = sound ? manifest.files.emplace_hint(manifest.files.end(), FPath, file) : manifest.files.end();
+  if (added == manifest.files.end() || added->first != FPath || added->second != file ||
+      manifest.files.size() != FLineNumber - FHeaderLines - FFactsLines)
+    return Fail("无法识别");
+  FLastFile = &added->second;
   return true;
 }

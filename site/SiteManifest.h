@@ -5,6 +5,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "text/Sha256.h"
 
@@ -117,6 +118,39 @@ struct TSiteManifest {
   // Reads the header lines alone (the project, the shared inputs, the catalogue's stamp), for a look that
   // needs no file's record; what follows them is not looked at.
   static bool ParseHeader(const std::string& text, TSiteManifest& manifest, std::string& error);
+
+  // Reads a manifest's text as Parse does, a part at a time as it comes from its file: the text of a site of
+  // thousands of files is hundreds of kilobytes, which need not be held (nor their pages first touched) at
+  // once. A line may run across parts.
+  class TReader {
+   public:
+    // Empties manifest, which then takes what the text says; with headerOnly, only its header lines.
+    explicit TReader(TSiteManifest& manifest, bool headerOnly = false);
+    void Feed(std::string_view part);
+    // The end of the text: true when it was a whole manifest, else Error() says why.
+    bool Finish();
+    const std::string& Error() const { return FError; }
+
+   private:
+    enum class TState { Reading, HeaderRead, Failed };
+    // One line, without its line feed; false when the text need not be read further.
+    bool Line(std::string_view line);
+    bool Fail(const char* why);
+
+    TSiteManifest& FManifest;
+    const bool FHeaderOnly;
+    TState FState = TState::Reading;
+    std::string FError;
+    std::string FPending;  // the start of a line the last part did not end
+    bool FAny = false;     // some of the text came
+    char FLastByte = 0;    // the last byte of the text so far
+    bool FSecond = false;  // the header says version 2
+    std::size_t FHeaderLines = 2;  // 3 with the line of the shared inputs, 4 with the catalogue's
+    std::size_t FLineNumber = 0;
+    std::size_t FFactsLines = 0;
+    std::string FPath;
+    TFileRecord* FLastFile = nullptr;  // the file the line before named; a facts line may follow it
+  };
 
  private:
   static bool Parse(const std::string& text, TSiteManifest& manifest, std::string& error, bool headerOnly);

@@ -260,8 +260,13 @@ void TSiteWriter::ReadManifest() {
       return;
     }
     FRecordTime = info.st_mtim;
-    // Read refuses anything but a regular file (a FIFO there would hold the run forever).
-    if (TSiteManifest::Parse(FFolder.Read(TSiteManifest::kPath), FLast, reason) && FLast.projectName != FProjectName)
+    // Read refuses anything but a regular file (a FIFO there would hold the run forever). The record is read a
+    // block at a time: a site of thousands of files has one of hundreds of kilobytes.
+    TSiteManifest::TReader record(FLast);
+    FFolder.ReadInParts(TSiteManifest::kPath, [&record](std::string_view part) { record.Feed(part); });
+    if (!record.Finish())
+      reason = record.Error();
+    else if (FLast.projectName != FProjectName)
       reason = "属于工程“" + FLast.projectName + "”";
   } catch (const TFileError& error) {
     reason = error.what();

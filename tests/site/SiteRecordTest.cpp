@@ -147,6 +147,41 @@ TEST(SiteRecordText, ReadsEveryDigitOfADigestAndNothingElse) {
   }
 }
 
+// The record is read from its file a block at a time: however the text is cut, a line running across the cuts
+// included, the reader says what Parse says of the whole text, and the same error.
+TEST(SiteRecordText, ReadsTheSameInPartsAsWhole) {
+  TSiteManifest manifest;
+  manifest.projectName = "P\\Q";
+  manifest.inputs = std::string(64, 'c');
+  manifest.catalogue = TCatalogueStamp{2049, {10, 11, -12, 13}, {}};
+  manifest.files["a.cs"].digest.fill(0x11);
+  manifest.files["a.cs"].facts = Facts(true, true);
+  manifest.files["b\\c\nd.cs"].digest.fill(0x22);
+  manifest.files["c.cs"].facts = Facts(false, true);
+  const std::string text = manifest.Text();
+  const std::string line = std::string(64, '1') + "  z.cs\n";
+  for (const std::string& whole :
+       {text, text + line + line, text.substr(0, text.size() - 1), text + '\0', text + "#= 1 2 3 4 -\n" + line,
+        line + text, std::string(), std::string("\n"), std::string("# corvanthel site manifest 1\n")}) {
+    TSiteManifest expected;
+    std::string expectedError;
+    const bool expectedRead = TSiteManifest::Parse(whole, expected, expectedError);
+    for (std::size_t size = 1; size <= whole.size() + 1; size += size < 80 ? 1 : 37) {
+      SCOPED_TRACE(whole + " in parts of " + std::to_string(size));
+      TSiteManifest read;
+      TSiteManifest::TReader reader(read);
+      for (std::size_t at = 0; at < whole.size(); at += size) reader.Feed(std::string_view(whole).substr(at, size));
+      ASSERT_EQ(reader.Finish(), expectedRead);
+      EXPECT_EQ(reader.Error(), expectedError);
+      if (expectedRead) {
+        EXPECT_EQ(read.files, expected.files);
+        EXPECT_EQ(read.projectName, expected.projectName);
+        EXPECT_EQ(read.catalogue, expected.catalogue);
+      }
+    }
+  }
+}
+
 class SiteRecordTest : public ::testing::Test {
  protected:
   void SetUp() override { fs::create_directories(FCatalogue.Folder() + "/bak"); }
