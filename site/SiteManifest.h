@@ -141,10 +141,10 @@ struct TSiteManifest {
     const bool FHeaderOnly;
     TState FState = TState::Reading;
     std::string FError;
-    std::string FPending;  // the start of a line the last part did not end
-    bool FAny = false;     // some of the text came
-    char FLastByte = 0;    // the last byte of the text so far
-    bool FSecond = false;  // the header says version 2
+    std::string FPending;          // the start of a line the last part did not end
+    bool FAny = false;             // some of the text came
+    char FLastByte = 0;            // the last byte of the text so far
+    bool FSecond = false;          // the header says version 2
     std::size_t FHeaderLines = 2;  // 3 with the line of the shared inputs, 4 with the catalogue's
     std::size_t FLineNumber = 0;
     std::size_t FFactsLines = 0;

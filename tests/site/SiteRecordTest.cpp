@@ -91,8 +91,8 @@ TEST(SiteRecordText, SaysWhatItKnowsOfEachFileAndRefusesAnythingElse) {
         head + line + "#= 1 2 3 4 99999999999999999999\n", head + line + "#= 1 2 - 4 -\n",
         // Numbers one past their type: 2^64 wraps to nothing, 2^63 to a negative time.
         head + line + "#= 1 2 3 18446744073709551616 -\n", head + line + "#= 1 9223372036854775808 3 4 -\n",
-        head + line + "#= 1 2 36893488147419103232 4 -\n",
-        head + line + "#=  1 2 3 4 -\n", std::string("# corvanthel site manifest 2\n# project: P\n# inputs: - x\n"),
+        head + line + "#= 1 2 36893488147419103232 4 -\n", head + line + "#=  1 2 3 4 -\n",
+        std::string("# corvanthel site manifest 2\n# project: P\n# inputs: - x\n"),
         std::string("# corvanthel site manifest 2\n# project: P\n# inputs: -\n"),
         std::string("# corvanthel site manifest 2\n# project: P\n") + line,
         // A digest or inputs with one character that is no lower-case hexadecimal digit, first or last.
