@@ -33,7 +33,12 @@ class TDataLocationWindowTest : public QObject {
     location.helpFolder = Share() + "/help";
     TFormMain::UseDataLocation(location);
   }
-  void cleanup() { FWorld.reset(); }
+  void cleanup() {
+    // The share folder lies beside the test's folder, which goes with the world: it must go too.
+    std::error_code ignored;
+    fs::remove_all(Share(), ignored);
+    FWorld.reset();
+  }
 
   void theStatusLineShowsTheCatalogueAndTheSitesFolder();
   void aRunCopiesTheInstalledTemplateAndOpensTheRealSite();
