@@ -4,10 +4,10 @@
 
 #include <CLI/CLI.hpp>
 #include <algorithm>
+#include <cstdio>
 #include <exception>
 #include <filesystem>
 #include <functional>
-#include <cstdio>
 #include <iostream>
 #include <memory>
 #include <set>
@@ -18,6 +18,7 @@
 #include "catalogue/ClassDAO.h"
 #include "catalogue/DataLocation.h"
 #include "catalogue/DbHelper.h"
+#include "catalogue/ModelStore.h"
 #include "catalogue/ProjectDAO.h"
 #include "generation/AutoCode.h"
 #include "generation/CodePreview.h"
@@ -25,9 +26,8 @@
 #include "generation/DatabaseUpgrade.h"
 #include "generation/PageOperate.h"
 #include "generation/TemplateSet.h"
-#include "site/FileOperate.h"
-#include "catalogue/ModelStore.h"
 #include "model/ProjectChecker.h"
+#include "site/FileOperate.h"
 #include "transfer/json/ProjectTransfer.h"
 #include "transfer/tsql/SqlFileImport.h"
 #ifdef CORVANTHEL_COMMAND_LINE_DOCS

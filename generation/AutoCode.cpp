@@ -145,7 +145,6 @@ bool TAutoCode::RunVouchedFor(const std::optional<TCatalogueStamp>& stamp) {
     // The classes are those the record's run read only when no change came before they were read.
     if (SettledCatalogueStamp(TDbHelper::CatalogueFile()) != stamp) return false;
     warnings = templates.Warnings();
-    lines.reserve(look.Report().files.capacity() * (look.Shown("").size() + 48));
     // A file whose text would have to be made stops the pass (TNotAsRecorded) before anything is made.
     bool oneLineEach = true;
     WriteSite(TProjectView(classes, TInputsAsRecorded()), templates, look, [&](const std::string& line) {

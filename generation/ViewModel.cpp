@@ -610,8 +610,8 @@ std::size_t TProjectView::PositionOf(const TClassModel& entry) const {
 }
 
 const TClassView& TProjectView::ClassOf(const TClassModel& entry) const {
-  const std::size_t at = PositionOf(entry);
   if (FAsRecorded) throw TNotAsRecorded();
+  const std::size_t at = PositionOf(entry);
   if (FViews.empty()) FViews.resize(model.classes.size());
   if (!FViews[at]) FViews[at] = std::make_unique<TClassView>(*this, entry);
   return *FViews[at];
@@ -626,8 +626,8 @@ std::string TProjectView::InputsOfProject(const std::string& runName) const {
 }
 
 const std::string& TProjectView::InputsOf(const TClassModel& entry) const {
-  const std::size_t at = PositionOf(entry);
   if (FAsRecorded) return TSiteWriter::InputsAsRecorded();
+  const std::size_t at = PositionOf(entry);
   if (FInputs.empty()) FInputs.resize(model.classes.size());
   if (FInputs[at].empty()) FInputs[at] = GenerationInputs::OfClass(entry, classes);
   return FInputs[at];

@@ -14,7 +14,6 @@ const char kProjectPrefix[] = "# project: ";
 const char kInputsPrefix[] = "# inputs: ";
 const char kFactsPrefix[] = "#= ";
 const char kCataloguePrefix[] = "# catalogue: ";
-const char kHex[] = "0123456789abcdef";
 
 bool NeedsEscape(const std::string& name) {
   return name.find_first_of("\\\n\r") != std::string::npos;
@@ -75,38 +74,6 @@ bool IsSitePath(const std::string& path) {
   }
 }
 
-// The value of each lower-case hexadecimal digit, and 16 for every other byte: a record holds 6,000 digests
-// for a site of 1,000 classes, each checked a character at a time.
-constexpr std::array<unsigned char, 256> kNibble = [] {
-  std::array<unsigned char, 256> table{};
-  for (unsigned char& value : table) value = 16;
-  for (int c = '0'; c <= '9'; ++c) table[static_cast<std::size_t>(c)] = static_cast<unsigned char>(c - '0');
-  for (int c = 'a'; c <= 'f'; ++c) table[static_cast<std::size_t>(c)] = static_cast<unsigned char>(c - 'a' + 10);
-  return table;
-}();
-
-unsigned char NibbleOf(char c) {
-  return kNibble[static_cast<unsigned char>(c)];
-}
-
-bool IsDigestAt(std::string_view text, std::size_t at) {
-  if (text.size() < at + 64) return false;
-  unsigned char outside = 0;
-  for (std::size_t i = at; i < at + 64; ++i) outside |= NibbleOf(text[i]);
-  return (outside & 16) == 0;
-}
-
-bool IsDigest(std::string_view text) {
-  return text.size() == 64 && IsDigestAt(text, 0);
-}
-
-void AppendHex(const std::array<unsigned char, 32>& bytes, std::string& text) {
-  for (const unsigned char byte : bytes) {
-    text += kHex[byte >> 4];
-    text += kHex[byte & 15];
-  }
-}
-
 // Eight lower-case hexadecimal digits (the bytes of word, first digit lowest) as the four bytes they spell, first
 // byte lowest; false when any byte of word is not such a digit. A run reads two digests a file from its record,
 // so the eight digits are checked and converted together: every byte below 0x80 can take a sum of up to 0x50
@@ -142,6 +109,12 @@ bool ReadHex(std::string_view hex, std::array<unsigned char, 32>& bytes) {
     std::memcpy(bytes.data() + 4 * i, &four, sizeof four);
   }
   return true;
+}
+
+// 64 lower-case hexadecimal digits.
+bool IsDigest(std::string_view text) {
+  Sha256::TDigest ignored;
+  return ReadHex(text, ignored);
 }
 
 // A number of the facts line as std::to_string writes it: decimal digits without a leading zero, a minus
@@ -251,7 +224,7 @@ std::string TSiteManifest::Text() const {
   text.reserve(text.size() + files.size() * (second ? 220 : 100));
   for (const auto& [path, file] : files) {
     if (NeedsEscape(path)) text += '\\';
-    AppendHex(file.digest, text);
+    Sha256::AppendHex(file.digest.data(), file.digest.size(), text);
     text += "  ";
     text += Escape(path);
     text += '\n';
@@ -265,7 +238,7 @@ std::string TSiteManifest::Text() const {
       text += "- - - - ";
     }
     if (known.made)
-      AppendHex(known.inputs, text);
+      Sha256::AppendHex(known.inputs.data(), known.inputs.size(), text);
     else
       text += '-';
     text += '\n';

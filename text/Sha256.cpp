@@ -25,15 +25,18 @@ std::string Digest(const std::string& bytes) {
   return std::string(reinterpret_cast<const char*>(digest.data()), digest.size());
 }
 
-std::string Hex(const std::string& digest) {
+void AppendHex(const unsigned char* bytes, std::size_t count, std::string& text) {
   static const char kHex[] = "0123456789abcdef";
+  for (std::size_t i = 0; i < count; ++i) {
+    text += kHex[bytes[i] >> 4];
+    text += kHex[bytes[i] & 15];
+  }
+}
+
+std::string Hex(const std::string& digest) {
   std::string hex;
   hex.reserve(2 * digest.size());
-  for (const char c : digest) {
-    const auto byte = static_cast<unsigned char>(c);
-    hex += kHex[byte >> 4];
-    hex += kHex[byte & 15];
-  }
+  AppendHex(reinterpret_cast<const unsigned char*>(digest.data()), digest.size(), hex);
   return hex;
 }
 

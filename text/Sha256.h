@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <string>
 
 namespace Sha256 {
@@ -19,5 +20,8 @@ std::string Digest(const std::string& bytes);
 
 // 64 lower-case hexadecimal digits of 32 bytes.
 std::string Hex(const std::string& digest);
+
+// Appends two lower-case hexadecimal digits for each of the bytes to text.
+void AppendHex(const unsigned char* bytes, std::size_t count, std::string& text);
 
 }  // namespace Sha256
