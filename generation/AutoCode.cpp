@@ -185,7 +185,10 @@ void TAutoCode::WriteSite(const TProjectView& project, const TTemplateSet& templ
   CopyTemplateSite(site, progress);
   // The first version of the site's database, the one the table script builds, for the upgrade scripts
   // to start from. A site made before versions existed gets none: its database may be older.
-  if (site.CreatesSite()) site.Write(SiteVersionPaths::Model(0), TVersionJson().Export(project.model));
+  // Written as it is made: 8 MB at 1,000 classes, never held whole.
+  if (site.CreatesSite())
+    site.WriteInParts(SiteVersionPaths::Model(0),
+                      [&project](const TFileContent::TSink& part) { TVersionJson().Export(project.model, part); });
 }
 
 // Edited files can only be told by a sound record of the last run, and only matter when the run would

@@ -58,7 +58,7 @@ TProtectedIdentities::TId IdOf(const struct stat& info) {
 }
 
 // Writes every byte to fd; false with errno set on a failure.
-bool WriteAll(int fd, const std::string& bytes) {
+bool WriteAll(int fd, std::string_view bytes) {
   const char* data = bytes.data();
   std::size_t left = bytes.size();
   while (left > 0) {
@@ -72,6 +72,35 @@ bool WriteAll(int fd, const std::string& bytes) {
   }
   return true;
 }
+
+// Thrown by the sink of TFileContent::WriteTo to stop the maker at the first failed write.
+struct TWriteStopped {
+  int code;
+};
+
+}  // namespace
+
+void TFileContent::Make(const TSink& sink) const {
+  if (FBytes != nullptr)
+    sink(*FBytes);
+  else
+    (*FMaker)(sink);
+}
+
+bool TFileContent::WriteTo(int fd) const {
+  if (FBytes != nullptr) return WriteAll(fd, *FBytes);
+  try {
+    (*FMaker)([fd](std::string_view part) {
+      if (!WriteAll(fd, part)) throw TWriteStopped{errno};
+    });
+  } catch (const TWriteStopped& stopped) {
+    errno = stopped.code;
+    return false;
+  }
+  return true;
+}
+
+namespace {
 
 // A name for a temporary file beside name: hidden, unlikely to be taken, different on each call.
 std::string TemporaryName(const std::string& name) {
@@ -281,11 +310,18 @@ namespace {
 // with nothing left behind, where that cannot be done (a file system without unnamed files, no /proc, the
 // name taken): the caller then writes through a temporary name. Raises TFileError when the bytes cannot
 // be written.
-bool CreateUnnamedAt(int folderFd, const std::string& name, const std::string& shown, const std::string& bytes,
+bool CreateUnnamedAt(int folderFd, const std::string& name, const std::string& shown, const TFileContent& bytes,
                      mode_t newFileMode, struct stat* written) {
   const int fd = ::openat(folderFd, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, newFileMode & 07777);
   if (fd < 0) return false;
-  int code = WriteAll(fd, bytes) ? 0 : errno;
+  int code = 0;
+  try {
+    if (!bytes.WriteTo(fd)) code = errno;
+  } catch (...) {
+    // The maker failed: the unnamed file goes with its descriptor.
+    TFileWriteCalls::Current().close(fd);
+    throw;
+  }
   if (code == 0) {
     char self[32];
     std::snprintf(self, sizeof self, "/proc/self/fd/%d", fd);
@@ -311,7 +347,7 @@ bool CreateUnnamedAt(int folderFd, const std::string& name, const std::string& s
 }  // namespace
 
 void TFileOperate::ReplaceFileAt(int folderFd, const std::string& name, const std::string& shown,
-                                 const std::string& bytes, mode_t newFileMode, struct stat* written,
+                                 const TFileContent& bytes, mode_t newFileMode, struct stat* written,
                                  const struct stat* known) {
   struct stat existing {};
   bool exists = false;
@@ -349,7 +385,14 @@ void TFileOperate::ReplaceFileAt(int folderFd, const std::string& name, const st
     (void)ignored;
     if (::fchmod(fd, existing.st_mode & 07777) != 0) code = errno;
   }
-  if (code == 0 && !WriteAll(fd, bytes)) code = errno;
+  try {
+    if (code == 0 && !bytes.WriteTo(fd)) code = errno;
+  } catch (...) {
+    // The maker failed: the temporary file goes, the entry stays as it was.
+    TFileWriteCalls::Current().close(fd);
+    ::unlinkat(folderFd, temporary.c_str(), 0);
+    throw;
+  }
   if (TFileWriteCalls::Current().close(fd) != 0 && code == 0) code = errno;
   if (code == 0 && ::renameat(folderFd, temporary.c_str(), folderFd, name.c_str()) != 0) code = errno;
   if (code != 0) {

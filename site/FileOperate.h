@@ -4,8 +4,10 @@
 #include <sys/types.h>
 
 #include <cstddef>
+#include <functional>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -18,6 +20,27 @@ class TFileError : public std::runtime_error {
 
  private:
   int FCode;
+};
+
+// The bytes a file is written with: a text held whole, or one made in parts while it is written, so that a
+// large file is never held at once. A maker hands its parts, in order, to the sink it is given; a part is
+// needed only during that call. An exception from the maker ends the write as a failed one does.
+class TFileContent {
+ public:
+  using TSink = std::function<void(std::string_view)>;
+  using TMaker = std::function<void(const TSink&)>;
+
+  TFileContent(const std::string& bytes) : FBytes(&bytes) {}  // NOLINT: a text stands for its content
+  explicit TFileContent(const TMaker& maker) : FMaker(&maker) {}
+
+  // Hands every part to sink: the whole text in one, or what the maker makes.
+  void Make(const TSink& sink) const;
+  // Writes every byte to fd. False with errno set when a write fails; the maker is not asked for more.
+  bool WriteTo(int fd) const;
+
+ private:
+  const std::string* FBytes = nullptr;
+  const TMaker* FMaker = nullptr;
 };
 
 // Files and folders that a write for the user must never replace: the catalogue
@@ -144,7 +167,7 @@ class TFileOperate {
   // A new file is written unnamed and linked under its name only when whole, where the file system allows
   // (else through a temporary name too). existing, when given, is what the caller found at the name just
   // before (st_mode 0: nothing), saving a look.
-  static void ReplaceFileAt(int folderFd, const std::string& name, const std::string& shown, const std::string& bytes,
+  static void ReplaceFileAt(int folderFd, const std::string& name, const std::string& shown, const TFileContent& bytes,
                             mode_t newFileMode, struct stat* written = nullptr, const struct stat* existing = nullptr);
 
   // Refuses (TFileError, EPERM) a target in the folder open as folderFd, named name, that is a

@@ -304,7 +304,7 @@ const struct stat& TSiteFolder::FolderInfo(int folder, const std::string& shown)
   return FFolderInfo[folder] = info;
 }
 
-void TSiteFolder::Write(const std::string& relative, const std::string& bytes, mode_t newFileMode,
+void TSiteFolder::Write(const std::string& relative, const TFileContent& bytes, mode_t newFileMode,
                         struct stat* written) {
   Open(true);
   const std::string shown = FullPath(relative);

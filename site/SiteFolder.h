@@ -57,7 +57,8 @@ class TSiteFolder {
   // paths. Opens the site's folder, creating it, when that has not been done.
   // written, when given, receives what the file is on disk after the write. Right after Stat of the same
   // path, what Stat found is taken as it is, which saves looking again.
-  void Write(const std::string& relative, const std::string& bytes, mode_t newFileMode, struct stat* written = nullptr);
+  void Write(const std::string& relative, const TFileContent& bytes, mode_t newFileMode,
+             struct stat* written = nullptr);
 
   // Removes the entry at the path (a link itself, never what it leads to). False when nothing was removed.
   // Raises TFileError as Resolve does for a path that leads out of the site.

@@ -429,6 +429,41 @@ TSiteFileState TSiteWriter::Write(const std::string& relative, const std::string
   return state;
 }
 
+TSiteFileState TSiteWriter::WriteInParts(const std::string& relative, const TFileContent::TMaker& maker,
+                                         mode_t newFileMode) {
+  struct stat info {};
+  if (FFolder.Stat(relative, info)) {
+    std::string whole;
+    maker([&whole](std::string_view part) { whole.append(part); });
+    return Write(relative, whole, newFileMode);
+  }
+  const auto last = FLast.files.find(relative);
+  Saw(relative, last);
+  FReport.files.push_back({relative, TSiteFileState::New});
+  Sha256::THasher hasher;
+  TFileFacts facts;
+  if (FOptions.dryRun) {
+    maker([&hasher](std::string_view part) { hasher.Add(part); });
+  } else {
+    // The write may make the text more than once (a file system without unnamed files is written again
+    // under a temporary name): each making is hashed afresh.
+    const TFileContent::TMaker hashed = [&maker, &hasher](const TFileContent::TSink& sink) {
+      hasher = Sha256::THasher();
+      maker([&hasher, &sink](std::string_view part) {
+        hasher.Add(part);
+        sink(part);
+      });
+    };
+    struct stat written {};
+    FFolder.Write(relative, TFileContent(hashed), newFileMode, &written);
+    facts.stamped = written.st_ino != 0;
+    facts.stamp = StampOf(written);
+    FWroteAny = true;
+  }
+  FNext.files[relative] = {hasher.Finish(), facts};
+  return TSiteFileState::New;
+}
+
 void TSiteWriter::WriteUnlessEqual(const std::string& relative, const std::string& bytes, mode_t newFileMode) {
   std::string disk;
   bool readable = false;

@@ -111,6 +111,11 @@ class TSiteWriter {
   // digest (32 bytes) of what generated text was made from, recorded for Keep; empty for a copy.
   TSiteFileState Write(const std::string& relative, const std::string& bytes, mode_t newFileMode = 0666,
                        const std::string& inputs = {});
+  // The same for a text made in parts: a file not there yet is written as the parts are made and hashed on
+  // the way, in one pass, so that a large text (the site's first version: 80 MB at 10,000 classes) is never
+  // held whole. A file that is there is compared as Write compares it, the text made whole.
+  TSiteFileState WriteInParts(const std::string& relative, const TFileContent::TMaker& maker,
+                              mode_t newFileMode = 0666);
 
   // The digest (hex) of what every generated file of this run depends on besides its own inputs
   // (the program, the templates, the project's name). A record made with other shared inputs lets no

@@ -7,17 +7,37 @@
 #define OPENSSL_SUPPRESS_DEPRECATED
 #include <openssl/sha.h>
 
+#include <new>
+
 namespace Sha256 {
 
 static_assert(SHA256_DIGEST_LENGTH == std::tuple_size<TDigest>::value, "a digest is 32 bytes");
+static_assert(sizeof(SHA256_CTX) <= 112 && alignof(SHA256_CTX) <= 8, "THasher holds OpenSSL's context");
+
+namespace {
+SHA256_CTX* ContextIn(unsigned char* storage) {
+  return std::launder(reinterpret_cast<SHA256_CTX*>(storage));
+}
+}  // namespace
+
+THasher::THasher() {
+  SHA256_Init(new (FContext) SHA256_CTX);
+}
+
+void THasher::Add(std::string_view bytes) {
+  SHA256_Update(ContextIn(FContext), bytes.data(), bytes.size());
+}
+
+TDigest THasher::Finish() {
+  TDigest digest;
+  SHA256_Final(digest.data(), ContextIn(FContext));
+  return digest;
+}
 
 TDigest Of(const std::string& bytes) {
-  TDigest digest;
-  SHA256_CTX context;
-  SHA256_Init(&context);
-  SHA256_Update(&context, bytes.data(), bytes.size());
-  SHA256_Final(digest.data(), &context);
-  return digest;
+  THasher hasher;
+  hasher.Add(bytes);
+  return hasher.Finish();
 }
 
 std::string Digest(const std::string& bytes) {

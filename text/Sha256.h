@@ -3,6 +3,7 @@
 #include <array>
 #include <cstddef>
 #include <string>
+#include <string_view>
 
 namespace Sha256 {
 
@@ -11,6 +12,18 @@ using TDigest = std::array<unsigned char, 32>;
 
 // The SHA-256 digest of the bytes.
 TDigest Of(const std::string& bytes);
+
+// The digest of bytes handed over in parts: the same as Of of the parts joined, without joining them.
+class THasher {
+ public:
+  THasher();
+  void Add(std::string_view bytes);
+  TDigest Finish();
+
+ private:
+  // OpenSSL's context, held in place so that neither its header nor an allocation comes with this one.
+  alignas(8) unsigned char FContext[112];
+};
 
 // The SHA-256 digest of the bytes as 64 lower-case hexadecimal digits.
 std::string HexDigest(const std::string& bytes);

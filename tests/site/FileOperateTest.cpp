@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -408,4 +409,65 @@ TEST_F(FileOperateTest, AFailingWriteOrCloseOfTheTemporaryFileLeavesTheOldFileWh
   }
   TFileOperate::WriteFileBytes(Path("out/Book.cs"), "fine again");
   EXPECT_EQ(Bytes("out/Book.cs"), "fine again");
+}
+
+TEST_F(FileOperateTest, AFileMadeInPartsIsWrittenWholeOrNotAtAll) {
+  const std::string old(5000, 'o');
+  const std::string parts[] = {std::string(5000, 'a'), std::string(5000, 'b'), std::string(5000, 'c')};
+  int asked = 0;  // parts the maker has handed over
+  bool failAfterFirst = false;
+  const TFileContent::TMaker maker = [&](const TFileContent::TSink& sink) {
+    for (const std::string& part : parts) {
+      if (failAfterFirst && asked == 1) throw std::runtime_error("made no more");
+      ++asked;
+      sink(part);
+    }
+  };
+  const auto write = [this, &maker](const std::string& name) {
+    const int folder = ::open(Path("out").c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    try {
+      TFileOperate::ReplaceFileAt(folder, name, Path("out/" + name), TFileContent(maker), 0666);
+    } catch (...) {
+      ::close(folder);
+      throw;
+    }
+    ::close(folder);
+  };
+  struct TCase {
+    const char* what;
+    std::optional<TFailingWrites::TFault> fault;
+    bool makerFails;
+    int asked;  // parts asked for by each write
+  };
+  const TCase cases[] = {{"a failing write", TFailingWrites::Write, false, 1},
+                         {"a short write, then a failing one", TFailingWrites::ShortThenWrite, false, 1},
+                         {"a failing close", TFailingWrites::Close, false, 3},
+                         {"a maker that fails", std::nullopt, true, 1}};
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.what);
+    Put("out/Book.cs", old);
+    failAfterFirst = c.makerFails;
+    for (const char* name : {"Book.cs", "New.cs"}) {
+      asked = 0;
+      std::optional<TFailingWrites> failing;
+      if (c.fault) failing.emplace(*c.fault);
+      try {
+        write(name);
+        ADD_FAILURE() << name << " written";
+      } catch (const TFileError& error) {
+        EXPECT_FALSE(c.makerFails) << error.what();
+        EXPECT_NE(std::string(error.what()).find(Path(std::string("out/") + name)), std::string::npos);
+      } catch (const std::runtime_error& error) {
+        EXPECT_TRUE(c.makerFails);
+        EXPECT_STREQ(error.what(), "made no more");
+      }
+      EXPECT_EQ(asked, c.asked) << name;
+    }
+    EXPECT_EQ(Bytes("out/Book.cs"), old);
+    EXPECT_EQ(ListTree(Path("out")), std::set<std::string>{"Book.cs"});
+  }
+  failAfterFirst = false;
+  for (const char* name : {"Book.cs", "New.cs"}) write(name);
+  EXPECT_EQ(Bytes("out/Book.cs"), parts[0] + parts[1] + parts[2]);
+  EXPECT_EQ(Bytes("out/New.cs"), parts[0] + parts[1] + parts[2]);
 }

@@ -15,7 +15,9 @@
 #include "site/SiteManifest.h"
 #include "site/SiteWriter.h"
 #include "support/FileBytes.h"
+#include "support/FileSafety.h"
 #include "support/TempCatalogue.h"
+#include "text/Sha256.h"
 
 namespace fs = std::filesystem;
 
@@ -270,6 +272,37 @@ TEST_F(SiteRecordTest, AFileIsKeptOnlyWhileItsInputsAndItsStampAreAsRecorded) {
   TSiteWriter site(Target(), {true, false});
   site.SetSharedInputs(shared);
   EXPECT_EQ(site.Write("a.cs", "text", 0666, inputs), TSiteFileState::Edited);
+}
+
+TEST_F(SiteRecordTest, AFileWrittenInPartsIsRecordedAsIfWrittenWhole) {
+  const std::string parts[] = {std::string(70000, 'a'), "", std::string(3, 'b'), std::string(65536, 'c')};
+  std::string whole;
+  for (const std::string& part : parts) whole += part;
+  const TFileContent::TMaker maker = [&parts](const TFileContent::TSink& sink) {
+    for (const std::string& part : parts) sink(part);
+  };
+  const auto run = [this, &maker](bool dryRun) {
+    TSiteWriter site(Target(), {dryRun, false});
+    const TSiteFileState state = site.WriteInParts("v/000.json", maker);
+    site.Finish();
+    return state;
+  };
+  // A dry run writes nothing; the run writes the parts in order and records their digest and stamp.
+  EXPECT_EQ(run(true), TSiteFileState::New);
+  EXPECT_FALSE(fs::exists(File("v")));
+  EXPECT_EQ(run(false), TSiteFileState::New);
+  EXPECT_EQ(ReadFileBytes(File("v/000.json")), whole);
+  EXPECT_EQ(ListTree(File("v")), std::set<std::string>{"000.json"});
+  TSiteManifest record;
+  std::string error;
+  ASSERT_TRUE(TSiteManifest::Parse(ReadFileBytes(File(TSiteManifest::kPath)), record, error)) << error;
+  EXPECT_EQ(record.files.at("v/000.json").digest, Sha256::Of(whole));
+  EXPECT_TRUE(record.files.at("v/000.json").facts.stamped);
+  // A file that is there is compared as Write compares it: the same bytes are left alone, a hand edit is seen.
+  EXPECT_EQ(run(false), TSiteFileState::Unchanged);
+  WriteFileBytes(File("v/000.json"), "edited");
+  TSiteWriter site(Target(), {true, true});
+  EXPECT_EQ(site.WriteInParts("v/000.json", maker), TSiteFileState::Edited);
 }
 
 TEST(CatalogueStamp, IsTakenOnlyOnceTheCatalogueHasGoneUnwrittenAndChangesWithEveryWrite) {

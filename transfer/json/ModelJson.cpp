@@ -516,6 +516,28 @@ struct TGrownText {
   void Append(const char* bytes, std::size_t count) { text.append(bytes, count); }
 };
 
+// Hands the text on in blocks of kBlock bytes (the last one shorter): the export is made once and never held
+// whole.
+struct TBlockText {
+  static constexpr std::size_t kBlock = 64 * 1024;
+  const std::function<void(std::string_view)>& part;
+  std::string block;
+  void Append(const char* bytes, std::size_t count) {
+    while (count > 0) {
+      const std::size_t taken = std::min(count, kBlock - block.size());
+      block.append(bytes, taken);
+      bytes += taken;
+      count -= taken;
+      if (block.size() == kBlock) Flush();
+    }
+  }
+  void Flush() {
+    if (block.empty()) return;
+    part(block);
+    block.clear();
+  }
+};
+
 template <class TOut, std::size_t N>
 void Put(TOut& out, const char (&literal)[N]) {
   out.Append(literal, N - 1);
@@ -944,6 +966,14 @@ TModelJsonResult TModelJson::Import(const std::string& text, const std::string& 
 
 std::string TModelJson::Export(const TProjectModel& project, const TModelJsonFormat& format) {
   return ExportText(project, format);
+}
+
+void TModelJson::Export(const TProjectModel& project, const TModelJsonFormat& format,
+                        const std::function<void(std::string_view)>& part) {
+  TBlockText out{part, {}};
+  out.block.reserve(TBlockText::kBlock);
+  WriteExport(project, format, out);
+  out.Flush();
 }
 
 TModelJsonResult TModelJson::Import(const std::string& text, const TModelJsonFormat& format) {

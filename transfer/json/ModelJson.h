@@ -1,6 +1,8 @@
 #pragma once
 
+#include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "model/ProjectModel.h"
@@ -46,6 +48,11 @@ class TModelJson {
 
   // The same text and reading in another format of the same layout (a site's database version).
   std::string Export(const TProjectModel& project, const TModelJsonFormat& format);
+  // The same text handed to part in blocks of at most 64 KB (each valid during the call only), in order: a
+  // large project's text (80 MB at 10,000 classes) is never held whole. Raises as Export does, after the
+  // blocks before the text at fault.
+  void Export(const TProjectModel& project, const TModelJsonFormat& format,
+              const std::function<void(std::string_view)>& part);
   TModelJsonResult Import(const std::string& text, const TModelJsonFormat& format);
   // True when the text is JSON whose "format" is formatName, whatever else it holds.
   static bool HasFormat(const std::string& text, const char* formatName);

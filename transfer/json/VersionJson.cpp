@@ -8,6 +8,10 @@ std::string TVersionJson::Export(const TProjectModel& project) {
   return TModelJson().Export(project, kVersionFormat);
 }
 
+void TVersionJson::Export(const TProjectModel& project, const std::function<void(std::string_view)>& part) {
+  TModelJson().Export(project, kVersionFormat, part);
+}
+
 TModelJsonResult TVersionJson::Import(const std::string& text) {
   return TModelJson().Import(text, kVersionFormat);
 }

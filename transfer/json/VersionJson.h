@@ -1,6 +1,8 @@
 #pragma once
 
+#include <functional>
 #include <string>
+#include <string_view>
 
 #include "model/ProjectModel.h"
 #include "transfer/json/ModelJson.h"
@@ -15,6 +17,8 @@ class TVersionJson {
 
   // The file's text: the project file's keys in the same order, each id first in its object.
   std::string Export(const TProjectModel& project);
+  // The same text in blocks of at most 64 KB, in order (TModelJson::Export in parts).
+  void Export(const TProjectModel& project, const std::function<void(std::string_view)>& part);
   // Reads a version's text as TModelJson::Import reads a project file, ids included.
   TModelJsonResult Import(const std::string& text);
   // True when the text is JSON whose format is a version's (whatever else it holds).

@@ -160,6 +160,54 @@ TEST(ModelJson, RefusesATextThatIsNotUtf8NamingWhere) {
   }
 }
 
+TEST(ModelJson, GivesTheSameTextInBlocksAsWhole) {
+  const TModelJsonFormat formats[] = {{TModelJson::kFormatName, TModelJson::kFormatVersion, false},
+                                      {"corvanthel-version", 1, true}};
+  // Projects whose texts end short of a block, on one, and run over many, with a text longer than a block.
+  TProjectModel empty;
+  empty.projectName = "Empty";
+  TProjectModel many = OneClassProject();
+  for (int i = 0; many.classes.size() < 700; ++i) {
+    many.classes.push_back(many.classes[0]);
+    many.classes.back().className = "C" + std::to_string(i);
+  }
+  TProjectModel longText = OneClassProject();
+  longText.classes[0].friendName = std::string(200000, 'x');
+  constexpr std::size_t kBlock = 64 * 1024;
+  for (const TModelJsonFormat& format : formats) {
+    TProjectModel exact = OneClassProject();
+    exact.classes[0].members[0].SetMemberComment("");
+    exact.classes[0].members[0].SetMemberComment(std::string(kBlock - TModelJson().Export(exact, format).size(), 'c'));
+    for (const TProjectModel* project : {&empty, &many, &longText, &exact}) {
+      const std::string whole = TModelJson().Export(*project, format);
+      SCOPED_TRACE(whole.size());
+      if (project == &exact) ASSERT_EQ(whole.size(), kBlock);
+      std::string joined;
+      std::vector<std::size_t> sizes;
+      TModelJson().Export(*project, format, [&](std::string_view part) {
+        joined.append(part);
+        sizes.push_back(part.size());
+      });
+      EXPECT_EQ(joined, whole);
+      // Every block but the last is whole, and none is empty.
+      ASSERT_FALSE(sizes.empty());
+      for (std::size_t i = 0; i + 1 < sizes.size(); ++i) EXPECT_EQ(sizes[i], kBlock);
+      EXPECT_GT(sizes.back(), 0u);
+      EXPECT_LE(sizes.back(), kBlock);
+    }
+  }
+  // A text that is not UTF-8 stops it with the same message, after the blocks before it.
+  many.classes[600].members[0].SetMemberComment("\xff");
+  std::size_t handed = 0;
+  try {
+    TModelJson().Export(many, formats[1], [&handed](std::string_view part) { handed += part.size(); });
+    FAIL() << "exported";
+  } catch (const std::runtime_error& error) {
+    EXPECT_NE(std::string(error.what()).find("类“C599”的成员“id”"), std::string::npos) << error.what();
+  }
+  EXPECT_GT(handed, 0u);
+}
+
 TEST(ModelJsonImport, NamesTheLineAndColumnOfMalformedText) {
   const TModelJsonResult result =
       TModelJson().Import("{\n  \"format\": \"corvanthel-project\",\n  \"version\": tru,\n  \"projectName\": \"P\"\n}");
