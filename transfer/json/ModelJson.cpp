@@ -16,6 +16,7 @@
 #include <string_view>
 #include <unordered_map>
 #include <unordered_set>
+#include <vector>
 
 #include "model/NameRules.h"
 #include "model/ProjectChecker.h"
@@ -517,24 +518,32 @@ struct TGrownText {
 };
 
 // Hands the text on in blocks of kBlock bytes (the last one shorter): the export is made once and never held
-// whole.
+// whole. The export appends a few bytes at a time, millions of times for a large project: each append that
+// fits is one copy.
 struct TBlockText {
   static constexpr std::size_t kBlock = 64 * 1024;
   const std::function<void(std::string_view)>& part;
-  std::string block;
+  std::vector<char> block = std::vector<char>(kBlock);
+  std::size_t used = 0;
   void Append(const char* bytes, std::size_t count) {
+    if (count <= kBlock - used) {
+      std::memcpy(block.data() + used, bytes, count);
+      used += count;
+      return;
+    }
     while (count > 0) {
-      const std::size_t taken = std::min(count, kBlock - block.size());
-      block.append(bytes, taken);
+      const std::size_t taken = std::min(count, kBlock - used);
+      std::memcpy(block.data() + used, bytes, taken);
+      used += taken;
       bytes += taken;
       count -= taken;
-      if (block.size() == kBlock) Flush();
+      if (used == kBlock) Flush();
     }
   }
   void Flush() {
-    if (block.empty()) return;
-    part(block);
-    block.clear();
+    if (used == 0) return;
+    part(std::string_view(block.data(), used));
+    used = 0;
   }
 };
 
@@ -970,8 +979,7 @@ std::string TModelJson::Export(const TProjectModel& project, const TModelJsonFor
 
 void TModelJson::Export(const TProjectModel& project, const TModelJsonFormat& format,
                         const std::function<void(std::string_view)>& part) {
-  TBlockText out{part, {}};
-  out.block.reserve(TBlockText::kBlock);
+  TBlockText out{part};
   WriteExport(project, format, out);
   out.Flush();
 }
