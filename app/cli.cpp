@@ -103,6 +103,7 @@ class TPrintingObserver : public TAutoCodeObserver {
     std::fwrite(line.data(), 1, line.size(), stdout);
     std::fputc('\n', stdout);
   }
+  void ProgressLines(const std::string& lines) override { std::fwrite(lines.data(), 1, lines.size(), stdout); }
   void PrimaryKeyError(int classId) override {
     Fail(kExitCheckFailed, AutoCodeTexts::PrimaryKeyError(TClassDAO().GetClassNameById(classId)));
   }

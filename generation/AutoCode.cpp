@@ -1,5 +1,6 @@
 #include "generation/AutoCode.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <memory>
 #include <system_error>
@@ -129,9 +130,10 @@ bool TAutoCode::RunVouchedFor(const std::optional<TCatalogueStamp>& stamp) {
       TSiteWriter::RecordedCatalogue(FTarget) != stamp)
     return false;
   std::vector<std::string> warnings;
-  // The progress lines, each ended by a line feed, in one piece: a run shows one for each of thousands of
-  // files.
-  std::string lines;
+  // The progress lines, each ended by a line feed, in blocks of up to 64 KB filled in turn: a run shows one for
+  // each of thousands of files, and a text grown by doubling would be copied and its memory touched twice.
+  constexpr std::size_t kBlock = 64 * 1024;
+  std::vector<std::string> lines;
   TSiteReport report;
   try {
     const TSiteLock lock(FTarget, FOptions.dryRun ? TSiteUse::Read : TSiteUse::Write);
@@ -149,8 +151,12 @@ bool TAutoCode::RunVouchedFor(const std::optional<TCatalogueStamp>& stamp) {
     bool oneLineEach = true;
     WriteSite(TProjectView(classes, TInputsAsRecorded()), templates, look, [&](const std::string& line) {
       oneLineEach = oneLineEach && line.find('\n') == std::string::npos;
-      lines += line;
-      lines += '\n';
+      if (lines.empty() || lines.back().size() + line.size() + 1 > lines.back().capacity()) {
+        lines.emplace_back();
+        lines.back().reserve(std::max(kBlock, line.size() + 1));
+      }
+      lines.back() += line;
+      lines.back() += '\n';
     });
     look.Finish();
     // A template file's name may hold a line feed; its line would not come back whole.
@@ -161,17 +167,20 @@ bool TAutoCode::RunVouchedFor(const std::optional<TCatalogueStamp>& stamp) {
     return false;
   }
   for (const std::string& warning : warnings) FObserver.Progress(warning);
-  if (!FOptions.dryRun) {
-    std::string line;
-    for (std::size_t start = 0, end; start < lines.size(); start = end + 1) {
-      end = lines.find('\n', start);
-      line.assign(lines, start, end - start);
-      FObserver.Progress(line);
-    }
-  }
+  if (!FOptions.dryRun)
+    for (const std::string& block : lines) FObserver.ProgressLines(block);
   FObserver.SiteReport(std::move(report));
   FObserver.Done();
   return true;
+}
+
+void TAutoCodeObserver::ProgressLines(const std::string& lines) {
+  std::string line;
+  for (std::size_t start = 0, end; start < lines.size(); start = end + 1) {
+    end = lines.find('\n', start);
+    line.assign(lines, start, end - start);
+    Progress(line);
+  }
 }
 
 void TAutoCode::WriteSite(const TProjectView& project, const TTemplateSet& templates, TSiteWriter& site,

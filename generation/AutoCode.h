@@ -27,6 +27,10 @@ class TAutoCodeObserver {
   virtual ~TAutoCodeObserver() = default;
   // One line of the progress log, as soon as its step is done.
   virtual void Progress(const std::string& line) = 0;
+  // Lines of the progress log told together, each ended by a line feed (none holds one of its own): a run
+  // the site's record vouches for tells a line for each of thousands of files at once. Each goes to Progress
+  // unless the observer takes them whole.
+  virtual void ProgressLines(const std::string& lines);
   // The first class, in list order, without exactly one key member. Nothing was written.
   virtual void PrimaryKeyError(int classId) = 0;
   // The first class without exactly one display member. Nothing was written.
