@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 
 #include <chrono>
+#include <cstdint>
 #include <ctime>
 #include <filesystem>
 #include <functional>
@@ -144,6 +145,31 @@ TEST(SiteRecordText, ReadsEveryDigitOfADigestAndNothingElse) {
       ASSERT_EQ(TSiteManifest::Parse(head + facts, read, error), digit) << at << " " << byte;
       if (digit) {
         ASSERT_EQ(read.files.at("a.cs").facts.inputs, bytesOf(digest)) << digest;
+      }
+    }
+  }
+}
+
+TEST(SiteRecordText, ReadsEveryDigitOfAStampNumberAndNothingElse) {
+  const std::string head = "# corvanthel site manifest 2\n# project: P\n# inputs: - -\n" + std::string(64, '0') + "  a.cs\n";
+  TSiteManifest read;
+  std::string error;
+  // Numbers of every length a 64-bit stamp takes, of mixed digits; each place then takes every byte in turn.
+  for (std::size_t length = 1; length <= 19; ++length) {
+    const std::string number = std::string("9876501234567890123").substr(0, length);
+    for (std::size_t at = 0; at < length; ++at) {
+      for (int byte = 0; byte < 256; ++byte) {
+        if (byte == '\n' || byte == ' ' || (at == 0 && byte == '-')) continue;
+        std::string changed = number;
+        changed[at] = static_cast<char>(byte);
+        // A time is a signed 64-bit number: 19 digits may be too many.
+        const bool sound = byte >= '0' && byte <= '9' && !(at == 0 && byte == '0' && length > 1) &&
+                           std::stoull(changed) <= static_cast<unsigned long long>(INT64_MAX);
+        const std::string text = head + "#= 1 " + changed + " 2 3 -\n";
+        ASSERT_EQ(TSiteManifest::Parse(text, read, error), sound) << length << " " << at << " " << byte;
+        if (sound) {
+          ASSERT_EQ(read.files.at("a.cs").facts.stamp.modified, std::stoll(changed)) << changed;
+        }
       }
     }
   }
