@@ -7,11 +7,12 @@ void TBLLOperate::MakeBLLFile(const std::string& nameSpace, const TProjectModel&
 
 void TBLLOperate::MakeBLLFile(const std::string& /*nameSpace*/, const TProjectView& project,
                               const TTemplateSet& templates, TSiteWriter& site, const TProgressCallback& progress) {
+  // Whether the user's templates have a say is the same for every class's file.
+  const bool byUser = templates.MadeByUser("BLL.cs");
   for (const TClassModel& entry : project.model.classes) {
     LayerCommon::WriteClassFile(
-        site, "App_Code/BLL", "bll" + entry.className + ".cs", templates.InputsOf("BLL.cs", project, entry),
-        templates.MadeByUser("BLL.cs"),
-        [&](bool* byUser) { return BLLText(project.ClassOf(entry), templates, byUser); }, progress);
+        site, "App_Code/BLL", "bll" + entry.className + ".cs", templates.InputsOf("BLL.cs", project, entry), byUser,
+        [&](bool* made) { return BLLText(project.ClassOf(entry), templates, made); }, progress);
   }
 }
 

@@ -7,11 +7,12 @@ void TDALOperate::MakeDALFile(const std::string& nameSpace, const TProjectModel&
 
 void TDALOperate::MakeDALFile(const std::string& /*nameSpace*/, const TProjectView& project,
                               const TTemplateSet& templates, TSiteWriter& site, const TProgressCallback& progress) {
+  // Whether the user's templates have a say is the same for every class's file.
+  const bool byUser = templates.MadeByUser("DAL.cs");
   for (const TClassModel& entry : project.model.classes) {
     LayerCommon::WriteClassFile(
-        site, "App_Code/DAL", "dal" + entry.className + ".cs", templates.InputsOf("DAL.cs", project, entry),
-        templates.MadeByUser("DAL.cs"),
-        [&](bool* byUser) { return DALText(project.ClassOf(entry), templates, byUser); }, progress);
+        site, "App_Code/DAL", "dal" + entry.className + ".cs", templates.InputsOf("DAL.cs", project, entry), byUser,
+        [&](bool* made) { return DALText(project.ClassOf(entry), templates, made); }, progress);
   }
 }
 

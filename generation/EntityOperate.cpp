@@ -8,11 +8,12 @@ void TEntityOperate::MakeEntityFile(const std::string& nameSpace, const TProject
 void TEntityOperate::MakeEntityFile(const std::string& /*nameSpace*/, const TProjectView& project,
                                     const TTemplateSet& templates, TSiteWriter& site,
                                     const TProgressCallback& progress) {
+  // Whether the user's templates have a say is the same for every class's file.
+  const bool byUser = templates.MadeByUser("Entity.cs");
   for (const TClassModel& entry : project.model.classes) {
     LayerCommon::WriteClassFile(
-        site, "App_Code/ENTITY", entry.className + ".cs", templates.InputsOf("Entity.cs", project, entry),
-        templates.MadeByUser("Entity.cs"),
-        [&](bool* byUser) { return EntityText(project.ClassOf(entry), templates, byUser); }, progress);
+        site, "App_Code/ENTITY", entry.className + ".cs", templates.InputsOf("Entity.cs", project, entry), byUser,
+        [&](bool* made) { return EntityText(project.ClassOf(entry), templates, made); }, progress);
   }
 }
 

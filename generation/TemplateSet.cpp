@@ -334,7 +334,8 @@ bool TTemplateSet::MakesTextOfItsClass(const std::string& name) const {
   return Entry(name).onlyItsClass;
 }
 
-std::string TTemplateSet::InputsOf(const std::string& name, const TProjectView& project,
-                                   const TClassModel& entry) const {
-  return MakesTextOfItsClass(name) ? project.InputsOf(entry) : std::string();
+const std::string& TTemplateSet::InputsOf(const std::string& name, const TProjectView& project,
+                                          const TClassModel& entry) const {
+  static const std::string none;
+  return MakesTextOfItsClass(name) ? project.InputsOf(entry) : none;
 }

@@ -92,7 +92,8 @@ class TTemplateSet {
   // (TSiteWriter::Keep): the class's inputs when the template makes a text of its class alone, else empty
   // (the file is always made). Each template writes paths of its own, so a file's path and these inputs
   // tell what made it.
-  std::string InputsOf(const std::string& name, const TProjectView& project, const TClassModel& entry) const;
+  // The text returned lives as long as the project.
+  const std::string& InputsOf(const std::string& name, const TProjectView& project, const TClassModel& entry) const;
   // SHA-256 (hex) of what tells this set from another of the same program: the text of each of the user's
   // files, as this set renders it, and the name of each built-in text it uses.
   const std::string& Digest() const;
