@@ -80,13 +80,6 @@ struct TWriteStopped {
 
 }  // namespace
 
-void TFileContent::Make(const TSink& sink) const {
-  if (FBytes != nullptr)
-    sink(*FBytes);
-  else
-    (*FMaker)(sink);
-}
-
 bool TFileContent::WriteTo(int fd) const {
   if (FBytes != nullptr) return WriteAll(fd, *FBytes);
   try {

@@ -33,8 +33,6 @@ class TFileContent {
   TFileContent(const std::string& bytes) : FBytes(&bytes) {}  // NOLINT: a text stands for its content
   explicit TFileContent(const TMaker& maker) : FMaker(&maker) {}
 
-  // Hands every part to sink: the whole text in one, or what the maker makes.
-  void Make(const TSink& sink) const;
   // Writes every byte to fd. False with errno set when a write fails; the maker is not asked for more.
   bool WriteTo(int fd) const;
 
