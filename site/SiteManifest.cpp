@@ -97,14 +97,19 @@ bool ReadHexWord(std::uint64_t word, std::uint32_t& bytes) {
   return true;
 }
 
+// The eight bytes of text at at as one word, the first byte lowest, as ReadHexWord and ReadDecimalWord take them.
+std::uint64_t WordAt(const char* at) {
+  std::uint64_t word = 0;
+  std::memcpy(&word, at, sizeof word);
+  if constexpr (__BYTE_ORDER__ == __ORDER_BIG_ENDIAN__) word = __builtin_bswap64(word);
+  return word;
+}
+
 bool ReadHex(std::string_view hex, std::array<unsigned char, 32>& bytes) {
   if (hex.size() != 64) return false;
   for (std::size_t i = 0; i < 8; ++i) {
-    std::uint64_t word = 0;
     std::uint32_t four = 0;
-    std::memcpy(&word, hex.data() + 8 * i, sizeof word);
-    if constexpr (__BYTE_ORDER__ == __ORDER_BIG_ENDIAN__) word = __builtin_bswap64(word);
-    if (!ReadHexWord(word, four)) return false;
+    if (!ReadHexWord(WordAt(hex.data() + 8 * i), four)) return false;
     if constexpr (__BYTE_ORDER__ == __ORDER_BIG_ENDIAN__) four = __builtin_bswap32(four);
     std::memcpy(bytes.data() + 4 * i, &four, sizeof four);
   }
@@ -146,11 +151,8 @@ bool ReadNumber(std::string_view text, T& value) {
   const bool mayOverflow = digits.size() > 19;
   std::size_t at = 0;
   for (; !mayOverflow && at + 8 <= digits.size(); at += 8) {
-    std::uint64_t word = 0;
     std::uint64_t eight = 0;
-    std::memcpy(&word, digits.data() + at, sizeof word);
-    if constexpr (__BYTE_ORDER__ == __ORDER_BIG_ENDIAN__) word = __builtin_bswap64(word);
-    if (!ReadDecimalWord(word, eight)) return false;
+    if (!ReadDecimalWord(WordAt(digits.data() + at), eight)) return false;
     number = number * 100000000 + eight;
   }
   for (const char c : digits.substr(at)) {

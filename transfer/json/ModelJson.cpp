@@ -526,19 +526,16 @@ struct TBlockText {
   std::vector<char> block = std::vector<char>(kBlock);
   std::size_t used = 0;
   void Append(const char* bytes, std::size_t count) {
-    if (count <= kBlock - used) {
-      std::memcpy(block.data() + used, bytes, count);
-      used += count;
-      return;
-    }
-    while (count > 0) {
-      const std::size_t taken = std::min(count, kBlock - used);
+    while (count > kBlock - used) {
+      const std::size_t taken = kBlock - used;
       std::memcpy(block.data() + used, bytes, taken);
-      used += taken;
+      used = kBlock;
       bytes += taken;
       count -= taken;
-      if (used == kBlock) Flush();
+      Flush();
     }
+    std::memcpy(block.data() + used, bytes, count);
+    used += count;
   }
   void Flush() {
     if (used == 0) return;
