@@ -12,7 +12,7 @@ void TBLLOperate::MakeBLLFile(const std::string& /*nameSpace*/, const TProjectVi
   for (const TClassModel& entry : project.model.classes) {
     LayerCommon::WriteClassFile(
         site, "App_Code/BLL", "bll" + entry.className + ".cs", templates.InputsOf("BLL.cs", project, entry), byUser,
-        [&](bool* made) { return BLLText(project.ClassOf(entry), templates, made); }, progress);
+        [&](bool* made) { return BLLText(TClassView(project, entry), templates, made); }, progress);
   }
 }
 

@@ -12,7 +12,7 @@ void TDALOperate::MakeDALFile(const std::string& /*nameSpace*/, const TProjectVi
   for (const TClassModel& entry : project.model.classes) {
     LayerCommon::WriteClassFile(
         site, "App_Code/DAL", "dal" + entry.className + ".cs", templates.InputsOf("DAL.cs", project, entry), byUser,
-        [&](bool* made) { return DALText(project.ClassOf(entry), templates, made); }, progress);
+        [&](bool* made) { return DALText(TClassView(project, entry), templates, made); }, progress);
   }
 }
 

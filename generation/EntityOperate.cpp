@@ -13,7 +13,7 @@ void TEntityOperate::MakeEntityFile(const std::string& /*nameSpace*/, const TPro
   for (const TClassModel& entry : project.model.classes) {
     LayerCommon::WriteClassFile(
         site, "App_Code/ENTITY", entry.className + ".cs", templates.InputsOf("Entity.cs", project, entry), byUser,
-        [&](bool* made) { return EntityText(project.ClassOf(entry), templates, made); }, progress);
+        [&](bool* made) { return EntityText(TClassView(project, entry), templates, made); }, progress);
   }
 }
 

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <functional>
-#include <set>
 #include <unordered_map>
 
 #include "generation/GenerationInputs.h"
@@ -511,14 +510,14 @@ TClassView::TClassView(const TProjectView& project, const TClassModel& entry)
     : project(project), model(entry), key(entry.KeyMember()) {
   const TClassIndex& classes = project.classes;
   members.resize(entry.members.size());
-  std::set<const TClassModel*> referenced;
   const bool integerKey = key != nullptr && key->GetMemberIsInteger() == 1;
   for (std::size_t i = 0; i < entry.members.size(); ++i) {
     const TMember& member = entry.members[i];
     TMemberView& view = members[i];
     view.member = &member;
     view.owner = this;
-    const std::string& type = member.GetMemberType();
+    // Compared as views, as MemberTypes::IsBuiltIn does: most types are settled by their length alone.
+    const std::string_view type(member.GetMemberType());
     if (type == MemberTypes::kString || type == MemberTypes::kPicture) {
       view.kind = TValueKind::Text;
     } else if (type == MemberTypes::kInteger) {
@@ -529,7 +528,7 @@ TClassView::TClassView(const TProjectView& project, const TClassModel& entry)
       view.kind = TValueKind::Date;
     } else {
       view.reference = true;
-      view.refClass = classes.Find(type);
+      view.refClass = classes.Find(member.GetMemberType());
       view.refKey = view.refClass != nullptr ? view.refClass->KeyMember() : nullptr;
       view.resolved = view.refKey != nullptr;
       if (view.resolved) {
@@ -540,8 +539,10 @@ TClassView::TClassView(const TProjectView& project, const TClassModel& entry)
       }
     }
   }
-  all.reserve(members.size());
-  nonKey.reserve(members.size());
+  // Each list gets room for every member at once: the layers make a view for each file they write, and
+  // growing eight lists by doubling cost more allocations than the rest of the view.
+  for (std::vector<const void*>* list : {&all, &nonKey, &insert, &search, &shown, &form, &references, &foreignKeys})
+    list->reserve(members.size());
   for (const TMemberView& view : members) {
     const TMember& member = *view.member;
     all.push_back(&view);
@@ -554,7 +555,12 @@ TClassView::TClassView(const TProjectView& project, const TClassModel& entry)
     if (member.GetQueryFlag() == 1) search.push_back(&view);
     if (member.GetMemberQueryDisplay() == 1) shown.push_back(&view);
     if (!(member.GetMemberIsPri() == 1 && member.GetMemberIsInteger() == 1)) form.push_back(&view);
-    if (view.reference && view.resolved && referenced.insert(view.refClass).second) references.push_back(&view);
+    // The first member that names each referenced class; a class has few, so the list is searched.
+    const auto sameClass = [&view](const void* item) {
+      return static_cast<const TMemberView*>(item)->refClass == view.refClass;
+    };
+    if (view.reference && view.resolved && std::none_of(references.begin(), references.end(), sameClass))
+      references.push_back(&view);
   }
 }
 

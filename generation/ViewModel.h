@@ -78,7 +78,9 @@ class TProjectView {
 
   // The view of every class, in catalogue order, made when first asked for.
   const std::vector<const void*>& ClassList() const;
-  // The view of one class of the project, made once.
+  // The view of one class of the project, made once and kept with the project's view. The layers' files
+  // each make a view of their own instead (TClassView's constructor) and drop it once written: the views of
+  // every class kept through the three layers held 23 MB at 10,000 classes.
   const TClassView& ClassOf(const TClassModel& entry) const;
   // The digest of what the class's texts are made from (GenerationInputs::OfClass), made once.
   const std::string& InputsOf(const TClassModel& entry) const;
