@@ -232,6 +232,13 @@ bool StartsWith(std::string_view text, std::string_view prefix) {
 }  // namespace
 
 std::string TSiteManifest::Text() const {
+  std::string text;
+  Text([&text](std::string_view part) { text.append(part); });
+  return text;
+}
+
+void TSiteManifest::Text(const std::function<void(std::string_view)>& part) const {
+  constexpr std::size_t kPart = 64 * 1024;
   const bool second = !inputs.empty() || !checked.empty() || catalogue.has_value() ||
                       std::any_of(files.begin(), files.end(), [](const auto& file) { return file.second.Known(); });
   std::string text = std::string(second ? kHeader2 : kHeader) + "\n" + kProjectPrefix + Escape(projectName) + "\n";
@@ -248,8 +255,13 @@ std::string TSiteManifest::Text() const {
       AppendStamp(catalogue->log, text);
     text += '\n';
   }
-  text.reserve(text.size() + files.size() * (second ? 220 : 100));
+  // A part ends with the line of the file that takes it to kPart or past.
+  text.reserve(kPart + 1024);
   for (const auto& [path, file] : files) {
+    if (text.size() >= kPart) {
+      part(text);
+      text.clear();
+    }
     if (NeedsEscape(path)) text += '\\';
     Sha256::AppendHex(file.digest.data(), file.digest.size(), text);
     text += "  ";
@@ -270,7 +282,7 @@ std::string TSiteManifest::Text() const {
       text += '-';
     text += '\n';
   }
-  return text;
+  part(text);
 }
 
 bool TSiteManifest::Parse(const std::string& text, TSiteManifest& manifest, std::string& error) {

@@ -509,7 +509,12 @@ void TSiteWriter::Finish() {
     const std::string name(path);
     if (FNext.files.count(name) == 0) CarryOver(name);
   }
-  FFolder.Write(TSiteManifest::kPath, FNext.Text(), 0666);
+  WriteRecord(FNext);
+}
+
+void TSiteWriter::WriteRecord(const TSiteManifest& record) {
+  const TFileContent::TMaker text = [&record](const TFileContent::TSink& part) { record.Text(part); };
+  FFolder.Write(TSiteManifest::kPath, TFileContent(text), 0666);
 }
 
 bool TSiteWriter::ChangesNothing() const {
@@ -564,8 +569,7 @@ TSiteManifest TSiteWriter::MergedRecord() const {
 void TSiteWriter::RecordAfterFailure() noexcept {
   if (FOptions.dryRun || !FWroteAny) return;
   try {
-    const TSiteManifest record = MergedRecord();
-    FFolder.Write(TSiteManifest::kPath, record.Text(), 0666);
+    WriteRecord(MergedRecord());
   } catch (const std::exception&) {
     // The run's own failure is what the user is told; with no record the next run starts afresh.
   }
@@ -637,7 +641,7 @@ void TSiteWriter::AddVersion(int number, const std::string& script, const std::s
     Write(SiteVersionPaths::Model(number), model);
     written.push_back(SiteVersionPaths::Model(number));
     if (FOptions.dryRun) return;
-    FFolder.Write(TSiteManifest::kPath, MergedRecord().Text(), 0666);
+    WriteRecord(MergedRecord());
   } catch (const std::exception&) {
     // Half a version, or one off the record, would read as damaged until removed by hand: the files written
     // here go again (they were not there before; a dry run wrote none).

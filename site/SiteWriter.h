@@ -198,6 +198,8 @@ class TSiteWriter {
   bool AsRecorded(const TFileFacts& facts, const struct stat& info) const;
   // The record of a run that stopped before Finish: the last one, with what this run wrote over it.
   TSiteManifest MergedRecord() const;
+  // Replaces the site's record with this one, written as its text is made.
+  void WriteRecord(const TSiteManifest& record);
   // The facts of a file carried over from the last record, its inputs left out when the shared inputs
   // changed since.
   void CarryOver(const std::string& relative);

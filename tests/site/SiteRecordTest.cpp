@@ -12,6 +12,7 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "site/SiteManifest.h"
 #include "site/SiteWriter.h"
@@ -207,6 +208,39 @@ TEST(SiteRecordText, ReadsTheSameInPartsAsWhole) {
         EXPECT_EQ(read.catalogue, expected.catalogue);
       }
     }
+  }
+}
+
+// The record is written as it is made: in parts that end at line ends, none of them much over 64 KB, that
+// join to a record reading back as the one written.
+TEST(SiteRecordText, IsMadeInPartsThatEndAtLineEnds) {
+  constexpr std::size_t kPart = 64 * 1024;
+  for (const int files : {0, 1, 300, 3000}) {
+    SCOPED_TRACE(std::to_string(files) + " files");
+    TSiteManifest manifest;
+    manifest.projectName = "P";
+    for (int i = 0; i < files; ++i) {
+      TFileRecord& file = manifest.files["App_Code/BLL/bllClass" + std::to_string(i) + ".cs"];
+      file.digest.fill(static_cast<unsigned char>(i));
+      file.facts = Facts(i % 3 != 0, i % 2 == 0);
+    }
+    std::vector<std::string> parts;
+    manifest.Text([&parts](std::string_view part) { parts.emplace_back(part); });
+    ASSERT_FALSE(parts.empty());
+    std::string joined;
+    for (std::size_t i = 0; i < parts.size(); ++i) {
+      EXPECT_EQ(parts[i].back(), '\n');
+      EXPECT_LT(parts[i].size(), kPart + 512);
+      if (i + 1 < parts.size()) {
+        EXPECT_GE(parts[i].size(), kPart);
+      }
+      joined += parts[i];
+    }
+    EXPECT_EQ(parts.size(), joined.size() / kPart + 1);
+    TSiteManifest read;
+    std::string error;
+    ASSERT_TRUE(TSiteManifest::Parse(joined, read, error)) << error;
+    EXPECT_EQ(read.files, manifest.files);
   }
 }
 
