@@ -361,8 +361,28 @@ TEST_F(SiteRecordTest, AFileWrittenInPartsIsRecordedAsIfWrittenWhole) {
   // A file that is there is compared as Write compares it: the same bytes are left alone, a hand edit is seen.
   EXPECT_EQ(run(false), TSiteFileState::Unchanged);
   WriteFileBytes(File("v/000.json"), "edited");
-  TSiteWriter site(Target(), {true, true});
-  EXPECT_EQ(site.WriteInParts("v/000.json", maker), TSiteFileState::Edited);
+  {
+    TSiteWriter site(Target(), {true, true});
+    EXPECT_EQ(site.WriteInParts("v/000.json", maker), TSiteFileState::Edited);
+  }
+
+  // Another program takes the name while the file is made: the unnamed file cannot be linked, so the text is
+  // made again and written under a temporary name. The record holds the digest of that one text.
+  int makings = 0;
+  const TFileContent::TMaker raced = [&](const TFileContent::TSink& sink) {
+    if (++makings == 1) WriteFileBytes(File("v/001.json"), "taken");
+    maker(sink);
+  };
+  {
+    TSiteWriter racing(Target(), {});
+    EXPECT_EQ(racing.WriteInParts("v/001.json", raced), TSiteFileState::New);
+    racing.Finish();
+  }
+  EXPECT_EQ(makings, 2);
+  EXPECT_EQ(ReadFileBytes(File("v/001.json")), whole);
+  EXPECT_EQ(ListTree(File("v")), (std::set<std::string>{"000.json", "001.json"}));
+  ASSERT_TRUE(TSiteManifest::Parse(ReadFileBytes(File(TSiteManifest::kPath)), record, error)) << error;
+  EXPECT_EQ(record.files.at("v/001.json").digest, Sha256::Of(whole));
 }
 
 TEST(CatalogueStamp, IsTakenOnlyOnceTheCatalogueHasGoneUnwrittenAndChangesWithEveryWrite) {
