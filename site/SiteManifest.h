@@ -112,7 +112,7 @@ struct TSiteManifest {
   std::optional<TCatalogueStamp> catalogue;
 
   std::string Text() const;
-  // The same text in parts of about 64 KB, in order: the record of 30,000 files is 6.6 MB, never held whole.
+  // The same text in parts of about 64 KB, in order: the record of 30,000 files is 6.3 MB, never held whole.
   void Text(const std::function<void(std::string_view)>& part) const;
 
   // Reads a manifest's text. Returns false and says why in error when the text is not
