@@ -93,6 +93,13 @@ bool TFileContent::WriteTo(int fd) const {
   return true;
 }
 
+std::string TFileContent::Whole() const {
+  if (FBytes != nullptr) return *FBytes;
+  std::string whole;
+  (*FMaker)([&whole](std::string_view part) { whole.append(part); });
+  return whole;
+}
+
 namespace {
 
 // A name for a temporary file beside name: hidden, unlikely to be taken, different on each call.
@@ -396,7 +403,7 @@ void TFileOperate::ReplaceFileAt(int folderFd, const std::string& name, const st
     *written = {};  // unknown: the next run reads the file to compare
 }
 
-void TFileOperate::WriteFileBytes(const std::string& path, const std::string& bytes,
+void TFileOperate::WriteFileBytes(const std::string& path, const TFileContent& bytes,
                                   const TProtectedPaths& protectedPaths, mode_t newFileMode) {
   const fs::path target = FollowLinks(path);
   const fs::path folderPath = target.has_parent_path() ? target.parent_path() : fs::path(".");
@@ -408,7 +415,7 @@ void TFileOperate::WriteFileBytes(const std::string& path, const std::string& by
   struct stat existing {};
   if (::fstatat(folder.Get(), name.c_str(), &existing, AT_SYMLINK_NOFOLLOW) == 0 && !S_ISREG(existing.st_mode) &&
       !S_ISDIR(existing.st_mode) && !S_ISLNK(existing.st_mode))
-    return WriteThrough(path, target, bytes);
+    return WriteThrough(path, target, bytes.Whole());
   ReplaceFileAt(folder.Get(), name, path, bytes, newFileMode);
 }
 

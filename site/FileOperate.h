@@ -35,6 +35,8 @@ class TFileContent {
 
   // Writes every byte to fd. False with errno set when a write fails; the maker is not asked for more.
   bool WriteTo(int fd) const;
+  // Every byte in one text, the maker asked for all of them first.
+  std::string Whole() const;
 
  private:
   const std::string* FBytes = nullptr;
@@ -115,9 +117,15 @@ class TFileOperate {
   // where allowed) and is refused when the user may not write it; a new one gets
   // newFileMode (less the umask). A target that is, or lies inside, one of the
   // protected paths raises TFileError (EPERM) before anything is written; any I/O
-  // failure raises TFileError naming the path.
-  static void WriteFileBytes(const std::string& path, const std::string& bytes,
+  // failure raises TFileError naming the path. Bytes made in parts are written as they are made, except to a
+  // target written through, which gets them all at once (nothing of a maker that fails reaches it); an
+  // exception of the maker comes out as it is, with the target as it was.
+  static void WriteFileBytes(const std::string& path, const TFileContent& bytes,
                              const TProtectedPaths& protectedPaths = {}, mode_t newFileMode = 0666);
+  static void WriteFileBytes(const std::string& path, const std::string& bytes,
+                             const TProtectedPaths& protectedPaths = {}, mode_t newFileMode = 0666) {
+    WriteFileBytes(path, TFileContent(bytes), protectedPaths, newFileMode);
+  }
 
   // Writes one generated source file. The UTF-8 text is first encoded to GBK as a
   // whole; only then is dirPath created (with its parents) and fileName written byte

@@ -57,14 +57,19 @@ void TProjectFileCommands::ExportProject(TWindowContext& window) {
   const QString path =
       Prompts::AskSaveFileName("导出工程", QDir::home().filePath(name + ".json"), QString::fromUtf8(kFilter));
   if (path.isEmpty()) return;
-  std::string text;
-  if (!Guarded([&] { text = TProjectTransfer().ExportProject(projectId); })) return;
-  // Written as every file for the user is: a failed save leaves an existing file as it was, and the
-  // catalogue and the template are refused.
+  // Written as it is made (75 MB at 10,000 classes), as every file for the user is: a failed save or export
+  // leaves an existing file as it was, and the catalogue and the template are refused.
+  const TFileContent::TMaker text = [projectId](const TFileContent::TSink& part) {
+    TProjectTransfer().ExportProject(projectId, part);
+  };
   try {
-    TFileOperate::WriteFileBytes(path.toStdString(), text, ProgramFolders::ProtectedPaths());
-  } catch (const std::exception& error) {
+    TFileOperate::WriteFileBytes(path.toStdString(), TFileContent(text), ProgramFolders::ProtectedPaths());
+  } catch (const TFileError& error) {
     Prompts::ShowError(QStringLiteral("无法保存文件 %1：%2").arg(QDir::toNativeSeparators(path), error.what()));
+    return;
+  } catch (const std::exception& error) {
+    // The export's own failure (the catalogue, a text that is not UTF-8), said as a failed command says it.
+    Prompts::ShowError(QString::fromStdString(error.what()));
     return;
   }
   Prompts::ShowMessage("工程导出成功！");

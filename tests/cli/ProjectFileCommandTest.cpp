@@ -155,6 +155,37 @@ TEST_F(ProjectFileCommandTest, ExportImportExportGivesTheSameBytesAndTheSameGene
   }
 }
 
+// The export stops at a text that is not UTF-8. Written to a file, the text is written as it is made, and the
+// stop comes after more than one block of it: the file it would replace stays as it was, a new one is not
+// made, and no temporary is left. Standard output gets nothing. Each says why as the other does.
+TEST_F(ProjectFileCommandTest, AnExportThatStopsPartwayLeavesEveryFileAsItWas) {
+  MakeShopProject();
+  TDbHelper().ExecSql(
+      "update t_member set memberComment=printf('%.200000c', 'x') where memberId=(select "
+      "min(memberId) from t_member)");
+  TDbHelper().ExecSql(
+      "update t_member set memberComment=cast(x'E4B9FF' as text) where memberId=(select "
+      "max(memberId) from t_member)");
+  const std::string old = WriteFile("shop.json", "old");
+  const std::string fresh = FCatalogue.Folder() + "/new/shop.json";
+  fs::create_directory(FCatalogue.Folder() + "/new");
+  const TProgramResult toStdout = Run({"export", "Shop"});
+  EXPECT_NE(toStdout.exitCode, 0);
+  EXPECT_EQ(toStdout.out, "");
+  EXPECT_NE(toStdout.err.find("含有不是UTF-8编码的文本，无法导出"), std::string::npos) << toStdout.err;
+  for (const std::string& target : {old, fresh}) {
+    SCOPED_TRACE(target);
+    const TProgramResult result = Run({"export", "Shop", "-o", target});
+    EXPECT_EQ(result.exitCode, toStdout.exitCode);
+    EXPECT_EQ(result.err, toStdout.err);
+    EXPECT_EQ(result.out, "");
+  }
+  EXPECT_EQ(ReadFileBytes(old), "old");
+  EXPECT_TRUE(fs::is_empty(FCatalogue.Folder() + "/new"));
+  for (const auto& entry : fs::directory_iterator(FCatalogue.Folder()))
+    EXPECT_NE(entry.path().filename().string()[0], '.') << entry.path();
+}
+
 TEST_F(ProjectFileCommandTest, ImportStoresUnderAnotherNameOrReplacesOnlyWhenAsked) {
   const std::string file = WriteFile("small.json", kSmallFile);
   TProgramResult result = Run({"import", file});

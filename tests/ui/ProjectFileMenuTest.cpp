@@ -247,6 +247,18 @@ void TProjectFileMenuTest::aFailedExportShowsItsErrorAndNoSuccess() {
   }
   QCOMPARE(ReadFileBytes(Path("old.json").toStdString()), std::string("old"));
   QCOMPARE(ReadFileBytes(catalogue.toStdString()), catalogueBytes);
+
+  // The export's own failure comes while the file is written: it is said as it is, not as a failed save.
+  const int shop = window.SelectedProjectId();
+  const int book = Seed::Class(shop, "Book", "图书");
+  Seed::Member(shop, book, "title", "字符串", [](TMember& m) { m.SetMemberComment("\xE4\xB9\xFF"); });
+  Prompts::ClearShown();
+  Prompts::QueueSaveFileName(Path("old.json"));
+  Trigger(window, "ExportProject");
+  QCOMPARE(Errors().size(), 1);
+  QVERIFY2(Errors()[0].contains("无法导出") && !Errors()[0].contains("无法保存文件"), qPrintable(Errors()[0]));
+  QCOMPARE(Messages(), QStringList());
+  QCOMPARE(ReadFileBytes(Path("old.json").toStdString()), std::string("old"));
 }
 
 QTEST_MAIN(TProjectFileMenuTest)

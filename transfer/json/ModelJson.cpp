@@ -965,6 +965,10 @@ std::string TModelJson::Export(const TProjectModel& project) {
   return ExportText(project, {kFormatName, kFormatVersion, false});
 }
 
+void TModelJson::Export(const TProjectModel& project, const std::function<void(std::string_view)>& part) {
+  Export(project, {kFormatName, kFormatVersion, false}, part);
+}
+
 TModelJsonResult TModelJson::Import(const std::string& text, const std::string& projectName) {
   TByteSource source(text);
   return ImportText(source, projectName, {kFormatName, kFormatVersion, false});

@@ -36,6 +36,8 @@ class TModelJson {
   // The file's text, ending with a newline. Raises std::runtime_error naming the class and member when a text
   // of the project is not valid UTF-8.
   std::string Export(const TProjectModel& project);
+  // The same text in blocks, as the Export in another format below gives it.
+  void Export(const TProjectModel& project, const std::function<void(std::string_view)>& part);
 
   // Reads a whole file's text and collects every problem: malformed JSON with its line and column, a missing,
   // mistyped, repeated or unknown field, an unknown format or version, and, when the file is otherwise sound,

@@ -8,6 +8,10 @@ std::string TProjectTransfer::ExportProject(int projectId) {
   return TModelJson().Export(TModelStore().LoadProject(projectId));
 }
 
+void TProjectTransfer::ExportProject(int projectId, const std::function<void(std::string_view)>& part) {
+  TModelJson().Export(TModelStore().LoadProject(projectId), part);
+}
+
 TImportOutcome TProjectTransfer::ImportFile(const std::string& path, const std::string& projectName, bool replace) {
   TModelJsonResult read = TModelJson().ImportFile(path, projectName);
   TImportOutcome outcome;

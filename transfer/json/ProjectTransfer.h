@@ -1,6 +1,8 @@
 #pragma once
 
+#include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // What an import did: the project it stored, or every reason it stored nothing.
@@ -20,6 +22,8 @@ class TProjectTransfer {
  public:
   // The project as the JSON text of a project file.
   std::string ExportProject(int projectId);
+  // The same text handed to part 64 KB at a time as it is made: the file of 10,000 classes is 75 MB.
+  void ExportProject(int projectId, const std::function<void(std::string_view)>& part);
 
   // Reads and checks the whole file, then stores it as a new project, named projectName when that is not
   // empty. A project of that name already there is a problem, unless replace is set: then its classes and

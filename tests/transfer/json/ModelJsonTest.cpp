@@ -181,7 +181,9 @@ TEST(ModelJson, GivesTheSameTextInBlocksAsWhole) {
     for (const TProjectModel* project : {&empty, &many, &longText, &exact}) {
       const std::string whole = TModelJson().Export(*project, format);
       SCOPED_TRACE(whole.size());
-      if (project == &exact) ASSERT_EQ(whole.size(), kBlock);
+      if (project == &exact) {
+        ASSERT_EQ(whole.size(), kBlock);
+      }
       std::string joined;
       std::vector<std::size_t> sizes;
       TModelJson().Export(*project, format, [&](std::string_view part) {
