@@ -433,9 +433,7 @@ TSiteFileState TSiteWriter::WriteInParts(const std::string& relative, const TFil
                                          mode_t newFileMode) {
   struct stat info {};
   if (FFolder.Stat(relative, info)) {
-    std::string whole;
-    maker([&whole](std::string_view part) { whole.append(part); });
-    return Write(relative, whole, newFileMode);
+    return Write(relative, TFileContent(maker).Whole(), newFileMode);
   }
   const auto last = FLast.files.find(relative);
   Saw(relative, last);
