@@ -158,13 +158,13 @@ class TSiteWriter::TTemplateCopy : public TCopyDestination {
   }
   bool Exists(const std::string& relative) override {
     const std::string path = Path(relative);
-    return FSite.FSeen.count(path) != 0 || FSite.OnDisk(path);
+    return FSite.Seen(path) || FSite.OnDisk(path);
   }
   void KeepExisting(const std::string& relative) override {
     const std::string path = Path(relative);
     // A file this run wrote itself (the generated admin home) keeps the record of what it wrote; only a
     // file the run left as it was takes its record over from the last run.
-    if (!FSite.Saw(path, FSite.FLast.files.find(path))) return;
+    if (!FSite.Saw(path, FSite.Recorded(path))) return;
     FSite.CarryOver(path);
   }
   void PutFile(const std::string& source, const std::string& relative) override {
@@ -220,11 +220,27 @@ std::string TSiteWriter::Shown(const std::string& relative) const {
   return shown;
 }
 
-bool TSiteWriter::Saw(const std::string& relative, std::map<std::string, TFileRecord>::const_iterator last) {
-  if (last != FLast.files.end()) return FSeen.insert(last->first).second;
+std::size_t TSiteWriter::Recorded(std::string_view relative) const {
+  const auto at = std::lower_bound(FLastFiles.begin(), FLastFiles.end(), relative,
+                                   [](const TLastFile& file, std::string_view path) { return file.path < path; });
+  return at != FLastFiles.end() && at->path == relative ? static_cast<std::size_t>(at - FLastFiles.begin())
+                                                        : kNotRecorded;
+}
+
+bool TSiteWriter::Saw(const std::string& relative, std::size_t last) {
+  if (last != kNotRecorded) {
+    if (FLastSeen[last]) return false;
+    FLastSeen[last] = true;
+    return true;
+  }
   if (FSeen.count(relative) != 0) return false;
   FSeen.insert(FSeenNames.emplace_back(relative));
   return true;
+}
+
+bool TSiteWriter::Seen(const std::string& relative) const {
+  const std::size_t last = Recorded(relative);
+  return last != kNotRecorded ? FLastSeen[last] : FSeen.count(relative) != 0;
 }
 
 bool TSiteWriter::OnDisk(const std::string& relative) {
@@ -275,7 +291,9 @@ void TSiteWriter::ReadManifest() {
     FHaveLast = true;
     // A run comes to about as many files as the last one did.
     FReport.files.reserve(FLast.files.size());
-    FSeen.reserve(FLast.files.size());
+    FLastFiles.reserve(FLast.files.size());
+    for (const auto& [path, file] : FLast.files) FLastFiles.push_back({path, &file});
+    FLastSeen.assign(FLastFiles.size(), false);
     return;
   }
   FLast = TSiteManifest();
@@ -340,9 +358,9 @@ bool TSiteWriter::Keep(const std::string& relative, const std::string& inputs) {
   if (!FHaveLast || FInputs.empty() || FLast.inputs != FInputs) return false;
   const bool asRecorded = inputs == InputsAsRecorded();
   if (asRecorded ? !FTrusted : inputs.size() != 32) return false;
-  const auto last = FLast.files.find(relative);
-  if (last == FLast.files.end()) return false;
-  const TFileFacts& facts = last->second.facts;
+  const std::size_t last = Recorded(relative);
+  if (last == kNotRecorded) return false;
+  const TFileFacts& facts = FLastFiles[last].record->facts;
   if (!facts.made ||
       (!asRecorded && inputs.compare(0, 32, reinterpret_cast<const char*>(facts.inputs.data()), 32) != 0))
     return false;
@@ -360,16 +378,17 @@ TSiteFileState TSiteWriter::Write(const std::string& relative, const std::string
   struct stat info {};
   const bool exists = FFolder.Stat(relative, info);
   const Sha256::TDigest digest = Sha256::Of(bytes);
-  const auto last = FLast.files.find(relative);
-  const bool recorded = last != FLast.files.end();
+  const std::size_t lastAt = Recorded(relative);
+  const bool recorded = lastAt != kNotRecorded;
+  const TFileRecord* last = recorded ? FLastFiles[lastAt].record : nullptr;
   TFileFacts facts;
 
   TSiteFileState state = TSiteFileState::Changed;
   if (!exists) {
     state = TSiteFileState::New;
-  } else if (recorded && AsRecorded(last->second.facts, info)) {
+  } else if (recorded && AsRecorded(last->facts, info)) {
     // The file holds what the record says without being read: the last run's bytes.
-    if (digest == last->second.digest) {
+    if (digest == last->digest) {
       state = TSiteFileState::Unchanged;
       facts.stamped = true;
       facts.stamp = StampOf(info);
@@ -394,7 +413,7 @@ TSiteFileState TSiteWriter::Write(const std::string& relative, const std::string
       facts.stamp = StampOf(info);
       FRestamped.insert(relative);
     } else if (readable && recorded) {
-      if (Sha256::Of(disk) != last->second.digest) state = TSiteFileState::Edited;
+      if (Sha256::Of(disk) != last->digest) state = TSiteFileState::Edited;
     } else if (readable && FOptions.keepEdits) {
       // Without a record a differing file can only be told from a hand edit by trusting that it
       // is none; under keepEdits nothing is risked on that.
@@ -402,7 +421,7 @@ TSiteFileState TSiteWriter::Write(const std::string& relative, const std::string
     }
   }
 
-  Saw(relative, last);
+  Saw(relative, lastAt);
   FReport.files.push_back({relative, state});
   const bool keep = state == TSiteFileState::Edited && FOptions.keepEdits;
   if (keep) FReport.keptEdits.push_back(relative);
@@ -435,8 +454,7 @@ TSiteFileState TSiteWriter::WriteInParts(const std::string& relative, const TFil
   if (FFolder.Stat(relative, info)) {
     return Write(relative, TFileContent(maker).Whole(), newFileMode);
   }
-  const auto last = FLast.files.find(relative);
-  Saw(relative, last);
+  Saw(relative, Recorded(relative));
   FReport.files.push_back({relative, TSiteFileState::New});
   Sha256::THasher hasher;
   TFileFacts facts;
@@ -487,14 +505,16 @@ void TSiteWriter::CopyFile(const std::string& source, const std::string& relativ
 void TSiteWriter::Finish() {
   FNext.inputs = FInputs;
   FNext.checked = FChecked;
+  std::size_t at = 0;
   for (const auto& [path, file] : FLast.files) {
-    if (!SiteVersionPaths::IsVersionFile(path) || FSeen.count(path) != 0) continue;
+    if (FLastSeen[at++] || !SiteVersionPaths::IsVersionFile(path)) continue;
     // Kept on record even when missing, so that the upgrade reports it gone instead of starting afresh.
     CarryOver(path);
     if (OnDisk(path)) FReport.files.push_back({path, TSiteFileState::Unchanged});
   }
+  at = 0;
   for (const auto& [path, file] : FLast.files) {
-    if (FSeen.count(path) != 0 || SiteVersionPaths::IsVersionFile(path) || !OnDisk(path)) continue;
+    if (FLastSeen[at++] || SiteVersionPaths::IsVersionFile(path) || !OnDisk(path)) continue;
     // Never deleted: it may be the user's now. It stays on record, so it is reported again.
     FReport.files.push_back({path, TSiteFileState::LeftOver});
     CarryOver(path);
@@ -503,10 +523,9 @@ void TSiteWriter::Finish() {
   // A record that would say the same is left as it is (a run after no change writes nothing).
   if (RecordUnchanged()) return;
   // Files kept on their record (Keep) have it from the last one.
-  for (const std::string_view path : FSeen) {
-    const std::string name(path);
-    if (FNext.files.count(name) == 0) CarryOver(name);
-  }
+  at = 0;
+  for (const auto& entry : FLast.files)
+    if (FLastSeen[at++] && FNext.files.count(entry.first) == 0) CarryOver(entry.first);
   WriteRecord(FNext);
 }
 
@@ -530,8 +549,9 @@ bool TSiteWriter::RecordUnchanged() const {
     return false;
   // Every file of the last record is still on record: noted by this run, or kept on its record.
   TAscendingLookup<TFileRecord> noted(FNext.files);
+  std::size_t at = 0;
   for (const auto& entry : FLast.files)
-    if (!noted.Has(entry.first) && FSeen.count(entry.first) == 0) return false;
+    if (!FLastSeen[at++] && !noted.Has(entry.first)) return false;
   // What this run noted says what the last record did, new stamps of files read again aside; a file kept
   // on its record (Keep) says the same by definition.
   for (const auto& [path, next] : FNext.files) {

@@ -190,9 +190,13 @@ class TSiteWriter {
   class TTemplateCopy;
 
   bool OnDisk(const std::string& relative);
-  // Notes the file as seen by this run (last: its entry in the last record, or the record's end); false when it
+  // Where the file is in the last record (FLastFiles), or kNotRecorded.
+  static constexpr std::size_t kNotRecorded = static_cast<std::size_t>(-1);
+  std::size_t Recorded(std::string_view relative) const;
+  // Notes the file as seen by this run (last: where it is in the last record, or kNotRecorded); false when it
   // was seen already.
-  bool Saw(const std::string& relative, std::map<std::string, TFileRecord>::const_iterator last);
+  bool Saw(const std::string& relative, std::size_t last);
+  bool Seen(const std::string& relative) const;
   // True when the file is on disk as the record's stamp says, with a stamp older than the record itself
   // (a file changed in the same clock step as its stamp was taken could otherwise pass unseen).
   bool AsRecorded(const TFileFacts& facts, const struct stat& info) const;
@@ -229,9 +233,16 @@ class TSiteWriter {
   bool FWouldMakeFolder = false;   // a dry run found a folder of the template missing in the site
   bool FCreatesSite = false;
   TSiteManifest FNext;  // this run's record
-  // Files this run wrote, planned or kept: a look-up for each file of the site, in no order. A file the last
-  // record names is seen under that record's path (FLast does not change once read, so a run after no change
-  // copies no path); any other under its copy in FSeenNames.
+  // The last record's files in its order (by path), looked up by a binary search, and which of them this run
+  // wrote, planned or kept: a run after no change comes to thousands of files, each noted without an
+  // allocation or a hash. FLast does not change once read, so the paths stay valid.
+  struct TLastFile {
+    std::string_view path;
+    const TFileRecord* record;
+  };
+  std::vector<TLastFile> FLastFiles;
+  std::vector<bool> FLastSeen;
+  // Files this run wrote or planned that the last record does not name, under their copies in FSeenNames.
   std::unordered_set<std::string_view> FSeen;
   std::deque<std::string> FSeenNames;
   // Files found unchanged by reading them, whose stamp the record did not know: their new stamps go into the
