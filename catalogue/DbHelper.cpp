@@ -133,7 +133,8 @@ void Notify(const std::string& sql) {
 // The aggregate function a ForEachKeyAndText pass calls once per row, and what it calls back.
 constexpr const char* kKeyTextFunction = "corvanthel_key_text";
 struct TKeyTextPass {
-  const TDbHelper::TKeyTextVisitor& onRow;
+  TDbHelper::TKeyTextStep step;
+  void* visitor;
   std::exception_ptr failure;
 };
 
@@ -142,13 +143,13 @@ void KeyTextStep(sqlite3_context* context, int, sqlite3_value** values) {
   const long long key = sqlite3_value_int64(values[0]);
   try {
     if (sqlite3_value_type(values[1]) != SQLITE_TEXT) {
-      pass->onRow(key, nullptr);
+      pass->step(pass->visitor, key, nullptr);
       return;
     }
     const auto* bytes = reinterpret_cast<const char*>(sqlite3_value_text(values[1]));
     const std::string_view text(bytes != nullptr ? bytes : "",
                                 static_cast<std::size_t>(sqlite3_value_bytes(values[1])));
-    pass->onRow(key, &text);
+    pass->step(pass->visitor, key, &text);
   } catch (...) {
     // The engine's frames cannot pass an exception on: it is kept, the pass is stopped with an error, and
     // the exception is raised again once the statement is done.
@@ -588,11 +589,11 @@ void TDbHelper::ForEachRow(const std::string& sql, const std::function<void(cons
 }
 
 void TDbHelper::ForEachKeyAndText(const std::string& key, const std::string& text, const std::string& from,
-                                  const TKeyTextVisitor& onRow) {
+                                  TKeyTextStep step, void* visitor) {
   sqlite3* db = GetConnection();
   const std::string sql = std::string("select ") + kKeyTextFunction + "(" + key + "," + text + ") from " + from;
   Notify(sql);
-  TKeyTextPass pass{onRow, nullptr};
+  TKeyTextPass pass{step, visitor, nullptr};
   const TKeyTextFunction function(db, pass);
   TStatement statement = Prepare(db, sql);
   int rc;
