@@ -21,7 +21,7 @@ class THasher {
   TDigest Finish();
 
  private:
-  // OpenSSL's context, held in place so that neither its header nor an allocation comes with this one.
+  // The library's context, held in place so that neither its header nor an allocation comes with this one.
   alignas(8) unsigned char FContext[112];
 };
 

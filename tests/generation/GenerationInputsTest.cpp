@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <vector>
 
@@ -128,6 +129,22 @@ TEST(GenerationInputsTest, DigestsAreSha256InEveryThread) {
   std::thread other(check);
   other.join();
   check();
+}
+
+TEST(GenerationInputsTest, ADigestMadeInPartsIsTheDigestOfTheWhole) {
+  // A million "a"s (the standard's long test), handed over in parts that end before, at and after the
+  // 64-byte blocks the hash works in, and in one piece.
+  const std::string millionAs(1000000, 'a');
+  const std::string expected = "cdc76e5c9914fb9281a1c7e284d73e67f1809a48a497200e046d39ccc7112cd0";
+  for (const std::size_t partSize : {std::size_t{1}, std::size_t{55}, std::size_t{63}, std::size_t{64}, std::size_t{65},
+                                     std::size_t{4096}, millionAs.size()}) {
+    Sha256::THasher hasher;
+    for (std::size_t at = 0; at < millionAs.size(); at += partSize)
+      hasher.Add(std::string_view(millionAs).substr(at, partSize));
+    const Sha256::TDigest digest = hasher.Finish();
+    EXPECT_EQ(Sha256::Hex(std::string(digest.begin(), digest.end())), expected) << partSize;
+  }
+  EXPECT_EQ(Sha256::HexDigest(millionAs), expected);
 }
 
 }  // namespace
