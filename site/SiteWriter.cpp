@@ -222,15 +222,15 @@ std::string TSiteWriter::Shown(const std::string& relative) const {
 
 std::size_t TSiteWriter::Recorded(std::string_view relative) const {
   const auto at = std::lower_bound(FLastFiles.begin(), FLastFiles.end(), relative,
-                                   [](const TLastFile& file, std::string_view path) { return file.path < path; });
-  return at != FLastFiles.end() && at->path == relative ? static_cast<std::size_t>(at - FLastFiles.begin())
-                                                        : kNotRecorded;
+                                   [](const TLastFile& file, std::string_view path) { return *file.path < path; });
+  return at != FLastFiles.end() && *at->path == relative ? static_cast<std::size_t>(at - FLastFiles.begin())
+                                                         : kNotRecorded;
 }
 
 bool TSiteWriter::Saw(const std::string& relative, std::size_t last) {
   if (last != kNotRecorded) {
-    if (FLastSeen[last]) return false;
-    FLastSeen[last] = true;
+    if (FLastFiles[last].seen) return false;
+    FLastFiles[last].seen = true;
     return true;
   }
   if (FSeen.count(relative) != 0) return false;
@@ -240,7 +240,7 @@ bool TSiteWriter::Saw(const std::string& relative, std::size_t last) {
 
 bool TSiteWriter::Seen(const std::string& relative) const {
   const std::size_t last = Recorded(relative);
-  return last != kNotRecorded ? FLastSeen[last] : FSeen.count(relative) != 0;
+  return last != kNotRecorded ? FLastFiles[last].seen : FSeen.count(relative) != 0;
 }
 
 bool TSiteWriter::OnDisk(const std::string& relative) {
@@ -292,8 +292,7 @@ void TSiteWriter::ReadManifest() {
     // A run comes to about as many files as the last one did.
     FReport.files.reserve(FLast.files.size());
     FLastFiles.reserve(FLast.files.size());
-    for (const auto& [path, file] : FLast.files) FLastFiles.push_back({path, &file});
-    FLastSeen.assign(FLastFiles.size(), false);
+    for (const auto& [path, file] : FLast.files) FLastFiles.push_back({&path, &file, false});
     return;
   }
   FLast = TSiteManifest();
@@ -505,16 +504,16 @@ void TSiteWriter::CopyFile(const std::string& source, const std::string& relativ
 void TSiteWriter::Finish() {
   FNext.inputs = FInputs;
   FNext.checked = FChecked;
-  std::size_t at = 0;
-  for (const auto& [path, file] : FLast.files) {
-    if (FLastSeen[at++] || !SiteVersionPaths::IsVersionFile(path)) continue;
+  for (const TLastFile& file : FLastFiles) {
+    const std::string& path = *file.path;
+    if (file.seen || !SiteVersionPaths::IsVersionFile(path)) continue;
     // Kept on record even when missing, so that the upgrade reports it gone instead of starting afresh.
     CarryOver(path);
     if (OnDisk(path)) FReport.files.push_back({path, TSiteFileState::Unchanged});
   }
-  at = 0;
-  for (const auto& [path, file] : FLast.files) {
-    if (FLastSeen[at++] || SiteVersionPaths::IsVersionFile(path) || !OnDisk(path)) continue;
+  for (const TLastFile& file : FLastFiles) {
+    const std::string& path = *file.path;
+    if (file.seen || SiteVersionPaths::IsVersionFile(path) || !OnDisk(path)) continue;
     // Never deleted: it may be the user's now. It stays on record, so it is reported again.
     FReport.files.push_back({path, TSiteFileState::LeftOver});
     CarryOver(path);
@@ -523,9 +522,8 @@ void TSiteWriter::Finish() {
   // A record that would say the same is left as it is (a run after no change writes nothing).
   if (RecordUnchanged()) return;
   // Files kept on their record (Keep) have it from the last one.
-  at = 0;
-  for (const auto& entry : FLast.files)
-    if (FLastSeen[at++] && FNext.files.count(entry.first) == 0) CarryOver(entry.first);
+  for (const TLastFile& file : FLastFiles)
+    if (file.seen && FNext.files.count(*file.path) == 0) CarryOver(*file.path);
   WriteRecord(FNext);
 }
 
@@ -549,9 +547,8 @@ bool TSiteWriter::RecordUnchanged() const {
     return false;
   // Every file of the last record is still on record: noted by this run, or kept on its record.
   TAscendingLookup<TFileRecord> noted(FNext.files);
-  std::size_t at = 0;
-  for (const auto& entry : FLast.files)
-    if (!FLastSeen[at++] && !noted.Has(entry.first)) return false;
+  for (const TLastFile& file : FLastFiles)
+    if (!file.seen && !noted.Has(*file.path)) return false;
   // What this run noted says what the last record did, new stamps of files read again aside; a file kept
   // on its record (Keep) says the same by definition.
   for (const auto& [path, next] : FNext.files) {

@@ -237,11 +237,11 @@ class TSiteWriter {
   // wrote, planned or kept: a run after no change comes to thousands of files, each noted without an
   // allocation or a hash. FLast does not change once read, so the paths stay valid.
   struct TLastFile {
-    std::string_view path;
+    const std::string* path;
     const TFileRecord* record;
+    bool seen;
   };
   std::vector<TLastFile> FLastFiles;
-  std::vector<bool> FLastSeen;
   // Files this run wrote or planned that the last record does not name, under their copies in FSeenNames.
   std::unordered_set<std::string_view> FSeen;
   std::deque<std::string> FSeenNames;
